@@ -1,0 +1,97 @@
+#pragma once
+// The communicator module as seen from its serial line: its memory and the
+// request/reply protocol, with no I/O of its own. Bytes go in through feed();
+// each complete request comes back as an Exchange holding the reply to send.
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace alvento::sim {
+
+using Bytes = std::vector<std::uint8_t>;
+
+inline constexpr int kMemorySize = 8192;
+// Module-owned bytes: the configurator reads them but a write never changes them.
+inline constexpr int kBuildAddress = 252;
+inline constexpr int kVersionAddress = 254;
+inline constexpr int kModelAddress = 255;
+// First byte of the live status block read with command 0x02.
+inline constexpr int kStatusAddress = 512;
+inline constexpr int kStatusSize = 32;
+// Erased memory reads as 0xFF, which the configuration image also uses for
+// "no value" and "end of text", so a fresh module reads back as empty.
+inline constexpr std::uint8_t kErased = 0xFF;
+
+// The check of a six-byte header: sum of bytes 0..3 minus one; byte 4 holds
+// its complement and byte 5 the check itself.
+std::uint8_t frameCheck(std::uint8_t b0, std::uint8_t b1, std::uint8_t b2, std::uint8_t b3);
+Bytes makeFrame(std::uint8_t b0, std::uint8_t b1, std::uint8_t b2, std::uint8_t b3);
+bool frameValid(std::span<const std::uint8_t> frame);
+std::uint8_t sum8(std::span<const std::uint8_t> bytes);
+
+struct ModuleOptions {
+    int model = 71;
+    int version = 43; // software version x 10
+    int build = 1;
+    // Answers the 0xFE identify frame but never the read of 0x00FF.
+    bool identifyOnly = false;
+};
+
+struct Exchange {
+    Bytes request;
+    Bytes reply;                     // empty: the module stays silent
+    std::vector<std::string> events; // "CLOCK <digits>", "RESTART", "LIFESIGNAL", ...
+    bool memoryWritten = false;      // a write request changed (or rewrote) memory
+    bool transactionEnd = false;     // a block/record write or the clock frame completed
+};
+
+class SimModule {
+  public:
+    explicit SimModule(const ModuleOptions& options);
+
+    // Takes received bytes in any split; returns the requests they complete.
+    std::vector<Exchange> feed(std::span<const std::uint8_t> bytes);
+    // The line went quiet in the middle of a request: forget the partial bytes.
+    void lineIdle();
+    bool hasPartial() const { return !pending_.empty(); }
+    // Bytes thrown away while looking for a valid request header.
+    Bytes takeDropped();
+
+    // Loads an image from offset 0 (shorter images leave the rest erased);
+    // the module-owned bytes keep the module's own values.
+    void loadMemory(std::span<const std::uint8_t> image);
+    const std::array<std::uint8_t, kMemorySize>& memory() const { return memory_; }
+    std::uint8_t byteAt(std::uint32_t address) const;
+    void setStatusByte(int index, std::uint8_t value) { status_.at(index) = value; }
+    const std::string& clockDigits() const { return clock_; }
+    const ModuleOptions& options() const { return options_; }
+
+    // Which class of reply the model gives.
+    bool configurator() const { return options_.model >= 70; }
+    bool markedReplies() const { return configurator() || options_.model == 60; }
+    bool gpsRecords() const { return options_.model == 60 || options_.model == 61; }
+
+  private:
+    std::size_t expectedLength(std::uint8_t command) const;
+    Exchange handle(const Bytes& request);
+    void handleFrame(const Bytes& req, Exchange& ex);
+    Bytes byteReply(std::uint8_t hi, std::uint8_t cmd, std::uint8_t lo, std::uint8_t data) const;
+    void storeByte(std::uint32_t address, std::uint8_t value);
+    void restoreOwnedBytes();
+
+    ModuleOptions options_;
+    std::array<std::uint8_t, kMemorySize> memory_{};
+    std::array<std::uint8_t, kStatusSize> status_{};
+    // Storage above the configuration memory (caller-ID blocks, GPS records),
+    // kept in 256-byte pages, erased until written.
+    std::map<std::uint32_t, std::array<std::uint8_t, 256>> extended_;
+    Bytes pending_;
+    Bytes dropped_;
+    std::string clock_;
+};
+
+} // namespace alvento::sim
