@@ -9,7 +9,7 @@
 // $XDG_CONFIG_HOME (default ~/.config): the key path without its leading
 // "\software\", backslashes as folders, ".ini" appended, values in [General].
 class SettingsStore {
-public:
+  public:
     static QString ReadString(const QString& keyPath, const QString& name);
     static void WriteString(const QString& keyPath, const QString& name, const QString& text);
 

@@ -7,7 +7,7 @@
 // windows: one request outstanding, repeated on every send-timer tick once the
 // hold-off after the last valid reply has run out, with no retry limit.
 class BlockTransfer {
-public:
+  public:
     static constexpr int kReading = 100;
     static constexpr int kWriting = 101;
     static constexpr int kHoldOffTicks = 3;
@@ -47,6 +47,6 @@ public:
     int Index = 0;
     QByteArray BlockBuffer;
 
-private:
+  private:
     AcceptRule rule_;
 };

@@ -8,7 +8,7 @@
 // away together with the partial frame; a complete frame stays held (RxFill = 6)
 // until the window clears the buffer or sends.
 class FrameAssembler {
-public:
+  public:
     enum class Result { Incomplete, Overflow, Valid, BadComplement, BadCheck };
 
     // One receive event's bytes.
@@ -23,7 +23,7 @@ public:
     uint8_t byte(int i) const { return RxBuffer[static_cast<size_t>(i)]; }
     int fill() const { return RxFill; }
 
-private:
+  private:
     std::array<uint8_t, 6> RxBuffer{255, 255, 255, 255, 255, 255};
     int RxFill = 0;
 };

@@ -39,8 +39,16 @@ namespace Frames {
 inline constexpr uint8_t kRead = 0x00;
 inline constexpr uint8_t kWrite = 0x01;
 inline constexpr uint8_t kStatusRead = 0x02;
-inline MemoryFrame identifyRead() { return MemoryFrame::build(0x00FF, kRead); }
-inline MemoryFrame identifyWake() { return MemoryFrame::build(0xA000, 0xFE); }
-inline MemoryFrame versionRead() { return MemoryFrame::build(0x00FE, kRead); }
-inline MemoryFrame restart() { return MemoryFrame::build(0x00AA, 0xFF); }
+inline MemoryFrame identifyRead() {
+    return MemoryFrame::build(0x00FF, kRead);
+}
+inline MemoryFrame identifyWake() {
+    return MemoryFrame::build(0xA000, 0xFE);
+}
+inline MemoryFrame versionRead() {
+    return MemoryFrame::build(0x00FE, kRead);
+}
+inline MemoryFrame restart() {
+    return MemoryFrame::build(0x00AA, 0xFF);
+}
 } // namespace Frames

@@ -34,6 +34,8 @@ QString stored(int number) {
     return numbered(number);
 }
 
-QString numbered(int number) { return kPrefix + QStringLiteral("COM%1").arg(number); }
+QString numbered(int number) {
+    return kPrefix + QStringLiteral("COM%1").arg(number);
+}
 
 } // namespace PortNames

@@ -5,7 +5,7 @@
 // What the protocol code needs of a serial port. TAsynComm32 is the real one;
 // the link engine and the command-line mode talk to a port only through this.
 class SerialChannel {
-public:
+  public:
     virtual ~SerialChannel() = default;
     virtual void setDeviceName(const QString& name) = 0;
     virtual QString deviceName() const = 0;

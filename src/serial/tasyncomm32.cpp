@@ -17,7 +17,9 @@ TAsynComm32::TAsynComm32(QObject* parent) : QObject(parent), port_(new QSerialPo
     });
 }
 
-TAsynComm32::~TAsynComm32() { close(); }
+TAsynComm32::~TAsynComm32() {
+    close();
+}
 
 void TAsynComm32::setBaudRate(int baud) {
     BaudRate = baud;
@@ -43,7 +45,9 @@ void TAsynComm32::close() {
         port_->close();
 }
 
-bool TAsynComm32::isOpen() const { return port_->isOpen(); }
+bool TAsynComm32::isOpen() const {
+    return port_->isOpen();
+}
 
 int TAsynComm32::write(const QByteArray& bytes) {
     if (!port_->isOpen() || port_->bytesToWrite() > 0)
@@ -54,6 +58,10 @@ int TAsynComm32::write(const QByteArray& bytes) {
     return n < 0 ? 0 : static_cast<int>(n);
 }
 
-QByteArray TAsynComm32::read(int count) { return port_->read(count); }
+QByteArray TAsynComm32::read(int count) {
+    return port_->read(count);
+}
 
-QByteArray TAsynComm32::readAll() { return port_->readAll(); }
+QByteArray TAsynComm32::readAll() {
+    return port_->readAll();
+}

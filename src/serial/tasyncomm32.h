@@ -8,7 +8,7 @@ class QSerialPort;
 // Port events arrive on the GUI thread; rxChar(count) is the receive event.
 class TAsynComm32 : public QObject, public SerialChannel {
     Q_OBJECT
-public:
+  public:
     explicit TAsynComm32(QObject* parent = nullptr);
     ~TAsynComm32() override;
 
@@ -25,10 +25,10 @@ public:
     QByteArray read(int count);
     QByteArray readAll();
 
-signals:
+  signals:
     void rxChar(int count);
 
-private:
+  private:
     QString DeviceName = QStringLiteral("COM2");
     int BaudRate = 9600;
     QSerialPort* port_;

@@ -1,0 +1,71 @@
+#pragma once
+#include "app/app_context.h"
+#include <QStringList>
+#include <QWidget>
+#include <memory>
+#include <vector>
+
+class TForm1;
+class TForm8;
+class TForm10;
+class Tcomprt;
+class TForm5;
+class TForm7;
+class Ttrekkamain;
+class TAV4Form1;
+
+// One run of the tool: every window, created once in a fixed order, and the
+// settings context they share. Tests build one per edition without rebuilding.
+class AlventoApplication {
+  public:
+    struct Options {
+        int brandCode = 0;    // 0: the build's edition
+        QString portOverride; // --port NAME
+    };
+    explicit AlventoApplication(const Options& options);
+    ~AlventoApplication();
+
+    // Shows the start window and runs its activation; the language gate follows.
+    void start();
+    // True once the start window has closed (the program ends).
+    bool ended() const { return ended_; }
+
+    AppContext& context() { return ctx_; }
+    const AppContext& context() const { return ctx_; }
+
+    TForm1* startWindow() const { return form1_; }
+    TForm8* searchWindow() const { return form8_; }
+    TForm10* languageWindow() const { return form10_; }
+    Tcomprt* portChooser() const { return comprt_; }
+    TForm5* converterWindow() const { return form5_; }
+    TForm7* marloWindow() const { return form7_; }
+    Ttrekkamain* trekkaWindow() const { return trekka_; }
+    TAV4Form1* configurator() const { return av4_; }
+
+    // Class names in the order the windows were created.
+    QStringList creationOrder() const;
+    QWidget* window(const QString& className) const;
+
+    // Runs the model dispatch for the ModelCode the start window holds.
+    void dispatch();
+
+    // A demo start presets the configurator's module software version.
+    void setDemoModuleVersion(int v) { demoModuleVersion_ = v; }
+    int demoModuleVersion() const { return demoModuleVersion_; }
+
+  private:
+    template <class W> W* create();
+
+    AppContext ctx_;
+    std::vector<std::unique_ptr<QWidget>> windows_;
+    bool ended_ = false;
+    int demoModuleVersion_ = 0;
+    TForm1* form1_ = nullptr;
+    TForm8* form8_ = nullptr;
+    TForm10* form10_ = nullptr;
+    Tcomprt* comprt_ = nullptr;
+    TForm5* form5_ = nullptr;
+    TForm7* form7_ = nullptr;
+    Ttrekkamain* trekka_ = nullptr;
+    TAV4Form1* av4_ = nullptr;
+};

@@ -1,0 +1,14 @@
+#include "app/app_context.h"
+#include "app/settings_store.h"
+
+QString AppContext::read(const QString& name) const {
+    return SettingsStore::ReadString(keyPath, name);
+}
+
+void AppContext::write(const QString& name, const QString& value) const {
+    SettingsStore::WriteString(keyPath, name, value);
+}
+
+QString AppContext::comport() const {
+    return portOverride.isEmpty() ? read(QStringLiteral("comport")) : portOverride;
+}

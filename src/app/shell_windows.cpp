@@ -1,0 +1,24 @@
+#include "app/shell_windows.h"
+
+#define ALVENTO_SHELL_WINDOW_IMPL(Name)                                                            \
+    Name::Name(AlventoApplication&, QWidget* parent) : QWidget(parent) {                           \
+        setObjectName(QStringLiteral(#Name));                                                      \
+    }
+
+ALVENTO_SHELL_WINDOW_IMPL(TForm2)
+ALVENTO_SHELL_WINDOW_IMPL(TForm3)
+ALVENTO_SHELL_WINDOW_IMPL(TForm4)
+ALVENTO_SHELL_WINDOW_IMPL(TForm6)
+ALVENTO_SHELL_WINDOW_IMPL(TrajzGPS14)
+ALVENTO_SHELL_WINDOW_IMPL(TAV4Form2)
+ALVENTO_SHELL_WINDOW_IMPL(TAV4Form3)
+ALVENTO_SHELL_WINDOW_IMPL(TAV4Form4)
+ALVENTO_SHELL_WINDOW_IMPL(Tav4Form5)
+ALVENTO_SHELL_WINDOW_IMPL(TAV4Form6)
+ALVENTO_SHELL_WINDOW_IMPL(TAV4Form7)
+ALVENTO_SHELL_WINDOW_IMPL(TAV4Form8)
+ALVENTO_SHELL_WINDOW_IMPL(TAV4Form9)
+ALVENTO_SHELL_WINDOW_IMPL(TFirmware)
+ALVENTO_SHELL_WINDOW_IMPL(Tleiras)
+ALVENTO_SHELL_WINDOW_IMPL(TSMSk)
+ALVENTO_SHELL_WINDOW_IMPL(TMESS1)

@@ -1,0 +1,171 @@
+#include "app/start_window.h"
+#include "app/alvento_application.h"
+#include "app/language_window.h"
+#include "discovery/model_table.h"
+#include "discovery/search_window.h"
+#include "serial/port_names.h"
+#include "serial/tasyncomm32.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+TForm1::TForm1(AlventoApplication& app, QWidget* parent)
+    : QWidget(parent), app_(app), AsynComm321(new TAsynComm32(this)), start_(new QTimer(this)),
+      adas_(new QTimer(this)), ablakSTART_(new QTimer(this)) {
+    setObjectName(QStringLiteral("TForm1"));
+    setWindowTitle(QStringLiteral("Start...."));
+    AsynComm321->setObjectName(QStringLiteral("AsynComm321"));
+    app_.context().startDir = QDir::currentPath();
+
+    auto* layout = new QVBoxLayout(this);
+    Label3 = new QLabel(QStringLiteral("Alvento nem található"), this);
+    Label3->setObjectName(QStringLiteral("Label3"));
+    Edit1 = new QLineEdit(this);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->clear();
+    Edit1->setEnabled(false);
+    sendButton_ = new QPushButton(QStringLiteral("Elküldés"), this);
+    readButton_ = new QPushButton(QStringLiteral("Olvasás"), this);
+    exitButton_ = new QPushButton(QStringLiteral("Kilépés"), this);
+    sendButton_->setEnabled(false);
+    readButton_->setEnabled(false);
+    for (QWidget* w : {static_cast<QWidget*>(Label3), static_cast<QWidget*>(Edit1),
+                       static_cast<QWidget*>(sendButton_), static_cast<QWidget*>(readButton_),
+                       static_cast<QWidget*>(exitButton_)})
+        layout->addWidget(w);
+    connect(exitButton_, &QPushButton::clicked, this, &QWidget::close);
+
+    start_->setObjectName(QStringLiteral("start"));
+    start_->setInterval(250);
+    connect(start_, &QTimer::timeout, this, &TForm1::startTimer);
+    adas_->setObjectName(QStringLiteral("adas"));
+    adas_->setInterval(3000); // the first identify frame leaves 3 s after start
+    connect(adas_, &QTimer::timeout, this, &TForm1::adasTimer);
+    ablakSTART_->setObjectName(QStringLiteral("ablakSTART"));
+    ablakSTART_->setInterval(2000);
+    connect(ablakSTART_, &QTimer::timeout, this, &TForm1::ablakSTARTTimer);
+    connect(AsynComm321, &TAsynComm32::rxChar, this, &TForm1::AsynComm321RxChar);
+}
+
+TForm1::~TForm1() {
+    AsynComm321->close();
+}
+
+void TForm1::setLabel3(const QString& text) {
+    Label3->setText(text);
+}
+
+bool TForm1::event(QEvent* e) {
+    // Activation by the window system; the first one is run by start() itself so
+    // that it happens the same way with or without a window manager.
+    if (e->type() == QEvent::WindowActivate && activated_)
+        FormActivate();
+    return QWidget::event(e);
+}
+
+void TForm1::FormActivate() {
+    activated_ = true;
+    const AppContext& ctx = app_.context();
+    QString port = ctx.comport();
+    if (port.isEmpty())
+        port = QStringLiteral("COM1");
+    AsynComm321->setDeviceName(port);
+    TForm8* search = app_.searchWindow();
+    if (ctx.read(QStringLiteral("mode")) == QLatin1String("TREKKA")) {
+        AsynComm321->setBaudRate(4800);
+        search->showTrekkaMode();
+    } else {
+        AsynComm321->setBaudRate(9600);
+    }
+    AsynComm321->open();
+    ctx.write(QStringLiteral("StartDir"), ctx.startDir);
+    search->setPortPanel(PortNames::display(port));
+    handshake_.restart();
+}
+
+void TForm1::startTimer() {
+    const AppContext& ctx = app_.context();
+    QString language = ctx.read(QStringLiteral("Language"));
+    if (language.isEmpty() && ctx.brandCode == 20) {
+        ctx.write(QStringLiteral("Language"), QStringLiteral("1"));
+        language = QStringLiteral("1");
+    }
+    if (!language.isEmpty()) {
+        start_->stop();
+        hide();
+        app_.searchWindow()->showModalSearch();
+        return;
+    }
+    hide();
+    app_.languageWindow()->show();
+    start_->stop();
+}
+
+void TForm1::adasTimer() {
+    // The port is held only while there is something to do.
+    if (handshake_.LinkState == 0 && !idleClosed_) {
+        idleClosed_ = true;
+        AsynComm321->close();
+    } else if (handshake_.LinkState != 0 && idleClosed_) {
+        idleClosed_ = false;
+        AsynComm321->open();
+    }
+    adas_->setInterval(150);
+    const IdentifyHandshake::Tick t = handshake_.tick();
+    if (t.senderCalled)
+        showCounters();
+    if (t.frame)
+        AsynComm321->write(t.frame->toByteArray());
+}
+
+void TForm1::AsynComm321RxChar(int count) {
+    const QByteArray bytes = AsynComm321->read(count);
+    if (bytes.isEmpty())
+        return;
+    const IdentifyHandshake::Received r = handshake_.receive(bytes);
+    if (r.frames)
+        showCounters();
+    if (r.modelCode)
+        onModelReported(*r.modelCode);
+}
+
+void TForm1::onModelReported(int code) {
+    TForm8* search = app_.searchWindow();
+    search->setModelPanel(code);
+    if (!discoveryDispatches(code))
+        return;
+    const ModelInfo* m = findModel(code);
+    ablakSTART_->start();
+    search->startBlinking(m->pictureIndex, m->blink);
+}
+
+void TForm1::startDemo(int modelCode, int pictureIndex) {
+    handshake_.ModelCode = modelCode;
+    ablakSTART_->start();
+    app_.searchWindow()->startBlinking(pictureIndex, true);
+}
+
+void TForm1::showCounters() {
+    app_.searchWindow()->setCounters(handshake_.TxCount, handshake_.RxCount, handshake_.BadCount);
+}
+
+void TForm1::ablakSTARTTimer() {
+    ablakSTART_->stop();
+    app_.dispatch();
+}
+
+void TForm1::closePort() {
+    AsynComm321->close();
+}
+
+void TForm1::closeEvent(QCloseEvent* e) {
+    AsynComm321->close();
+    QWidget::closeEvent(e);
+    if (e->isAccepted())
+        emit programEnded();
+}

@@ -1,0 +1,67 @@
+#pragma once
+#include "discovery/identify_handshake.h"
+#include <QWidget>
+
+class AlventoApplication;
+class TAsynComm32;
+class QTimer;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// The start window: the program's main window. It owns the discovery port, runs
+// the language gate and the identify handshake, and the program ends when it
+// closes.
+class TForm1 : public QWidget {
+    Q_OBJECT
+  public:
+    explicit TForm1(AlventoApplication& app, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Handlers, public so tests can drive the timers tick by tick.
+    void FormActivate();
+    void startTimer();
+    void adasTimer();
+    void ablakSTARTTimer();
+    void AsynComm321RxChar(int count);
+
+    // Closes the discovery port (the search window does this once a module was found).
+    void closePort();
+    // A demo start: behaves as if the module had reported `modelCode`.
+    void startDemo(int modelCode, int pictureIndex);
+
+    bool idleClosed() const { return idleClosed_; }
+    IdentifyHandshake& handshake() { return handshake_; }
+    int ModelCode() const { return handshake_.ModelCode; }
+    TAsynComm32* channel() const { return AsynComm321; }
+    QTimer* timerStart() const { return start_; }
+    QTimer* timerAdas() const { return adas_; }
+    QTimer* timerAblakStart() const { return ablakSTART_; }
+    QLabel* label3() const { return Label3; }
+    void setLabel3(const QString& text);
+
+  signals:
+    void programEnded();
+
+  protected:
+    void closeEvent(QCloseEvent* e) override;
+    bool event(QEvent* e) override;
+
+  private:
+    void showCounters();
+    void onModelReported(int code);
+
+    AlventoApplication& app_;
+    TAsynComm32* AsynComm321;
+    QTimer* start_;
+    QTimer* adas_;
+    QTimer* ablakSTART_;
+    IdentifyHandshake handshake_;
+    bool idleClosed_ = false;
+    bool activated_ = false;
+    QLabel* Label3;
+    QLineEdit* Edit1;
+    QPushButton* sendButton_;
+    QPushButton* readButton_;
+    QPushButton* exitButton_;
+};

@@ -1,0 +1,77 @@
+#include "app/alvento_application.h"
+#include "app/start_window.h"
+#include "discovery/model_table.h"
+#include "discovery/search_window.h"
+#include "legacy/legacy_device_window.h"
+#include "workspace/configurator_window.h"
+
+namespace {
+const char* kPagesHiddenFirst[] = {"TabSheet20", "TabSheet21", "TabSheet22", "PstnGainGroup"};
+
+QString configuratorPicturePanel(int model) {
+    switch (model) {
+    case 100:
+        return QStringLiteral("Panel7");
+    case 90:
+        return QStringLiteral("Panel6");
+    case 80:
+        return QStringLiteral("Panel1");
+    default:
+        return QStringLiteral("Panel3");
+    }
+}
+} // namespace
+
+// Runs two seconds after a known model answered (or a demo was started): opens
+// the model's window, sets up the configurator's pages, closes the search window.
+void AlventoApplication::dispatch() {
+    const int model = form1_->ModelCode();
+    const int brand = ctx_.brandCode;
+    for (const char* item : kPagesHiddenFirst)
+        av4_->applyItemRule(QString::fromLatin1(item), ItemRule::Hide);
+
+    IdentifyHandshake& hs = form1_->handshake();
+    hs.LinkState = 0;
+    hs.Assembler.frameSent();
+
+    const ModelInfo* m = findModel(model);
+    if (m) {
+        switch (m->window) {
+        case DeviceWindow::StartWindow:
+            form1_->setLabel3(modelLabel3(model, brand));
+            form1_->show();
+            break;
+        case DeviceWindow::Converter:
+            form1_->hide();
+            form1_->setLabel3(modelLabel3(model, brand));
+            form5_->setLinkState(LegacyDeviceWindow::kVersionRead);
+            form5_->show();
+            break;
+        case DeviceWindow::Marlo:
+            form1_->hide();
+            form1_->setLabel3(modelLabel3(model, brand));
+            form7_->setLinkState(LegacyDeviceWindow::kVersionRead);
+            form7_->show();
+            break;
+        case DeviceWindow::Trekka:
+            form1_->hide();
+            form1_->setLabel3(modelLabel3(model, brand));
+            trekka_->setLinkState(0);
+            trekka_->show();
+            break;
+        case DeviceWindow::Configurator:
+            form1_->hide();
+            form1_->setLabel3(modelLabel3(model, brand));
+            av4_->setModelTitle(modelStatusName(model, brand));
+            av4_->setModelCode(model);
+            if (demoModuleVersion_)
+                av4_->presetModuleVersion(demoModuleVersion_);
+            for (const ConfiguratorItemRow& row : configuratorItemRules())
+                av4_->applyItemRule(QString::fromLatin1(row.item), ruleFor(row, model));
+            av4_->setModelPicture(form8_->panelPicture(configuratorPicturePanel(model)));
+            av4_->show();
+            break;
+        }
+    }
+    form8_->closeForDispatch();
+}
