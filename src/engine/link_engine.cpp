@@ -1,0 +1,634 @@
+#include "engine/link_engine.h"
+
+#include "app/edition.h"
+#include "app/settings_store.h"
+#include "i18n/messages.h"
+#include "serial/memory_frame.h"
+#include "serial/port_names.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+constexpr uint8_t kReplyMark = 0xAB; // byte 0 of every module answer
+constexpr uint8_t kClockAck = 0xAA;  // byte 1 of the clock acknowledgement
+constexpr uint8_t kCmdRecordRead = 0x40;
+constexpr uint8_t kCmdRecordWrite = 0x80;
+constexpr uint8_t kCmdBlockRead = 0xF7;
+constexpr uint8_t kCmdBlockWrite = 0xF6;
+constexpr uint8_t kCmdClock = 0xFC;
+constexpr uint8_t kCmdLifeSignal = 0x04;
+constexpr uint16_t kLifeSignalAddress = 0x0210;
+constexpr uint16_t kVersionAddress = 0x00FE;
+
+constexpr int kRecordSize = 32;
+constexpr int kRecordCount = 256;
+constexpr int kFirstCodeRecord = 32; // records below lie over bytes 0..1023, written byte by byte
+constexpr int kBlockSize = 256;
+constexpr int kBlockCount = 6;
+constexpr int kBlockAddressStep = 16; // block address field counts 16-byte units
+constexpr int kByteTransferLength = 1024;
+constexpr int32_t kLastByteVersion = 32; // up to this version only byte transfers exist
+constexpr int32_t kDatedClockVersion = 28;
+constexpr int kIdleTickInterval = 50;
+constexpr int kDefaultPace = 5;
+constexpr int kRxClearSpan = 256;
+
+// Module-owned bytes that a write must never touch, and the edition tag.
+constexpr int32_t kNeverWritten[] = {75, 254, 255};
+constexpr int32_t kEditionTagFirst = 384;
+constexpr int32_t kEditionTagLast = 399;
+
+// PSTN send: the two telephone-line gain bytes.
+constexpr int32_t kPstnGainAddress = 94;
+constexpr int32_t kPstnGainCount = 2;
+
+constexpr int kModelWithRecords = 100;
+
+uint8_t sumOf(const uint8_t* bytes, int n) {
+    unsigned sum = 0;
+    for (int i = 0; i < n; ++i)
+        sum += bytes[i];
+    return static_cast<uint8_t>(sum);
+}
+} // namespace
+
+LinkEngine::LinkEngine(SerialChannel& channel, LinkView& view, ConfigImage& image,
+                       LinkEngineConfig config)
+    : channel_(channel), view_(view), image_(image), config_(std::move(config)) {
+    if (!config_.clock)
+        config_.clock = [] { return QDateTime::currentDateTime(); };
+    if (!config_.startWindowIdleClosed)
+        config_.startWindowIdleClosed = [] { return true; };
+}
+
+QString LinkEngine::versionText(int32_t v) {
+    return QStringLiteral("Sw: %1.%2").arg(v / 10).arg(v % 10);
+}
+
+QString LinkEngine::text(const char* key) const {
+    return message(key, config_.language);
+}
+
+void LinkEngine::status(const char* key) {
+    view_.showStatus(text(key));
+}
+
+void LinkEngine::resetGauge(int maximum) {
+    view_.setGaugeMaximum(maximum);
+    gauge_ = 0;
+    view_.setGaugeValue(0);
+}
+
+void LinkEngine::advanceGauge() {
+    view_.setGaugeValue(++gauge_);
+}
+
+void LinkEngine::finishTransfer() {
+    view_.setTransferButtonsEnabled(true);
+    view_.setGaugeVisible(false);
+}
+
+void LinkEngine::clearRx() {
+    s_.RxCount = 0;
+    std::fill_n(s_.RxBuffer.begin(), kRxClearSpan, uint8_t{0xFF});
+}
+
+// ---------------------------------------------------------------- tick
+
+void LinkEngine::tick() {
+    view_.showTime(config_.clock().toString(QStringLiteral("HH:mm:ss")));
+    // Until the start window has let go of the port, the configurator must not
+    // open it: both would fight over one device.
+    if (!config_.startWindowIdleClosed())
+        return;
+
+    if (s_.VersionPopup == 1) {
+        s_.VersionPopup = 0;
+        view_.showMessage(
+            text("engine.module_version") +
+            QStringLiteral("%1.%2").arg(s_.ModuleVersion / 10).arg(s_.ModuleVersion % 10));
+    }
+
+    if (s_.LinkCommand != LinkCode::kIdle) {
+        if (!s_.LinkPortOpen)
+            openPort();
+        view_.setTickInterval(kIdleTickInterval);
+        if (s_.Pace > 0)
+            --s_.Pace;
+        else if (s_.LinkCommand != LinkCode::kIdle)
+            sendStep();
+    } else if (s_.LinkPortOpen) {
+        // Keep the port a little after the last command, so that a quick next
+        // operation need not reopen it.
+        if (s_.Pace > 0) {
+            --s_.Pace;
+        } else {
+            s_.LinkPortOpen = false;
+            channel_.close();
+        }
+    }
+}
+
+void LinkEngine::openPort() {
+    s_.LinkPortOpen = true;
+    QString name = config_.portOverride;
+    if (name.isEmpty())
+        name = SettingsStore::ReadString(settingsKeyPath(config_.brandCode),
+                                         QStringLiteral("comport"));
+    if (name.isEmpty())
+        name = QStringLiteral("COM1");
+    channel_.setDeviceName(name);
+    channel_.setBaudRate(9600);
+    channel_.open();
+    view_.showPortName(PortNames::display(name));
+}
+
+// ---------------------------------------------------------------- send step
+
+void LinkEngine::sendStep() {
+    s_.Pace = kDefaultPace;
+    const CommandEntry* entry = findCommand(s_.LinkCommand);
+    if (!entry || !entry->send)
+        return;
+    if (!(this->*entry->send)())
+        return;
+    if (entry->clearAfterSend)
+        s_.RxCount = 0;
+    s_.Pace = entry->pace;
+    if (entry->statusKey)
+        status(entry->statusKey);
+}
+
+void LinkEngine::writeTx(const uint8_t* bytes, int length) {
+    std::memcpy(s_.TxBuffer.data(), bytes, static_cast<size_t>(length));
+    s_.TxLength = length;
+    channel_.write(QByteArray(reinterpret_cast<const char*>(s_.TxBuffer.data()), length));
+}
+
+void LinkEngine::writeFrame(uint16_t address, uint8_t command, uint8_t data) {
+    const MemoryFrame f = MemoryFrame::build(address, command, data);
+    writeTx(f.bytes.data(), 6);
+}
+
+void LinkEngine::writeHeader(uint8_t b0, uint8_t b1, uint8_t b2, uint8_t b3) {
+    const MemoryFrame f = MemoryFrame::fromHeader(b0, b1, b2, b3);
+    writeTx(f.bytes.data(), 6);
+}
+
+bool LinkEngine::sendLifeSignal() {
+    writeFrame(kLifeSignalAddress, kCmdLifeSignal, 1);
+    s_.LinkCommand = LinkCode::kIdle; // the module does not answer
+    return true;
+}
+
+bool LinkEngine::sendRestart() {
+    const MemoryFrame f = Frames::restart();
+    writeTx(f.bytes.data(), 6);
+    s_.LinkCommand = LinkCode::kIdle; // the module restarts instead of answering
+    return true;
+}
+
+bool LinkEngine::sendVersionQuery() {
+    writeFrame(kVersionAddress, Frames::kRead, 0);
+    return true;
+}
+
+bool LinkEngine::sendByteRead() {
+    writeFrame(static_cast<uint16_t>(s_.ModuleAddress),
+               s_.StatusReadMode ? Frames::kStatusRead : Frames::kRead, 0);
+    return true;
+}
+
+bool LinkEngine::skippedPosition(int32_t pos) const {
+    if (std::find(std::begin(kNeverWritten), std::end(kNeverWritten), pos) !=
+        std::end(kNeverWritten))
+        return true;
+    return pos >= kEditionTagFirst && pos <= kEditionTagLast && !config_.companyStarred;
+}
+
+bool LinkEngine::sendByteWrite() {
+    if (skippedPosition(s_.ImagePos)) {
+        ++s_.ImagePos;
+        --s_.Remaining;
+        ++s_.ModuleAddress;
+        clearRx();
+        s_.Pace = 0; // the next tick handles the next position
+        if (s_.Remaining <= 0)
+            finishByteWrite();
+        return false;
+    }
+    writeFrame(static_cast<uint16_t>(s_.ModuleAddress), Frames::kWrite, image_[s_.ImagePos]);
+    return true;
+}
+
+bool LinkEngine::sendRecordWrite() {
+    const int n = s_.Remaining;
+    std::array<uint8_t, 6 + kRecordSize + 1> tx{};
+    const MemoryFrame h = MemoryFrame::fromHeader(0, kCmdRecordWrite, static_cast<uint8_t>(n), 0);
+    std::copy(h.bytes.begin(), h.bytes.end(), tx.begin());
+    std::memcpy(tx.data() + 6, image_.data() + kRecordSize * n, kRecordSize);
+    tx[6 + kRecordSize] = sumOf(tx.data() + 6, kRecordSize);
+    writeTx(tx.data(), static_cast<int>(tx.size()));
+    return true;
+}
+
+bool LinkEngine::sendRecordRead() {
+    writeHeader(0, kCmdRecordRead, static_cast<uint8_t>(s_.ImagePos), 0);
+    return true;
+}
+
+bool LinkEngine::sendBlockRead() {
+    // The block read carries its address low byte first.
+    writeHeader(0, kCmdBlockRead, static_cast<uint8_t>(s_.ImagePos),
+                static_cast<uint8_t>(s_.ImagePos >> 8));
+    return true;
+}
+
+bool LinkEngine::sendBlockWrite() {
+    // The block write carries its address high byte first, and the data sum in
+    // byte 0.
+    const uint8_t* data = image_.data() + kBlockSize * s_.ImagePos;
+    const int address = kBlockAddressStep * s_.ImagePos;
+    std::array<uint8_t, LinkEngineState::kTxSize> tx{};
+    const MemoryFrame h =
+        MemoryFrame::fromHeader(sumOf(data, kBlockSize), kCmdBlockWrite,
+                                static_cast<uint8_t>(address >> 8), static_cast<uint8_t>(address));
+    std::copy(h.bytes.begin(), h.bytes.end(), tx.begin());
+    std::memcpy(tx.data() + 6, data, kBlockSize);
+    writeTx(tx.data(), static_cast<int>(tx.size()));
+    return true;
+}
+
+bool LinkEngine::sendClock() {
+    // Built afresh on every repeat, so a repeat carries the time of that moment.
+    const QDateTime now = config_.clock();
+    const QDate d = now.date();
+    const QTime t = now.time();
+    QByteArray digits;
+    if (s_.ModuleVersion >= kDatedClockVersion)
+        digits = QByteArray::number(d.year() % 100).rightJustified(2, '0') +
+                 QByteArray::number(d.month()).rightJustified(2, '0') +
+                 QByteArray::number(d.day()).rightJustified(2, '0');
+    else
+        digits = QByteArray(6, '1'); // older modules keep no date
+    digits += QByteArray::number(t.hour()).rightJustified(2, '0') +
+              QByteArray::number(t.minute()).rightJustified(2, '0') +
+              QByteArray::number(t.second()).rightJustified(2, '0');
+
+    std::array<uint8_t, 18> tx{};
+    const MemoryFrame h = MemoryFrame::fromHeader(0, kCmdClock, 0, 0);
+    std::copy(h.bytes.begin(), h.bytes.end(), tx.begin());
+    std::memcpy(tx.data() + 6, digits.constData(), 12);
+    writeTx(tx.data(), static_cast<int>(tx.size()));
+    return true;
+}
+
+// ---------------------------------------------------------------- receive step
+
+void LinkEngine::storeReceived(const QByteArray& bytes) {
+    // RxBuffer has a fixed size; bytes beyond it are discarded rather than
+    // written past its end. No reply the engine waits for is that long, so a
+    // full buffer is never taken as a reply.
+    const int room = LinkEngineState::kRxSize - s_.RxCount;
+    const int n = std::min<int>(room, static_cast<int>(bytes.size()));
+    if (n > 0) {
+        std::memcpy(s_.RxBuffer.data() + s_.RxCount, bytes.constData(), static_cast<size_t>(n));
+        s_.RxCount += n;
+    }
+    rxDropped_ += bytes.size() - std::max(n, 0);
+}
+
+void LinkEngine::receive(const QByteArray& bytes) {
+    storeReceived(bytes);
+
+    if (s_.LinkCommand == LinkCode::kBalanceQuery) {
+        // The balance answer is text that keeps arriving; give it time.
+        if (s_.RxCount > 50)
+            s_.Pace = 10;
+        return;
+    }
+    if (s_.LinkCommand == LinkCode::kUploadStart ||
+        s_.LinkCommand == LinkCode::kFirmwareStreamStart) {
+        ++s_.LinkCommand;
+        sendStep();
+        s_.RxCount = 0;
+        return;
+    }
+
+    const CommandEntry* entry = findCommand(s_.LinkCommand);
+    if (entry && entry->reply != ReplyShape::Frame && entry->reply != ReplyShape::None) {
+        // Block and record replies count only when exactly complete; anything
+        // else waits for the repeat, whose send clears the buffer.
+        if (s_.RxCount == replyLength(entry->reply))
+            (this->*entry->onReply)();
+        return;
+    }
+    handleFrameReply(entry);
+}
+
+void LinkEngine::handleFrameReply(const CommandEntry* entry) {
+    if (s_.RxCount > 6) {
+        clearRx();
+        return;
+    }
+    if (s_.RxCount < 6)
+        return;
+    if (validateFrame(s_.RxBuffer.data()) != FrameCheck::Valid) {
+        s_.RxCount = 0;
+        return;
+    }
+    s_.Pace = kDefaultPace;
+    const bool consumed = entry && entry->onReply && (this->*entry->onReply)();
+    if (!consumed)
+        clearRx();
+}
+
+// ---------------------------------------------------------------- reply rules
+
+bool LinkEngine::onVersionReply() {
+    const auto& rx = s_.RxBuffer;
+    if (rx[0] != kReplyMark || rx[2] != (kVersionAddress & 0xFF))
+        return false;
+    // Small values are not versions: a module still starting answers with them.
+    if (rx[3] > 10)
+        s_.ModuleVersion = rx[3];
+    s_.RxCount = 0;
+    s_.LinkCommand = LinkCode::kIdle;
+    view_.showStatus(QString());
+    view_.showModuleVersion(versionText(s_.ModuleVersion));
+    if (s_.VersionPopup == 2) {
+        s_.VersionPopup = 1;
+    } else if (s_.VersionPopup == 3) {
+        s_.VersionPopup = 0;
+        view_.closeFirmwareWindow();
+    }
+    view_.applyVersionRules();
+    return true;
+}
+
+bool LinkEngine::onByteReadReply() {
+    const auto& rx = s_.RxBuffer;
+    if (rx[0] != kReplyMark || rx[2] != s_.TxBuffer[2])
+        return false;
+    image_[s_.ImagePos] = rx[3];
+    ++s_.ImagePos;
+    --s_.Remaining;
+    ++s_.ModuleAddress;
+    clearRx();
+    advanceGauge();
+    if (s_.Remaining > 0) {
+        sendStep();
+        return true;
+    }
+    s_.LinkCommand = s_.NextCommand;
+    status("engine.readout_done");
+    finishTransfer();
+    view_.decode();
+    view_.resetOutput2TimeUnit();
+    return true;
+}
+
+bool LinkEngine::onByteWriteReply() {
+    const auto& rx = s_.RxBuffer;
+    if (rx[0] != kReplyMark || rx[2] != s_.TxBuffer[2] || rx[3] != s_.TxBuffer[3])
+        return false;
+    ++s_.ImagePos;
+    --s_.Remaining;
+    ++s_.ModuleAddress;
+    clearRx();
+    if (s_.Remaining > 0) {
+        sendStep();
+        advanceGauge();
+        return true;
+    }
+    finishByteWrite();
+    return true;
+}
+
+void LinkEngine::finishByteWrite() {
+    if (config_.modelCode == kModelWithRecords && !s_.PstnPending) {
+        // The Contact ID code records above byte 1023 follow; the next tick
+        // sends the first of them.
+        s_.Remaining = kFirstCodeRecord;
+        s_.LinkCommand = LinkCode::kRecordWrite;
+        resetGauge(kRecordCount - kFirstCodeRecord);
+        status("engine.send_contact_id");
+        return;
+    }
+    s_.PstnPending = false;
+    beginClockAfterWrite();
+}
+
+void LinkEngine::beginClockAfterWrite() {
+    status("engine.clock_sync_running");
+    s_.LinkCommand = LinkCode::kClockSync;
+    sendStep();
+}
+
+bool LinkEngine::onRecordWriteReply() {
+    const auto& rx = s_.RxBuffer;
+    if (rx[0] != kReplyMark || rx[1] != static_cast<uint8_t>(s_.Remaining) ||
+        rx[2] != static_cast<uint8_t>(s_.Remaining))
+        return false;
+    // Without this the next record's reply would land behind this one and be
+    // dropped as an overlong frame, costing a repeat per record.
+    clearRx();
+    ++s_.Remaining;
+    if (s_.Remaining >= kRecordCount) {
+        beginClockAfterWrite();
+        return true;
+    }
+    sendStep();
+    advanceGauge();
+    return true;
+}
+
+bool LinkEngine::onRecordReadReply() {
+    const auto& rx = s_.RxBuffer;
+    const uint8_t* data = rx.data() + 6;
+    if (rx[2] != static_cast<uint8_t>(s_.ImagePos) ||
+        rx[6 + kRecordSize] != sumOf(data, kRecordSize))
+        return false;
+    std::memcpy(image_.data() + kRecordSize * s_.ImagePos, data, kRecordSize);
+    advanceGauge();
+    ++s_.ImagePos;
+    clearRx();
+    if (s_.ImagePos >= kRecordCount) {
+        view_.decode();
+        s_.LinkCommand = LinkCode::kIdle;
+        status("engine.readout_done");
+        finishTransfer();
+        return true;
+    }
+    sendStep();
+    return true;
+}
+
+bool LinkEngine::onBlockReadReply() {
+    const uint8_t* data = s_.RxBuffer.data();
+    if (data[kBlockSize] != sumOf(data, kBlockSize))
+        return false;
+    std::memcpy(image_.data() + kBlockAddressStep * s_.ImagePos, data, kBlockSize);
+    s_.ImagePos += kBlockAddressStep;
+    advanceGauge();
+    if (s_.ImagePos < kBlockAddressStep * kBlockCount) {
+        sendStep();
+        return true;
+    }
+    status("engine.readout_done");
+    finishTransfer();
+    view_.decode();
+    view_.resetOutput2TimeUnit();
+    s_.LinkCommand = LinkCode::kIdle;
+    return true;
+}
+
+bool LinkEngine::onBlockWriteReply() {
+    advanceGauge();
+    ++s_.ImagePos;
+    if (s_.ImagePos < kBlockCount) {
+        sendStep();
+        return true;
+    }
+    finishTransfer();
+    s_.LinkCommand = LinkCode::kIdle;
+    s_.Pace = 2;
+    startClockSync();
+    return true;
+}
+
+bool LinkEngine::onClockReply() {
+    const auto& rx = s_.RxBuffer;
+    if (rx[0] != kReplyMark || rx[1] != kClockAck || rx[2] != 0 || rx[3] != 0)
+        return false;
+    s_.LinkCommand = s_.NextCommand;
+    if (s_.ClockSyncOnly) {
+        s_.ClockSyncOnly = false;
+        status("engine.clock_sync_done");
+    } else {
+        status("engine.send_done");
+        finishTransfer();
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------- operations
+
+bool LinkEngine::sendsAtOnce() const {
+    // A pending command normally means the port is open, but not before the
+    // first tick of that command has opened it; a request sent then would go
+    // to a closed port and wait a whole pace for its repeat.
+    return s_.LinkCommand != LinkCode::kIdle && s_.LinkPortOpen;
+}
+
+bool LinkEngine::startOperation(int32_t firstCode) {
+    const bool atOnce = sendsAtOnce();
+    s_.LinkCommand = firstCode;
+    return atOnce;
+}
+
+void LinkEngine::startReadAll() {
+    status("engine.readout_running");
+    s_.StatusReadMode = false;
+    view_.setTransferButtonsEnabled(false);
+    const bool atOnce = sendsAtOnce();
+    int gaugeMax = 0;
+    if (config_.modelCode == kModelWithRecords) {
+        s_.LinkCommand = LinkCode::kRecordRead;
+        s_.ImagePos = 0;
+        gaugeMax = kRecordCount;
+    } else if (s_.ModuleVersion <= kLastByteVersion) {
+        s_.LinkCommand = LinkCode::kByteRead;
+        s_.ModuleAddress = 0;
+        s_.Remaining = kByteTransferLength;
+        s_.NextCommand = LinkCode::kIdle;
+        s_.ImagePos = 0;
+        gaugeMax = kByteTransferLength;
+    } else {
+        s_.LinkCommand = LinkCode::kBlockRead;
+        s_.ImagePos = 0;
+        s_.Pace = 2;
+        gaugeMax = kBlockCount;
+    }
+    resetGauge(gaugeMax);
+    clearRx();
+    if (atOnce)
+        sendStep();
+    view_.setGaugeVisible(true);
+}
+
+void LinkEngine::startWriteAll() {
+    status("engine.send_running");
+    s_.ClockSyncOnly = false;
+    view_.runPageShowLogic();
+    s_.StatusReadMode = false;
+    const bool atOnce = sendsAtOnce();
+    view_.encode();
+    if (s_.ModuleVersion <= kLastByteVersion) {
+        s_.LinkCommand = LinkCode::kByteWrite;
+        s_.ModuleAddress = 0;
+        s_.Remaining = kByteTransferLength;
+        s_.NextCommand = LinkCode::kIdle;
+        resetGauge(kByteTransferLength);
+    } else {
+        s_.Pace = 2;
+        s_.LinkCommand = LinkCode::kBlockWrite;
+        resetGauge(kBlockCount);
+    }
+    s_.PstnPending = false;
+    s_.ImagePos = 0;
+    clearRx();
+    if (atOnce)
+        sendStep();
+    view_.setTransferButtonsEnabled(false);
+    view_.setGaugeVisible(true);
+}
+
+void LinkEngine::startPstnSend() {
+    view_.encode();
+    const bool atOnce = sendsAtOnce();
+    s_.PstnPending = true;
+    s_.LinkCommand = LinkCode::kByteWrite;
+    s_.ModuleAddress = kPstnGainAddress;
+    s_.ImagePos = kPstnGainAddress;
+    s_.Remaining = kPstnGainCount;
+    s_.NextCommand = LinkCode::kIdle;
+    s_.ClockSyncOnly = false;
+    clearRx();
+    view_.setTransferButtonsEnabled(false);
+    resetGauge(kPstnGainCount);
+    view_.setGaugeVisible(true);
+    if (atOnce)
+        sendStep();
+}
+
+void LinkEngine::startVersionQuery(bool fromMenu) {
+    if (!fromMenu) {
+        // Activation asks only when nothing else is running.
+        if (s_.LinkCommand == LinkCode::kIdle)
+            s_.LinkCommand = LinkCode::kVersionQuery;
+        return;
+    }
+    s_.VersionPopup = 2;
+    if (startOperation(LinkCode::kVersionQuery))
+        sendStep();
+}
+
+void LinkEngine::startRestart() {
+    if (startOperation(LinkCode::kRestart))
+        sendStep();
+}
+
+void LinkEngine::startClockSync() {
+    status("engine.clock_sync_running");
+    s_.ClockSyncOnly = true;
+    s_.NextCommand = LinkCode::kIdle;
+    if (startOperation(LinkCode::kClockSync))
+        sendStep();
+}
+
+void LinkEngine::startLifeSignal() {
+    if (startOperation(LinkCode::kLifeSignal))
+        sendStep();
+}

@@ -6,6 +6,28 @@ static const MessageRow kMessages[] = {
     {"discovery.no_write_rights",
      "Nincs windows írási joga! Kérem futtasa a programot Rendszergazdaként!", nullptr, nullptr,
      nullptr},
+    // Link engine
+    {"engine.module_check", "GSM ellenörzése", "GSM check", "GSM die inspektion", "GSM preverba"},
+    {"engine.module_version", "Modul szoftvare verzió: ", "Software version of the module: ",
+     "Software Version des Moduls: ", "Programska različica modula: "},
+    {"engine.readout_running", "Összes adat kiolvasása folyamatban...", "Readout in progress...",
+     "Daten werden ausgelesen...", "Odčitavanje v teku ..."},
+    {"engine.readout_done", "Összes adat kiolvasása sikeres!", "Successful readout!",
+     "Auslesen Erfolgreich!", "Odčitavanje uspešno!"},
+    {"engine.send_running", "Összes adat elküldése folyamatban...", "Data sending in progress...",
+     "Data werden gesendet...", "Pošiljannje podatkov v teku ..."},
+    {"engine.send_done", "Adatküldés sikeres!", "Data send successful!", "Daterfolgreich gesendet!",
+     "Uspešno poslani podatki"},
+    {"engine.clock_sync_running", "Óra szinkronozása a PC órájával folyamatban...",
+     "GSM time sync in progress...", "GSM Zeit wird synchronisiert...",
+     "GSM sinhronizacija časa v teku..."},
+    {"engine.clock_sync_done", "Óra szinkronozása a PC órájával sikeres", "GSM time sync successful",
+     "GSM Zeit Synchronisation OK", "GSM sinhronizacija časa uspešna"},
+    {"engine.send_contact_id", "Send all ContactID code", "Send all ContactID code",
+     "Send all ContactID code", "Send all ContactID code"},
+    {"engine.confirm_restart", "Biztosan újra akarja inditani az eszközt?",
+     "Are you sure to restart the module?", "Wollen Sie das Modul wirklich neustarten?",
+     "Ali ste prepričani, da želite ponovno zagnati modul?"},
 };
 
 std::span<const MessageRow> messageTable() { return kMessages; }

@@ -1,0 +1,184 @@
+#pragma once
+#include "engine/link_view.h"
+#include "image/config_image.h"
+#include "serial/serial_channel.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <span>
+
+// Command codes the engine understands. An operation is a sequence of these;
+// 0 is idle.
+namespace LinkCode {
+inline constexpr int32_t kIdle = 0;
+inline constexpr int32_t kLifeSignal = 10;
+inline constexpr int32_t kVersionQuery = 99;
+inline constexpr int32_t kByteRead = 100;
+inline constexpr int32_t kByteWrite = 101;
+inline constexpr int32_t kRecordWrite = 102;
+inline constexpr int32_t kRecordRead = 103;
+inline constexpr int32_t kBlockRead = 110;
+inline constexpr int32_t kBlockWrite = 111;
+inline constexpr int32_t kBalanceQuery = 130;
+inline constexpr int32_t kRestart = 200;
+inline constexpr int32_t kClockSync = 210;
+inline constexpr int32_t kUploadStart = 1000;
+inline constexpr int32_t kFirmwareStreamStart = 1100;
+} // namespace LinkCode
+
+// The engine's state, named as the system names it. Maintenance windows that
+// drive the engine (status poll, firmware download) set some of it directly.
+struct LinkEngineState {
+    static constexpr int kTxSize = 262;
+    static constexpr int kRxSize = 5003;
+
+    int32_t LinkCommand = 0;
+    int32_t NextCommand = 0;
+    int32_t Pace = 0;
+    bool LinkPortOpen = false;
+    std::array<uint8_t, kTxSize> TxBuffer{};
+    int32_t TxLength = 0; // bytes of TxBuffer that the last request wrote
+    std::array<uint8_t, kRxSize> RxBuffer{};
+    int32_t RxCount = 0;
+    int32_t ModuleAddress = 0;
+    bool StatusReadMode = false;
+    int32_t ImagePos = 0;
+    int32_t Remaining = 0;
+    int32_t ModuleVersion = 0;
+    int VersionPopup = 0; // 2 asked by the menu, 1 show on next tick, 3 firmware window waits
+    bool ClockSyncOnly = false;
+    bool PstnPending = false;
+};
+
+struct LinkEngineConfig {
+    int brandCode = 40;               // selects the settings key that holds "comport"
+    int modelCode = 70;               // 70, 71, 80, 90 or 100
+    bool companyStarred = false;      // "company" begins with '*': the edition tag is written
+    int language = 0;                 // 0 Hungarian, 1 English, 2 German, 3 Slovenian
+    QString portOverride;             // when not empty, used wherever "comport" is read
+    std::function<QDateTime()> clock; // local time; default: the PC clock
+    std::function<bool()> startWindowIdleClosed; // default: always set
+};
+
+// The configurator's link engine: one pending command, advanced by tick()
+// (all five window timers call it) and receive() (the serial receive event).
+// It opens the port only while a command is pending.
+class LinkEngine {
+  public:
+    LinkEngine(SerialChannel& channel, LinkView& view, ConfigImage& image,
+               LinkEngineConfig config = {});
+
+    void tick();
+    void receive(const QByteArray& bytes);
+
+    // Operations. Each replaces whatever was pending; when a command was
+    // pending (the port is open) the first request goes out at once, otherwise
+    // the next tick opens the port and sends it.
+    void startReadAll();
+    void startWriteAll();
+    // fromMenu: the version menu item, which also asks for a message box.
+    // Otherwise the window's activation, which queries only while idle.
+    void startVersionQuery(bool fromMenu);
+    void startRestart(); // after the window's Yes
+    void startClockSync();
+    void startLifeSignal();
+    // Writes bytes 94 and 95 (telephone-line gains) and then syncs the clock.
+    void startPstnSend();
+
+    const LinkEngineState& state() const { return s_; }
+    LinkEngineState& state() { return s_; }
+    bool busy() const { return s_.LinkCommand != LinkCode::kIdle; }
+
+    void setModelCode(int modelCode) { config_.modelCode = modelCode; }
+    int modelCode() const { return config_.modelCode; }
+    void setCompanyStarred(bool starred) { config_.companyStarred = starred; }
+    void setLanguage(int language) { config_.language = language; }
+    void setPortOverride(const QString& name) { config_.portOverride = name; }
+
+    // Received bytes that found no room in RxBuffer and were discarded.
+    int64_t rxBytesDropped() const { return rxDropped_; }
+
+    // "Sw: 4.3" for version 43.
+    static QString versionText(int32_t moduleVersion);
+
+  private:
+    enum class ReplyShape {
+        None,    // nothing awaited
+        Frame,   // a 6-byte MemoryFrame
+        Record,  // 39 bytes: header, 32 data bytes, their sum
+        Block,   // 257 bytes: 256 data bytes, their sum
+        OneByte, // a single acknowledgement byte of any value
+    };
+
+    // One row of the command table. send builds and writes the request and
+    // returns false when it wrote nothing (a skipped position); onReply
+    // returns whether it consumed the reply.
+    struct CommandEntry {
+        int32_t code;
+        bool (LinkEngine::*send)();
+        ReplyShape reply;
+        bool (LinkEngine::*onReply)();
+        const char* statusKey; // status panel text when sent, or nullptr
+        int32_t pace;
+        bool clearAfterSend;
+    };
+    static std::span<const CommandEntry> commandTable();
+    static const CommandEntry* findCommand(int32_t code);
+    static int replyLength(ReplyShape shape);
+
+    void sendStep();
+    void openPort();
+    void clearRx();
+    void storeReceived(const QByteArray& bytes);
+    void handleFrameReply(const CommandEntry* entry);
+    void writeTx(const uint8_t* bytes, int length);
+    void writeFrame(uint16_t address, uint8_t command, uint8_t data);
+    void writeHeader(uint8_t b0, uint8_t b1, uint8_t b2, uint8_t b3);
+    bool sendsAtOnce() const;
+    bool startOperation(int32_t firstCode); // stores the code; returns sendsAtOnce() before it
+    bool frameIs(uint8_t b0) const { return s_.RxBuffer[0] == b0; }
+
+    void status(const char* key);
+    QString text(const char* key) const;
+    void resetGauge(int maximum);
+    void advanceGauge();
+    void finishTransfer();       // buttons back, gauge hidden
+    void beginClockAfterWrite(); // the last step of every byte or record write-all
+    bool skippedPosition(int32_t pos) const;
+
+    // Requests.
+    bool sendLifeSignal();
+    bool sendVersionQuery();
+    bool sendByteRead();
+    bool sendByteWrite();
+    bool sendRecordWrite();
+    bool sendRecordRead();
+    bool sendBlockRead();
+    bool sendBlockWrite();
+    bool sendRestart();
+    bool sendClock();
+
+    // Reply rules.
+    bool onVersionReply();
+    bool onByteReadReply();
+    bool onByteWriteReply();
+    bool onRecordWriteReply();
+    bool onRecordReadReply();
+    bool onBlockReadReply();
+    bool onBlockWriteReply();
+    bool onClockReply();
+
+    void finishByteWrite();
+
+    SerialChannel& channel_;
+    LinkView& view_;
+    ConfigImage& image_;
+    LinkEngineConfig config_;
+    LinkEngineState s_;
+    int gauge_ = 0;
+    int64_t rxDropped_ = 0;
+};

@@ -1,0 +1,901 @@
+#include "app/edition.h"
+#include "app/settings_store.h"
+#include "engine/link_engine.h"
+#include "serial/memory_frame.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <optional>
+#include <set>
+#include <vector>
+
+namespace {
+
+QByteArray bytesOf(std::initializer_list<int> values) {
+    QByteArray out;
+    for (int v : values)
+        out.append(static_cast<char>(v));
+    return out;
+}
+
+uint8_t at(const QByteArray& b, int i) {
+    return static_cast<uint8_t>(b[i]);
+}
+
+uint8_t sumOf(const QByteArray& b, int from, int n) {
+    unsigned s = 0;
+    for (int i = 0; i < n; ++i)
+        s += at(b, from + i);
+    return static_cast<uint8_t>(s);
+}
+
+QByteArray frame(uint8_t b0, uint8_t b1, uint8_t b2, uint8_t b3) {
+    return MemoryFrame::fromHeader(b0, b1, b2, b3).toByteArray();
+}
+
+// A port that remembers what was done to it. Writes to a closed port are lost,
+// as on the real channel, and counted apart.
+class RecordingChannel : public SerialChannel {
+  public:
+    void setDeviceName(const QString& n) override { name = n; }
+    QString deviceName() const override { return name; }
+    void setBaudRate(int b) override { baud = b; }
+    int baudRate() const override { return baud; }
+    void open() override {
+        opened = true;
+        ++opens;
+    }
+    void close() override {
+        if (opened)
+            ++closes;
+        opened = false;
+    }
+    bool isOpen() const override { return opened; }
+    int write(const QByteArray& bytes) override {
+        if (!opened) {
+            ++writesWhileClosed;
+            return 0;
+        }
+        writes.push_back(bytes);
+        return static_cast<int>(bytes.size());
+    }
+
+    QString name;
+    int baud = 0;
+    bool opened = false;
+    int opens = 0;
+    int closes = 0;
+    int writesWhileClosed = 0;
+    std::vector<QByteArray> writes;
+};
+
+class RecordingView : public LinkView {
+  public:
+    void showPortName(const QString& n) override { portName = n; }
+    void showModuleVersion(const QString& t) override { versionPanel = t; }
+    void showStatus(const QString& t) override { statuses.push_back(t); }
+    void setGaugeMaximum(int m) override { gaugeMax = m; }
+    void setGaugeValue(int v) override { gaugeValue = v; }
+    void setGaugeVisible(bool v) override { gaugeVisible = v; }
+    void setTransferButtonsEnabled(bool e) override { buttonsEnabled = e; }
+    void showMessage(const QString& t) override { messages.push_back(t); }
+    void encode() override { ++encodes; }
+    void decode() override { ++decodes; }
+    void runPageShowLogic() override { ++pageShowRuns; }
+    void applyVersionRules() override { ++versionRuleRuns; }
+    void resetOutput2TimeUnit() override { ++output2Resets; }
+    void showTime(const QString& t) override { time = t; }
+    void setTickInterval(int ms) override { tickInterval = ms; }
+
+    QString status() const { return statuses.empty() ? QString() : statuses.back(); }
+
+    QString portName, versionPanel, time;
+    std::vector<QString> statuses, messages;
+    int gaugeMax = -1, gaugeValue = -1, tickInterval = 1000;
+    bool gaugeVisible = false, buttonsEnabled = true;
+    int encodes = 0, decodes = 0, pageShowRuns = 0, versionRuleRuns = 0, output2Resets = 0;
+};
+
+// Plays the module's side of the protocol over an 8192-byte memory.
+struct FakeModule {
+    std::array<uint8_t, 8192> mem{}; // byte 254 is the software version
+
+    QByteArray answer(const QByteArray& b) {
+        if (b.size() == 6) {
+            const uint8_t cmd = at(b, 1);
+            const int addr = at(b, 0) << 8 | at(b, 2);
+            switch (cmd) {
+            case 0x00:
+            case 0x02:
+                return frame(0xAB, cmd, at(b, 2), mem[addr]);
+            case 0x01:
+                mem[addr] = at(b, 3);
+                return frame(0xAB, cmd, at(b, 2), at(b, 3));
+            case 0x40: {
+                const int n = at(b, 2);
+                QByteArray r = frame(0xAB, 0x40, static_cast<uint8_t>(n), 0);
+                r.append(reinterpret_cast<const char*>(mem.data() + 32 * n), 32);
+                r.append(static_cast<char>(sumOf(r, 6, 32)));
+                return r;
+            }
+            case 0xF7: {
+                const int unit = at(b, 2) | at(b, 3) << 8;
+                QByteArray r(reinterpret_cast<const char*>(mem.data() + 16 * unit), 256);
+                r.append(static_cast<char>(sumOf(r, 0, 256)));
+                return r;
+            }
+            default:
+                return {}; // restart, life signal: no answer
+            }
+        }
+        if (b.size() == 39 && at(b, 1) == 0x80) {
+            const int n = at(b, 2);
+            std::memcpy(mem.data() + 32 * n, b.constData() + 6, 32);
+            return frame(0xAB, static_cast<uint8_t>(n), static_cast<uint8_t>(n), 0);
+        }
+        if (b.size() == 262 && at(b, 1) == 0xF6) {
+            const int unit = at(b, 2) << 8 | at(b, 3);
+            std::memcpy(mem.data() + 16 * unit, b.constData() + 6, 256);
+            return bytesOf({0x55});
+        }
+        if (b.size() == 18 && at(b, 1) == 0xFC)
+            return frame(0xAB, 0xAA, 0, 0);
+        return {};
+    }
+};
+
+struct RigOptions {
+    int model = 70;
+    int version = 20;
+    bool starred = false;
+    int language = 1;
+};
+
+const QDateTime kNow(QDate(2024, 3, 7), QTime(9, 5, 4));
+
+// Engine, port, window and module wired together. The module answers every
+// request unless `reply` says otherwise (nullopt: answer normally, empty
+// array: lose the answer).
+struct Rig {
+    explicit Rig(RigOptions o = {})
+        : engine(channel, view, image, configFor(o, &now, &idleClosed)) {
+        engine.state().ModuleVersion = o.version;
+        module.mem[254] = static_cast<uint8_t>(o.version);
+    }
+
+    static LinkEngineConfig configFor(const RigOptions& o, QDateTime* clock, bool* idle) {
+        LinkEngineConfig c;
+        c.modelCode = o.model;
+        c.companyStarred = o.starred;
+        c.language = o.language;
+        c.portOverride = QStringLiteral("ttyTEST");
+        c.clock = [clock] { return *clock; };
+        c.startWindowIdleClosed = [idle] { return *idle; };
+        return c;
+    }
+
+    void pump() {
+        while (answered < channel.writes.size()) {
+            const QByteArray request = channel.writes[answered++];
+            std::optional<QByteArray> r = reply ? reply(request) : std::nullopt;
+            const QByteArray bytes = r ? *r : module.answer(request);
+            if (!bytes.isEmpty())
+                engine.receive(bytes);
+        }
+    }
+    void step() {
+        engine.tick();
+        pump();
+    }
+    // Ticks until the engine is idle; the number of ticks taken, or -1.
+    int runUntilIdle(int maxTicks = 20000) {
+        for (int i = 1; i <= maxTicks; ++i) {
+            step();
+            if (!engine.busy())
+                return i;
+        }
+        return -1;
+    }
+    // Ticks until something more is written; the number of ticks taken, or -1.
+    int ticksUntilNextWrite(int maxTicks = 200) {
+        const size_t before = channel.writes.size();
+        for (int i = 1; i <= maxTicks; ++i) {
+            step();
+            if (channel.writes.size() > before)
+                return i;
+        }
+        return -1;
+    }
+    std::vector<QByteArray> writesOf(int length, uint8_t command) const {
+        std::vector<QByteArray> out;
+        for (const QByteArray& w : channel.writes)
+            if (w.size() == length && at(w, 1) == command)
+                out.push_back(w);
+        return out;
+    }
+    void fillImage(uint8_t seed) {
+        for (int i = 0; i < ConfigImage::kSize; ++i)
+            image[i] = static_cast<uint8_t>(i * 7 + seed);
+    }
+    void fillModule(uint8_t seed) {
+        const uint8_t version = module.mem[254];
+        for (int i = 0; i < 8192; ++i)
+            module.mem[static_cast<size_t>(i)] = static_cast<uint8_t>(i * 13 + seed);
+        module.mem[254] = version;
+    }
+
+    QDateTime now = kNow;
+    bool idleClosed = true;
+    RecordingChannel channel;
+    RecordingView view;
+    ConfigImage image;
+    FakeModule module;
+    LinkEngine engine;
+    std::function<std::optional<QByteArray>(const QByteArray&)> reply;
+    size_t answered = 0;
+};
+
+std::optional<QByteArray> loseAll(const QByteArray&) {
+    return QByteArray();
+}
+
+// ------------------------------------------------------------------ port and tick
+
+TEST(EnginePort, FirstTickOfAPendingCommandOpensThePortAndSends) {
+    Rig rig;
+    rig.engine.startVersionQuery(false);
+    EXPECT_TRUE(rig.channel.writes.empty());
+    EXPECT_FALSE(rig.channel.opened);
+
+    rig.engine.tick();
+    EXPECT_TRUE(rig.channel.opened);
+    EXPECT_EQ(rig.channel.name, "ttyTEST");
+    EXPECT_EQ(rig.channel.baud, 9600);
+    EXPECT_EQ(rig.view.portName, "ttyTEST");
+    EXPECT_EQ(rig.view.tickInterval, 50);
+    EXPECT_EQ(rig.view.time, "09:05:04");
+    ASSERT_EQ(rig.channel.writes.size(), 1u);
+    EXPECT_EQ(rig.channel.writes[0], bytesOf({0x00, 0x00, 0xFE, 0x00, 0x02, 0xFD}));
+    EXPECT_EQ(rig.view.status(), "GSM check");
+}
+
+TEST(EnginePort, NothingHappensWhileTheStartWindowHoldsThePort) {
+    Rig rig;
+    rig.idleClosed = false;
+    rig.engine.startRestart();
+    for (int i = 0; i < 10; ++i)
+        rig.engine.tick();
+    EXPECT_EQ(rig.channel.opens, 0);
+    EXPECT_TRUE(rig.channel.writes.empty());
+    EXPECT_EQ(rig.view.time, "09:05:04"); // the clock label still runs
+
+    rig.idleClosed = true;
+    rig.engine.tick();
+    EXPECT_EQ(rig.channel.opens, 1);
+    EXPECT_EQ(rig.channel.writes.size(), 1u);
+}
+
+TEST(EnginePort, PortNameComesFromTheEditionsSettingsUnlessOverridden) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QByteArray oldHome = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());
+
+    struct Case {
+        QString stored, override, device, panel;
+    };
+    const Case cases[] = {
+        {"", "", "COM1", "COM1"},
+        {"COM3", "", "COM3", "COM3"},
+        {"\\\\.\\COM17", "", "\\\\.\\COM17", "COM17"},
+        {"COM3", "/dev/ttyUSB0", "/dev/ttyUSB0", "/dev/ttyUSB0"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.stored.toStdString() + " / " + c.override.toStdString());
+        SettingsStore::WriteString(settingsKeyPath(41), "comport", c.stored);
+        RecordingChannel channel;
+        RecordingView view;
+        ConfigImage image;
+        LinkEngineConfig config;
+        config.brandCode = 41;
+        config.portOverride = c.override;
+        LinkEngine engine(channel, view, image, config);
+        engine.startLifeSignal();
+        engine.tick();
+        EXPECT_EQ(channel.name, c.device);
+        EXPECT_EQ(view.portName, c.panel);
+    }
+    if (oldHome.isNull())
+        qunsetenv("XDG_CONFIG_HOME");
+    else
+        qputenv("XDG_CONFIG_HOME", oldHome);
+}
+
+// Restart and life signal are not answered: the command ends with the send,
+// and the port is let go after the idle pace has run out.
+TEST(EnginePort, UnansweredCommandsEndAtOnceAndThePortClosesSixTicksLater) {
+    struct Case {
+        const char* name;
+        void (LinkEngine::*start)();
+        QByteArray frame;
+    };
+    const Case cases[] = {
+        {"restart", &LinkEngine::startRestart, bytesOf({0x00, 0xFF, 0xAA, 0x00, 0x57, 0xA8})},
+        {"life signal", &LinkEngine::startLifeSignal,
+         bytesOf({0x02, 0x04, 0x10, 0x01, 0xE9, 0x16})},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Rig rig;
+        (rig.engine.*c.start)();
+        rig.step();
+        ASSERT_EQ(rig.channel.writes.size(), 1u);
+        EXPECT_EQ(rig.channel.writes[0], c.frame);
+        EXPECT_EQ(rig.engine.state().LinkCommand, 0);
+        for (int i = 1; i <= 5; ++i) {
+            rig.step();
+            EXPECT_TRUE(rig.channel.opened) << "tick " << i;
+        }
+        rig.step();
+        EXPECT_FALSE(rig.channel.opened);
+        EXPECT_EQ(rig.channel.closes, 1);
+        EXPECT_FALSE(rig.engine.state().LinkPortOpen);
+        EXPECT_EQ(rig.channel.writes.size(), 1u);
+    }
+}
+
+TEST(EnginePort, AnOperationStartedWhileAnotherIsPendingSendsAtOnce) {
+    Rig rig;
+    rig.engine.startVersionQuery(false);
+    rig.reply = loseAll;
+    rig.step();
+    ASSERT_EQ(rig.channel.writes.size(), 1u);
+
+    rig.engine.startReadAll();
+    ASSERT_EQ(rig.channel.writes.size(), 2u);
+    EXPECT_EQ(rig.channel.writes[1], MemoryFrame::build(0, 0x00).toByteArray());
+}
+
+// Two operations before the first tick: the port is not open yet, so the
+// second waits for the tick too instead of writing into a closed port.
+TEST(EnginePort, AnOperationStartedBeforeThePortIsOpenWaitsForTheTick) {
+    Rig rig;
+    rig.engine.startRestart();
+    rig.engine.startClockSync();
+    EXPECT_TRUE(rig.channel.writes.empty());
+    EXPECT_EQ(rig.channel.writesWhileClosed, 0);
+    rig.step();
+    ASSERT_EQ(rig.channel.writes.size(), 1u);
+    EXPECT_EQ(rig.channel.writes[0].size(), 18); // the later operation replaced the restart
+}
+
+// ------------------------------------------------------------------ frames
+
+TEST(EngineFrames, ReplyArrivingInPiecesIsAssembled) {
+    Rig rig;
+    rig.engine.startVersionQuery(false);
+    rig.reply = loseAll;
+    rig.step();
+    const QByteArray reply = frame(0xAB, 0x00, 0xFE, 43);
+    rig.engine.receive(reply.left(4));
+    EXPECT_EQ(rig.engine.state().ModuleVersion, 20);
+    rig.engine.receive(reply.mid(4));
+    EXPECT_EQ(rig.engine.state().ModuleVersion, 43);
+    EXPECT_EQ(rig.engine.state().LinkCommand, 0);
+}
+
+TEST(EngineFrames, MalformedFramesAreDroppedAndTheRequestStands) {
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+    };
+    QByteArray badCheck = frame(0xAB, 0x00, 0xFE, 43);
+    badCheck[5] = static_cast<char>(at(badCheck, 5) + 1);
+    QByteArray badComplement = frame(0xAB, 0x00, 0xFE, 43);
+    badComplement[4] = static_cast<char>(at(badComplement, 4) + 1);
+    const Case cases[] = {
+        {"check", badCheck},
+        {"complement", badComplement},
+        {"seven bytes", frame(0xAB, 0x00, 0xFE, 43) + bytesOf({0})},
+        {"wrong marker", frame(0xAC, 0x00, 0xFE, 43)},
+        {"wrong address echo", frame(0xAB, 0x00, 0xFD, 43)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Rig rig;
+        rig.engine.startVersionQuery(false);
+        rig.reply = loseAll;
+        rig.step();
+        rig.engine.receive(c.bytes);
+        EXPECT_EQ(rig.engine.state().ModuleVersion, 20);
+        EXPECT_EQ(rig.engine.state().LinkCommand, LinkCode::kVersionQuery);
+        EXPECT_EQ(rig.engine.state().RxCount, 0);
+        // A good reply right after is taken from position 0.
+        rig.engine.receive(frame(0xAB, 0x00, 0xFE, 43));
+        EXPECT_EQ(rig.engine.state().ModuleVersion, 43);
+    }
+}
+
+// The buffer is fixed; a flood must neither run past it nor block the engine.
+TEST(EngineFrames, FloodOfBytesIsCutAtTheBufferEndAndTheTransferRecovers) {
+    Rig rig({.version = 40});
+    rig.fillModule(3);
+    rig.engine.startReadAll();
+    rig.reply = loseAll;
+    rig.ticksUntilNextWrite();
+    const int32_t imagePos = rig.engine.state().ImagePos;
+
+    rig.engine.receive(QByteArray(4000, '\x11'));
+    rig.engine.receive(QByteArray(1103, '\x22'));
+    EXPECT_EQ(rig.engine.state().RxCount, LinkEngineState::kRxSize);
+    EXPECT_EQ(rig.engine.rxBytesDropped(), 100);
+    EXPECT_EQ(rig.engine.state().ImagePos, imagePos);
+    EXPECT_EQ(rig.engine.state().LinkCommand, LinkCode::kBlockRead);
+
+    rig.reply = nullptr;
+    EXPECT_GT(rig.runUntilIdle(), 0);
+    EXPECT_TRUE(std::equal(rig.image.data(), rig.image.data() + 1536, rig.module.mem.data()));
+}
+
+// ------------------------------------------------------------------ version query
+
+TEST(EngineVersion, ReplyDataSetsTheVersionOnlyAboveTen) {
+    struct Case {
+        int data;
+        int32_t version;
+        const char* panel;
+    };
+    const Case cases[] = {
+        {0, 27, "Sw: 2.7"},  {5, 27, "Sw: 2.7"},  {10, 27, "Sw: 2.7"},
+        {11, 11, "Sw: 1.1"}, {43, 43, "Sw: 4.3"}, {255, 255, "Sw: 25.5"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.data);
+        Rig rig({.version = 27});
+        rig.module.mem[254] = static_cast<uint8_t>(c.data);
+        rig.engine.startVersionQuery(false);
+        rig.step();
+        EXPECT_EQ(rig.engine.state().ModuleVersion, c.version);
+        EXPECT_EQ(rig.view.versionPanel, c.panel);
+        EXPECT_EQ(rig.view.status(), "");
+        EXPECT_EQ(rig.view.versionRuleRuns, 1);
+        EXPECT_EQ(rig.engine.state().LinkCommand, 0);
+        EXPECT_TRUE(rig.view.messages.empty());
+    }
+}
+
+TEST(EngineVersion, MenuQueryShowsTheVersionOnceOnTheNextTick) {
+    Rig rig({.version = 43});
+    rig.engine.startVersionQuery(true);
+    rig.step(); // sends, and the reply arrives
+    EXPECT_EQ(rig.engine.state().VersionPopup, 1);
+    EXPECT_TRUE(rig.view.messages.empty());
+    rig.step();
+    ASSERT_EQ(rig.view.messages.size(), 1u);
+    EXPECT_EQ(rig.view.messages[0], "Software version of the module: 4.3");
+    for (int i = 0; i < 10; ++i)
+        rig.step();
+    EXPECT_EQ(rig.view.messages.size(), 1u);
+}
+
+TEST(EngineVersion, ActivationDoesNotInterruptARunningCommand) {
+    Rig rig;
+    rig.engine.startReadAll();
+    rig.engine.startVersionQuery(false);
+    EXPECT_EQ(rig.engine.state().LinkCommand, LinkCode::kByteRead);
+}
+
+// ------------------------------------------------------------------ repeats
+
+// Every request that gets no answer goes out again, byte for byte, after the
+// pace of its command has run out.
+TEST(EngineRepeat, LostRepliesAreRepeatedAfterPacePlusOneTicks) {
+    struct Case {
+        const char* name;
+        RigOptions options;
+        std::function<void(LinkEngine&)> start;
+        int interval;
+    };
+    const Case cases[] = {
+        {"byte read", {.version = 20}, [](LinkEngine& e) { e.startReadAll(); }, 6},
+        {"byte write", {.version = 20}, [](LinkEngine& e) { e.startWriteAll(); }, 6},
+        {"record read", {.model = 100}, [](LinkEngine& e) { e.startReadAll(); }, 11},
+        {"block read", {.version = 40}, [](LinkEngine& e) { e.startReadAll(); }, 51},
+        {"block write", {.version = 40}, [](LinkEngine& e) { e.startWriteAll(); }, 51},
+        {"clock", {}, [](LinkEngine& e) { e.startClockSync(); }, 21},
+        {"version", {}, [](LinkEngine& e) { e.startVersionQuery(false); }, 6},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Rig rig(c.options);
+        rig.reply = loseAll;
+        c.start(rig.engine);
+        ASSERT_GT(rig.ticksUntilNextWrite(), 0);
+        const QByteArray first = rig.channel.writes.back();
+        for (int repeat = 0; repeat < 2; ++repeat) {
+            EXPECT_EQ(rig.ticksUntilNextWrite(), c.interval);
+            EXPECT_EQ(rig.channel.writes.back(), first);
+        }
+    }
+}
+
+TEST(EngineRepeat, ByteWriteWithAWrongDataEchoIsNotTakenAndIsRepeated) {
+    Rig rig;
+    rig.fillImage(1);
+    rig.engine.startWriteAll();
+    rig.reply = [](const QByteArray& req) -> std::optional<QByteArray> {
+        return frame(0xAB, 0x01, at(req, 2), static_cast<uint8_t>(at(req, 3) ^ 0xFF));
+    };
+    rig.step();
+    const QByteArray first = rig.channel.writes.back();
+    EXPECT_EQ(rig.engine.state().ImagePos, 0);
+    EXPECT_EQ(rig.ticksUntilNextWrite(), 6);
+    EXPECT_EQ(rig.channel.writes.back(), first);
+    EXPECT_EQ(rig.engine.state().ImagePos, 0);
+}
+
+// ------------------------------------------------------------------ read-all
+
+TEST(EngineReadAll, ByteReadFillsTheFirstKilobyteThenDecodesOnce) {
+    Rig rig({.version = 32, .language = 0});
+    rig.fillModule(5);
+    rig.fillImage(9);
+    const ConfigImage before = rig.image;
+    rig.engine.state().StatusReadMode = true;
+    rig.engine.startReadAll();
+    EXPECT_FALSE(rig.view.buttonsEnabled);
+    EXPECT_TRUE(rig.view.gaugeVisible);
+    EXPECT_EQ(rig.view.gaugeMax, 1024);
+    EXPECT_EQ(rig.view.status(), "Összes adat kiolvasása folyamatban...");
+
+    ASSERT_GT(rig.runUntilIdle(), 0);
+    const auto reads = rig.writesOf(6, 0x00);
+    ASSERT_EQ(reads.size(), 1024u);
+    EXPECT_EQ(reads[0x1FF], MemoryFrame::build(0x01FF, 0x00).toByteArray());
+    EXPECT_TRUE(std::equal(rig.image.data(), rig.image.data() + 1024, rig.module.mem.data()));
+    EXPECT_TRUE(std::equal(rig.image.data() + 1024, rig.image.data() + 8192, before.data() + 1024));
+    EXPECT_EQ(rig.view.decodes, 1);
+    EXPECT_EQ(rig.view.output2Resets, 1);
+    EXPECT_EQ(rig.view.gaugeValue, 1024);
+    EXPECT_FALSE(rig.view.gaugeVisible);
+    EXPECT_TRUE(rig.view.buttonsEnabled);
+    EXPECT_EQ(rig.view.status(), "Összes adat kiolvasása sikeres!");
+}
+
+TEST(EngineReadAll, InterruptedReadDoesNotDecode) {
+    Rig rig;
+    rig.fillModule(5);
+    rig.engine.startReadAll();
+    int answers = 0;
+    rig.reply = [&answers](const QByteArray&) -> std::optional<QByteArray> {
+        if (++answers > 300)
+            return QByteArray();
+        return std::nullopt;
+    };
+    for (int i = 0; i < 100; ++i)
+        rig.step();
+    EXPECT_EQ(rig.engine.state().ImagePos, 300);
+    EXPECT_EQ(rig.view.decodes, 0);
+    EXPECT_FALSE(rig.view.buttonsEnabled);
+}
+
+TEST(EngineReadAll, BlockReadAddressesTheSixBlocksLowByteFirst) {
+    Rig rig({.version = 33});
+    rig.fillModule(2);
+    rig.fillImage(4);
+    const ConfigImage before = rig.image;
+    rig.engine.startReadAll();
+    EXPECT_EQ(rig.view.gaugeMax, 6);
+    ASSERT_GT(rig.runUntilIdle(), 0);
+
+    const auto requests = rig.writesOf(6, 0xF7);
+    ASSERT_EQ(requests.size(), 6u);
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(at(requests[i], 0), 0);
+        EXPECT_EQ(at(requests[i], 2), 16 * i);
+        EXPECT_EQ(at(requests[i], 3), 0);
+        EXPECT_EQ(validateFrame(requests[i]), FrameCheck::Valid);
+    }
+    EXPECT_EQ(at(requests[5], 2), 0x50);
+    EXPECT_TRUE(std::equal(rig.image.data(), rig.image.data() + 1536, rig.module.mem.data()));
+    EXPECT_TRUE(std::equal(rig.image.data() + 1536, rig.image.data() + 8192, before.data() + 1536));
+    EXPECT_EQ(rig.view.decodes, 1);
+    EXPECT_EQ(rig.view.output2Resets, 1);
+    EXPECT_EQ(rig.view.status(), "Successful readout!");
+}
+
+TEST(EngineReadAll, RecordModelReadsAllRecordsWhateverTheVersion) {
+    for (int version : {20, 40}) {
+        SCOPED_TRACE(version);
+        Rig rig({.model = 100, .version = version});
+        rig.fillModule(8);
+        rig.engine.startReadAll();
+        EXPECT_EQ(rig.view.gaugeMax, 256);
+        ASSERT_GT(rig.runUntilIdle(), 0);
+        const auto requests = rig.writesOf(6, 0x40);
+        ASSERT_EQ(requests.size(), 256u);
+        for (int n = 0; n < 256; ++n)
+            EXPECT_EQ(requests[n], frame(0, 0x40, static_cast<uint8_t>(n), 0));
+        EXPECT_EQ(rig.channel.writes.size(), 256u);
+        EXPECT_TRUE(std::equal(rig.image.data(), rig.image.data() + 8192, rig.module.mem.data()));
+        EXPECT_EQ(rig.view.decodes, 1);
+        EXPECT_EQ(rig.view.status(), "Successful readout!");
+        EXPECT_TRUE(rig.view.buttonsEnabled);
+    }
+}
+
+// Block and record replies count only when complete, summed and, for a
+// record, for the record asked.
+TEST(EngineReadAll, DefectiveBlockAndRecordRepliesAreNotTaken) {
+    struct Case {
+        const char* name;
+        RigOptions options;
+        std::function<QByteArray(QByteArray)> spoil;
+    };
+    const Case cases[] = {
+        {"record sum",
+         {.model = 100},
+         [](QByteArray r) { return r.left(38) + bytesOf({at(r, 38) ^ 1}); }},
+        {"record number",
+         {.model = 100},
+         [](QByteArray r) {
+             r[2] = 7;
+             return r;
+         }},
+        {"record one byte long", {.model = 100}, [](QByteArray r) { return r + bytesOf({0}); }},
+        {"record one byte short", {.model = 100}, [](QByteArray r) { return r.left(38); }},
+        {"block sum",
+         {.version = 40},
+         [](QByteArray r) { return r.left(256) + bytesOf({at(r, 256) ^ 1}); }},
+        {"block one byte long", {.version = 40}, [](QByteArray r) { return r + bytesOf({0}); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Rig rig(c.options);
+        rig.fillModule(1);
+        rig.fillImage(2);
+        const ConfigImage before = rig.image;
+        rig.reply = [&](const QByteArray& req) -> std::optional<QByteArray> {
+            return c.spoil(rig.module.answer(req));
+        };
+        rig.engine.startReadAll();
+        ASSERT_GT(rig.ticksUntilNextWrite(), 0);
+        EXPECT_EQ(rig.engine.state().ImagePos, 0);
+        EXPECT_EQ(rig.view.gaugeValue, 0);
+        EXPECT_EQ(rig.image.bytes, before.bytes);
+        // The same request goes out again.
+        const QByteArray first = rig.channel.writes.back();
+        EXPECT_GT(rig.ticksUntilNextWrite(), 1);
+        EXPECT_EQ(rig.channel.writes.back(), first);
+    }
+}
+
+// ------------------------------------------------------------------ write-all
+
+TEST(EngineWriteAll, ByteWriteSkipsModuleOwnedBytesAndTheTagUnlessStarred) {
+    struct Case {
+        bool starred;
+        size_t writes;
+    };
+    for (const Case c : {Case{false, 1005}, Case{true, 1021}}) {
+        SCOPED_TRACE(c.starred);
+        Rig rig({.version = 32, .starred = c.starred});
+        rig.fillImage(3);
+        rig.module.mem.fill(0xEE);
+        rig.engine.startWriteAll();
+        EXPECT_EQ(rig.view.encodes, 1);
+        EXPECT_EQ(rig.view.pageShowRuns, 1);
+        EXPECT_FALSE(rig.view.buttonsEnabled);
+        EXPECT_EQ(rig.view.status(), "Data sending in progress...");
+        ASSERT_GT(rig.runUntilIdle(), 0);
+
+        const auto writes = rig.writesOf(6, 0x01);
+        EXPECT_EQ(writes.size(), c.writes);
+        std::set<int> addresses;
+        for (const QByteArray& w : writes)
+            addresses.insert(at(w, 0) << 8 | at(w, 2));
+        EXPECT_EQ(addresses.size(), c.writes); // each position once
+        for (int a : {75, 254, 255})
+            EXPECT_EQ(addresses.count(a), 0u) << a;
+        for (int a = 384; a <= 399; ++a)
+            EXPECT_EQ(addresses.count(a), c.starred ? 1u : 0u) << a;
+        for (int a : addresses)
+            EXPECT_EQ(rig.module.mem[a], rig.image[a]) << a;
+        EXPECT_EQ(rig.module.mem[75], 0xEE);
+
+        // It ends with the clock, and only then reports success.
+        EXPECT_EQ(rig.channel.writes.back().size(), 18);
+        EXPECT_EQ(rig.view.status(), "Data send successful!");
+        EXPECT_TRUE(rig.view.buttonsEnabled);
+        EXPECT_FALSE(rig.view.gaugeVisible);
+        EXPECT_TRUE(rig.writesOf(39, 0x80).empty());
+    }
+}
+
+TEST(EngineWriteAll, BlockWriteAddressesHighByteFirstAndEndsWithClockOnly) {
+    Rig rig({.version = 33});
+    rig.fillImage(6);
+    rig.engine.startWriteAll();
+    ASSERT_GT(rig.runUntilIdle(), 0);
+
+    const auto blocks = rig.writesOf(262, 0xF6);
+    ASSERT_EQ(blocks.size(), 6u);
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(at(blocks[i], 0), sumOf(blocks[i], 6, 256));
+        EXPECT_EQ(at(blocks[i], 2), 0);
+        EXPECT_EQ(at(blocks[i], 3), 16 * i);
+        EXPECT_EQ(validateFrame(blocks[i].left(6)), FrameCheck::Valid);
+    }
+    EXPECT_EQ(at(blocks[5], 3), 0x50);
+    EXPECT_TRUE(std::equal(rig.image.data(), rig.image.data() + 1536, rig.module.mem.data()));
+    EXPECT_TRUE(rig.writesOf(6, 0x01).empty());
+    EXPECT_EQ(rig.channel.writes.back().size(), 18);
+    EXPECT_EQ(rig.view.status(), "GSM time sync successful");
+    EXPECT_TRUE(rig.view.buttonsEnabled);
+}
+
+TEST(EngineWriteAll, BlockAcknowledgementMustBeExactlyOneByte) {
+    Rig rig({.version = 40});
+    rig.fillImage(6);
+    int calls = 0;
+    // The first block gets two bytes, its repeat the right answer, and
+    // everything after that is lost.
+    rig.reply = [&calls](const QByteArray&) -> std::optional<QByteArray> {
+        ++calls;
+        if (calls == 1)
+            return bytesOf({0x55, 0x55});
+        if (calls == 2)
+            return std::nullopt;
+        return QByteArray();
+    };
+    rig.engine.startWriteAll();
+    ASSERT_GT(rig.ticksUntilNextWrite(), 0);
+    const QByteArray first = rig.channel.writes.back();
+    EXPECT_EQ(rig.engine.state().ImagePos, 0);
+    EXPECT_EQ(rig.ticksUntilNextWrite(), 51);
+    EXPECT_EQ(rig.channel.writes[1], first); // block 0 again, now acknowledged
+    EXPECT_EQ(at(rig.channel.writes.back(), 3), 16);
+    EXPECT_EQ(rig.engine.state().ImagePos, 1);
+}
+
+TEST(EngineWriteAll, RecordModelWritesBytesThenCodeRecordsUpToVersion32) {
+    Rig rig({.model = 100, .version = 32});
+    rig.fillImage(11);
+    rig.engine.startWriteAll();
+    ASSERT_GT(rig.runUntilIdle(), 0);
+
+    std::vector<int> order; // 1 byte write, 2 record write, 3 clock
+    for (const QByteArray& w : rig.channel.writes)
+        order.push_back(w.size() == 6 ? 1 : w.size() == 39 ? 2 : w.size() == 18 ? 3 : 0);
+    ASSERT_TRUE(std::is_sorted(order.begin(), order.end()));
+    EXPECT_EQ(std::count(order.begin(), order.end(), 1), 1005);
+    EXPECT_EQ(std::count(order.begin(), order.end(), 3), 1);
+
+    const auto records = rig.writesOf(39, 0x80);
+    ASSERT_EQ(records.size(), 224u);
+    for (int i = 0; i < 224; ++i) {
+        const int n = 32 + i;
+        EXPECT_EQ(records[i].left(6), frame(0, 0x80, static_cast<uint8_t>(n), 0));
+        EXPECT_EQ(records[i].mid(6, 32),
+                  QByteArray(reinterpret_cast<const char*>(rig.image.data() + 32 * n), 32));
+        EXPECT_EQ(at(records[i], 38), sumOf(records[i], 6, 32));
+    }
+    EXPECT_TRUE(
+        std::equal(rig.image.data() + 1024, rig.image.data() + 8192, rig.module.mem.data() + 1024));
+    EXPECT_NE(
+        std::find(rig.view.statuses.begin(), rig.view.statuses.end(), "Send all ContactID code"),
+        rig.view.statuses.end());
+    EXPECT_EQ(rig.view.status(), "Data send successful!");
+    EXPECT_TRUE(rig.view.buttonsEnabled);
+}
+
+TEST(EngineWriteAll, RecordModelFromVersion33WritesSixBlocksAndNoRecords) {
+    Rig rig({.model = 100, .version = 33});
+    rig.fillImage(11);
+    rig.engine.startWriteAll();
+    ASSERT_GT(rig.runUntilIdle(), 0);
+    EXPECT_EQ(rig.writesOf(262, 0xF6).size(), 6u);
+    EXPECT_TRUE(rig.writesOf(39, 0x80).empty());
+    EXPECT_TRUE(rig.writesOf(6, 0x01).empty());
+    EXPECT_EQ(rig.channel.writes.back().size(), 18);
+}
+
+// A frame for another record is not taken; being a valid frame it restarts
+// the pace, so the record goes out again after 6 ticks. Without any answer
+// the record waits its own, longer pace.
+TEST(EngineWriteAll, RecordWriteIsRepeatedUntilItsOwnNumberIsEchoed) {
+    Rig rig({.model = 100, .version = 32});
+    rig.engine.startWriteAll();
+    for (int i = 0; i < 2000 && rig.engine.state().LinkCommand != LinkCode::kRecordWrite; ++i)
+        rig.step();
+    ASSERT_EQ(rig.engine.state().LinkCommand, LinkCode::kRecordWrite);
+    rig.reply = [](const QByteArray& req) -> std::optional<QByteArray> {
+        return frame(0xAB, at(req, 2), static_cast<uint8_t>(at(req, 2) + 1), 0);
+    };
+    ASSERT_GT(rig.ticksUntilNextWrite(), 0);
+    const QByteArray first = rig.channel.writes.back();
+    EXPECT_EQ(rig.ticksUntilNextWrite(), 6);
+    EXPECT_EQ(rig.channel.writes.back(), first);
+    rig.reply = loseAll;
+    EXPECT_EQ(rig.ticksUntilNextWrite(), 6);
+    EXPECT_EQ(rig.ticksUntilNextWrite(), 11);
+    EXPECT_EQ(rig.channel.writes.back(), first);
+    EXPECT_EQ(rig.engine.state().Remaining, 32);
+}
+
+TEST(EngineWriteAll, PstnSendWritesTheTwoGainBytesThenSyncsTheClock) {
+    Rig rig({.model = 100, .version = 32});
+    rig.fillImage(12);
+    rig.engine.startPstnSend();
+    ASSERT_GT(rig.runUntilIdle(), 0);
+    ASSERT_EQ(rig.channel.writes.size(), 3u);
+    EXPECT_EQ(rig.channel.writes[0], MemoryFrame::build(94, 0x01, rig.image[94]).toByteArray());
+    EXPECT_EQ(rig.channel.writes[1], MemoryFrame::build(95, 0x01, rig.image[95]).toByteArray());
+    EXPECT_EQ(rig.channel.writes[2].size(), 18);
+    EXPECT_FALSE(rig.engine.state().PstnPending);
+    EXPECT_EQ(rig.view.status(), "Data send successful!");
+    EXPECT_TRUE(rig.view.buttonsEnabled);
+}
+
+// An interrupted PSTN send must not make the next write-all skip its records.
+TEST(EngineWriteAll, WriteAllAfterAnAbandonedPstnSendStillWritesRecords) {
+    Rig rig({.model = 100, .version = 32});
+    rig.reply = loseAll;
+    rig.engine.startPstnSend();
+    rig.step();
+    rig.reply = nullptr;
+    rig.answered = rig.channel.writes.size();
+    rig.engine.startWriteAll();
+    ASSERT_GT(rig.runUntilIdle(), 0);
+    EXPECT_EQ(rig.writesOf(39, 0x80).size(), 224u);
+}
+
+// ------------------------------------------------------------------ clock
+
+TEST(EngineClock, FrameCarriesDateFromVersion28AndTheTimeOfEachSend) {
+    struct Case {
+        int version;
+        const char* digits;
+    };
+    for (const Case c : {Case{27, "111111090504"}, Case{28, "240307090504"},
+                         Case{0, "111111090504"}, Case{43, "240307090504"}}) {
+        SCOPED_TRACE(c.version);
+        Rig rig({.version = c.version});
+        rig.reply = loseAll;
+        rig.engine.startClockSync();
+        EXPECT_EQ(rig.view.status(), "GSM time sync in progress...");
+        rig.step();
+        ASSERT_EQ(rig.channel.writes.size(), 1u);
+        EXPECT_EQ(rig.channel.writes[0],
+                  bytesOf({0x00, 0xFC, 0x00, 0x00, 0x04, 0xFB}) + QByteArray(c.digits));
+
+        // A repeat carries the time of its own moment.
+        rig.now = QDateTime(QDate(2031, 12, 30), QTime(23, 59, 58));
+        EXPECT_EQ(rig.ticksUntilNextWrite(), 21);
+        EXPECT_EQ(rig.channel.writes[1].mid(12), "235958");
+        EXPECT_EQ(rig.channel.writes[1].mid(6, 6), c.version >= 28 ? "311230" : "111111");
+    }
+}
+
+TEST(EngineClock, AcknowledgementOfItsOwnMenuItemReportsTheSync) {
+    Rig rig;
+    rig.engine.startClockSync();
+    EXPECT_EQ(rig.runUntilIdle(), 1);
+    EXPECT_EQ(rig.view.status(), "GSM time sync successful");
+    EXPECT_FALSE(rig.engine.state().ClockSyncOnly);
+}
+
+TEST(EngineClock, OtherFramesDoNotCompleteTheSync) {
+    Rig rig;
+    rig.reply = [](const QByteArray&) -> std::optional<QByteArray> {
+        return frame(0xAB, 0xAA, 0x00, 0x01);
+    };
+    rig.engine.startClockSync();
+    rig.step();
+    EXPECT_EQ(rig.engine.state().LinkCommand, LinkCode::kClockSync);
+    EXPECT_EQ(rig.engine.state().RxCount, 0);
+}
+
+} // namespace
