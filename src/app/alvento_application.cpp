@@ -20,7 +20,13 @@ template <class W> W* AlventoApplication::create() {
     return w;
 }
 
+static void initResources() {
+    Q_INIT_RESOURCE(assets);
+}
+
 AlventoApplication::AlventoApplication(const Options& options) {
+    // The pictures live in the static widget library's resources.
+    initResources();
     ctx_.brandCode = options.brandCode ? options.brandCode : buildBrandCode();
     // Until the configurator fixes it, the key path is the default edition's.
     ctx_.keyPath = settingsKeyPath(1);
