@@ -122,6 +122,8 @@ struct FakeModule {
             }
             case 0xF7: {
                 const int unit = at(b, 2) | at(b, 3) << 8;
+                if (16 * unit + 256 > 8192)
+                    return {}; // no such memory: a real module would not answer either
                 QByteArray r(reinterpret_cast<const char*>(mem.data() + 16 * unit), 256);
                 r.append(static_cast<char>(sumOf(r, 0, 256)));
                 return r;
@@ -137,6 +139,8 @@ struct FakeModule {
         }
         if (b.size() == 262 && at(b, 1) == 0xF6) {
             const int unit = at(b, 2) << 8 | at(b, 3);
+            if (16 * unit + 256 > 8192)
+                return {};
             std::memcpy(mem.data() + 16 * unit, b.constData() + 6, 256);
             return bytesOf({0x55});
         }
