@@ -76,8 +76,8 @@ class LinkEngine {
     void receive(const QByteArray& bytes);
 
     // Operations. Each replaces whatever was pending; when a command was
-    // pending (the port is open) the first request goes out at once, otherwise
-    // the next tick opens the port and sends it.
+    // pending and its tick has already opened the port, the first request goes
+    // out at once, otherwise the next tick opens the port and sends it.
     void startReadAll();
     void startWriteAll();
     // fromMenu: the version menu item, which also asks for a message box.
