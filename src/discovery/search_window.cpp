@@ -12,6 +12,7 @@
 #include <QDateTime>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QProgressBar>
@@ -530,6 +531,14 @@ void TForm8::showTrekkaMode() {
     for (const char* name : {"Label2", "Label4", "Label5"})
         qobject_cast<QLabel*>(control(QString::fromLatin1(name)))
             ->setText(QStringLiteral("TREKKA/4800"));
+}
+
+void TForm8::keyPressEvent(QKeyEvent* e) {
+    // Escape does not leave the search; only the exit button and the port
+    // chooser do.
+    if (e->key() == Qt::Key_Escape)
+        return;
+    QDialog::keyPressEvent(e);
 }
 
 void TForm8::closeForDispatch() {

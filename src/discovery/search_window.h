@@ -53,7 +53,7 @@ class TForm8 : public QDialog {
     void showEvent(QShowEvent* e) override;
     bool event(QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
-    void reject() override {}
+    void keyPressEvent(QKeyEvent* e) override;
 
   private:
     QFrame* makePanel(const QString& name, const QString& labelName, const QString& caption,
