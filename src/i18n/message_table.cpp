@@ -21,13 +21,20 @@ static const MessageRow kMessages[] = {
     {"engine.clock_sync_running", "Óra szinkronozása a PC órájával folyamatban...",
      "GSM time sync in progress...", "GSM Zeit wird synchronisiert...",
      "GSM sinhronizacija časa v teku..."},
-    {"engine.clock_sync_done", "Óra szinkronozása a PC órájával sikeres", "GSM time sync successful",
-     "GSM Zeit Synchronisation OK", "GSM sinhronizacija časa uspešna"},
+    {"engine.clock_sync_done", "Óra szinkronozása a PC órájával sikeres",
+     "GSM time sync successful", "GSM Zeit Synchronisation OK", "GSM sinhronizacija časa uspešna"},
     {"engine.send_contact_id", "Send all ContactID code", "Send all ContactID code",
      "Send all ContactID code", "Send all ContactID code"},
     {"engine.confirm_restart", "Biztosan újra akarja inditani az eszközt?",
      "Are you sure to restart the module?", "Wollen Sie das Modul wirklich neustarten?",
      "Ali ste prepričani, da želite ponovno zagnati modul?"},
+    // Configurator window
+    {"workspace.confirm_quit", "Művelet van folyamatban, biztosan ki akar lépni???",
+     "Operation in progress, are you sure to quit???", nullptr, nullptr},
+    {"workspace.no_help", "Sajnos nincs segítség, majd értesítjük, ha lesz",
+     "Help not available yet", nullptr, nullptr},
 };
 
-std::span<const MessageRow> messageTable() { return kMessages; }
+std::span<const MessageRow> messageTable() {
+    return kMessages;
+}

@@ -3,15 +3,19 @@
 #include "app/edition.h"
 #include "app/start_window.h"
 #include "app/widgets.h"
+#include "i18n/messages.h"
+#include "serial/tasyncomm32.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -42,10 +46,22 @@ QString editionCaption(int brand) {
 }
 } // namespace
 
-TAV4Form1::TAV4Form1(AlventoApplication& app, QWidget* parent) : QMainWindow(parent), app_(app) {
+TAV4Form1::TAV4Form1(AlventoApplication& app, QWidget* parent)
+    : QMainWindow(parent), app_(app), AsynComm321(new TAsynComm32(this)), adas_(new QTimer(this)) {
     setObjectName(QStringLiteral("TAV4Form1"));
     // Creating the configurator fixes where every window keeps its settings.
     app_.context().keyPath = settingsKeyPath(app_.context().brandCode);
+    AsynComm321->setObjectName(QStringLiteral("AsynComm321"));
+    LinkEngineConfig config;
+    config.brandCode = app_.context().brandCode;
+    config.portOverride = app_.context().portOverride;
+    config.startWindowIdleClosed = [this] { return app_.startWindow()->idleClosed(); };
+    engine_ = std::make_unique<LinkEngine>(*AsynComm321, *this, image_, config);
+    connect(AsynComm321, &TAsynComm32::rxChar, this, &TAV4Form1::AsynComm321RxChar);
+    askYesNo = [this](const QString& question) {
+        return QMessageBox::question(this, QString(), question,
+                                     QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    };
     setWindowTitle(QStringLiteral("Halvor programer_ Firmware: 3.8 Program: 2012_01"));
     setBackground(this, QColor(174, 204, 248));
 
@@ -77,6 +93,12 @@ TAV4Form1::TAV4Form1(AlventoApplication& app, QWidget* parent) : QMainWindow(par
         PageControl1->addTab(page, QString::fromUtf8(p.caption));
     }
     PageControl1->setCurrentIndex(0);
+    Button16 = new QPushButton(QStringLiteral("Életjel teszt küldés!"),
+                               PageControl1->findChild<QWidget*>(QStringLiteral("TabSheet13")));
+    Button16->setObjectName(QStringLiteral("Button16"));
+    Button16->move(16, 16);
+    Button16->hide();
+    connect(Button16, &QPushButton::clicked, this, [this] { engine_->startLifeSignal(); });
     v->addWidget(PageControl1, 1);
 
     kijelzo = new QProgressBar(central);
@@ -99,6 +121,9 @@ TAV4Form1::TAV4Form1(AlventoApplication& app, QWidget* parent) : QMainWindow(par
     buttons->addWidget(BitBtn3);
     v->addLayout(buttons);
     connect(BitBtn3, &QPushButton::clicked, this, &QWidget::close);
+    connect(BitBtn1, &QPushButton::clicked, this, &TAV4Form1::BitBtn1Click);
+    connect(BitBtn2, &QPushButton::clicked, this, &TAV4Form1::BitBtn2Click);
+    connect(BitBtn4, &QPushButton::clicked, this, &TAV4Form1::BitBtn4Click);
     setCentralWidget(central);
 
     auto* bar = statusBar();
@@ -114,6 +139,19 @@ TAV4Form1::TAV4Form1(AlventoApplication& app, QWidget* parent) : QMainWindow(par
     }
     buildMenus();
     resize(1036, 708);
+
+    // Five timers share one handler; the engine counts their ticks.
+    adas_->setObjectName(QStringLiteral("adas"));
+    adas_->setInterval(1000);
+    connect(adas_, &QTimer::timeout, this, &TAV4Form1::adasTimer);
+    adas_->start();
+    for (int i = 0; i < 4; ++i) {
+        timers_[i] = new QTimer(this);
+        timers_[i]->setObjectName(QStringLiteral("Timer%1").arg(i + 1));
+        timers_[i]->setInterval(1000);
+        connect(timers_[i], &QTimer::timeout, this, &TAV4Form1::adasTimer);
+        timers_[i]->start();
+    }
 }
 
 TAV4Form1::~TAV4Form1() = default;
@@ -121,12 +159,120 @@ TAV4Form1::~TAV4Form1() = default;
 void TAV4Form1::buildMenus() {
     QMenu* gsm = menuBar()->addMenu(QStringLiteral("GSM"));
     gsm->setObjectName(QStringLiteral("GSM1"));
-    QAction* read = gsm->addAction(QStringLiteral("Olvasás"));
+    QAction* read = gsm->addAction(QStringLiteral("Olvasás"), this, &TAV4Form1::BitBtn2Click);
     read->setObjectName(QStringLiteral("Olvass1"));
-    QAction* send = gsm->addAction(QStringLiteral("Elküldés"));
+    QAction* send = gsm->addAction(QStringLiteral("Elküldés"), this, &TAV4Form1::BitBtn1Click);
     send->setObjectName(QStringLiteral("Elklds1"));
-    QAction* restart = gsm->addAction(QStringLiteral("Újraindítás"));
+    QAction* restart =
+        gsm->addAction(QStringLiteral("Újraindítás"), this, &TAV4Form1::BitBtn4Click);
     restart->setObjectName(QStringLiteral("jraindts1"));
+
+    QMenu* functions = menuBar()->addMenu(QStringLiteral("Funciók"));
+    functions->setObjectName(QStringLiteral("Funcik1"));
+    QAction* version = functions->addAction(QStringLiteral("GSM szoftver verzió"), this,
+                                            [this] { engine_->startVersionQuery(true); });
+    version->setObjectName(QStringLiteral("GSMsoftververzi1"));
+    QAction* clock = functions->addAction(QStringLiteral("GSM óra szinkronozása"), this,
+                                          [this] { engine_->startClockSync(); });
+    clock->setObjectName(QStringLiteral("GSMraszinkronozsa1"));
+    functions->addSeparator();
+    QAction* quit = functions->addAction(QStringLiteral("Kilépés"), this, &QWidget::close);
+    quit->setObjectName(QStringLiteral("Kilps1"));
+
+    QAction* help = menuBar()->addAction(QStringLiteral("Help"), this, [this] {
+        showMessage(message("workspace.no_help", language_));
+    });
+    help->setObjectName(QStringLiteral("Help1"));
+}
+
+void TAV4Form1::setModelCode(int code) {
+    ModelCode_ = code;
+    engine_->setModelCode(code);
+}
+
+void TAV4Form1::adasTimer() {
+    engine_->tick();
+}
+
+void TAV4Form1::AsynComm321RxChar(int count) {
+    const QByteArray bytes = AsynComm321->read(count);
+    if (!bytes.isEmpty())
+        engine_->receive(bytes);
+}
+
+void TAV4Form1::BitBtn1Click() {
+    engine_->startWriteAll();
+}
+
+void TAV4Form1::BitBtn2Click() {
+    engine_->startReadAll();
+}
+
+void TAV4Form1::BitBtn4Click() {
+    if (askYesNo(message("engine.confirm_restart", language_)))
+        engine_->startRestart();
+}
+
+void TAV4Form1::showPortName(const QString& name) {
+    statusPanels_[0]->setText(name);
+}
+void TAV4Form1::showModuleVersion(const QString& text) {
+    statusPanels_[2]->setText(text);
+}
+void TAV4Form1::showStatus(const QString& text) {
+    statusPanels_[3]->setText(text);
+}
+void TAV4Form1::setGaugeMaximum(int maximum) {
+    kijelzo->setMaximum(maximum);
+}
+void TAV4Form1::setGaugeValue(int value) {
+    kijelzo->setValue(value);
+}
+void TAV4Form1::setGaugeVisible(bool visible) {
+    kijelzo->setVisible(visible);
+}
+
+void TAV4Form1::setTransferButtonsEnabled(bool enabled) {
+    BitBtn1->setEnabled(enabled);
+    BitBtn2->setEnabled(enabled);
+}
+
+void TAV4Form1::showMessage(const QString& text) {
+    ::showMessage(this, text);
+}
+
+// The page fields arrive page by page; until then the image is sent and kept
+// exactly as read or loaded.
+void TAV4Form1::encode() {}
+void TAV4Form1::decode() {}
+void TAV4Form1::runPageShowLogic() {}
+void TAV4Form1::resetOutput2TimeUnit() {}
+
+void TAV4Form1::showTime(const QString& text) {
+    Label99->setText(text);
+}
+void TAV4Form1::setTickInterval(int milliseconds) {
+    adas_->setInterval(milliseconds);
+}
+
+void TAV4Form1::setPageVisible(const QString& objectName, bool visible) {
+    applyItemRule(objectName, visible ? ItemRule::Show : ItemRule::Hide);
+}
+
+void TAV4Form1::applyVersionRules() {
+    const int v = engine_->state().ModuleVersion;
+    if (v < 34)
+        setPageVisible(QStringLiteral("TabSheet24"), false); // Távfelügyelet
+    if (v < 40)
+        setPageVisible(QStringLiteral("TabSheet27"), false); // Nyitás/Zárás
+    setPageVisible(QStringLiteral("TabSheet15"), v < 50);    // Szám azonosítás
+    setPageVisible(QStringLiteral("TabSheet23"), v >= 50);   // Szám Azonosítás MEM
+    if (v >= 34)
+        setPageVisible(QStringLiteral("TabSheet24"), true);
+    if (v >= 35)
+        Button16->show();
+    if (v < 18 || ModelCode_ == 80)
+        setPageVisible(QStringLiteral("TabSheet16"), false); // Hőmérséklet
 }
 
 void TAV4Form1::setModelTitle(const QString& title) {
@@ -192,17 +338,28 @@ void TAV4Form1::FormActivate() {
     const AppContext& ctx = app_.context();
     QString company = ctx.read(QStringLiteral("company"));
     if (company.isEmpty()) {
+        // A default written now leaves the company-write flag as it was.
         ctx.write(QStringLiteral("company"), defaultCompany(brand));
         company = ctx.read(QStringLiteral("company"));
-        if (company.isEmpty())
-            company = defaultCompany(brand);
+    } else {
+        companyStarred_ = company.startsWith(u'*');
     }
     if (company.startsWith(u'*'))
         company.remove(0, 1);
     Label3D1->setText(company);
+    engine_->setCompanyStarred(companyStarred_);
+    language_ = languageFromSetting(ctx.read(QStringLiteral("Language")));
+    engine_->setLanguage(language_);
+    if (!engine_->busy())
+        engine_->startVersionQuery(false);
 }
 
 void TAV4Form1::closeEvent(QCloseEvent* e) {
+    if (engine_->busy() && !askYesNo(message("workspace.confirm_quit", language_))) {
+        e->ignore();
+        return;
+    }
     QMainWindow::closeEvent(e);
+    AsynComm321->close();
     app_.startWindow()->close();
 }

@@ -1,7 +1,11 @@
 #pragma once
 #include "discovery/model_table.h"
+#include "engine/link_engine.h"
+#include "engine/link_view.h"
 #include "image/config_image.h"
 #include <QMainWindow>
+#include <functional>
+#include <memory>
 
 class AlventoApplication;
 class QLabel;
@@ -10,21 +14,24 @@ class QPushButton;
 class QTabWidget;
 class QAction;
 class QMenu;
+class QTimer;
+class TAsynComm32;
 
 // The configurator of the multi-model communicators (ModelCode 70 ... 100):
-// one page per group of settings, read/send/restart buttons, a status bar.
-class TAV4Form1 : public QMainWindow {
+// one page per group of settings, read/send/restart buttons, a status bar. Its
+// link engine does the talking; the window is the engine's view.
+class TAV4Form1 : public QMainWindow, public LinkView {
     Q_OBJECT
   public:
     explicit TAV4Form1(AlventoApplication& app, QWidget* parent = nullptr);
     ~TAV4Form1() override;
 
     // Set by the model dispatch before the window is shown.
-    void setModelCode(int code) { ModelCode_ = code; }
+    void setModelCode(int code);
     int modelCode() const { return ModelCode_; }
     void setModelTitle(const QString& title);
-    void presetModuleVersion(int v) { ModuleVersion_ = v; }
-    int moduleVersion() const { return ModuleVersion_; }
+    void presetModuleVersion(int v) { engine_->state().ModuleVersion = v; }
+    int moduleVersion() const { return engine_->state().ModuleVersion; }
     // Shows, hides or disables a page (by objectName) or a control group.
     void applyItemRule(const QString& item, ItemRule rule);
     void setModelPicture(const QPixmap& picture);
@@ -33,8 +40,36 @@ class TAV4Form1 : public QMainWindow {
     bool pageVisible(const QString& objectName) const;
     QString statusPanel(int i) const;
     ConfigImage& image() { return image_; }
+    LinkEngine& engine() { return *engine_; }
+    TAsynComm32* channel() const { return AsynComm321; }
+    int language() const { return language_; }
 
     void FormActivate();
+    void adasTimer();
+    void AsynComm321RxChar(int count);
+    void BitBtn1Click(); // send all
+    void BitBtn2Click(); // read all
+    void BitBtn4Click(); // restart, after a question
+
+    // Yes/No questions go through here so tests can answer them.
+    std::function<bool(const QString&)> askYesNo;
+
+    // LinkView
+    void showPortName(const QString& name) override;
+    void showModuleVersion(const QString& text) override;
+    void showStatus(const QString& text) override;
+    void setGaugeMaximum(int maximum) override;
+    void setGaugeValue(int value) override;
+    void setGaugeVisible(bool visible) override;
+    void setTransferButtonsEnabled(bool enabled) override;
+    void showMessage(const QString& text) override;
+    void encode() override;
+    void decode() override;
+    void runPageShowLogic() override;
+    void applyVersionRules() override;
+    void resetOutput2TimeUnit() override;
+    void showTime(const QString& text) override;
+    void setTickInterval(int milliseconds) override;
 
   protected:
     bool event(QEvent* e) override;
@@ -43,12 +78,18 @@ class TAV4Form1 : public QMainWindow {
 
   private:
     void buildMenus();
+    void setPageVisible(const QString& objectName, bool visible);
 
     AlventoApplication& app_;
     int ModelCode_ = 0;
-    int ModuleVersion_ = 0;
+    int language_ = 0;
     bool activatedByShow_ = false;
+    bool companyStarred_ = false;
     ConfigImage image_;
+    TAsynComm32* AsynComm321;
+    std::unique_ptr<LinkEngine> engine_;
+    QTimer* adas_;
+    QTimer* timers_[4];
     QTabWidget* PageControl1;
     QLabel* statusPanels_[4];
     QProgressBar* kijelzo;
@@ -56,6 +97,7 @@ class TAV4Form1 : public QMainWindow {
     QPushButton* BitBtn2;
     QPushButton* BitBtn3;
     QPushButton* BitBtn4;
+    QPushButton* Button16;
     QLabel* Image1;
     QLabel* Label3D1;
     QLabel* Label99;

@@ -105,6 +105,7 @@ TEST_F(StartupTest, UnwritableSettingsBringTheChooserBackAfterEveryChoice) {
 TEST_F(StartupTest, ClosingTheStartWindowEndsTheProgram) {
     startApp(40);
     QSignalSpy ended(form1(), &TForm1::programEnded);
+    app->configurator()->askYesNo = [](const QString&) { return true; };
     app->configurator()->show();
     app->configurator()->close();
     EXPECT_EQ(ended.count(), 1);
