@@ -2,6 +2,7 @@
 #include "app/port_chooser_window.h"
 #include "app/settings_store.h"
 #include "serial/memory_frame.h"
+#include "support/pty_sim.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -286,9 +287,9 @@ TEST_F(PortChooserTest, PickingAListedPortStoresItAndEndsTheProgram) {
 }
 
 TEST_F(PortChooserTest, SearchFindsTheModuleAndOkStoresItsNumber) {
-    PtyModule module(70);
-    ASSERT_FALSE(module.path().isEmpty());
-    ASSERT_TRUE(linkAsNumberedPort(module, 5));
+    PtySim module({QStringLiteral("--model"), QStringLiteral("70"), QStringLiteral("--link"),
+                   comDir_.filePath(QStringLiteral("COM5"))});
+    ASSERT_TRUE(module.started());
     ctx_.write(kComport, QStringLiteral("COM1"));
     auto w = openChooser();
     auto* label = child<QLabel>(*w, "Label1");
@@ -302,9 +303,11 @@ TEST_F(PortChooserTest, SearchFindsTheModuleAndOkStoresItsNumber) {
     EXPECT_EQ(child<QSpinBox>(*w, "SpinEdit1")->value(), 5);
     // Finding stores nothing yet, and the search stays stopped.
     EXPECT_EQ(ctx_.read(kComport), QStringLiteral("COM1"));
-    const int requests = module.requests();
+    const QString identifyRead = QStringLiteral("RX 00 00 FF 00 01 FE");
+    EXPECT_GE(module.countLines(identifyRead), 1);
+    const int requests = module.countLines(identifyRead);
     QTest::qWait(400);
-    EXPECT_EQ(module.requests(), requests);
+    EXPECT_EQ(module.countLines(identifyRead), requests);
     EXPECT_EQ(child<QSpinBox>(*w, "SpinEdit1")->value(), 5);
 
     click(*w, "BitBtn1");
