@@ -1,14 +1,112 @@
 #include "cli/cli.h"
 
+#include "cli/cli_session.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
 #include <cstdio>
 #include <cstring>
+
+namespace {
+
+constexpr int kDefaultTimeoutSeconds = 120;
+
+const char kUsage[] =
+    "usage: alvento identify --port PORT [--timeout SECONDS]\n"
+    "       alvento read --port PORT --out FILE [--timeout SECONDS]\n"
+    "       alvento write --port PORT --in FILE [--timeout SECONDS]\n"
+    "\n"
+    "  identify  find the module on PORT; print its ModelCode, name and software version\n"
+    "  read      read the module's whole configuration by its own method (bytes, blocks\n"
+    "            or records) and save it as a configuration file\n"
+    "  write     send a configuration file's image to the module, skipping the bytes the\n"
+    "            module owns, and synchronise the module's clock with this PC\n"
+    "\n"
+    "  --port PORT        COM1, \\\\.\\COM12 or a device path such as /dev/ttyUSB0\n"
+    "  --out FILE         configuration file to create (read)\n"
+    "  --in FILE          configuration file to send (write): 1792 bytes for ModelCodes\n"
+    "                     70, 71, 80 and 90, 8960 bytes for ModelCode 100\n"
+    "  --timeout SECONDS  give up when the module has not answered for this long\n"
+    "                     (default 120)\n"
+    "\n"
+    "A configuration file is the image (bytes 0..1023, or 0..8191 for ModelCode 100)\n"
+    "followed by six 128-byte installation text records. Modules of version 3.3 and\n"
+    "above of ModelCodes 70..90 take bytes 0..1535 in blocks; write reads bytes\n"
+    "1024..1535 from the module first and sends them back unchanged.\n"
+    "\n"
+    "Progress goes to standard error, the result to standard output.\n"
+    "Exit status: 0 done; 2 bad arguments, file or port; 3 the module did not answer\n"
+    "within the timeout; 4 the module is a model (ModelCode 30, 50, 60, 61) that only\n"
+    "its own device window configures.\n";
+
+int usageError(const QString& why) {
+    std::fprintf(stderr, "error: %s\n%s", why.toLocal8Bit().constData(), kUsage);
+    return CliExit::kBadInput;
+}
+
+} // namespace
 
 bool isCliCommand(const char* word) {
     return std::strcmp(word, "identify") == 0 || std::strcmp(word, "read") == 0 ||
            std::strcmp(word, "write") == 0;
 }
 
-int runCli(int, char**) {
-    std::fprintf(stderr, "not available yet\n");
-    return 2;
+int runCli(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+
+    QCommandLineParser parser;
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption port(QStringLiteral("port"), QString(), QStringLiteral("PORT"));
+    const QCommandLineOption out(QStringLiteral("out"), QString(), QStringLiteral("FILE"));
+    const QCommandLineOption in(QStringLiteral("in"), QString(), QStringLiteral("FILE"));
+    const QCommandLineOption timeout(QStringLiteral("timeout"), QString(),
+                                     QStringLiteral("SECONDS"));
+    parser.addOptions({help, port, out, in, timeout});
+    if (!parser.parse(app.arguments()))
+        return usageError(parser.errorText());
+    if (parser.isSet(help)) {
+        std::fputs(kUsage, stdout);
+        return CliExit::kDone;
+    }
+
+    const QStringList words = parser.positionalArguments();
+    if (words.size() != 1)
+        return usageError(QStringLiteral("one command word, then options"));
+    CliSession::Options options;
+    const QString& command = words.front();
+    if (command == QLatin1String("identify"))
+        options.command = CliSession::Command::Identify;
+    else if (command == QLatin1String("read"))
+        options.command = CliSession::Command::Read;
+    else
+        options.command = CliSession::Command::Write;
+
+    options.port = parser.value(port);
+    if (options.port.isEmpty())
+        return usageError(QStringLiteral("--port is required"));
+
+    const bool reads = options.command == CliSession::Command::Read;
+    const bool writes = options.command == CliSession::Command::Write;
+    if (parser.isSet(out) && !reads)
+        return usageError(QStringLiteral("--out belongs to read"));
+    if (parser.isSet(in) && !writes)
+        return usageError(QStringLiteral("--in belongs to write"));
+    if (reads)
+        options.file = parser.value(out);
+    if (writes)
+        options.file = parser.value(in);
+    if ((reads || writes) && options.file.isEmpty())
+        return usageError(reads ? QStringLiteral("read needs --out FILE")
+                                : QStringLiteral("write needs --in FILE"));
+
+    options.timeoutSeconds = kDefaultTimeoutSeconds;
+    if (parser.isSet(timeout)) {
+        bool ok = false;
+        options.timeoutSeconds = parser.value(timeout).toInt(&ok);
+        if (!ok || options.timeoutSeconds <= 0)
+            return usageError(QStringLiteral("--timeout takes a whole number of seconds above 0"));
+    }
+
+    CliSession session(options);
+    return session.run();
 }

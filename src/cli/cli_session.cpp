@@ -1,0 +1,407 @@
+#include "cli/cli_session.h"
+
+#include "app/edition.h"
+#include "app/settings_store.h"
+#include "cli/config_file.h"
+#include "discovery/model_table.h"
+#include "image/image_extent.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+constexpr int kIdentifyTickMs = 150; // the start window's send timer
+constexpr int kAdasPendingMs = 50;
+constexpr int kSecondTimerMs = 1000;
+constexpr int kWatchdogMs = 100;
+constexpr int kEnglish = 1;
+
+void printLine(FILE* stream, const QString& text) {
+    std::fprintf(stream, "%s\n", text.toLocal8Bit().constData());
+    std::fflush(stream);
+}
+
+void progress(const QString& text) {
+    printLine(stderr, text);
+}
+
+QString unitName(TransferUnit unit) {
+    switch (unit) {
+    case TransferUnit::Bytes:
+        return QStringLiteral("bytes");
+    case TransferUnit::Blocks:
+        return QStringLiteral("blocks");
+    case TransferUnit::Records:
+        return QStringLiteral("records");
+    }
+    return {};
+}
+
+QString methodOf(const std::vector<ImageRange>& ranges) {
+    QStringList parts;
+    for (const ImageRange& r : ranges)
+        parts << QStringLiteral("%1 %2..%3 by %4")
+                     .arg(parts.isEmpty() ? "" : "then ")
+                     .arg(r.first)
+                     .arg(r.last)
+                     .arg(unitName(r.unit));
+    return parts.join(QLatin1Char(' ')).trimmed();
+}
+
+QString versionNumber(int32_t moduleVersion) {
+    return QStringLiteral("%1.%2").arg(moduleVersion / 10).arg(moduleVersion % 10);
+}
+
+// As the configurator decides it: an empty "company" means the edition's
+// default, and a leading '*' lets a byte write send the edition tag.
+bool companyIsStarred() {
+    const int brand = buildBrandCode();
+    QString company = SettingsStore::ReadString(settingsKeyPath(brand), QStringLiteral("company"));
+    if (company.isEmpty())
+        company = defaultCompany(brand);
+    return company.startsWith(QLatin1Char('*'));
+}
+} // namespace
+
+int CountingChannel::write(const QByteArray& bytes) {
+    const int n = port_.write(bytes);
+    sent += n;
+    if (n > 0 && firstWriteMs < 0 && clock)
+        firstWriteMs = clock->elapsed();
+    return n;
+}
+
+void CountingChannel::restart(const QElapsedTimer* phaseClock) {
+    sent = received = 0;
+    firstWriteMs = lastReceiveMs = -1;
+    clock = phaseClock;
+}
+
+CliSession::CliSession(Options options)
+    : options_(std::move(options)), channel_(port_),
+      view_(progress, [this](int ms) { adas_.setInterval(ms); }) {
+    connect(&port_, &TAsynComm32::rxChar, this, &CliSession::onReceived);
+    identifyTimer_.setInterval(kIdentifyTickMs);
+    connect(&identifyTimer_, &QTimer::timeout, this, &CliSession::onIdentifyTick);
+    adas_.setInterval(kSecondTimerMs);
+    connect(&adas_, &QTimer::timeout, this, &CliSession::onEngineTick);
+    for (QTimer& t : secondTimers_) {
+        t.setInterval(kSecondTimerMs);
+        connect(&t, &QTimer::timeout, this, &CliSession::onEngineTick);
+    }
+    watchdog_.setInterval(kWatchdogMs);
+    connect(&watchdog_, &QTimer::timeout, this, &CliSession::onWatchdog);
+}
+
+CliSession::~CliSession() = default;
+
+int CliSession::run() {
+    QTimer::singleShot(0, this, &CliSession::begin);
+    loop_.exec();
+    return exitCode_;
+}
+
+void CliSession::begin() {
+    if (options_.command == Command::Write) {
+        QFile in(options_.file);
+        if (!in.open(QIODevice::ReadOnly))
+            return fail(CliExit::kBadInput,
+                        QStringLiteral("cannot read %1: %2").arg(options_.file, in.errorString()));
+        fileBytes_ = in.readAll();
+        const bool knownSize = fileBytes_.size() == ConfigFile::fileSize(1024) ||
+                               fileBytes_.size() == ConfigFile::fileSize(ConfigImage::kSize);
+        if (!knownSize)
+            return fail(CliExit::kBadInput,
+                        QStringLiteral("%1 has %2 bytes; a configuration file has %3 or %4")
+                            .arg(options_.file)
+                            .arg(fileBytes_.size())
+                            .arg(ConfigFile::fileSize(1024))
+                            .arg(ConfigFile::fileSize(ConfigImage::kSize)));
+    }
+    if (options_.command == Command::Read) {
+        // Opened now so that an unwritable path fails before the module is
+        // touched; the file appears only when the readout is complete.
+        out_ = std::make_unique<QSaveFile>(options_.file);
+        if (!out_->open(QIODevice::WriteOnly))
+            return fail(
+                CliExit::kBadInput,
+                QStringLiteral("cannot create %1: %2").arg(options_.file, out_->errorString()));
+    }
+    companyStarred_ = companyIsStarred();
+
+    port_.setDeviceName(options_.port);
+    port_.setBaudRate(9600);
+    port_.open();
+    if (!port_.isOpen())
+        return fail(CliExit::kBadInput, QStringLiteral("cannot open port %1").arg(options_.port));
+
+    enterPhase(Phase::Identify);
+    progress(QStringLiteral("Searching for a module on %1...").arg(options_.port));
+    watchdog_.start();
+    identifyTimer_.start();
+    // The start window waits three seconds before its first frame; nothing
+    // here needs that delay.
+    onIdentifyTick();
+}
+
+void CliSession::onIdentifyTick() {
+    if (phase_ != Phase::Identify)
+        return;
+    const IdentifyHandshake::Tick t = handshake_.tick();
+    if (t.frame)
+        port_.write(t.frame->toByteArray());
+}
+
+void CliSession::onReceived() {
+    const QByteArray bytes = port_.readAll();
+    if (bytes.isEmpty())
+        return;
+    switch (phase_) {
+    case Phase::Identify: {
+        const IdentifyHandshake::Received r = handshake_.receive(bytes);
+        if (r.modelCode)
+            modelFound(*r.modelCode);
+        return;
+    }
+    case Phase::Version:
+    case Phase::RestoreRead:
+    case Phase::Transfer:
+        channel_.received += bytes.size();
+        channel_.lastReceiveMs = phaseClock_.elapsed();
+        engine_->receive(bytes);
+        afterEngineStep();
+        return;
+    case Phase::Done:
+        return;
+    }
+}
+
+void CliSession::modelFound(int modelCode) {
+    const ModelInfo* info = findModel(modelCode);
+    if (!info) {
+        // The search window shows such a code and goes on searching.
+        progress(
+            QStringLiteral("ModelCode %1 is not a known model; still searching").arg(modelCode));
+        return;
+    }
+    const int brand = buildBrandCode();
+    if (info->window != DeviceWindow::Configurator)
+        return fail(CliExit::kNotServed,
+                    QStringLiteral("ModelCode %1 (%2) is configured only in its own device window; "
+                                   "the command line serves ModelCodes 70, 71, 80, 90 and 100")
+                        .arg(modelCode)
+                        .arg(modelLabel3(modelCode, brand)));
+    identifyTimer_.stop();
+    modelCode_ = modelCode;
+    progress(QStringLiteral("Found ModelCode %1 (%2)")
+                 .arg(modelCode)
+                 .arg(modelStatusName(modelCode, brand)));
+
+    if (options_.command == Command::Write) {
+        const int imageSize = configFileImageSize(modelCode);
+        if (fileBytes_.size() != ConfigFile::fileSize(imageSize))
+            return fail(CliExit::kBadInput,
+                        QStringLiteral("%1 has %2 bytes, but a configuration file for ModelCode %3 "
+                                       "has %4; nothing was written")
+                            .arg(options_.file)
+                            .arg(fileBytes_.size())
+                            .arg(modelCode)
+                            .arg(ConfigFile::fileSize(imageSize)));
+    }
+
+    LinkEngineConfig config;
+    config.brandCode = brand;
+    config.modelCode = modelCode;
+    config.companyStarred = companyStarred_;
+    config.language = kEnglish;
+    config.portOverride = options_.port;
+    engine_ = std::make_unique<LinkEngine>(channel_, view_, image_, config);
+
+    // As when the configurator window is activated while idle.
+    enterPhase(Phase::Version);
+    engine_->startVersionQuery(false);
+    adas_.start();
+    for (QTimer& t : secondTimers_)
+        t.start();
+    onEngineTick();
+}
+
+void CliSession::onEngineTick() {
+    if (!engine_ || phase_ == Phase::Done)
+        return;
+    engine_->tick();
+    afterEngineStep();
+}
+
+void CliSession::afterEngineStep() {
+    if (phase_ == Phase::Done)
+        return;
+    const LinkEngineState& s = engine_->state();
+    if (s.LinkPortOpen && !port_.isOpen())
+        return fail(CliExit::kBadInput, QStringLiteral("cannot open port %1").arg(options_.port));
+
+    // Any accepted reply moves one of these on; repeats of an unanswered
+    // request do not.
+    const std::array<qint64, 5> now{s.LinkCommand, s.ImagePos, s.Remaining, s.ModuleAddress,
+                                    s.ModuleVersion};
+    if (now != fingerprint_) {
+        fingerprint_ = now;
+        sinceProgress_.restart();
+    }
+    if (s.LinkCommand != LinkCode::kIdle)
+        return;
+
+    switch (phase_) {
+    case Phase::Version:
+        versionKnown();
+        return;
+    case Phase::RestoreRead:
+        reportTransfer("restore-read");
+        startTransfer();
+        return;
+    case Phase::Transfer:
+        transferDone();
+        return;
+    case Phase::Identify:
+    case Phase::Done:
+        return;
+    }
+}
+
+void CliSession::versionKnown() {
+    const int32_t version = engine_->state().ModuleVersion;
+    printLine(stdout, QStringLiteral("ModelCode %1 %2 version %3")
+                          .arg(modelCode_)
+                          .arg(modelStatusName(modelCode_, buildBrandCode()))
+                          .arg(versionNumber(version)));
+    const ImageExtent extent = exchangedExtent(modelCode_, version);
+
+    switch (options_.command) {
+    case Command::Identify:
+        return finish(CliExit::kDone);
+    case Command::Read:
+        progress(QStringLiteral("Reading %1").arg(methodOf(extent.read)));
+        enterPhase(Phase::Transfer);
+        engine_->startReadAll();
+        return;
+    case Command::Write: {
+        const int imageSize = configFileImageSize(modelCode_);
+        int lastWritten = 0;
+        for (const ImageRange& r : extent.write)
+            lastWritten = std::max(lastWritten, r.last);
+        if (lastWritten >= imageSize) {
+            // The file does not carry these bytes, yet the write sends them:
+            // send back what the module holds, so a restore changes nothing
+            // the file does not hold.
+            progress(QStringLiteral("Reading the module first to keep bytes %1..%2")
+                         .arg(imageSize)
+                         .arg(lastWritten));
+            enterPhase(Phase::RestoreRead);
+            engine_->startReadAll();
+            return;
+        }
+        startTransfer();
+        return;
+    }
+    }
+}
+
+void CliSession::startTransfer() {
+    const int imageSize = configFileImageSize(modelCode_);
+    std::copy_n(fileBytes_.constData(), imageSize, reinterpret_cast<char*>(image_.data()));
+    const ImageExtent extent = exchangedExtent(modelCode_, engine_->state().ModuleVersion);
+    progress(QStringLiteral("Writing %1").arg(methodOf(extent.write)));
+    enterPhase(Phase::Transfer);
+    engine_->startWriteAll();
+}
+
+void CliSession::transferDone() {
+    const ImageExtent extent = exchangedExtent(modelCode_, engine_->state().ModuleVersion);
+    if (options_.command == Command::Read) {
+        reportTransfer("read-all");
+        const int imageSize = configFileImageSize(modelCode_);
+        const QByteArray image(reinterpret_cast<const char*>(image_.data()), imageSize);
+        // The installation texts are the installer's own; a readout has none.
+        const QByteArray file = ConfigFile::build(image, {});
+        if (out_->write(file) != file.size() || !out_->commit())
+            return fail(
+                CliExit::kBadInput,
+                QStringLiteral("cannot write %1: %2").arg(options_.file, out_->errorString()));
+        printLine(stdout, QStringLiteral("Read %1; saved %2 (%3 bytes)")
+                              .arg(methodOf(extent.read), options_.file)
+                              .arg(file.size()));
+        return finish(CliExit::kDone);
+    }
+    reportTransfer("write-all");
+    printLine(stdout, QStringLiteral("Wrote %1 from %2; module clock synchronised")
+                          .arg(methodOf(extent.write), options_.file));
+    finish(CliExit::kDone);
+}
+
+void CliSession::enterPhase(Phase phase) {
+    phase_ = phase;
+    phaseClock_.start();
+    sinceProgress_.start();
+    channel_.restart(&phaseClock_);
+}
+
+void CliSession::reportTransfer(const char* what) {
+    // One line a benchmark can read: bytes on the line and where the time went.
+    progress(QStringLiteral("transfer %1 sent=%2 received=%3 ms=%4 first_request_ms=%5 "
+                            "last_reply_ms=%6")
+                 .arg(QLatin1String(what))
+                 .arg(channel_.sent)
+                 .arg(channel_.received)
+                 .arg(phaseClock_.elapsed())
+                 .arg(channel_.firstWriteMs)
+                 .arg(channel_.lastReceiveMs));
+}
+
+void CliSession::onWatchdog() {
+    if (phase_ == Phase::Done)
+        return;
+    if (sinceProgress_.elapsed() < qint64(options_.timeoutSeconds) * 1000)
+        return;
+    fail(CliExit::kNoAnswer, QStringLiteral("no answer from a module on %1 for %2 s (%3)")
+                                 .arg(options_.port)
+                                 .arg(options_.timeoutSeconds)
+                                 .arg(phaseName()));
+}
+
+QString CliSession::phaseName() const {
+    switch (phase_) {
+    case Phase::Identify:
+        return QStringLiteral("searching for the module");
+    case Phase::Version:
+        return QStringLiteral("asking for the software version");
+    case Phase::RestoreRead:
+        return QStringLiteral("reading the bytes the file does not hold");
+    case Phase::Transfer:
+        return options_.command == Command::Read ? QStringLiteral("reading")
+                                                 : QStringLiteral("writing");
+    case Phase::Done:
+        break;
+    }
+    return {};
+}
+
+void CliSession::fail(int exitCode, const QString& message) {
+    printLine(stderr, QStringLiteral("error: ") + message);
+    finish(exitCode);
+}
+
+void CliSession::finish(int exitCode) {
+    phase_ = Phase::Done;
+    exitCode_ = exitCode;
+    identifyTimer_.stop();
+    adas_.stop();
+    for (QTimer& t : secondTimers_)
+        t.stop();
+    watchdog_.stop();
+    port_.close();
+    if (out_ && exitCode != CliExit::kDone)
+        out_->cancelWriting();
+    loop_.quit();
+}

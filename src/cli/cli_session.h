@@ -1,0 +1,118 @@
+#pragma once
+#include "cli/headless_view.h"
+#include "discovery/identify_handshake.h"
+#include "engine/link_engine.h"
+#include "image/config_image.h"
+#include "serial/tasyncomm32.h"
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QObject>
+#include <QSaveFile>
+#include <QString>
+#include <QTimer>
+#include <array>
+#include <memory>
+
+// Exit status of the command-line mode.
+namespace CliExit {
+inline constexpr int kDone = 0;
+inline constexpr int kBadInput = 2;  // arguments, files, or a port that cannot be opened
+inline constexpr int kNoAnswer = 3;  // the module stopped answering for the timeout
+inline constexpr int kNotServed = 4; // a model only its own device window configures
+} // namespace CliExit
+
+// Counts what the engine writes, so a transfer can be set against the time its
+// bytes need on the line.
+class CountingChannel : public SerialChannel {
+  public:
+    explicit CountingChannel(TAsynComm32& port) : port_(port) {}
+    void setDeviceName(const QString& name) override { port_.setDeviceName(name); }
+    QString deviceName() const override { return port_.deviceName(); }
+    void setBaudRate(int baud) override { port_.setBaudRate(baud); }
+    int baudRate() const override { return port_.baudRate(); }
+    void open() override { port_.open(); }
+    void close() override { port_.close(); }
+    bool isOpen() const override { return port_.isOpen(); }
+    int write(const QByteArray& bytes) override;
+
+    qint64 sent = 0;
+    qint64 received = 0;
+    qint64 firstWriteMs = -1; // on the phase clock
+    qint64 lastReceiveMs = -1;
+    const QElapsedTimer* clock = nullptr;
+
+    void restart(const QElapsedTimer* phaseClock);
+
+  private:
+    TAsynComm32& port_;
+};
+
+// One run of identify, read or write: the start window's identify handshake,
+// then the configurator's engine for the version query and the transfers.
+class CliSession : public QObject {
+    Q_OBJECT
+  public:
+    enum class Command { Identify, Read, Write };
+    struct Options {
+        Command command = Command::Identify;
+        QString port;
+        QString file; // read: file to create; write: file to send
+        int timeoutSeconds = 120;
+    };
+
+    explicit CliSession(Options options);
+    ~CliSession() override;
+
+    // Runs the event loop until the command ends; returns its exit status.
+    int run();
+
+  private:
+    enum class Phase { Identify, Version, RestoreRead, Transfer, Done };
+
+    void begin();
+    void onIdentifyTick();
+    void onReceived();
+    void onEngineTick();
+    void onWatchdog();
+    void modelFound(int modelCode);
+    void afterEngineStep();
+    void versionKnown();
+    void startTransfer();
+    void transferDone();
+    void enterPhase(Phase phase);
+    void reportTransfer(const char* what);
+    void finish(int exitCode);
+    void fail(int exitCode, const QString& message);
+    QString phaseName() const;
+
+    QEventLoop loop_;
+    Options options_;
+    Phase phase_ = Phase::Identify;
+    int exitCode_ = CliExit::kDone;
+
+    TAsynComm32 port_;
+    CountingChannel channel_;
+    HeadlessView view_;
+    ConfigImage image_;
+    IdentifyHandshake handshake_;
+    std::unique_ptr<LinkEngine> engine_;
+    int modelCode_ = 0;
+    bool companyStarred_ = false;
+
+    // The configurator window ticks its engine from five timers: `adas`
+    // (50 ms while a command is pending) and four more at one second. The
+    // engine's repeat times are counted in those ticks.
+    QTimer adas_;
+    std::array<QTimer, 4> secondTimers_;
+    QTimer identifyTimer_;
+    QTimer watchdog_;
+
+    QElapsedTimer sinceProgress_;
+    QElapsedTimer phaseClock_;
+    std::array<qint64, 5> fingerprint_{};
+
+    QByteArray fileBytes_;           // write: the whole file
+    std::unique_ptr<QSaveFile> out_; // read: written in full or not at all
+};
