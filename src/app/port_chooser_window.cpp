@@ -279,12 +279,15 @@ void Tcomprt::AsynComm321RxChar(int count) {
 
 void Tcomprt::leave(int result) {
     done(result);
-    if (ctx_.closeStartWindow)
-        ctx_.closeStartWindow();
 }
 
+// Every way out of the chooser ends the program, the title bar and Escape
+// included: the search window has closed its port, so there is nothing to go
+// back to, and the new port takes effect at the next start.
 void Tcomprt::done(int result) {
     Timer1->stop();
     AsynComm321->close();
     QDialog::done(result);
+    if (ctx_.closeStartWindow)
+        ctx_.closeStartWindow();
 }

@@ -1,0 +1,162 @@
+// The tool against the module simulator over a pseudo-terminal: discovery,
+// dispatch and the first request of the window that takes over.
+#include "app/alvento_application.h"
+#include "app/edition.h"
+#include "app/settings_store.h"
+#include "app/start_window.h"
+#include "discovery/search_window.h"
+#include "legacy/legacy_device_window.h"
+#include "serial/tasyncomm32.h"
+#include "support/pty_sim.h"
+#include "workspace/configurator_window.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+const char* kIdentifyRead = "RX 00 00 FF 00 01 FE";
+const char* kVersionRead = "RX 00 00 FE 00 02 FD";
+
+template <class Pred> bool waitUntil(Pred pred, int timeoutMs) {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < timeoutMs) {
+        if (pred())
+            return true;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(2);
+    }
+    return pred();
+}
+} // namespace
+
+class DiscoveryE2E : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        qputenv("XDG_CONFIG_HOME", settings.path().toUtf8());
+        SettingsStore::WriteString(settingsKeyPath(40), QStringLiteral("Language"),
+                                   QStringLiteral("0"));
+    }
+    void TearDown() override {
+        if (app && app->configurator())
+            app->configurator()->askYesNo = [](const QString&) { return true; };
+        app.reset();
+        qunsetenv("XDG_CONFIG_HOME");
+    }
+    // The stored port points at the simulator, as an installer's chosen port would.
+    void startOn(const QString& pty) {
+        SettingsStore::WriteString(settingsKeyPath(40), QStringLiteral("comport"), pty);
+        AlventoApplication::Options o;
+        o.brandCode = 40;
+        app = std::make_unique<AlventoApplication>(o);
+        app->start();
+    }
+    QTemporaryDir settings;
+    std::unique_ptr<AlventoApplication> app;
+};
+
+TEST_F(DiscoveryE2E, EveryModelOpensItsWindowAndTheWindowTakesThePort) {
+    struct Case {
+        int model;
+        const char* window; // objectName of the window that must be shown
+        bool versionReadFollows;
+    } cases[] = {
+        {70, "TAV4Form1", true},    {71, "TAV4Form1", true},  {80, "TAV4Form1", true},
+        {90, "TAV4Form1", true},    {100, "TAV4Form1", true}, {50, "TForm5", true},
+        {60, "Ttrekkamain", false}, {30, "TForm1", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.model);
+        PtySim sim({QStringLiteral("--model"), QString::number(c.model)});
+        ASSERT_TRUE(sim.started());
+        startOn(sim.path());
+        TForm1* start = app->startWindow();
+        TForm8* search = app->searchWindow();
+        ASSERT_TRUE(waitUntil([&] { return search->isVisible(); }, 2000));
+        ASSERT_TRUE(sim.waitForLine(QString::fromLatin1(kIdentifyRead), 6000));
+        QWidget* target = app->window(QString::fromLatin1(c.window));
+        ASSERT_TRUE(waitUntil([&] { return !search->isVisible() && target->isVisible(); }, 8000));
+        EXPECT_EQ(search->statusPanel(1), QStringLiteral("Gsm: %1").arg(c.model));
+        EXPECT_EQ(start->ModelCode(), c.model);
+        if (c.model != 30) {
+            EXPECT_FALSE(start->isVisible());
+            EXPECT_FALSE(start->channel()->isOpen());
+        }
+        const int versionReadsBefore = sim.countLines(QString::fromLatin1(kVersionRead));
+        if (c.versionReadFollows) {
+            EXPECT_EQ(versionReadsBefore, 0);
+            EXPECT_TRUE(sim.waitForLine(QString::fromLatin1(kVersionRead), 5000));
+        }
+        if (c.model >= 70) {
+            auto* conf = app->configurator();
+            EXPECT_EQ(conf->modelCode(), c.model);
+            EXPECT_TRUE(
+                waitUntil([&] { return conf->statusPanel(2) == QStringLiteral("Sw: 4.3"); }, 5000));
+        }
+        if (c.model == 50)
+            EXPECT_TRUE(waitUntil(
+                [&] {
+                    return app->converterWindow()->versionText() ==
+                           QStringLiteral("szoftver verzio> 1.43");
+                },
+                5000));
+        TearDown();
+        SetUp();
+    }
+}
+
+TEST_F(DiscoveryE2E, ModulesThatAreNotRecognisedKeepTheSearchGoing) {
+    struct Case {
+        QStringList args;
+        const char* gsmPanel;
+        bool badCounted;
+    } cases[] = {
+        {{QStringLiteral("--model"), QStringLiteral("61")}, "Gsm: 61", false},
+        {{QStringLiteral("--identify-only")}, "Gsm: ", false},
+        {{QStringLiteral("--bad-complement")}, "Gsm: ", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.gsmPanel);
+        PtySim sim(c.args);
+        ASSERT_TRUE(sim.started());
+        startOn(sim.path());
+        TForm8* search = app->searchWindow();
+        // Two whole cycles of reads and identify frames.
+        ASSERT_TRUE(sim.waitForLine(QStringLiteral("RX A0 FE 00 00 62 9D"), 8000));
+        waitUntil([] { return false; }, 3500);
+        EXPECT_TRUE(search->isVisible());
+        EXPECT_FALSE(app->startWindow()->timerAblakStart()->isActive());
+        EXPECT_EQ(search->statusPanel(1), QString::fromLatin1(c.gsmPanel));
+        EXPECT_NE(search->statusPanel(2), QStringLiteral("TX: 0"));
+        EXPECT_EQ(search->statusPanel(4) != QStringLiteral("BAD: 0"), c.badCounted);
+        EXPECT_FALSE(app->configurator()->isVisible());
+        TearDown();
+        SetUp();
+    }
+}
+
+// The real executable, started as an installer would, finds the module named
+// in its settings.
+TEST_F(DiscoveryE2E, ToolProcessSendsIdentifyFramesToThePortInItsSettings) {
+    PtySim sim({QStringLiteral("--model"), QStringLiteral("71")});
+    ASSERT_TRUE(sim.started());
+    SettingsStore::WriteString(settingsKeyPath(40), QStringLiteral("comport"), sim.path());
+    QProcess tool;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), settings.path());
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    tool.setProcessEnvironment(env);
+    tool.start(qEnvironmentVariable("ALVENTO_EXE"), {});
+    ASSERT_TRUE(tool.waitForStarted(5000));
+    EXPECT_TRUE(sim.waitForLine(QString::fromLatin1(kIdentifyRead), 8000));
+    // After the dispatch the configurator asks the module for its version.
+    EXPECT_TRUE(sim.waitForLine(QString::fromLatin1(kVersionRead), 8000));
+    tool.kill();
+    tool.waitForFinished(3000);
+}
