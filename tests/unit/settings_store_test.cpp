@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QThread>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -52,6 +53,9 @@ TEST_F(SettingsStoreTest, PreSeededFileIsReadAndChangesOnDiskAreSeenAtOnce) {
     EXPECT_EQ(SettingsStore::ReadString(key, QStringLiteral("comport")),
               QStringLiteral("/dev/ttyUSB0"));
     // Nothing is cached: another program's change is read by the next call.
+    // (It comes a moment later, as an editor's save would; the file's time
+    // stamp is what tells a changed file of the same size.)
+    QThread::msleep(20);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     f.write("[General]\ncomport=/dev/ttyACM0\nLanguage=3\n");
     f.close();
