@@ -35,10 +35,14 @@ fifo=$(mktemp -u)
 mkfifo "$fifo"
 build/sim/alvento-sim "${sim_args[@]}" --pace-baud 9600 >"$fifo" &
 sim_pid=$!
-trap 'kill $sim_pid 2>/dev/null; rm -f "$fifo"' EXIT
+tool_pid=""
+trap 'kill $tool_pid $sim_pid 2>/dev/null; rm -f "$fifo"' EXIT
+trap 'exit 130' INT TERM
 exec 3<"$fifo"
 read -r first <&3
 pty=${first#PTY }
 echo "Simulated module (ModelCode ${sim_args[1]}) on $pty" >&2
 cat <&3 >/dev/null &
-launch build/src/alvento --port "$pty"
+launch build/src/alvento --port "$pty" &
+tool_pid=$!
+wait $tool_pid

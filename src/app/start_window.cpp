@@ -140,7 +140,9 @@ void TForm1::onModelReported(int code) {
     if (!discoveryDispatches(code))
         return;
     const ModelInfo* m = findModel(code);
-    ablakSTART_->start();
+    // Further replies within the two seconds do not put the dispatch off.
+    if (!ablakSTART_->isActive())
+        ablakSTART_->start();
     search->startBlinking(m->pictureIndex, m->blink);
 }
 

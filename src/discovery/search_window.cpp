@@ -523,7 +523,7 @@ QString TForm8::statusPanel(int i) const {
 
 void TForm8::startBlinking(int pictureIndex, bool blink) {
     pictureIndex_ = pictureIndex;
-    if (blink)
+    if (blink && !vilogo_->isActive())
         vilogo_->start();
 }
 
