@@ -11,6 +11,10 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QThread>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
 
 using StartupTest = AppFixture;
 
@@ -111,4 +115,94 @@ TEST_F(StartupTest, ClosingTheStartWindowEndsTheProgram) {
     EXPECT_EQ(ended.count(), 1);
     EXPECT_TRUE(app->ended());
     EXPECT_FALSE(form1()->channel()->isOpen());
+}
+
+namespace {
+// The far end of a pseudo-terminal, played by the test.
+struct PtyPeer {
+    int master = -1;
+    QString slavePath;
+    PtyPeer() {
+        master = posix_openpt(O_RDWR | O_NOCTTY);
+        grantpt(master);
+        unlockpt(master);
+        slavePath = QString::fromLocal8Bit(ptsname(master));
+        fcntl(master, F_SETFL, O_NONBLOCK);
+    }
+    ~PtyPeer() { ::close(master); }
+    QByteArray readAll() {
+        QByteArray out;
+        char buf[512];
+        for (int i = 0; i < 20; ++i) {
+            QCoreApplication::processEvents();
+            QThread::msleep(2);
+            ssize_t n;
+            while ((n = ::read(master, buf, sizeof buf)) > 0)
+                out.append(buf, static_cast<int>(n));
+        }
+        return out;
+    }
+    void send(const QByteArray& b) {
+        ASSERT_EQ(::write(master, b.constData(), b.size()), b.size());
+    }
+};
+} // namespace
+
+TEST_F(StartupTest, IdentifyCycleOnTheWireDrivenTickByTick) {
+    PtyPeer peer;
+    seed(40, QStringLiteral("Language"), QStringLiteral("0"));
+    startApp(40, peer.slavePath);
+    EXPECT_EQ(form1()->timerAdas()->interval(), 3000); // the first frame leaves after 3 s
+    form1()->startTimer();
+    ASSERT_TRUE(form1()->channel()->isOpen());
+    peer.readAll();
+
+    const QByteArray read = Frames::identifyRead().toByteArray();
+    const QByteArray wake = Frames::identifyWake().toByteArray();
+    QByteArray wire;
+    for (int i = 0; i < 10; ++i) {
+        form1()->adasTimer();
+        wire += peer.readAll();
+    }
+    EXPECT_EQ(form1()->timerAdas()->interval(), 150);
+    EXPECT_EQ(wire, read.repeated(4) + wake.repeated(4));
+    TForm8* search = app->searchWindow();
+    EXPECT_EQ(search->statusPanel(2), QStringLiteral("TX: 10"));
+
+    // A reply split in two: one frame, the model shown, the dispatch armed.
+    form1()->adasTimer();
+    peer.readAll();
+    const QByteArray reply = MemoryFrame::fromHeader(0xAB, 0, 0xFF, 71).toByteArray();
+    peer.send(reply.left(3));
+    peer.readAll();
+    peer.send(reply.mid(3));
+    peer.readAll();
+    EXPECT_EQ(search->statusPanel(3), QStringLiteral("RX: 1"));
+    EXPECT_EQ(search->statusPanel(1), QStringLiteral("Gsm: 71"));
+    EXPECT_TRUE(form1()->timerAblakStart()->isActive());
+    // Held here: the blink timer would close the port, the dispatch end the search.
+    search->timerVilogo()->stop();
+    form1()->timerAblakStart()->stop();
+    // Three quiet ticks, then the reads go on.
+    for (int i = 0; i < 3; ++i) {
+        form1()->adasTimer();
+        EXPECT_TRUE(peer.readAll().isEmpty()) << i;
+    }
+    form1()->adasTimer();
+    EXPECT_EQ(peer.readAll(), read);
+
+    // Good check with a bad complement counts as bad; a bad check does not.
+    QByteArray badComplement = reply;
+    badComplement[4] = static_cast<char>(badComplement[4] ^ 1);
+    peer.send(badComplement);
+    peer.readAll();
+    EXPECT_EQ(search->statusPanel(4), QStringLiteral("BAD: 1"));
+    form1()->adasTimer();
+    peer.readAll();
+    QByteArray badCheck = reply;
+    badCheck[5] = static_cast<char>(badCheck[5] ^ 1);
+    peer.send(badCheck);
+    peer.readAll();
+    EXPECT_EQ(search->statusPanel(3), QStringLiteral("RX: 3"));
+    EXPECT_EQ(search->statusPanel(4), QStringLiteral("BAD: 1"));
 }
