@@ -1,58 +1,29 @@
 #include "app/edition.h"
 
+namespace {
+#define HALVOR_TITLE "Halvor program version 2018.04.05 / GSM Firmware: 4.3.5"
+
+const EditionInfo kEditions[] = {
+    {1, "\\software\\GSM\\KESTRIN", "KESTRIN", "KESTRIN", HALVOR_TITLE,
+     "Kestrin PRG Firmware: 4.3.6 / 2024.09"},
+    {10, "\\software\\GSM\\KESTRIN", "*OLMIRA", "KESTRIN", HALVOR_TITLE, "Olmira PRG"},
+    {20, "\\software\\GSM\\KESTRIN", "*Pumara GSM", "KESTRIN", HALVOR_TITLE, "Pumara GSM"},
+    {30, "\\software\\GSM\\KESTRIN", "*Belvance", "KESTRIN", HALVOR_TITLE, nullptr},
+    {40, "\\software\\GSM\\NORVIK", "NORVIK", "NORVIK",
+     "Norvik Read program version 2024.09.03 / GSM Firmware: 4.3.6", nullptr},
+    {41, "\\software\\GSM\\Telvaro", "Telvaro", "Telvaro",
+     "Telvaro Read program version 2018.04.05 / GSM Firmware: 4.3.5", nullptr},
+    {50, "\\software\\Dravik\\Dravik", "Sorel", "Makrel", HALVOR_TITLE, "Dravik software"},
+};
+} // namespace
+
+const EditionInfo& edition(int brandCode) {
+    for (const EditionInfo& e : kEditions)
+        if (e.brandCode == brandCode)
+            return e;
+    return kEditions[0];
+}
+
 int buildBrandCode() {
     return ALVENTO_BRAND_CODE;
-}
-
-QString settingsKeyPath(int brandCode) {
-    switch (brandCode) {
-    case 40:
-        return QStringLiteral("\\software\\GSM\\NORVIK");
-    case 41:
-        return QStringLiteral("\\software\\GSM\\Telvaro");
-    case 50:
-        return QStringLiteral("\\software\\Dravik\\Dravik");
-    default:
-        return QStringLiteral("\\software\\GSM\\KESTRIN");
-    }
-}
-
-QString defaultCompany(int brandCode) {
-    switch (brandCode) {
-    case 1:
-        return QStringLiteral("KESTRIN");
-    case 10:
-        return QStringLiteral("*OLMIRA");
-    case 20:
-        return QStringLiteral("*Pumara GSM");
-    case 30:
-        return QStringLiteral("*Belvance");
-    case 40:
-        return QStringLiteral("NORVIK");
-    case 41:
-        return QStringLiteral("Telvaro");
-    case 50:
-        return QStringLiteral("Sorel");
-    default:
-        return QStringLiteral("KESTRIN");
-    }
-}
-
-QString editionName(int brandCode) {
-    switch (brandCode) {
-    case 10:
-        return QStringLiteral("Olmira");
-    case 20:
-        return QStringLiteral("Pumara");
-    case 30:
-        return QStringLiteral("Belvance");
-    case 40:
-        return QStringLiteral("NORVIK");
-    case 41:
-        return QStringLiteral("Telvaro");
-    case 50:
-        return QStringLiteral("Makrel");
-    default:
-        return QStringLiteral("KESTRIN");
-    }
 }

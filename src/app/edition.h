@@ -1,18 +1,30 @@
 #pragma once
 #include <QString>
 
-// The edition a build ships as. Everything edition-dependent asks an Edition
-// rather than the build constant, so tests can run any edition in one binary.
+// What an edition of the tool is made of. One row per BrandCode; anything
+// edition-dependent reads it from here rather than testing the code itself.
+struct EditionInfo {
+    int brandCode;
+    const char* keyPath;             // settings key below \software
+    const char* companyDefault;      // "company" written when empty ('*' = starred)
+    const char* editionTag;          // written into the module's image at 384
+    const char* configuratorTitle;   // title chosen when the configurator is created
+    const char* configuratorCaption; // caption at activation (nullptr: the title)
+};
+
+// The row for a BrandCode; unknown codes get the KESTRIN row.
+const EditionInfo& edition(int brandCode);
+
+// The edition a build ships as. Tests construct the application for any
+// edition in one binary.
 int buildBrandCode();
 
-// Registry-style key path of the tool's own settings for an edition.
-QString settingsKeyPath(int brandCode);
+inline QString settingsKeyPath(int brandCode) {
+    return QString::fromLatin1(edition(brandCode).keyPath);
+}
+inline QString defaultCompany(int brandCode) {
+    return QString::fromUtf8(edition(brandCode).companyDefault);
+}
 
 // Fixed key from which the older device windows read their port name.
 inline const char* kLegacyKeyPath = "\\software\\vorlund\\AlventoRead";
-
-// Value written to "company" when it is empty.
-QString defaultCompany(int brandCode);
-
-// Edition name shown in window captions ("NORVIK", "Telvaro", ...).
-QString editionName(int brandCode);

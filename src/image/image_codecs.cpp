@@ -1,4 +1,5 @@
 #include "image/image_codecs.h"
+#include "app/edition.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -204,16 +205,7 @@ int decodeClockHour(const std::array<uint8_t, 2>& bytes) {
 QString editionTag(const QString& company, int brandCode) {
     if (company.startsWith(u'*'))
         return company.mid(1);
-    switch (brandCode) {
-    case 40:
-        return QStringLiteral("NORVIK");
-    case 41:
-        return QStringLiteral("Telvaro");
-    case 50:
-        return QStringLiteral("Makrel");
-    default:
-        return QStringLiteral("KESTRIN");
-    }
+    return QString::fromLatin1(edition(brandCode).editionTag);
 }
 
 void writeEditionTag(ConfigImage& image, const QString& company, int brandCode) {

@@ -18,34 +18,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-namespace {
-QString editionTitle(int brand) {
-    switch (brand) {
-    case 40:
-        return QStringLiteral("Norvik Read program version 2024.09.03 / GSM Firmware: 4.3.6");
-    case 41:
-        return QStringLiteral("Telvaro Read program version 2018.04.05 / GSM Firmware: 4.3.5");
-    default:
-        return QStringLiteral("Halvor program version 2018.04.05 / GSM Firmware: 4.3.5");
-    }
-}
-
-QString editionCaption(int brand) {
-    switch (brand) {
-    case 1:
-        return QStringLiteral("Kestrin PRG Firmware: 4.3.6 / 2024.09");
-    case 10:
-        return QStringLiteral("Olmira PRG");
-    case 20:
-        return QStringLiteral("Pumara GSM");
-    case 50:
-        return QStringLiteral("Dravik software");
-    default:
-        return editionTitle(brand);
-    }
-}
-} // namespace
-
 TAV4Form1::TAV4Form1(AlventoApplication& app, QWidget* parent)
     : QMainWindow(parent), app_(app), AsynComm321(new TAsynComm32(this)), adas_(new QTimer(this)) {
     setObjectName(QStringLiteral("TAV4Form1"));
@@ -334,7 +306,9 @@ bool TAV4Form1::event(QEvent* e) {
 
 void TAV4Form1::FormActivate() {
     const int brand = app_.context().brandCode;
-    setWindowTitle(editionCaption(brand));
+    const EditionInfo& e = edition(brand);
+    setWindowTitle(
+        QString::fromUtf8(e.configuratorCaption ? e.configuratorCaption : e.configuratorTitle));
     const AppContext& ctx = app_.context();
     QString company = ctx.read(QStringLiteral("company"));
     if (company.isEmpty()) {
