@@ -39,6 +39,8 @@ class TForm1 : public QWidget {
     QTimer* timerAblakStart() const { return ablakSTART_; }
     QLabel* label3() const { return Label3; }
     void setLabel3(const QString& text);
+    // Model 30: the start window itself becomes the configurator.
+    void enableTransferButtons();
 
   signals:
     void programEnded();

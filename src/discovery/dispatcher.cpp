@@ -39,6 +39,7 @@ void AlventoApplication::dispatch() {
         switch (m->window) {
         case DeviceWindow::StartWindow:
             form1_->setLabel3(modelLabel3(model, brand));
+            form1_->enableTransferButtons();
             form1_->show();
             break;
         case DeviceWindow::Converter:
