@@ -60,6 +60,11 @@ void TForm1::setLabel3(const QString& text) {
     Label3->setText(text);
 }
 
+void TForm1::enableTransferButtons() {
+    sendButton_->setEnabled(true);
+    readButton_->setEnabled(true);
+}
+
 bool TForm1::event(QEvent* e) {
     // Activation by the window system; the first one is run by start() itself so
     // that it happens the same way with or without a window manager.
