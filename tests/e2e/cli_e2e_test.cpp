@@ -1,0 +1,394 @@
+// The real alvento executable against the real module simulator on a
+// pseudo-terminal: read, write, refusals and silence, with replies lost,
+// corrupted and split on the way.
+
+#include "app/edition.h"
+#include "app/settings_store.h"
+#include "support/pty_sim.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <set>
+#include <stdlib.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kMemorySize = 8192;
+constexpr int kTextsSize = 6 * 128;
+constexpr int kBuildNumber = 1; // the simulator's default build at address 252
+
+struct CliRun {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_EQ(f.write(bytes), bytes.size());
+}
+
+// A module memory as the simulator will hold it: random bytes, with its
+// build number, version and model at 252, 254 and 255.
+QByteArray moduleMemory(quint32 seed, int model, int version) {
+    QRandomGenerator rng(seed);
+    QByteArray m(kMemorySize, '\0');
+    for (char& b : m)
+        b = static_cast<char>(rng.bounded(256));
+    m[252] = static_cast<char>(kBuildNumber);
+    m[254] = static_cast<char>(version);
+    m[255] = static_cast<char>(model);
+    return m;
+}
+
+// Bytes of one request the simulator reported ("RX 00 01 4B ...").
+QList<uint8_t> requestBytes(const QString& line) {
+    QList<uint8_t> bytes;
+    for (const QString& h : line.mid(3).split(QLatin1Char(' '), Qt::SkipEmptyParts))
+        bytes << static_cast<uint8_t>(h.toUInt(nullptr, 16));
+    return bytes;
+}
+
+// Whether the simulator saw any request that changes its memory or clock:
+// byte write (0x01), record write (0x80), block write (0xF6), clock (0xFC).
+bool sawWrite(PtySim& sim) {
+    for (const QString& line : sim.lines()) {
+        if (!line.startsWith(QLatin1String("RX ")))
+            continue;
+        const auto b = requestBytes(line);
+        if (b.size() >= 2 && (b[1] == 0x01 || b[1] == 0x80 || b[1] == 0xF6 || b[1] == 0xFC))
+            return true;
+    }
+    return false;
+}
+
+class CliE2E : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        // The tool's settings live here for the test, not in the user's.
+        qputenv("XDG_CONFIG_HOME", dir_.filePath(QStringLiteral("config")).toLocal8Bit());
+        setCompany(QStringLiteral("PLAIN"));
+    }
+
+    void setCompany(const QString& company) {
+        SettingsStore::WriteString(settingsKeyPath(buildBrandCode()), QStringLiteral("company"),
+                                   company);
+    }
+
+    QString path(const QString& name) const { return dir_.filePath(name); }
+
+    // Runs alvento to its end while the simulator's output keeps being
+    // collected (its pipe must not fill up).
+    CliRun run(const QStringList& args, PtySim* sim = nullptr, int limitMs = 90000) {
+        QProcess p;
+        p.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
+        p.start(qEnvironmentVariable("ALVENTO_EXE"), args);
+        EXPECT_TRUE(p.waitForStarted(5000));
+        QElapsedTimer t;
+        t.start();
+        while (p.state() != QProcess::NotRunning && t.elapsed() < limitMs) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            if (sim)
+                sim->lines();
+            p.waitForFinished(10);
+        }
+        if (p.state() != QProcess::NotRunning) {
+            ADD_FAILURE() << "alvento " << args.join(' ').toStdString() << " did not end";
+            p.kill();
+            p.waitForFinished(2000);
+        }
+        CliRun r;
+        r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        r.out = QString::fromLocal8Bit(p.readAllStandardOutput());
+        r.err = QString::fromLocal8Bit(p.readAllStandardError());
+        return r;
+    }
+
+    QTemporaryDir dir_;
+};
+
+struct Faults {
+    int drop, corruptCheck, split;
+    QStringList args() const {
+        return {QStringLiteral("--drop-every"),          QString::number(drop),
+                QStringLiteral("--corrupt-check-every"), QString::number(corruptCheck),
+                QStringLiteral("--split-every"),         QString::number(split)};
+    }
+};
+
+struct TransferCase {
+    const char* name;
+    int model;
+    int version;
+    Faults faults; // every Nth reply lost, with a wrong check, in two halves
+};
+
+std::ostream& operator<<(std::ostream& os, const TransferCase& c) {
+    return os << c.name;
+}
+
+// Fault periods suit each method's number of replies: a lost block costs a
+// repeat about two seconds later, a lost byte a quarter of a second.
+const TransferCase kReadCases[] = {
+    {"bytes_model70_v32", 70, 32, {97, 89, 7}},     {"bytes_model80_v32", 80, 32, {83, 101, 11}},
+    {"blocks_model71_v43", 71, 43, {4, 5, 3}},      {"blocks_model90_v33", 90, 33, {5, 4, 2}},
+    {"records_model100_v43", 100, 43, {37, 41, 5}}, {"records_model100_v32", 100, 32, {43, 31, 9}},
+};
+
+class CliRead : public CliE2E, public ::testing::WithParamInterface<TransferCase> {};
+
+TEST_P(CliRead, FileHoldsTheModuleImageThenSixTextRecords) {
+    const TransferCase& c = GetParam();
+    const QByteArray memory = moduleMemory(1000u + c.model + c.version, c.model, c.version);
+    writeFile(path("memory.bin"), memory);
+    PtySim sim(QStringList{"--model", QString::number(c.model), "--version",
+                           QString::number(c.version), "--memory", path("memory.bin")} +
+               c.faults.args());
+    ASSERT_TRUE(sim.started());
+
+    const CliRun r = run({"read", "--port", sim.path(), "--out", path("out.dat")}, &sim);
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("ModelCode %1 ").arg(c.model)))
+        << r.out.toStdString();
+    EXPECT_TRUE(
+        r.out.contains(QStringLiteral(" version %1.%2").arg(c.version / 10).arg(c.version % 10)))
+        << r.out.toStdString();
+    EXPECT_FALSE(sawWrite(sim));
+
+    const int imageSize = c.model == 100 ? 8192 : 1024;
+    const QByteArray file = readFile(path("out.dat"));
+    ASSERT_EQ(file.size(), imageSize + kTextsSize);
+    for (int i = 0; i < imageSize; ++i)
+        ASSERT_EQ(uint8_t(file[i]), uint8_t(memory[i])) << "image byte " << i;
+    // A readout carries no installation texts: each record holds what an
+    // empty field is saved as, one space after the reserved byte.
+    QByteArray emptyRecord(128, '\0');
+    emptyRecord[1] = ' ';
+    for (int t = 0; t < 6; ++t)
+        EXPECT_EQ(file.mid(imageSize + 128 * t, 128), emptyRecord) << "text record " << t;
+}
+
+INSTANTIATE_TEST_SUITE_P(Methods, CliRead, ::testing::ValuesIn(kReadCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct WriteCase {
+    TransferCase transfer;
+    bool starred; // "company" begins with '*': the edition tag is sent byte by byte
+};
+
+std::ostream& operator<<(std::ostream& os, const WriteCase& c) {
+    return os << c.transfer.name;
+}
+
+const WriteCase kWriteCases[] = {
+    {{"bytes_model70_v32", 70, 32, {97, 89, 7}}, false},
+    {{"bytes_model80_v32_starred", 80, 32, {83, 101, 11}}, true},
+    {{"blocks_model71_v43", 71, 43, {4, 5, 3}}, false},
+    {{"blocks_model90_v33_starred", 90, 33, {5, 4, 2}}, true},
+    {{"bytes_then_records_model100_v32", 100, 32, {89, 37, 13}}, false},
+    {{"blocks_model100_v43", 100, 43, {4, 5, 3}}, false},
+};
+
+// Which module addresses a write-all sends from the image, as the module
+// sees them; everything else must keep the module's own value.
+std::set<int> writtenAddresses(int model, int version, bool starred) {
+    std::set<int> s;
+    if (version >= 33) {
+        for (int a = 0; a < 1536; ++a)
+            s.insert(a);
+        return s;
+    }
+    for (int a = 0; a < 1024; ++a) {
+        const bool moduleOwned = a == 75 || a == 254 || a == 255;
+        const bool editionTag = a >= 384 && a <= 399;
+        if (!moduleOwned && !(editionTag && !starred))
+            s.insert(a);
+    }
+    if (model == 100)
+        for (int a = 1024; a < kMemorySize; ++a)
+            s.insert(a);
+    return s;
+}
+
+class CliWrite : public CliE2E, public ::testing::WithParamInterface<WriteCase> {};
+
+TEST_P(CliWrite, ModuleTakesTheFileImageAndKeepsWhatIsNotWritten) {
+    const WriteCase& w = GetParam();
+    const TransferCase& c = w.transfer;
+    if (w.starred)
+        setCompany(QStringLiteral("*ACME"));
+    const QByteArray memory = moduleMemory(2000u + c.model + c.version, c.model, c.version);
+    writeFile(path("memory.bin"), memory);
+
+    // Every image byte of the file differs from the module's, so each
+    // position shows whether it was written.
+    const int imageSize = c.model == 100 ? 8192 : 1024;
+    QByteArray file(imageSize, '\0');
+    for (int i = 0; i < imageSize; ++i)
+        file[i] = static_cast<char>(~memory[i]);
+    QByteArray texts;
+    for (int t = 0; t < 6; ++t) {
+        QByteArray record(128, '\0');
+        record.replace(1, 6, QByteArray("text ") + char('1' + t));
+        texts += record;
+    }
+    writeFile(path("in.dat"), file + texts);
+
+    PtySim sim(QStringList{"--model", QString::number(c.model), "--version",
+                           QString::number(c.version), "--memory", path("memory.bin"), "--save",
+                           path("saved.bin")} +
+               c.faults.args());
+    ASSERT_TRUE(sim.started());
+    const CliRun r = run({"write", "--port", sim.path(), "--in", path("in.dat")}, &sim);
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(sim.waitForLine(QStringLiteral("CLOCK "), 5000))
+        << "a write-all ends with the clock";
+    sim.stop();
+
+    const QByteArray saved = readFile(path("saved.bin"));
+    ASSERT_EQ(saved.size(), kMemorySize);
+    const std::set<int> written = writtenAddresses(c.model, c.version, w.starred);
+    for (int a = 0; a < kMemorySize; ++a) {
+        // The module keeps its build number, version and model whatever is sent.
+        const bool keptByModule = a == 252 || a == 254 || a == 255;
+        // Written positions beyond the file's image are sent back as the
+        // module held them.
+        const bool fromFile = written.count(a) && !keptByModule && a < imageSize;
+        const uint8_t expected = fromFile ? uint8_t(file[a]) : uint8_t(memory[a]);
+        ASSERT_EQ(uint8_t(saved[a]), expected)
+            << "address " << a << (written.count(a) ? " (written)" : " (kept)");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Methods, CliWrite, ::testing::ValuesIn(kWriteCases),
+                         [](const auto& info) { return std::string(info.param.transfer.name); });
+
+// A file that does not fit the attached model is refused before the module
+// is written to.
+struct RefusalCase {
+    const char* name;
+    int model;
+    int version;
+    int fileSize;
+};
+
+const RefusalCase kRefusals[] = {
+    {"model100_file_of_1792", 100, 43, 1792},
+    {"model71_file_of_8960", 71, 43, 8960},
+    {"model70_file_of_8960_bytes_method", 70, 32, 8960},
+    {"model70_file_of_1791", 70, 32, 1791},
+    {"model80_empty_file", 80, 43, 0},
+};
+
+class CliRefusal : public CliE2E, public ::testing::WithParamInterface<RefusalCase> {};
+
+TEST_P(CliRefusal, WrongSizeFileIsRefusedWithNothingWritten) {
+    const RefusalCase& c = GetParam();
+    writeFile(path("in.dat"), QByteArray(c.fileSize, '\x11'));
+    PtySim sim({"--model", QString::number(c.model), "--version", QString::number(c.version)});
+    ASSERT_TRUE(sim.started());
+    const CliRun r =
+        run({"write", "--port", sim.path(), "--in", path("in.dat"), "--timeout", "10"}, &sim);
+    EXPECT_EQ(r.exitCode, 2) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QLatin1String("error:"))) << r.err.toStdString();
+    QThread::msleep(100);
+    EXPECT_FALSE(sawWrite(sim));
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, CliRefusal, ::testing::ValuesIn(kRefusals),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CliE2E, ModelsOfTheOlderWindowsAreNotServed) {
+    for (int model : {30, 50, 60, 61}) {
+        SCOPED_TRACE(model);
+        PtySim sim({"--model", QString::number(model)});
+        ASSERT_TRUE(sim.started());
+        const CliRun r = run({"identify", "--port", sim.path(), "--timeout", "10"}, &sim);
+        EXPECT_EQ(r.exitCode, 4) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(QStringLiteral("ModelCode %1").arg(model)))
+            << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty()) << r.out.toStdString();
+    }
+}
+
+TEST_F(CliE2E, IdentifyReportsModelAndVersion) {
+    PtySim sim({"--model", "100", "--version", "38", "--drop-every", "2"});
+    ASSERT_TRUE(sim.started());
+    const CliRun r = run({"identify", "--port", sim.path()}, &sim);
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QStringList lines = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 1) << r.out.toStdString();
+    EXPECT_TRUE(lines[0].startsWith(QLatin1String("ModelCode 100 "))) << r.out.toStdString();
+    EXPECT_TRUE(lines[0].endsWith(QLatin1String(" version 3.8"))) << r.out.toStdString();
+    EXPECT_FALSE(sawWrite(sim));
+}
+
+// Nobody answering, or a module that never answers the model read: the
+// command gives up after its timeout, and a read leaves no file behind.
+TEST_F(CliE2E, SilentPortGivesUpAfterTheTimeout) {
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(::grantpt(master), 0);
+    ASSERT_EQ(::unlockpt(master), 0);
+    const QString silent = QString::fromLocal8Bit(::ptsname(master));
+    PtySim identifyOnly({"--identify-only"});
+    ASSERT_TRUE(identifyOnly.started());
+
+    for (const QString& port : {silent, identifyOnly.path()}) {
+        SCOPED_TRACE(port.toStdString());
+        QFile::remove(path("never.dat"));
+        const CliRun r = run({"read", "--port", port, "--out", path("never.dat"), "--timeout", "2"},
+                             &identifyOnly, 30000);
+        EXPECT_EQ(r.exitCode, 3) << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty()) << r.out.toStdString();
+        EXPECT_FALSE(QFile::exists(path("never.dat")));
+    }
+    ::close(master);
+}
+
+struct ArgumentCase {
+    const char* name;
+    QStringList args;
+};
+
+TEST_F(CliE2E, BadArgumentsAreRefused) {
+    writeFile(path("in.dat"), QByteArray(1792, '\0'));
+    const ArgumentCase cases[] = {
+        {"no port", {"identify"}},
+        {"read without --out", {"read", "--port", "/dev/null"}},
+        {"write without --in", {"write", "--port", "/dev/null"}},
+        {"--out on write", {"write", "--port", "/dev/null", "--in", path("in.dat"), "--out", "x"}},
+        {"--in on read", {"read", "--port", "/dev/null", "--out", "x", "--in", path("in.dat")}},
+        {"timeout not a number", {"identify", "--port", "/dev/null", "--timeout", "soon"}},
+        {"timeout zero", {"identify", "--port", "/dev/null", "--timeout", "0"}},
+        {"unknown option", {"identify", "--port", "/dev/null", "--baud", "9600"}},
+        {"extra word", {"identify", "now", "--port", "/dev/null"}},
+        {"missing input file", {"write", "--port", "/dev/null", "--in", path("absent.dat")}},
+        {"port that does not exist", {"identify", "--port", path("no-such-port")}},
+        {"unwritable output", {"read", "--port", "/dev/null", "--out", path("no/such/dir/x.dat")}},
+    };
+    for (const ArgumentCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const CliRun r = run(c.args, nullptr, 20000);
+        EXPECT_EQ(r.exitCode, 2) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(QLatin1String("error:"))) << r.err.toStdString();
+    }
+}
+
+} // namespace
