@@ -277,6 +277,11 @@ void CliSession::versionKnown() {
                           .arg(modelStatusName(modelCode_, buildBrandCode()))
                           .arg(versionNumber(version)));
     const ImageExtent extent = exchangedExtent(modelCode_, version);
+    // The version reply leaves Pace counting the ticks an idle port stays
+    // open. In the window an installer starts a transfer long after that
+    // countdown has run out; here the transfer follows at once and need not
+    // wait it out. A transfer that sets its own Pace (blocks) still waits.
+    engine_->state().Pace = 0;
 
     switch (options_.command) {
     case Command::Identify:

@@ -199,10 +199,9 @@ std::ostream& operator<<(std::ostream& os, const WriteCase& c) {
 const WriteCase kWriteCases[] = {
     {{"bytes_model70_v32", 70, 32, {97, 89, 7}}, false},
     {{"bytes_model80_v32_starred", 80, 32, {83, 101, 11}}, true},
-    {{"blocks_model71_v43", 71, 43, {4, 5, 3}}, false},
-    {{"blocks_model90_v33_starred", 90, 33, {5, 4, 2}}, true},
-    {{"bytes_then_records_model100_v32", 100, 32, {89, 37, 13}}, false},
-    {{"blocks_model100_v43", 100, 43, {4, 5, 3}}, false},
+    {{"blocks_model90_v33", 90, 33, {7, 5, 3}}, false},
+    {{"bytes_then_records_model100_v32_starred", 100, 32, {89, 71, 13}}, true},
+    {{"blocks_model100_v43", 100, 43, {5, 7, 3}}, false},
 };
 
 // Which module addresses a write-all sends from the image, as the module
