@@ -4,6 +4,7 @@
 #include "app/start_window.h"
 #include "app/widgets.h"
 #include "i18n/messages.h"
+#include "image/image_convert.h"
 #include "serial/tasyncomm32.h"
 
 #include <QCloseEvent>
@@ -213,10 +214,19 @@ void TAV4Form1::showMessage(const QString& text) {
     ::showMessage(this, text);
 }
 
-// The page fields arrive page by page; until then the image is sent and kept
-// exactly as read or loaded.
+// The page fields arrive page by page. Until a page's controls exist, Encode must
+// not touch its bytes (clearing the input records at 24..63 without the controls
+// that carry them would wipe a module's settings on the next send), so the image
+// goes back exactly as read or loaded.
 void TAV4Form1::encode() {}
-void TAV4Form1::decode() {}
+
+void TAV4Form1::decode() {
+    const DecodeResult r =
+        decodeImage(image_, ImageContext{ModelCode_, app_.context().brandCode,
+                                         app_.context().read(QStringLiteral("company"))});
+    engine_->state().ModuleVersion = r.moduleVersion;
+    showModuleVersion(r.statusText);
+}
 void TAV4Form1::runPageShowLogic() {}
 void TAV4Form1::resetOutput2TimeUnit() {}
 
