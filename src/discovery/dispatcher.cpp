@@ -35,44 +35,42 @@ void AlventoApplication::dispatch() {
     hs.Assembler.frameSent();
 
     const ModelInfo* m = findModel(model);
-    if (m) {
-        switch (m->window) {
-        case DeviceWindow::StartWindow:
-            form1_->setLabel3(modelLabel3(model, brand));
-            form1_->enableTransferButtons();
-            form1_->show();
+    if (m)
+        form1_->setLabel3(modelLabel3(model, brand));
+    // The older device windows start in their first link state and take the
+    // port from the start window once it has gone idle.
+    auto showLegacy = [this](LegacyDeviceWindow* w, int linkState) {
+        form1_->hide();
+        w->setLinkState(linkState);
+        w->show();
+    };
+    switch (m ? m->window : DeviceWindow::StartWindow) {
+    case DeviceWindow::StartWindow:
+        if (!m)
             break;
-        case DeviceWindow::Converter:
-            form1_->hide();
-            form1_->setLabel3(modelLabel3(model, brand));
-            form5_->setLinkState(LegacyDeviceWindow::kVersionRead);
-            form5_->show();
-            break;
-        case DeviceWindow::Marlo:
-            form1_->hide();
-            form1_->setLabel3(modelLabel3(model, brand));
-            form7_->setLinkState(LegacyDeviceWindow::kVersionRead);
-            form7_->show();
-            break;
-        case DeviceWindow::Trekka:
-            form1_->hide();
-            form1_->setLabel3(modelLabel3(model, brand));
-            trekka_->setLinkState(0);
-            trekka_->show();
-            break;
-        case DeviceWindow::Configurator:
-            form1_->hide();
-            form1_->setLabel3(modelLabel3(model, brand));
-            av4_->setModelTitle(modelStatusName(model, brand));
-            av4_->setModelCode(model);
-            if (demoModuleVersion_)
-                av4_->presetModuleVersion(demoModuleVersion_);
-            for (const ConfiguratorItemRow& row : configuratorItemRules())
-                av4_->applyItemRule(QString::fromLatin1(row.item), ruleFor(row, model));
-            av4_->setModelPicture(form8_->panelPicture(configuratorPicturePanel(model)));
-            av4_->show();
-            break;
-        }
+        form1_->enableTransferButtons();
+        form1_->show();
+        break;
+    case DeviceWindow::Converter:
+        showLegacy(form5_, LegacyDeviceWindow::kVersionRead);
+        break;
+    case DeviceWindow::Marlo:
+        showLegacy(form7_, LegacyDeviceWindow::kVersionRead);
+        break;
+    case DeviceWindow::Trekka:
+        showLegacy(trekka_, 0);
+        break;
+    case DeviceWindow::Configurator:
+        form1_->hide();
+        av4_->setModelTitle(modelStatusName(model, brand));
+        av4_->setModelCode(model);
+        if (demoModuleVersion_)
+            av4_->presetModuleVersion(demoModuleVersion_);
+        for (const ConfiguratorItemRow& row : configuratorItemRules())
+            av4_->applyItemRule(QString::fromLatin1(row.item), ruleFor(row, model));
+        av4_->setModelPicture(form8_->panelPicture(configuratorPicturePanel(model)));
+        av4_->show();
+        break;
     }
     form8_->closeForDispatch();
 }

@@ -71,6 +71,24 @@ const EditionLayout* editionLayout(int brand) {
     return nullptr;
 }
 
+// The model panels as designed: the found model's panel blinks.
+struct ModelPanel {
+    const char* name;
+    const char* label;
+    const char* caption;
+    const char* picture;
+    bool shown;
+};
+const ModelPanel kModelPanels[] = {
+    {"Panel1", "Label2", "GSM - 1", "model_gsm1", true},
+    {"Panel2", "Label3", "Alvento - 4", "model_gsm4", true},
+    {"Panel3", "Label4", "Kestrin", "model_own", true},
+    {"Panel4", "Label6", "Alvento - GPRS", "model_gprs", false},
+    {"Panel5", "Label5", "GPRS/CID Konv.", "model_conv", false},
+    {"Panel6", "Label7", "Alvento -GPS", "model_gps", false},
+    {"Panel7", "Label8", "GSM - CID", "model_cid", true},
+};
+
 struct DemoEntry {
     const char* panel;
     int model;
@@ -158,29 +176,13 @@ TForm8::TForm8(AlventoApplication& app, QWidget* parent)
 
     auto* panels = new QHBoxLayout;
     panels->setSpacing(8);
-    panels->addWidget(makePanel(QStringLiteral("Panel1"), QStringLiteral("Label2"),
-                                QStringLiteral("GSM - 1"),
-                                QStringLiteral(":/pictures/model_gsm1.jpg")));
-    panels->addWidget(makePanel(QStringLiteral("Panel2"), QStringLiteral("Label3"),
-                                QStringLiteral("Alvento - 4"),
-                                QStringLiteral(":/pictures/model_gsm4.jpg")));
-    panels->addWidget(makePanel(QStringLiteral("Panel3"), QStringLiteral("Label4"),
-                                QStringLiteral("Kestrin"),
-                                QStringLiteral(":/pictures/model_own.jpg")));
-    panels->addWidget(makePanel(QStringLiteral("Panel4"), QStringLiteral("Label6"),
-                                QStringLiteral("Alvento - GPRS"),
-                                QStringLiteral(":/pictures/model_gprs.jpg")));
-    panels->addWidget(makePanel(QStringLiteral("Panel5"), QStringLiteral("Label5"),
-                                QStringLiteral("GPRS/CID Konv."),
-                                QStringLiteral(":/pictures/model_conv.jpg")));
-    panels->addWidget(makePanel(QStringLiteral("Panel6"), QStringLiteral("Label7"),
-                                QStringLiteral("Alvento -GPS"),
-                                QStringLiteral(":/pictures/model_gps.jpg")));
-    panels->addWidget(makePanel(QStringLiteral("Panel7"), QStringLiteral("Label8"),
-                                QStringLiteral("GSM - CID"),
-                                QStringLiteral(":/pictures/model_cid.jpg")));
-    for (const char* hidden : {"Panel4", "Panel5", "Panel6"})
-        control(QString::fromLatin1(hidden))->hide();
+    for (const ModelPanel& p : kModelPanels) {
+        QFrame* panel = makePanel(
+            QString::fromLatin1(p.name), QString::fromLatin1(p.label), QString::fromUtf8(p.caption),
+            QStringLiteral(":/pictures/%1.jpg").arg(QLatin1String(p.picture)));
+        panel->setVisible(p.shown);
+        panels->addWidget(panel);
+    }
     for (int i = 0; i < 2; ++i) {
         auto* pic = new QLabel(this);
         reg(pic, QStringLiteral("Image%1").arg(15 + i));

@@ -5,6 +5,7 @@
 #include "app/settings_store.h"
 #include "app/start_window.h"
 #include "support/pty_sim.h"
+#include "support/wait.h"
 #include "workspace/configurator_window.h"
 
 #include <QCoreApplication>
@@ -19,17 +20,6 @@
 #include <memory>
 
 namespace {
-template <class Pred> bool waitUntil(Pred pred, int timeoutMs) {
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < timeoutMs) {
-        if (pred())
-            return true;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(2);
-    }
-    return pred();
-}
 
 QByteArray randomMemory() {
     QByteArray m(8192, '\0');

@@ -8,6 +8,7 @@
 #include "legacy/legacy_device_window.h"
 #include "serial/tasyncomm32.h"
 #include "support/pty_sim.h"
+#include "support/wait.h"
 #include "workspace/configurator_window.h"
 
 #include <QCoreApplication>
@@ -23,17 +24,6 @@ namespace {
 const char* kIdentifyRead = "RX 00 00 FF 00 01 FE";
 const char* kVersionRead = "RX 00 00 FE 00 02 FD";
 
-template <class Pred> bool waitUntil(Pred pred, int timeoutMs) {
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < timeoutMs) {
-        if (pred())
-            return true;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(2);
-    }
-    return pred();
-}
 } // namespace
 
 class DiscoveryE2E : public ::testing::Test {

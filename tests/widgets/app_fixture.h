@@ -25,6 +25,7 @@ class AppFixture : public ::testing::Test {
     }
     QString stored(const QString& name) const { return app->context().read(name); }
 
+    // An empty port runs on the stored "comport", as without --port.
     void startApp(int brand, const QString& port = QStringLiteral("/nonexistent/port")) {
         AlventoApplication::Options o;
         o.brandCode = brand;

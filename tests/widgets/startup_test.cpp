@@ -64,12 +64,7 @@ TEST_F(StartupTest, Edition20SkipsTheChooserAndChoosesEnglish) {
 TEST_F(StartupTest, StoredPortIsOpenedAsStoredAndShownWithoutPrefix) {
     seed(40, QStringLiteral("comport"), QStringLiteral("\\\\.\\COM17"));
     seed(40, QStringLiteral("Language"), QStringLiteral("0"));
-    AlventoApplication::Options o;
-    o.brandCode = 40;
-    app = std::make_unique<AlventoApplication>(o);
-    app->start();
-    form1()->timerStart()->stop();
-    form1()->timerAdas()->stop();
+    startApp(40, QString()); // the stored port, no override
     EXPECT_EQ(form1()->channel()->deviceName(), QStringLiteral("\\\\.\\COM17"));
     EXPECT_EQ(app->searchWindow()->statusPanel(0), QStringLiteral("COM17"));
     EXPECT_EQ(form1()->channel()->baudRate(), 9600);
@@ -78,12 +73,7 @@ TEST_F(StartupTest, StoredPortIsOpenedAsStoredAndShownWithoutPrefix) {
 
 TEST_F(StartupTest, EmptyPortMeansCom1AndTrekkaModeRunsAt4800) {
     seed(40, QStringLiteral("mode"), QStringLiteral("TREKKA"));
-    AlventoApplication::Options o;
-    o.brandCode = 40;
-    app = std::make_unique<AlventoApplication>(o);
-    app->start();
-    form1()->timerStart()->stop();
-    form1()->timerAdas()->stop();
+    startApp(40, QString()); // the stored port, no override
     EXPECT_EQ(form1()->channel()->deviceName(), QStringLiteral("COM1"));
     EXPECT_EQ(form1()->channel()->baudRate(), 4800);
     for (const char* name : {"Label2", "Label4", "Label5"})
