@@ -264,6 +264,7 @@ TForm8::TForm8(AlventoApplication& app, QWidget* parent)
         statusPanels_[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
         statusPanels_[i]->setMinimumWidth(widths[i]);
         statusPanels_[i]->setFrameShape(QFrame::StyledPanel);
+        statusPanels_[i]->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
         StatusBar1->addWidget(statusPanels_[i], i == 4 ? 1 : 0);
     }
     content->addWidget(StatusBar1);
