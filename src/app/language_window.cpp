@@ -40,6 +40,11 @@ void TForm10::chooseLanguage(int language) {
     close();
 }
 
+void TForm10::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    centreOnScreen(this);
+}
+
 void TForm10::closeEvent(QCloseEvent* e) {
     QWidget::closeEvent(e);
     // The start timer's next tick runs the language gate again.

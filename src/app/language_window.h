@@ -15,6 +15,7 @@ class TForm10 : public QWidget {
 
   protected:
     void closeEvent(QCloseEvent* e) override;
+    void showEvent(QShowEvent* e) override;
 
   private:
     AlventoApplication& app_;

@@ -1,5 +1,7 @@
 #include "app/widgets.h"
 
+#include <QScreen>
+
 Led::Led(QWidget* parent) : QLabel(parent) {
     setFixedSize(14, 14);
     setColor(Qt::red);
@@ -21,6 +23,15 @@ void setBackground(QWidget* w, const QColor& c) {
 
 QColor backgroundOf(const QWidget* w) {
     return w->palette().color(QPalette::Window);
+}
+
+void centreOnScreen(QWidget* w) {
+    const QScreen* screen = w->screen();
+    if (!screen)
+        return;
+    QRect frame = w->frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    w->move(frame.topLeft());
 }
 
 #include <QMessageBox>

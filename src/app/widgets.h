@@ -34,6 +34,9 @@ class Led : public QLabel {
 void setBackground(QWidget* w, const QColor& c);
 QColor backgroundOf(const QWidget* w);
 
+// Places a top-level window in the middle of its screen.
+void centreOnScreen(QWidget* w);
+
 // A message box that does not block the caller (the event loop keeps running,
 // so timers and the serial port go on). Its objectName is "MessageBox".
 void showMessage(QWidget* parent, const QString& text);

@@ -298,6 +298,7 @@ void TForm8::showModalSearch() {
     setWindowModality(Qt::ApplicationModal);
     gaugeido_->start();
     show();
+    centreOnScreen(this);
 }
 
 void TForm8::showEvent(QShowEvent* e) {

@@ -298,6 +298,7 @@ bool TAV4Form1::pageVisible(const QString& objectName) const {
 
 void TAV4Form1::showEvent(QShowEvent* e) {
     QMainWindow::showEvent(e);
+    centreOnScreen(this);
     activatedByShow_ = true;
     FormActivate();
 }
