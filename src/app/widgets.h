@@ -1,4 +1,5 @@
 #pragma once
+#include <QEvent>
 #include <QLabel>
 #include <QMouseEvent>
 
@@ -40,3 +41,24 @@ void centreOnScreen(QWidget* w);
 // A message box that does not block the caller (the event loop keeps running,
 // so timers and the serial port go on). Its objectName is "MessageBox".
 void showMessage(QWidget* parent, const QString& text);
+
+// When a window's activation routine runs: at once when it is shown (with or
+// without a window manager), and again at every later activation by the window
+// system, but not twice for the activation that follows the show.
+class ActivationGate {
+  public:
+    void shown() { pendingFromShow_ = true; }
+    // True when this event is an activation the routine has not run for yet.
+    bool activates(const QEvent* e) {
+        if (e->type() != QEvent::WindowActivate)
+            return false;
+        if (pendingFromShow_) {
+            pendingFromShow_ = false;
+            return false;
+        }
+        return true;
+    }
+
+  private:
+    bool pendingFromShow_ = false;
+};

@@ -303,18 +303,13 @@ void TForm8::showModalSearch() {
 
 void TForm8::showEvent(QShowEvent* e) {
     QDialog::showEvent(e);
-    activatedByShow_ = true;
+    activation_.shown();
     FormActivate();
 }
 
 bool TForm8::event(QEvent* e) {
-    if (e->type() == QEvent::WindowActivate) {
-        // The show already ran the activation; later activations run it again.
-        if (activatedByShow_)
-            activatedByShow_ = false;
-        else
-            FormActivate();
-    }
+    if (activation_.activates(e))
+        FormActivate();
     return QDialog::event(e);
 }
 
@@ -427,22 +422,10 @@ void TForm8::applyLanguage(const QString& language) {
 }
 
 QFrame* TForm8::panelForPicture(int index) const {
-    switch (index) {
-    case 1:
-        return qobject_cast<QFrame*>(control(QStringLiteral("Panel1")));
-    case 3:
-        return qobject_cast<QFrame*>(control(QStringLiteral("Panel3")));
-    case 4:
-        return qobject_cast<QFrame*>(control(QStringLiteral("Panel4")));
-    case 5:
-        return qobject_cast<QFrame*>(control(QStringLiteral("Panel5")));
-    case 6:
-        return qobject_cast<QFrame*>(control(QStringLiteral("Panel6")));
-    case 7:
-        return qobject_cast<QFrame*>(control(QStringLiteral("Panel7")));
-    default:
+    // Picture index n blinks PanelN; no panel has index 0 or 2.
+    if (index != 1 && (index < 3 || index > 7))
         return nullptr;
-    }
+    return qobject_cast<QFrame*>(control(QStringLiteral("Panel%1").arg(index)));
 }
 
 QPixmap TForm8::panelPicture(const QString& panelName) const {

@@ -1,4 +1,5 @@
 #pragma once
+#include "app/widgets.h"
 #include <QDialog>
 #include <QHash>
 
@@ -82,7 +83,7 @@ class TForm8 : public QDialog {
     QColor blinkColour_;
     int pictureIndex_ = -1;
     bool portClosedSinceActivation_ = false;
-    bool activatedByShow_ = false;
+    ActivationGate activation_;
     bool edition50Moved_ = false;
     bool closingForDispatch_ = false;
     int flagBlinkTicks_ = 0;

@@ -299,19 +299,13 @@ bool TAV4Form1::pageVisible(const QString& objectName) const {
 void TAV4Form1::showEvent(QShowEvent* e) {
     QMainWindow::showEvent(e);
     centreOnScreen(this);
-    activatedByShow_ = true;
+    activation_.shown();
     FormActivate();
 }
 
 bool TAV4Form1::event(QEvent* e) {
-    // Showing the window runs the activation at once (with or without a window
-    // manager); later activations by the window system run it again.
-    if (e->type() == QEvent::WindowActivate) {
-        if (activatedByShow_)
-            activatedByShow_ = false;
-        else
-            FormActivate();
-    }
+    if (activation_.activates(e))
+        FormActivate();
     return QMainWindow::event(e);
 }
 

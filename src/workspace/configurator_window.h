@@ -1,4 +1,5 @@
 #pragma once
+#include "app/widgets.h"
 #include "discovery/model_table.h"
 #include "engine/link_engine.h"
 #include "engine/link_view.h"
@@ -83,7 +84,7 @@ class TAV4Form1 : public QMainWindow, public LinkView {
     AlventoApplication& app_;
     int ModelCode_ = 0;
     int language_ = 0;
-    bool activatedByShow_ = false;
+    ActivationGate activation_;
     bool companyStarred_ = false;
     ConfigImage image_;
     TAsynComm32* AsynComm321;
