@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh --gui
-scripts/build.sh
+scripts/build.sh alvento alvento-sim
 
 port=""
 sim_args=(--model 71 --version 43)

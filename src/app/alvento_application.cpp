@@ -1,66 +1,99 @@
 #include "app/alvento_application.h"
-#include "app/edition.h"
-#include "app/language_window.h"
-#include "app/port_chooser_window.h"
-#include "app/shell_windows.h"
-#include "app/start_window.h"
 #include "discovery/search_window.h"
 #include "legacy/legacy_device_window.h"
+#include "settings/edition.h"
+#include "startup/language_window.h"
+#include "startup/port_chooser_window.h"
+#include "startup/start_window.h"
+#include "ui/picture.h"
 #include "workspace/configurator_window.h"
 
 #include <QTimer>
 
-template <class W> W* AlventoApplication::create() {
-    W* w;
-    if constexpr (std::is_same_v<W, Tcomprt>)
-        w = new W(ctx_);
-    else
-        w = new W(*this);
+template <class W, class... Args> W* AlventoApplication::create(Args&&... args) {
+    W* w = new W(std::forward<Args>(args)...);
     windows_.emplace_back(w);
     return w;
 }
 
-static void initResources() {
-    Q_INIT_RESOURCE(assets);
+void AlventoApplication::createPlaceholder(const char* className) {
+    auto* w = new QWidget;
+    w->setObjectName(QString::fromLatin1(className));
+    windows_.emplace_back(w);
 }
 
 AlventoApplication::AlventoApplication(const Options& options) {
-    // The pictures live in the static widget library's resources.
-    initResources();
+    initPictures();
     ctx_.brandCode = options.brandCode ? options.brandCode : buildBrandCode();
     // Until the configurator fixes it, the key path is the default edition's.
     ctx_.keyPath = settingsKeyPath(1);
     ctx_.portOverride = options.portOverride;
-    ctx_.closeStartWindow = [this] {
-        if (form1_)
-            form1_->close();
-    };
 
-    form1_ = create<TForm1>();
-    form8_ = create<TForm8>();
-    form7_ = create<TForm7>();
-    create<TForm2>();
-    create<TForm3>();
-    create<TForm4>();
-    form5_ = create<TForm5>();
-    create<TForm6>();
-    create<TrajzGPS14>();
-    trekka_ = create<Ttrekkamain>();
-    av4_ = create<TAV4Form1>();
-    create<TAV4Form2>();
-    comprt_ = create<Tcomprt>();
-    form10_ = create<TForm10>();
-    create<TAV4Form3>();
-    create<TAV4Form4>();
-    create<Tav4Form5>();
-    create<TAV4Form6>();
-    create<TAV4Form7>();
-    create<TAV4Form8>();
-    create<TAV4Form9>();
-    create<TFirmware>();
-    create<Tleiras>();
-    create<TSMSk>();
-    create<TMESS1>();
+    form1_ = create<TForm1>(ctx_);
+    // The device windows take the port only once the start window has let it go.
+    auto released = [this] { return form1_->idleClosed(); };
+    form8_ = create<TForm8>(ctx_);
+    form7_ = create<TForm7>(ctx_, released);
+    createPlaceholder("TForm2");
+    createPlaceholder("TForm3");
+    createPlaceholder("TForm4");
+    form5_ = create<TForm5>(ctx_, released);
+    createPlaceholder("TForm6");
+    createPlaceholder("TrajzGPS14");
+    trekka_ = create<Ttrekkamain>(ctx_, released);
+    av4_ = create<TAV4Form1>(ctx_, released);
+    createPlaceholder("TAV4Form2");
+    comprt_ = create<Tcomprt>(ctx_);
+    form10_ = create<TForm10>(ctx_);
+    createPlaceholder("TAV4Form3");
+    createPlaceholder("TAV4Form4");
+    createPlaceholder("Tav4Form5");
+    createPlaceholder("TAV4Form6");
+    createPlaceholder("TAV4Form7");
+    createPlaceholder("TAV4Form8");
+    createPlaceholder("TAV4Form9");
+    createPlaceholder("TFirmware");
+    createPlaceholder("Tleiras");
+    createPlaceholder("TSMSk");
+    createPlaceholder("TMESS1");
+    wire();
+}
+
+// The windows never call each other; what one needs of another is connected here.
+void AlventoApplication::wire() {
+    // Start window -> search window: what discovery shows.
+    QObject::connect(form1_, &TForm1::portShown, form8_, &TForm8::setPortPanel);
+    QObject::connect(form1_, &TForm1::trekkaModeSet, form8_, &TForm8::showTrekkaMode);
+    QObject::connect(form1_, &TForm1::countersChanged, form8_, &TForm8::setCounters);
+    QObject::connect(form1_, &TForm1::modelReported, form8_, &TForm8::setModelPanel);
+    QObject::connect(form1_, &TForm1::blinkRequested, form8_, &TForm8::startBlinking);
+    QObject::connect(form1_, &TForm1::dispatchRequested, form1_, [this] { dispatch(); });
+
+    // The language gate.
+    QObject::connect(form1_, &TForm1::searchRequested, form8_, &TForm8::showModalSearch);
+    QObject::connect(form1_, &TForm1::languageChooserRequested, form10_, &QWidget::show);
+    QObject::connect(form10_, &TForm10::closed, form1_, [this] { form1_->timerStart()->start(); });
+
+    // Search window -> start window and port chooser.
+    QObject::connect(form8_, &TForm8::discoveryPortReleaseRequested, form1_, &TForm1::closePort);
+    QObject::connect(form8_, &TForm8::portChooserRequested, comprt_, [this] { comprt_->exec(); });
+    QObject::connect(form8_, &TForm8::chooserOkCaptionChanged, comprt_, &Tcomprt::setOkCaption);
+    QObject::connect(form8_, &TForm8::demoRequested, form1_,
+                     [this](int model, int picture, int presetVersion) {
+                         if (presetVersion)
+                             demoModuleVersion_ = presetVersion;
+                         form1_->startDemo(model, picture);
+                     });
+
+    // Every way of ending the program closes the start window.
+    QObject::connect(form8_, &TForm8::programEndRequested, form1_, [this] { endProgram(); });
+    QObject::connect(comprt_, &Tcomprt::programEndRequested, form1_, [this] { endProgram(); });
+    QObject::connect(av4_, &TAV4Form1::programEndRequested, form1_, [this] { endProgram(); });
+    for (LegacyDeviceWindow* w :
+         {static_cast<LegacyDeviceWindow*>(form5_), static_cast<LegacyDeviceWindow*>(form7_),
+          static_cast<LegacyDeviceWindow*>(trekka_)})
+        QObject::connect(w, &LegacyDeviceWindow::programEndRequested, form1_,
+                         [this] { endProgram(); });
 
     QObject::connect(form1_, &TForm1::programEnded, form1_, [this] {
         ended_ = true;
@@ -68,6 +101,11 @@ AlventoApplication::AlventoApplication(const Options& options) {
             if (w.get() != form1_ && w->isVisible())
                 w->hide();
     });
+}
+
+void AlventoApplication::endProgram() {
+    if (!ended_)
+        form1_->close();
 }
 
 AlventoApplication::~AlventoApplication() {

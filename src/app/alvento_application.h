@@ -1,5 +1,5 @@
 #pragma once
-#include "app/app_context.h"
+#include "settings/app_context.h"
 #include <QStringList>
 #include <QWidget>
 #include <memory>
@@ -54,7 +54,11 @@ class AlventoApplication {
     int demoModuleVersion() const { return demoModuleVersion_; }
 
   private:
-    template <class W> W* create();
+    template <class W, class... Args> W* create(Args&&... args);
+    // A window of the fixed creation order whose content is not built yet.
+    void createPlaceholder(const char* className);
+    void wire();
+    void endProgram();
 
     AppContext ctx_;
     std::vector<std::unique_ptr<QWidget>> windows_;

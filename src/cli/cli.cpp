@@ -39,6 +39,15 @@ const char kUsage[] =
     "within the timeout; 4 the module is a model (ModelCode 30, 50, 60, 61) that only\n"
     "its own device window configures.\n";
 
+const char kWindowUsage[] =
+    "usage: alvento [--port NAME]\n"
+    "       alvento identify|read|write ... (see alvento identify --help)\n"
+    "       alvento --help | --version\n"
+    "\n"
+    "Without a command word the configurator's windows start: the tool looks for a\n"
+    "module on the stored port (or on NAME for this run only) and opens its window.\n"
+    "\n";
+
 int usageError(const QString& why) {
     std::fprintf(stderr, "error: %s\n%s", why.toLocal8Bit().constData(), kUsage);
     return CliExit::kBadInput;
@@ -49,6 +58,54 @@ int usageError(const QString& why) {
 bool isCliCommand(const char* word) {
     return std::strcmp(word, "identify") == 0 || std::strcmp(word, "read") == 0 ||
            std::strcmp(word, "write") == 0;
+}
+
+int handleWithoutWindows(int argc, char** argv, WindowStartOptions& options) {
+    QStringList args;
+    for (int i = 0; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    QCommandLineParser parser;
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
+    const QCommandLineOption port(QStringLiteral("port"), QString(), QStringLiteral("NAME"));
+    // The window system's own option, which the application object takes.
+    const QCommandLineOption platform(QStringLiteral("platform"), QString(),
+                                      QStringLiteral("NAME"));
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addOptions({help, version, port, platform});
+    if (!parser.parse(args)) {
+        std::fprintf(stderr, "error: %s\n%s%s", parser.errorText().toLocal8Bit().constData(),
+                     kWindowUsage, kUsage);
+        return CliExit::kBadInput;
+    }
+    if (parser.isSet(help)) {
+        std::fputs(kWindowUsage, stdout);
+        std::fputs(kUsage, stdout);
+        return CliExit::kDone;
+    }
+    if (parser.isSet(version)) {
+        std::printf("alvento %s\n", ALVENTO_VERSION);
+        return CliExit::kDone;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        std::fprintf(stderr, "error: unknown command \"%s\"\n%s%s",
+                     parser.positionalArguments().front().toLocal8Bit().constData(), kWindowUsage,
+                     kUsage);
+        return CliExit::kBadInput;
+    }
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    // Without a display the window system plugin would abort the program.
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !parser.isSet(platform)) {
+        std::fputs("error: no display to show the windows on. Start the tool in a desktop "
+                   "session, or under Xvfb (xvfb-run alvento); identify, read and write need "
+                   "no display.\n",
+                   stderr);
+        return 1;
+    }
+#endif
+    options.port = parser.value(port);
+    return -1;
 }
 
 int runCli(int argc, char** argv) {

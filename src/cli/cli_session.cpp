@@ -1,10 +1,10 @@
 #include "cli/cli_session.h"
 
-#include "app/edition.h"
-#include "app/settings_store.h"
 #include "cli/config_file.h"
 #include "discovery/model_table.h"
 #include "image/image_extent.h"
+#include "settings/edition.h"
+#include "settings/settings_store.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -212,11 +212,10 @@ void CliSession::modelFound(int modelCode) {
     }
 
     LinkEngineConfig config;
-    config.brandCode = brand;
     config.modelCode = modelCode;
     config.companyStarred = companyStarred_;
     config.language = kEnglish;
-    config.portOverride = options_.port;
+    config.portName = [port = options_.port] { return port; };
     engine_ = std::make_unique<LinkEngine>(channel_, view_, image_, config);
 
     // As when the configurator window is activated while idle.

@@ -1,11 +1,8 @@
 #include "discovery/search_window.h"
-#include "app/alvento_application.h"
-#include "app/language_window.h"
-#include "app/picture.h"
-#include "app/port_chooser_window.h"
-#include "app/start_window.h"
-#include "app/widgets.h"
 #include "i18n/messages.h"
+#include "settings/app_context.h"
+#include "ui/picture.h"
+#include "ui/widgets.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -141,8 +138,8 @@ QFrame* TForm8::makePanel(const QString& name, const QString& labelName, const Q
     return panel;
 }
 
-TForm8::TForm8(AlventoApplication& app, QWidget* parent)
-    : QDialog(parent), app_(app), vilogo_(new QTimer(this)), gaugeido_(new QTimer(this)),
+TForm8::TForm8(AppContext& ctx, QWidget* parent)
+    : QDialog(parent), ctx_(ctx), vilogo_(new QTimer(this)), gaugeido_(new QTimer(this)),
       zido_(new QTimer(this)) {
     setObjectName(QStringLiteral("TForm8"));
     setWindowTitle(QString::fromUtf8(kLanguageCaptions[0].caption));
@@ -277,7 +274,7 @@ TForm8::TForm8(AlventoApplication& app, QWidget* parent)
     connect(demo, &QAction::triggered, this,
             [this] { demoStart(PopupMenu1->property("panel").toString()); });
 
-    connect(BitBtn1, &QPushButton::clicked, this, [this] { app_.startWindow()->close(); });
+    connect(BitBtn1, &QPushButton::clicked, this, [this] { emit programEndRequested(); });
     connect(BitBtn2, &QPushButton::clicked, this, &TForm8::comPortClicked);
     connect(BitBtn3, &QPushButton::clicked, this, &TForm8::comPortClicked);
     connect(demoButton_, &QPushButton::clicked, this,
@@ -315,7 +312,7 @@ bool TForm8::event(QEvent* e) {
 
 void TForm8::FormActivate() {
     portClosedSinceActivation_ = false;
-    const AppContext& ctx = app_.context();
+    const AppContext& ctx = ctx_;
 
     const QString stamp = QDateTime::currentDateTime().toString(Qt::ISODateWithMs);
     ctx.write(QStringLiteral("StartDate"), stamp);
@@ -346,7 +343,7 @@ void TForm8::FormActivate() {
 }
 
 void TForm8::applyEditionLayout() {
-    const int brand = app_.context().brandCode;
+    const int brand = ctx_.brandCode;
     const EditionLayout* e = editionLayout(brand);
     if (!e)
         return;
@@ -375,7 +372,7 @@ void TForm8::applyEditionLayout() {
     }
     if (brand == 50) {
         auto* banner = qobject_cast<QLabel*>(control(QStringLiteral("Image14")));
-        QImage logo = loadJpeg(app_.context().startDir + QStringLiteral("/logo.jpg"));
+        QImage logo = loadJpeg(ctx_.startDir + QStringLiteral("/logo.jpg"));
         if (logo.isNull())
             logo = loadJpeg(QStringLiteral(":/pictures/logo_alt.jpg"));
         banner->setPixmap(QPixmap::fromImage(logo));
@@ -399,7 +396,7 @@ void TForm8::applyEditionLayout() {
 }
 
 void TForm8::applyLanguage(const QString& language) {
-    const int brand = app_.context().brandCode;
+    const int brand = ctx_.brandCode;
     if (language.size() != 1 || language[0] < u'0' || language[0] > u'3')
         return; // an unknown value keeps the captions already shown
     const int lang = language[0].unicode() - '0';
@@ -413,8 +410,7 @@ void TForm8::applyLanguage(const QString& language) {
         caption = QString::fromUtf8(e->caption);
     setWindowTitle(caption);
     BitBtn1->setText(QString::fromUtf8(c.exitButton));
-    if (Tcomprt* chooser = app_.portChooser())
-        chooser->setOkCaption(QString::fromUtf8(c.chooserOk));
+    emit chooserOkCaptionChanged(QString::fromUtf8(c.chooserOk));
     for (int i = 0; i < 4; ++i)
         hhALed_[i]->setColor(i == lang ? QColor(Qt::red) : kLedOff);
     if (brand == 50)
@@ -436,7 +432,7 @@ QPixmap TForm8::panelPicture(const QString& panelName) const {
 void TForm8::vilogoTimer() {
     if (!portClosedSinceActivation_) {
         portClosedSinceActivation_ = true;
-        app_.startWindow()->closePort();
+        emit discoveryPortReleaseRequested();
     }
     if (QFrame* panel = panelForPicture(pictureIndex_)) {
         const bool grey = backgroundOf(panel) == blinkColour_;
@@ -450,7 +446,7 @@ void TForm8::gaugeidoTimer() {
 }
 
 void TForm8::flagClicked(int language) {
-    app_.context().write(QStringLiteral("Language"), QString::number(language));
+    ctx_.write(QStringLiteral("Language"), QString::number(language));
     FormActivate();
     flagBlinking_ = language;
     flagBlinkTicks_ = 0;
@@ -468,24 +464,21 @@ void TForm8::zidoTimer() {
     }
     zido_->stop();
     flagBlinking_ = -1;
-    if (app_.context().brandCode != 20 && app_.context().brandCode != 41)
+    if (ctx_.brandCode != 20 && ctx_.brandCode != 41)
         for (auto* f : flags_)
             f->show();
 }
 
 void TForm8::comPortClicked() {
-    app_.startWindow()->closePort();
-    if (Tcomprt* chooser = app_.portChooser())
-        chooser->exec();
+    emit discoveryPortReleaseRequested();
+    emit portChooserRequested();
 }
 
 void TForm8::demoStart(const QString& panelName) {
     for (const DemoEntry& d : kDemos) {
         if (panelName != QLatin1String(d.panel))
             continue;
-        if (d.presetVersion)
-            app_.setDemoModuleVersion(50);
-        app_.startWindow()->startDemo(d.model, d.picture);
+        emit demoRequested(d.model, d.picture, d.presetVersion ? 50 : 0);
         return;
     }
 }
@@ -540,6 +533,6 @@ void TForm8::closeEvent(QCloseEvent* e) {
     QDialog::closeEvent(e);
     // Closing the search window by its title bar would otherwise leave the
     // program running with no window at all.
-    if (!closingForDispatch_ && !app_.ended())
-        app_.startWindow()->close();
+    if (!closingForDispatch_)
+        emit programEndRequested();
 }

@@ -1,9 +1,9 @@
 #pragma once
-#include "app/widgets.h"
+#include "ui/widgets.h"
 #include <QDialog>
 #include <QHash>
 
-class AlventoApplication;
+struct AppContext;
 class ClickableLabel;
 class Led;
 class QLabel;
@@ -19,7 +19,7 @@ class QTimer;
 class TForm8 : public QDialog {
     Q_OBJECT
   public:
-    explicit TForm8(AlventoApplication& app, QWidget* parent = nullptr);
+    explicit TForm8(AppContext& ctx, QWidget* parent = nullptr);
 
     static QColor panelGrey() { return QColor(193, 193, 193); }
 
@@ -50,6 +50,19 @@ class TForm8 : public QDialog {
     // The picture of a model panel (the configurator shows the found model's).
     QPixmap panelPicture(const QString& panelName) const;
 
+  signals:
+    // The exit button, or the window closed other than by the dispatch.
+    void programEndRequested();
+    // The start window's discovery port must be let go (a module was found,
+    // or the port chooser is about to probe).
+    void discoveryPortReleaseRequested();
+    void portChooserRequested();
+    // The port chooser's OK button speaks the search window's language.
+    void chooserOkCaptionChanged(const QString& caption);
+    // A demo behaves as if `modelCode` had answered; some demos preset the
+    // configurator's module version.
+    void demoRequested(int modelCode, int pictureIndex, int presetModuleVersion);
+
   protected:
     void showEvent(QShowEvent* e) override;
     bool event(QEvent* e) override;
@@ -64,7 +77,7 @@ class TForm8 : public QDialog {
     QFrame* panelForPicture(int index) const;
     void reg(QWidget* w, const QString& name);
 
-    AlventoApplication& app_;
+    AppContext& ctx_;
     QHash<QString, QWidget*> controls_;
     QStatusBar* StatusBar1;
     QLabel* statusPanels_[5];

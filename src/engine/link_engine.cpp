@@ -1,7 +1,5 @@
 #include "engine/link_engine.h"
 
-#include "app/edition.h"
-#include "app/settings_store.h"
 #include "i18n/messages.h"
 #include "serial/memory_frame.h"
 #include "serial/port_names.h"
@@ -132,10 +130,7 @@ void LinkEngine::tick() {
 
 void LinkEngine::openPort() {
     s_.LinkPortOpen = true;
-    QString name = config_.portOverride;
-    if (name.isEmpty())
-        name = SettingsStore::ReadString(settingsKeyPath(config_.brandCode),
-                                         QStringLiteral("comport"));
+    QString name = config_.portName ? config_.portName() : QString();
     if (name.isEmpty())
         name = QStringLiteral("COM1");
     channel_.setDeviceName(name);

@@ -55,12 +55,13 @@ struct LinkEngineState {
 };
 
 struct LinkEngineConfig {
-    int brandCode = 40;               // selects the settings key that holds "comport"
-    int modelCode = 70;               // 70, 71, 80, 90 or 100
-    bool companyStarred = false;      // "company" begins with '*': the edition tag is written
-    int language = 0;                 // 0 Hungarian, 1 English, 2 German, 3 Slovenian
-    QString portOverride;             // when not empty, used wherever "comport" is read
-    std::function<QDateTime()> clock; // local time; default: the PC clock
+    int modelCode = 70;          // 70, 71, 80, 90 or 100
+    bool companyStarred = false; // "company" begins with '*': the edition tag is written
+    int language = 0;            // 0 Hungarian, 1 English, 2 German, 3 Slovenian
+    // The port to open, asked each time the port is opened (the owner's
+    // override or stored choice); empty or unset means "COM1".
+    std::function<QString()> portName;
+    std::function<QDateTime()> clock;            // local time; default: the PC clock
     std::function<bool()> startWindowIdleClosed; // default: always set
 };
 
@@ -97,7 +98,6 @@ class LinkEngine {
     int modelCode() const { return config_.modelCode; }
     void setCompanyStarred(bool starred) { config_.companyStarred = starred; }
     void setLanguage(int language) { config_.language = language; }
-    void setPortOverride(const QString& name) { config_.portOverride = name; }
 
     // Received bytes that found no room in RxBuffer and were discarded.
     int64_t rxBytesDropped() const { return rxDropped_; }

@@ -1,5 +1,5 @@
 #include "image/image_codecs.h"
-#include "app/edition.h"
+#include "settings/edition.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>

@@ -1,8 +1,7 @@
 #include "legacy/legacy_device_window.h"
-#include "app/alvento_application.h"
-#include "app/edition.h"
-#include "app/settings_store.h"
-#include "app/start_window.h"
+#include "settings/app_context.h"
+#include "settings/edition.h"
+#include "settings/settings_store.h"
 
 #include "serial/tasyncomm32.h"
 #include <QCloseEvent>
@@ -10,11 +9,11 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-LegacyDeviceWindow::LegacyDeviceWindow(AlventoApplication& app, const QString& className,
-                                       const QString& caption, BlockTransfer::AcceptRule rule,
-                                       int baud, QWidget* parent)
-    : QWidget(parent), app_(app), AsynComm321(new TAsynComm32(this)), adas_(new QTimer(this)),
-      link_(rule) {
+LegacyDeviceWindow::LegacyDeviceWindow(AppContext& ctx, std::function<bool()> discoveryPortReleased,
+                                       const QString& className, const QString& caption,
+                                       BlockTransfer::AcceptRule rule, int baud, QWidget* parent)
+    : QWidget(parent), ctx_(ctx), discoveryPortReleased_(std::move(discoveryPortReleased)),
+      AsynComm321(new TAsynComm32(this)), adas_(new QTimer(this)), link_(rule) {
     setObjectName(className);
     setWindowTitle(caption);
     AsynComm321->setObjectName(QStringLiteral("AsynComm321"));
@@ -43,17 +42,17 @@ QString LegacyDeviceWindow::versionText() const {
 void LegacyDeviceWindow::adasTimer() {
     adas_->setInterval(350);
     // The start window may still hold the port until it has gone idle.
-    if (!app_.startWindow()->idleClosed())
+    if (discoveryPortReleased_ && !discoveryPortReleased_())
         return;
     if (link_.LinkState != 0 && !AsynComm321->isOpen()) {
-        QString port = app_.context().portOverride;
+        QString port = ctx_.portOverride;
         if (port.isEmpty())
             port = SettingsStore::ReadString(QString::fromLatin1(kLegacyKeyPath),
                                              QStringLiteral("comport"));
         // An empty legacy value falls back to the port chosen in the port
         // chooser rather than straight to COM1.
         if (port.isEmpty())
-            port = app_.context().read(QStringLiteral("comport"));
+            port = ctx_.read(QStringLiteral("comport"));
         if (port.isEmpty())
             port = QStringLiteral("COM1");
         AsynComm321->setDeviceName(port);
@@ -100,17 +99,21 @@ void LegacyDeviceWindow::AsynComm321RxChar(int count) {
 
 void LegacyDeviceWindow::closeEvent(QCloseEvent* e) {
     QWidget::closeEvent(e);
-    app_.startWindow()->close();
+    emit programEndRequested();
 }
 
-TForm5::TForm5(AlventoApplication& app, QWidget* parent)
-    : LegacyDeviceWindow(app, QStringLiteral("TForm5"), QStringLiteral("Konverter"),
-                         BlockTransfer::AcceptRule::EchoWrittenData, 9600, parent) {}
+TForm5::TForm5(AppContext& ctx, std::function<bool()> discoveryPortReleased, QWidget* parent)
+    : LegacyDeviceWindow(ctx, std::move(discoveryPortReleased), QStringLiteral("TForm5"),
+                         QStringLiteral("Konverter"), BlockTransfer::AcceptRule::EchoWrittenData,
+                         9600, parent) {}
 
-TForm7::TForm7(AlventoApplication& app, QWidget* parent)
-    : LegacyDeviceWindow(app, QStringLiteral("TForm7"), QStringLiteral("GPS"),
-                         BlockTransfer::AcceptRule::EchoWrittenData, 9600, parent) {}
+TForm7::TForm7(AppContext& ctx, std::function<bool()> discoveryPortReleased, QWidget* parent)
+    : LegacyDeviceWindow(ctx, std::move(discoveryPortReleased), QStringLiteral("TForm7"),
+                         QStringLiteral("GPS"), BlockTransfer::AcceptRule::EchoWrittenData, 9600,
+                         parent) {}
 
-Ttrekkamain::Ttrekkamain(AlventoApplication& app, QWidget* parent)
-    : LegacyDeviceWindow(app, QStringLiteral("Ttrekkamain"), QStringLiteral("TREKKA"),
-                         BlockTransfer::AcceptRule::MarkedEcho, 4800, parent) {}
+Ttrekkamain::Ttrekkamain(AppContext& ctx, std::function<bool()> discoveryPortReleased,
+                         QWidget* parent)
+    : LegacyDeviceWindow(ctx, std::move(discoveryPortReleased), QStringLiteral("Ttrekkamain"),
+                         QStringLiteral("TREKKA"), BlockTransfer::AcceptRule::MarkedEcho, 4800,
+                         parent) {}

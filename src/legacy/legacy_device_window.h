@@ -2,8 +2,9 @@
 #include "serial/block_transfer.h"
 #include "serial/frame_assembler.h"
 #include <QWidget>
+#include <functional>
 
-class AlventoApplication;
+struct AppContext;
 class TAsynComm32;
 class QLabel;
 class QTimer;
@@ -14,7 +15,9 @@ class QTimer;
 class LegacyDeviceWindow : public QWidget {
     Q_OBJECT
   public:
-    LegacyDeviceWindow(AlventoApplication& app, const QString& className, const QString& caption,
+    // `discoveryPortReleased` tells whether the start window has let go of the port.
+    LegacyDeviceWindow(AppContext& ctx, std::function<bool()> discoveryPortReleased,
+                       const QString& className, const QString& caption,
                        BlockTransfer::AcceptRule rule, int baud, QWidget* parent = nullptr);
     ~LegacyDeviceWindow() override;
 
@@ -29,11 +32,16 @@ class LegacyDeviceWindow : public QWidget {
     QTimer* timerAdas() const { return adas_; }
     QString versionText() const;
 
+  signals:
+    // Closing a device window ends the program.
+    void programEndRequested();
+
   protected:
     void closeEvent(QCloseEvent* e) override;
     void sendRequest();
 
-    AlventoApplication& app_;
+    AppContext& ctx_;
+    std::function<bool()> discoveryPortReleased_;
     TAsynComm32* AsynComm321;
     QTimer* adas_;
     BlockTransfer link_;
@@ -45,19 +53,20 @@ class LegacyDeviceWindow : public QWidget {
 class TForm5 : public LegacyDeviceWindow {
     Q_OBJECT
   public:
-    explicit TForm5(AlventoApplication& app, QWidget* parent = nullptr);
+    TForm5(AppContext& ctx, std::function<bool()> discoveryPortReleased, QWidget* parent = nullptr);
 };
 
 // GPS module, Marlo variant (ModelCode 61).
 class TForm7 : public LegacyDeviceWindow {
     Q_OBJECT
   public:
-    explicit TForm7(AlventoApplication& app, QWidget* parent = nullptr);
+    TForm7(AppContext& ctx, std::function<bool()> discoveryPortReleased, QWidget* parent = nullptr);
 };
 
 // GPS module, TREKKA variant (ModelCode 60): 4800 baud, replies marked 0xAB.
 class Ttrekkamain : public LegacyDeviceWindow {
     Q_OBJECT
   public:
-    explicit Ttrekkamain(AlventoApplication& app, QWidget* parent = nullptr);
+    Ttrekkamain(AppContext& ctx, std::function<bool()> discoveryPortReleased,
+                QWidget* parent = nullptr);
 };

@@ -1,11 +1,10 @@
 #include "workspace/configurator_window.h"
-#include "app/alvento_application.h"
-#include "app/edition.h"
-#include "app/start_window.h"
-#include "app/widgets.h"
 #include "i18n/messages.h"
 #include "image/image_convert.h"
 #include "serial/tasyncomm32.h"
+#include "settings/app_context.h"
+#include "settings/edition.h"
+#include "ui/widgets.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -19,16 +18,15 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-TAV4Form1::TAV4Form1(AlventoApplication& app, QWidget* parent)
-    : QMainWindow(parent), app_(app), AsynComm321(new TAsynComm32(this)), adas_(new QTimer(this)) {
+TAV4Form1::TAV4Form1(AppContext& ctx, std::function<bool()> discoveryPortReleased, QWidget* parent)
+    : QMainWindow(parent), ctx_(ctx), AsynComm321(new TAsynComm32(this)), adas_(new QTimer(this)) {
     setObjectName(QStringLiteral("TAV4Form1"));
     // Creating the configurator fixes where every window keeps its settings.
-    app_.context().keyPath = settingsKeyPath(app_.context().brandCode);
+    ctx_.keyPath = settingsKeyPath(ctx_.brandCode);
     AsynComm321->setObjectName(QStringLiteral("AsynComm321"));
     LinkEngineConfig config;
-    config.brandCode = app_.context().brandCode;
-    config.portOverride = app_.context().portOverride;
-    config.startWindowIdleClosed = [this] { return app_.startWindow()->idleClosed(); };
+    config.portName = [this] { return ctx_.comport(); };
+    config.startWindowIdleClosed = std::move(discoveryPortReleased);
     engine_ = std::make_unique<LinkEngine>(*AsynComm321, *this, image_, config);
     connect(AsynComm321, &TAsynComm32::rxChar, this, &TAV4Form1::AsynComm321RxChar);
     askYesNo = [this](const QString& question) {
@@ -221,9 +219,8 @@ void TAV4Form1::showMessage(const QString& text) {
 void TAV4Form1::encode() {}
 
 void TAV4Form1::decode() {
-    const DecodeResult r =
-        decodeImage(image_, ImageContext{ModelCode_, app_.context().brandCode,
-                                         app_.context().read(QStringLiteral("company"))});
+    const DecodeResult r = decodeImage(
+        image_, ImageContext{ModelCode_, ctx_.brandCode, ctx_.read(QStringLiteral("company"))});
     engine_->state().ModuleVersion = r.moduleVersion;
     showModuleVersion(r.statusText);
 }
@@ -310,11 +307,11 @@ bool TAV4Form1::event(QEvent* e) {
 }
 
 void TAV4Form1::FormActivate() {
-    const int brand = app_.context().brandCode;
+    const int brand = ctx_.brandCode;
     const EditionInfo& e = edition(brand);
     setWindowTitle(
         QString::fromUtf8(e.configuratorCaption ? e.configuratorCaption : e.configuratorTitle));
-    const AppContext& ctx = app_.context();
+    const AppContext& ctx = ctx_;
     QString company = ctx.read(QStringLiteral("company"));
     if (company.isEmpty()) {
         // A default written now leaves the company-write flag as it was.
@@ -340,5 +337,5 @@ void TAV4Form1::closeEvent(QCloseEvent* e) {
     }
     QMainWindow::closeEvent(e);
     AsynComm321->close();
-    app_.startWindow()->close();
+    emit programEndRequested();
 }

@@ -1,14 +1,14 @@
 #pragma once
-#include "app/widgets.h"
 #include "discovery/model_table.h"
 #include "engine/link_engine.h"
 #include "engine/link_view.h"
 #include "image/config_image.h"
+#include "ui/widgets.h"
 #include <QMainWindow>
 #include <functional>
 #include <memory>
 
-class AlventoApplication;
+struct AppContext;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -24,7 +24,10 @@ class TAsynComm32;
 class TAV4Form1 : public QMainWindow, public LinkView {
     Q_OBJECT
   public:
-    explicit TAV4Form1(AlventoApplication& app, QWidget* parent = nullptr);
+    // `discoveryPortReleased` tells whether the start window has let go of the
+    // port, which the configurator's first operation must wait for.
+    TAV4Form1(AppContext& ctx, std::function<bool()> discoveryPortReleased,
+              QWidget* parent = nullptr);
     ~TAV4Form1() override;
 
     // Set by the model dispatch before the window is shown.
@@ -72,6 +75,10 @@ class TAV4Form1 : public QMainWindow, public LinkView {
     void showTime(const QString& text) override;
     void setTickInterval(int milliseconds) override;
 
+  signals:
+    // Closing the configurator ends the program.
+    void programEndRequested();
+
   protected:
     bool event(QEvent* e) override;
     void showEvent(QShowEvent* e) override;
@@ -81,7 +88,7 @@ class TAV4Form1 : public QMainWindow, public LinkView {
     void buildMenus();
     void setPageVisible(const QString& objectName, bool visible);
 
-    AlventoApplication& app_;
+    AppContext& ctx_;
     int ModelCode_ = 0;
     int language_ = 0;
     ActivationGate activation_;

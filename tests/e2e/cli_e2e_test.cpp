@@ -2,8 +2,8 @@
 // pseudo-terminal: read, write, refusals and silence, with replies lost,
 // corrupted and split on the way.
 
-#include "app/edition.h"
-#include "app/settings_store.h"
+#include "settings/edition.h"
+#include "settings/settings_store.h"
 #include "support/pty_sim.h"
 
 #include <QCoreApplication>
@@ -95,9 +95,10 @@ class CliE2E : public ::testing::Test {
 
     // Runs alvento to its end while the simulator's output keeps being
     // collected (its pipe must not fill up).
-    CliRun run(const QStringList& args, PtySim* sim = nullptr, int limitMs = 90000) {
+    CliRun run(const QStringList& args, PtySim* sim = nullptr, int limitMs = 90000,
+               const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
         QProcess p;
-        p.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
+        p.setProcessEnvironment(env);
         p.start(qEnvironmentVariable("ALVENTO_EXE"), args);
         EXPECT_TRUE(p.waitForStarted(5000));
         QElapsedTimer t;
@@ -387,6 +388,37 @@ TEST_F(CliE2E, BadArgumentsAreRefused) {
         const CliRun r = run(c.args, nullptr, 20000);
         EXPECT_EQ(r.exitCode, 2) << r.err.toStdString();
         EXPECT_TRUE(r.err.contains(QLatin1String("error:"))) << r.err.toStdString();
+    }
+}
+
+// On a machine without a display, everything but the windows answers on the
+// terminal; starting the windows there says why it cannot.
+TEST_F(CliE2E, WithoutADisplayTheToolAnswersOnTheTerminal) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QString::fromLatin1(name));
+    struct Case {
+        const char* name;
+        QStringList args;
+        int exitCode;
+        const char* out; // expected on standard output ("" = nothing particular)
+        const char* err; // expected on standard error
+    };
+    const Case cases[] = {
+        {"help", {"--help"}, 0, "usage: alvento [--port NAME]", ""},
+        {"short help", {"-h"}, 0, "alvento identify --port PORT", ""},
+        {"version", {"--version"}, 0, "alvento 0.", ""},
+        {"unknown command", {"frobnicate"}, 2, "", "unknown command \"frobnicate\""},
+        {"unknown option", {"--baud", "9600"}, 2, "", "error:"},
+        {"windows", {}, 1, "", "no display"},
+        {"windows on a port", {"--port", "/dev/null"}, 1, "", "no display"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const CliRun r = run(c.args, nullptr, 20000, env);
+        EXPECT_EQ(r.exitCode, c.exitCode) << r.err.toStdString();
+        EXPECT_TRUE(r.out.contains(QString::fromLatin1(c.out))) << r.out.toStdString();
+        EXPECT_TRUE(r.err.contains(QString::fromLatin1(c.err))) << r.err.toStdString();
     }
 }
 

@@ -1,9 +1,9 @@
 // The configurator window driving a simulated module: read, send, restart and
 // closing while busy, through its buttons.
 #include "app/alvento_application.h"
-#include "app/edition.h"
-#include "app/settings_store.h"
-#include "app/start_window.h"
+#include "settings/edition.h"
+#include "settings/settings_store.h"
+#include "startup/start_window.h"
 #include "support/pty_sim.h"
 #include "support/wait.h"
 #include "workspace/configurator_window.h"

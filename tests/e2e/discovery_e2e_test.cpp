@@ -1,12 +1,13 @@
 // The tool against the module simulator over a pseudo-terminal: discovery,
 // dispatch and the first request of the window that takes over.
 #include "app/alvento_application.h"
-#include "app/edition.h"
-#include "app/settings_store.h"
-#include "app/start_window.h"
 #include "discovery/search_window.h"
 #include "legacy/legacy_device_window.h"
 #include "serial/tasyncomm32.h"
+#include "settings/edition.h"
+#include "settings/settings_store.h"
+#include "startup/language_window.h"
+#include "startup/start_window.h"
 #include "support/pty_sim.h"
 #include "support/wait.h"
 #include "workspace/configurator_window.h"
@@ -14,6 +15,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
@@ -151,4 +153,44 @@ TEST_F(DiscoveryE2E, ToolProcessSendsIdentifyFramesToThePortInItsSettings) {
     EXPECT_TRUE(sim.waitForLine(QString::fromLatin1(kVersionRead), 8000));
     tool.kill();
     tool.waitForFinished(3000);
+}
+
+// The first start on a fresh machine with a module attached: the language
+// chooser, then the search window, then the module's window, in that order.
+// Nothing reaches the module while the chooser waits.
+TEST_F(DiscoveryE2E, FirstStartAsksTheLanguageBeforeTheModuleIsLookedFor) {
+    SettingsStore::WriteString(settingsKeyPath(40), QStringLiteral("Language"), QString());
+    PtySim sim({QStringLiteral("--model"), QStringLiteral("71")});
+    ASSERT_TRUE(sim.started());
+    startOn(sim.path());
+    TForm1* start = app->startWindow();
+    TForm10* chooser = app->languageWindow();
+    TForm8* search = app->searchWindow();
+    TAV4Form1* conf = app->configurator();
+    ASSERT_TRUE(waitUntil([&] { return chooser->isVisible(); }, 2000));
+
+    // Let the send timer run many times while the chooser is open.
+    start->timerAdas()->setInterval(150);
+    QSignalSpy sendTicks(start->timerAdas(), &QTimer::timeout);
+    ASSERT_TRUE(waitUntil([&] { return sendTicks.count() >= 8; }, 5000));
+    EXPECT_TRUE(chooser->isVisible());
+    EXPECT_FALSE(search->isVisible());
+    EXPECT_FALSE(conf->isVisible());
+    EXPECT_EQ(sim.countLines(QStringLiteral("RX ")), 0);
+    EXPECT_EQ(sim.countLines(QStringLiteral("DROP ")), 0);
+
+    chooser->chooseLanguage(1);
+    ASSERT_TRUE(waitUntil([&] { return search->isVisible(); }, 2000));
+    EXPECT_FALSE(chooser->isVisible());
+    EXPECT_FALSE(conf->isVisible());
+    EXPECT_EQ(SettingsStore::ReadString(settingsKeyPath(40), QStringLiteral("Language")),
+              QStringLiteral("1"));
+
+    ASSERT_TRUE(sim.waitForLine(QString::fromLatin1(kIdentifyRead), 6000));
+    ASSERT_TRUE(waitUntil([&] { return conf->isVisible() && !search->isVisible(); }, 8000));
+    EXPECT_FALSE(chooser->isVisible());
+    EXPECT_FALSE(start->isVisible());
+    // One port at a time: the start window has let go, the configurator talks.
+    EXPECT_TRUE(waitUntil([&] { return conf->statusPanel(2) == QStringLiteral("Sw: 4.3"); }, 5000));
+    EXPECT_FALSE(start->channel()->isOpen());
 }

@@ -1,7 +1,8 @@
-#include "app/edition.h"
-#include "app/settings_store.h"
 #include "engine/link_engine.h"
 #include "serial/memory_frame.h"
+#include "settings/app_context.h"
+#include "settings/edition.h"
+#include "settings/settings_store.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -174,7 +175,7 @@ struct Rig {
         c.modelCode = o.model;
         c.companyStarred = o.starred;
         c.language = o.language;
-        c.portOverride = QStringLiteral("ttyTEST");
+        c.portName = [] { return QStringLiteral("ttyTEST"); };
         c.clock = [clock] { return *clock; };
         c.startWindowIdleClosed = [idle] { return *idle; };
         return c;
@@ -302,9 +303,12 @@ TEST(EnginePort, PortNameComesFromTheEditionsSettingsUnlessOverridden) {
         RecordingChannel channel;
         RecordingView view;
         ConfigImage image;
+        AppContext ctx;
+        ctx.brandCode = 41;
+        ctx.keyPath = settingsKeyPath(41);
+        ctx.portOverride = c.override;
         LinkEngineConfig config;
-        config.brandCode = 41;
-        config.portOverride = c.override;
+        config.portName = [&ctx] { return ctx.comport(); };
         LinkEngine engine(channel, view, image, config);
         engine.startLifeSignal();
         engine.tick();

@@ -1,5 +1,5 @@
-#include "app/edition.h"
-#include "app/settings_store.h"
+#include "settings/edition.h"
+#include "settings/settings_store.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 #pragma once
 #include "app/alvento_application.h"
-#include "app/edition.h"
-#include "app/settings_store.h"
-#include "app/start_window.h"
+#include "settings/edition.h"
+#include "settings/settings_store.h"
+#include "startup/start_window.h"
 
 #include <QTemporaryDir>
 #include <QTimer>

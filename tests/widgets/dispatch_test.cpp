@@ -1,8 +1,8 @@
 #include "app_fixture.h"
 
-#include "app/widgets.h"
 #include "discovery/search_window.h"
 #include "serial/tasyncomm32.h"
+#include "ui/widgets.h"
 #include "workspace/configurator_window.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
-#include "app/app_context.h"
-#include "app/port_chooser_window.h"
-#include "app/settings_store.h"
 #include "serial/memory_frame.h"
+#include "settings/app_context.h"
+#include "settings/settings_store.h"
+#include "startup/port_chooser_window.h"
 #include "support/pty_sim.h"
 
 #include <QComboBox>
@@ -106,7 +106,6 @@ class PortChooserTest : public ::testing::Test {
         qputenv("XDG_CONFIG_HOME", config_.path().toLocal8Bit());
         qputenv("ALVENTO_COM_DIR", comDir_.path().toLocal8Bit());
         ctx_.keyPath = QStringLiteral("\\software\\alvento-test\\PortChooser");
-        ctx_.closeStartWindow = [this] { ++startWindowClosed_; };
     }
     void TearDown() override {
         qunsetenv("ALVENTO_COM_DIR");
@@ -115,7 +114,11 @@ class PortChooserTest : public ::testing::Test {
 
     // A chooser built but not yet shown, so a test can prepare its controls
     // before activation runs.
-    std::unique_ptr<Tcomprt> makeChooser() { return std::make_unique<Tcomprt>(ctx_); }
+    std::unique_ptr<Tcomprt> makeChooser() {
+        auto w = std::make_unique<Tcomprt>(ctx_);
+        QObject::connect(w.get(), &Tcomprt::programEndRequested, [this] { ++startWindowClosed_; });
+        return w;
+    }
     void showChooser(Tcomprt& w) {
         w.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));

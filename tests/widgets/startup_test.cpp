@@ -1,10 +1,10 @@
 #include "app_fixture.h"
 
-#include "app/edition.h"
-#include "app/language_window.h"
-#include "app/widgets.h"
 #include "discovery/search_window.h"
 #include "serial/tasyncomm32.h"
+#include "settings/edition.h"
+#include "startup/language_window.h"
+#include "ui/widgets.h"
 #include "workspace/configurator_window.h"
 
 #include <QLabel>

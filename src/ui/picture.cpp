@@ -1,4 +1,4 @@
-#include "app/picture.h"
+#include "ui/picture.h"
 
 #include <QFile>
 #include <csetjmp>
@@ -56,4 +56,13 @@ QImage loadJpeg(const QString& path) {
     if (!f.open(QIODevice::ReadOnly))
         return {};
     return decodeJpeg(f.readAll());
+}
+
+QString flagPicture(int language) {
+    static const char* names[] = {"hu", "en", "de", "sl"};
+    return QStringLiteral(":/pictures/flag_%1.jpg").arg(QLatin1String(names[language & 3]));
+}
+
+void initPictures() {
+    Q_INIT_RESOURCE(assets);
 }

@@ -1,21 +1,15 @@
-#include "app/language_window.h"
-#include "app/alvento_application.h"
-#include "app/picture.h"
-#include "app/start_window.h"
-#include "app/widgets.h"
+#include "startup/language_window.h"
+#include "settings/app_context.h"
+#include "ui/picture.h"
+#include "ui/widgets.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QPixmap>
 #include <QTimer>
 
-QString flagPicture(int language) {
-    static const char* names[] = {"hu", "en", "de", "sl"};
-    return QStringLiteral(":/pictures/flag_%1.jpg").arg(QLatin1String(names[language & 3]));
-}
-
-TForm10::TForm10(AlventoApplication& app, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::CustomizeWindowHint), app_(app) {
+TForm10::TForm10(AppContext& ctx, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::CustomizeWindowHint), ctx_(ctx) {
     setObjectName(QStringLiteral("TForm10"));
     setWindowTitle(QStringLiteral("Language/nyelv"));
     auto* layout = new QHBoxLayout(this);
@@ -36,7 +30,7 @@ TForm10::TForm10(AlventoApplication& app, QWidget* parent)
 }
 
 void TForm10::chooseLanguage(int language) {
-    app_.context().write(QStringLiteral("Language"), QString::number(language));
+    ctx_.write(QStringLiteral("Language"), QString::number(language));
     close();
 }
 
@@ -47,6 +41,5 @@ void TForm10::showEvent(QShowEvent* e) {
 
 void TForm10::closeEvent(QCloseEvent* e) {
     QWidget::closeEvent(e);
-    // The start timer's next tick runs the language gate again.
-    app_.startWindow()->timerStart()->start();
+    emit closed();
 }

@@ -1,5 +1,5 @@
-#include "app/app_context.h"
-#include "app/settings_store.h"
+#include "settings/app_context.h"
+#include "settings/settings_store.h"
 
 QString AppContext::read(const QString& name) const {
     return SettingsStore::ReadString(keyPath, name);
@@ -10,5 +10,6 @@ void AppContext::write(const QString& name, const QString& value) const {
 }
 
 QString AppContext::comport() const {
-    return portOverride.isEmpty() ? read(QStringLiteral("comport")) : portOverride;
+    QString port = portOverride.isEmpty() ? read(QStringLiteral("comport")) : portOverride;
+    return port.isEmpty() ? QStringLiteral("COM1") : port;
 }

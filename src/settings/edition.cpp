@@ -1,4 +1,4 @@
-#include "app/edition.h"
+#include "settings/edition.h"
 
 namespace {
 #define HALVOR_TITLE "Halvor program version 2018.04.05 / GSM Firmware: 4.3.5"

@@ -1,10 +1,8 @@
-#include "app/start_window.h"
-#include "app/alvento_application.h"
-#include "app/language_window.h"
+#include "startup/start_window.h"
 #include "discovery/model_table.h"
-#include "discovery/search_window.h"
 #include "serial/port_names.h"
 #include "serial/tasyncomm32.h"
+#include "settings/app_context.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -14,13 +12,13 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-TForm1::TForm1(AlventoApplication& app, QWidget* parent)
-    : QWidget(parent), app_(app), AsynComm321(new TAsynComm32(this)), start_(new QTimer(this)),
+TForm1::TForm1(AppContext& ctx, QWidget* parent)
+    : QWidget(parent), ctx_(ctx), AsynComm321(new TAsynComm32(this)), start_(new QTimer(this)),
       adas_(new QTimer(this)), ablakSTART_(new QTimer(this)) {
     setObjectName(QStringLiteral("TForm1"));
     setWindowTitle(QStringLiteral("Start...."));
     AsynComm321->setObjectName(QStringLiteral("AsynComm321"));
-    app_.context().startDir = QDir::currentPath();
+    ctx_.startDir = QDir::currentPath();
 
     auto* layout = new QVBoxLayout(this);
     Label3 = new QLabel(QStringLiteral("Alvento nem található"), this);
@@ -75,26 +73,23 @@ bool TForm1::event(QEvent* e) {
 
 void TForm1::FormActivate() {
     activated_ = true;
-    const AppContext& ctx = app_.context();
-    QString port = ctx.comport();
-    if (port.isEmpty())
-        port = QStringLiteral("COM1");
+    const AppContext& ctx = ctx_;
+    const QString port = ctx.comport();
     AsynComm321->setDeviceName(port);
-    TForm8* search = app_.searchWindow();
     if (ctx.read(QStringLiteral("mode")) == QLatin1String("TREKKA")) {
         AsynComm321->setBaudRate(4800);
-        search->showTrekkaMode();
+        emit trekkaModeSet();
     } else {
         AsynComm321->setBaudRate(9600);
     }
     AsynComm321->open();
     ctx.write(QStringLiteral("StartDir"), ctx.startDir);
-    search->setPortPanel(PortNames::display(port));
+    emit portShown(PortNames::display(port));
     handshake_.restart();
 }
 
 void TForm1::startTimer() {
-    const AppContext& ctx = app_.context();
+    const AppContext& ctx = ctx_;
     QString language = ctx.read(QStringLiteral("Language"));
     if (language.isEmpty() && ctx.brandCode == 20) {
         ctx.write(QStringLiteral("Language"), QStringLiteral("1"));
@@ -103,15 +98,21 @@ void TForm1::startTimer() {
     if (!language.isEmpty()) {
         start_->stop();
         hide();
-        app_.searchWindow()->showModalSearch();
+        gatePassed_ = true;
+        emit searchRequested();
         return;
     }
     hide();
-    app_.languageWindow()->show();
+    emit languageChooserRequested();
     start_->stop();
 }
 
 void TForm1::adasTimer() {
+    // Identify frames go out only once the search window is in front: a module
+    // found while the language is still being chosen would open its window
+    // behind the chooser.
+    if (!gatePassed_)
+        return;
     // The port is held only while there is something to do.
     if (handshake_.LinkState == 0 && !idleClosed_) {
         idleClosed_ = true;
@@ -140,30 +141,29 @@ void TForm1::AsynComm321RxChar(int count) {
 }
 
 void TForm1::onModelReported(int code) {
-    TForm8* search = app_.searchWindow();
-    search->setModelPanel(code);
+    emit modelReported(code);
     if (!discoveryDispatches(code))
         return;
     const ModelInfo* m = findModel(code);
     // Further replies within the two seconds do not put the dispatch off.
     if (!ablakSTART_->isActive())
         ablakSTART_->start();
-    search->startBlinking(m->pictureIndex, m->blink);
+    emit blinkRequested(m->pictureIndex, m->blink);
 }
 
 void TForm1::startDemo(int modelCode, int pictureIndex) {
     handshake_.ModelCode = modelCode;
     ablakSTART_->start();
-    app_.searchWindow()->startBlinking(pictureIndex, true);
+    emit blinkRequested(pictureIndex, true);
 }
 
 void TForm1::showCounters() {
-    app_.searchWindow()->setCounters(handshake_.TxCount, handshake_.RxCount, handshake_.BadCount);
+    emit countersChanged(handshake_.TxCount, handshake_.RxCount, handshake_.BadCount);
 }
 
 void TForm1::ablakSTARTTimer() {
     ablakSTART_->stop();
-    app_.dispatch();
+    emit dispatchRequested();
 }
 
 void TForm1::closePort() {

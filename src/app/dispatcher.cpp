@@ -1,8 +1,8 @@
 #include "app/alvento_application.h"
-#include "app/start_window.h"
 #include "discovery/model_table.h"
 #include "discovery/search_window.h"
 #include "legacy/legacy_device_window.h"
+#include "startup/start_window.h"
 #include "workspace/configurator_window.h"
 
 namespace {

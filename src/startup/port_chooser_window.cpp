@@ -1,4 +1,4 @@
-#include "app/port_chooser_window.h"
+#include "startup/port_chooser_window.h"
 
 #include "serial/memory_frame.h"
 #include "serial/port_names.h"
@@ -288,6 +288,5 @@ void Tcomprt::done(int result) {
     Timer1->stop();
     AsynComm321->close();
     QDialog::done(result);
-    if (ctx_.closeStartWindow)
-        ctx_.closeStartWindow();
+    emit programEndRequested();
 }

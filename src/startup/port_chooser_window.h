@@ -1,6 +1,6 @@
 #pragma once
-#include "app/app_context.h"
 #include "serial/frame_assembler.h"
+#include "settings/app_context.h"
 
 #include <QDialog>
 #include <QList>
@@ -49,6 +49,10 @@ class Tcomprt : public QDialog {
     // Number of probe ticks per port: open, send the identify read, close.
     static constexpr int kPhases = 3;
     static constexpr int kHighestProbedNumber = 32;
+
+  signals:
+    // Every way out of the chooser ends the program.
+    void programEndRequested();
 
   protected:
     void showEvent(QShowEvent* event) override;

@@ -2,7 +2,7 @@
 #include "discovery/identify_handshake.h"
 #include <QWidget>
 
-class AlventoApplication;
+struct AppContext;
 class TAsynComm32;
 class QTimer;
 class QLabel;
@@ -15,7 +15,7 @@ class QPushButton;
 class TForm1 : public QWidget {
     Q_OBJECT
   public:
-    explicit TForm1(AlventoApplication& app, QWidget* parent = nullptr);
+    explicit TForm1(AppContext& ctx, QWidget* parent = nullptr);
     ~TForm1() override;
 
     // Handlers, public so tests can drive the timers tick by tick.
@@ -31,6 +31,8 @@ class TForm1 : public QWidget {
     void startDemo(int modelCode, int pictureIndex);
 
     bool idleClosed() const { return idleClosed_; }
+    // True once a language is known and the search window has been shown.
+    bool gatePassed() const { return gatePassed_; }
     IdentifyHandshake& handshake() { return handshake_; }
     int ModelCode() const { return handshake_.ModelCode; }
     TAsynComm32* channel() const { return AsynComm321; }
@@ -44,6 +46,17 @@ class TForm1 : public QWidget {
 
   signals:
     void programEnded();
+    // What the search window shows of the discovery.
+    void portShown(const QString& name);
+    void trekkaModeSet();
+    void countersChanged(int tx, int rx, int bad);
+    void modelReported(int modelCode);
+    void blinkRequested(int pictureIndex, bool blink);
+    // The language gate: no language yet, or passed (the search begins).
+    void languageChooserRequested();
+    void searchRequested();
+    // Two seconds after a known model answered: open its window.
+    void dispatchRequested();
 
   protected:
     void closeEvent(QCloseEvent* e) override;
@@ -53,13 +66,14 @@ class TForm1 : public QWidget {
     void showCounters();
     void onModelReported(int code);
 
-    AlventoApplication& app_;
+    AppContext& ctx_;
     TAsynComm32* AsynComm321;
     QTimer* start_;
     QTimer* adas_;
     QTimer* ablakSTART_;
     IdentifyHandshake handshake_;
     bool idleClosed_ = false;
+    bool gatePassed_ = false;
     bool activated_ = false;
     QLabel* Label3;
     QLineEdit* Edit1;
