@@ -1,45 +1,203 @@
 #pragma once
+#include "image/image_codecs.h"
+
 #include <QString>
 #include <array>
 #include <cstdint>
 #include <optional>
 
-// The configurator's values as plain data, one struct per page group. Encode
-// writes what a field holds; an empty optional leaves the image bytes as they were.
-// Decode fills every field it reads.
+// The configurator's values as plain data, one struct per page. A page fills its
+// struct from its controls before Encode and from Decode's result afterwards.
+//
+// - An empty optional leaves that field's image bytes exactly as they were. Where
+//   several fields share one byte, an empty field keeps its own bits.
+// - Decode fills every field it reads. It leaves a field empty where the control
+//   would show no selection (a stored value outside the list); a page that passes
+//   "no selection" back as empty keeps the module's byte.
+// - Stored numbers outside a spin's range come back limited to the range (the
+//   ranges are below); Encode stores what it is given.
+// - Where two fields share image bytes, one model carries only one of them (noted
+//   at the field); Encode ignores the other and Decode leaves it empty.
 
-// Page "Telefonszámok": slot n at 256 + 16 * (n - 1), as the masked edit shows it.
+// Inclusive range of a spin control.
+struct ValueRange {
+    int min = 0;
+    int max = 0;
+    constexpr int limit(int value) const { return value < min ? min : value > max ? max : value; }
+};
+
+// ---------------------------------------------------------------- Phone numbers
+
+// Page "Telefonszámok": slot n at 256 + 16 * (n - 1). A number is what the masked
+// edit shows (16 characters, blanks as spaces); Encode keeps the leading digits and
+// '+' and ends the number at the first other character. A text whose first
+// character is a space counts as empty: no check list can select that number.
 struct PhoneNumberValues {
     std::array<std::optional<QString>, 8> numbers;
 };
 
-// Pages "Be1".."Be4", "Tamper", "Tápmonitor", "Hőmérséklet", "Sebesség", "Emelés":
-// records, target lists, option boxes and SMS texts.
-struct InputPageValues {};
+// ---------------------------------------------------------------- Input records
 
-// Page "Kimenet": bytes 64..69.
-struct OutputValues {};
+// Input type list "00/ Nem használt" .. "05/ Ki/be kapcsolás"; the index is the stored type.
+inline constexpr int kInputTypeCount = 6;
 
-// Page "Életjel": bytes 70..74 and its text at 864.
-struct LifeSignalValues {};
-
-// Page "Egyéb": security code, option bits of 76, redirection, ring, filter,
-// power alarm voltage, restore text and SMS header.
-struct OtherPageValues {
-    // Stored only when exactly four characters long.
-    std::optional<QString> securityCode;
+// One input record page: "Be1".."Be4" (record 8 + 4 * (n - 1), text 512 + 32 * (n - 1)),
+// "Tamper" (40, text 768), "Tápmonitor" (44, text 800), "Hőmérséklet" (48, no text),
+// "Sebesség" (24, text 640) and "Emelés" (28, text 672).
+struct InputPageValues {
+    // Type list index 0..5 (ComboBox1..4, 9, 10, 13, 5, 6). Empty: no selection, the
+    // stored type bits stay. Decode gives empty for a stored type above 5.
+    std::optional<int> type;
+    // "Invertált működés" as the box shows it. The power page stores it reversed
+    // (bit 7 set when the box is NOT checked); the struct always holds the box.
+    std::optional<bool> inverted;
+    // SMS and call check lists (SMSstN, VOICEstN), item i = phone number i + 1. Encode
+    // drops the items whose phone number is empty (selectableTargets), except on
+    // "Hőmérséklet", whose lists keep what they hold.
+    std::optional<TargetList> sms;
+    std::optional<TargetList> voice;
+    // Option boxes (bestN1, bestN3..bestN7). Only the page's own boxes are stored; the
+    // other bits are written as 0 and decoded as false:
+    //   "Be1".."Be4": all six;
+    //   "Tamper", "Tápmonitor": all but voiceMessage;
+    //   "Hőmérséklet", "Sebesség", "Emelés": restoreToo only.
+    std::optional<InputOptions> options;
+    // SMS text (riasztas, riasztas2..4, riasztas9, riasztas10, riasztas5, riasztas6),
+    // at most 32 bytes in code page 1250; Decode gives " " for an empty text. Ignored on
+    // "Hőmérséklet". The speed and lift texts share 640..703 with the access-point text
+    // and are carried for ModelCodes 70..90 only (ModelCode 100 keeps the access point).
+    std::optional<QString> text;
 };
 
-// Page "GPS": byte 81, speed limit 85 and lift setting 86.
-struct GpsValues {};
+// "Tápmonitor": record 44..47 and the alarm voltage at 114.
+struct PowerMonitorValues {
+    InputPageValues input;
+    // ComboBox20 "Riasztási feszültség érték:", index into kPowerAlarmVoltageBytes
+    // ("7V" .. "13V"). Decode gives "11V" for a byte that is not in the table.
+    std::optional<int> alarmVoltage;
+};
+
+// Stored bytes of the alarm voltages "7V", "8V", "9V", "9,5V", "10V", "10,5V", "11V",
+// "11,5V", "12V", "12,5V", "13V".
+inline constexpr std::array<uint8_t, 11> kPowerAlarmVoltageBytes{48, 55, 62, 65, 69, 72,
+                                                                 76, 79, 83, 87, 90};
+inline constexpr int kDefaultPowerAlarmVoltage = 6; // "11V"
+
+// "Hőmérséklet": record 48..51 and the limits at 82 (maximum) and 83 (minimum), each
+// the value when its box is checked, else 255. Decode fills the limits whatever the
+// type; the page disables them while the type is 0 but keeps what they hold.
+struct TemperatureValues {
+    InputPageValues input;
+    std::optional<bool> maxEnabled; // hkompmax "Max hőmérséklet"
+    std::optional<int> maxValue;    // SpinEdit6, kTemperatureRange; Decode gives 0 when off
+    std::optional<bool> minEnabled; // hkompmin "Min hőmérséklet"
+    std::optional<int> minValue;    // SpinEdit7
+};
+inline constexpr ValueRange kTemperatureRange{0, 120};
+
+// "Sebesség": record 24..27 and the speed limit at 85.
+struct SpeedValues {
+    InputPageValues input;
+    std::optional<int> limitKmh; // SpinEdit8, km/h, kSpeedLimitRange
+};
+inline constexpr ValueRange kSpeedLimitRange{10, 250};
+
+// "Emelés": record 28..31 and the lift setting at 86 (its meaning is the module's).
+struct LiftValues {
+    InputPageValues input;
+    std::optional<int> setting; // SpinEdit9, kLiftSettingRange
+};
+inline constexpr ValueRange kLiftSettingRange{1, 32};
+
+// ---------------------------------------------------------------- Outputs
+
+// "Kimenet": output 1 at 64 and 65..66, output 2 at 67 and 68..69.
+struct OutputValues {
+    // ComboKi1 / ComboKi2: 0 "Egyállapotú időzített (MONO)", 1 "Kétállapotú (BI)",
+    // 2 "Élesítés/Hatástalanítás".
+    std::optional<int> mode;
+    std::optional<bool> onAlarm;    // CheckBox2KIn "Riasztáskor vezérlés"
+    std::optional<bool> onCallerId; // CheckBox1KIn "Hivószámazonosításkor vezérlés"
+    // CheckBox3KI1 "NINCS hívószámazonosítás"; output 1 only, ignored for output 2.
+    std::optional<bool> noCallerId;
+    // The kept time in seconds, kOutputSecondsRange. Decode limits to the "Sec" range;
+    // a page showing "Min" limits again to kOutputMinutesRange.
+    std::optional<int> seconds;
+};
+inline constexpr ValueRange kOutputSecondsRange{1, 65535};
+inline constexpr ValueRange kOutputMinutesRange{1, 1092};
+
+// ---------------------------------------------------------------- Life signal
+
+// "Életjel": bytes 70..74 and the text at 864.
+struct LifeSignalValues {
+    // CheckBox11 "Életjel küldés" and SpinEdit1 "naponként": byte 70 holds the days when
+    // the box is checked, else 0. Decode gives at least 1 day (a stored 0 shows as 1
+    // with the box unchecked). Give both: with the box checked and no days, 70 stays.
+    std::optional<bool> enabled;
+    std::optional<int> periodDays; // kLifeSignalDaysRange
+    std::optional<int> hour; // SpinEdit2 "órakor küldés", 0..23, two ASCII digits at 71..72
+    // SpinEdit3 "nap múlva az első", 0..255, stored as days + 1 (255 stores 0). The
+    // module counts it down, so Decode leaves it empty; give it only when the user set it.
+    std::optional<int> firstAfterDays;
+    std::optional<TargetList> sms; // SMSst11, empty phone numbers dropped
+    std::optional<QString> text;   // riasztas11, 32 bytes
+};
+inline constexpr ValueRange kLifeSignalDaysRange{1, 255};
+inline constexpr ValueRange kClockHourRange{0, 23};
+inline constexpr ValueRange kFirstLifeSignalRange{0, 255};
+
+// ---------------------------------------------------------------- "Egyéb"
+
+struct OtherPageValues {
+    // Edit1 "SMS biztonsági kód:", bytes 0..3; stored only when exactly 4 characters.
+    std::optional<QString> securityCode;
+    // Byte 76 bits 0..4; bits 5 and 7 are written as 0 (bit 6 is the remote-monitoring page's).
+    std::optional<bool> roundCall;         // CheckEgyeb1 "Körhívás funció ..."
+    std::optional<bool> ledsOffWhenClosed; // CheckEgyeb3 "LED-ek kikapcsolása csukot fedőnél"
+    std::optional<bool> saveOutput;        // CheckEgyeb4 "Kimenet mentése memóriába"
+    std::optional<bool> callerIdArming;    // CheckEgyeb5 "Hívószámazonosításkor élesít/..."
+    std::optional<bool> microphone;        // CheckEgyeb6 "Mikrofon üzemmód bekapcsolva"
+    // Byte 77: CheckEgyeb2 "SMS átírányítás" and ComboBox11 (phone index 0..7); 255 when
+    // off. Decode leaves the target empty for a stored byte above 7 (no selection);
+    // redirection on with an empty target keeps the stored byte.
+    std::optional<bool> smsRedirection;
+    std::optional<int> smsRedirectionTarget;
+    std::optional<int> ringSeconds; // SpinEdit4 "Csöngetési idő [sec]:", byte 78, kRingRange
+    std::optional<int> maxRedials; // SpinEdit5 "Max hivásismétlések száma", byte 79, kRedialRange
+    // ComboBox12, index into kInputFilterBytes ("Kikapcsolva", "Alacsony", "Normál",
+    // "Közepes", "Erős"), byte 80. Decode leaves it empty for a stored 2, which the
+    // list cannot show.
+    std::optional<int> inputFilter;
+    std::optional<QString> restoreText; // Edit8 "Bemenet visszaállás SMS szöveg:", 992, 32 bytes
+    // Edit12 "SMS fejléc:", at most kSmsHeaderLength characters: 1280..1406 (127 bytes)
+    // for ModelCodes 70..90; for ModelCode 100 its first 32 bytes at 896, the slot of
+    // the opening text.
+    std::optional<QString> smsHeader;
+};
+inline constexpr ValueRange kRingRange{3, 180};
+inline constexpr ValueRange kRedialRange{1, 180};
+inline constexpr std::array<uint8_t, 5> kInputFilterBytes{0, 1, 3, 10, 60};
+inline constexpr int kDefaultInputFilter = 2; // "Normál"
+inline constexpr int kSmsHeaderLength = 120;
+
+// ---------------------------------------------------------------- "GPS"
+
+// Byte 81; its other bits stay as stored.
+struct GpsValues {
+    std::optional<bool> useReceiver; // GPSbit0 "GPS vevő használata", bit 0 set when NOT checked
+    std::optional<bool> sendNmea;    // GPSbit1 "NMEA GPS kódok küldése", bit 1
+};
+
+// ---------------------------------------------------------------- Reporting pages
 
 // Page "GPRS": test period 92..93, access-point and server texts.
 struct GprsValues {};
 
-// Telephone-line gains 94..97 and levels 102, 103 (ModelCode 100 uses the gains).
-struct LineValues {};
+// Telephone-line gains 94..97 (ModelCode 100 uses the gains).
+struct LineGainValues {};
 
-// Page "Távfelügyelet": account, event codes and zones, receiver numbers, cycle 104..105.
+// Page "Távfelügyelet": account, event codes and zones, receiver numbers, levels, cycle.
 struct RemoteMonitoringValues {};
 
 // Page "Nyitás/Zárás": masks 118, 119 and texts 896, 928; caller-ID bit of 122.
@@ -48,16 +206,28 @@ struct OpenCloseValues {};
 // Page "CID/SMS" (ModelCode 100): partition records 32..47 and code records 48..208.
 struct CodeRecordValues {};
 
+// ---------------------------------------------------------------- All pages
+
 struct ImageValues {
     PhoneNumberValues phones;
-    InputPageValues inputs;
-    OutputValues outputs;
+    std::array<InputPageValues, 4> inputs; // "Be1".."Be4"
+    InputPageValues tamper;
+    PowerMonitorValues power;
+    TemperatureValues temperature;
+    SpeedValues speed;
+    LiftValues lift;
+    std::array<OutputValues, 2> outputs;
     LifeSignalValues lifeSignal;
     OtherPageValues other;
     GpsValues gps;
     GprsValues gprs;
-    LineValues line;
+    LineGainValues gains;
     RemoteMonitoringValues remoteMonitoring;
     OpenCloseValues openClose;
     CodeRecordValues codeRecords;
 };
+
+// Every field as the window shows it before anything is read: the design defaults
+// with the Hungarian texts (the language pass replaces the texts), all phone numbers
+// empty and every check list clear.
+ImageValues defaultImageValues();

@@ -478,10 +478,14 @@ TEST(DecodeThenEncode, PhoneNumbersComeBackByteForByte) {
     EXPECT_EQ(bytesAt(image, 256, 128), bytesAt(written, 256, 128));
 }
 
-TEST(Encode, ClearsRecordAreaAndWritesEditionTag) {
+TEST(Encode, ClearsReservedRecordsAndWritesEditionTag) {
     ConfigImage image = filled(0x5A);
     encodeImage(image, {}, {70, 41, "Telvaro"});
-    EXPECT_EQ(bytesAt(image, 24, 40), std::vector<uint8_t>(40, 0));
+    EXPECT_EQ(bytesAt(image, 32, 8), std::vector<uint8_t>(8, 0));
+    EXPECT_EQ(bytesAt(image, 52, 12), std::vector<uint8_t>(12, 0));
+    // Records whose pages give nothing keep what the module stored.
+    EXPECT_EQ(bytesAt(image, 24, 8), std::vector<uint8_t>(8, 0x5A));
+    EXPECT_EQ(bytesAt(image, 40, 12), std::vector<uint8_t>(12, 0x5A));
     EXPECT_EQ(image[23], 0x5A);
     EXPECT_EQ(image[64], 0x5A);
     EXPECT_EQ(bytesAt(image, 384, 8), ascii("Telvaro") + std::vector<uint8_t>{0xFF});

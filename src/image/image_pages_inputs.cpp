@@ -1,0 +1,304 @@
+// Inputs, outputs, life signal, "Egyéb", sensor and GPS pages.
+#include "image/image_fields.h"
+
+namespace ImageFields {
+namespace {
+
+constexpr uint8_t kAllOptions = 0x7D;         // bits 0, 2..6
+constexpr uint8_t kSupervisionOptions = 0x75; // no voice message (bit 3)
+constexpr uint8_t kRestoreOnly = 0x01;
+
+struct InputSlot {
+    int record;
+    int text; // -1: the page has no text
+    uint8_t optionBits;
+    bool reversedInvert; // bit 7 set when the box is not checked
+    bool dropsEmptyTargets;
+    bool textUnderAccessPoint; // ModelCode 100 keeps the access-point text there
+    InputPageValues& (*page)(ImageValues&);
+};
+
+// In the order Encode writes the records and Decode reads the pages.
+const std::array<InputSlot, 9> kInputSlots{
+    {{8, 512, kAllOptions, false, true, false, [](ImageValues& v) -> auto& {return v.inputs[0];
+} // namespace
+} // namespace ImageFields
+, {12, 544, kAllOptions, false, true, false, [](ImageValues& v) -> auto& {return v.inputs[1];
+}
+}
+, {16, 576, kAllOptions, false, true, false, [](ImageValues& v) -> auto& {return v.inputs[2];
+}
+}
+, {20, 608, kAllOptions, false, true, false, [](ImageValues& v) -> auto& {return v.inputs[3];
+}
+}
+, {24, 640, kRestoreOnly, false, true, true, [](ImageValues& v) -> auto& {return v.speed.input;
+}
+}
+, {28, 672, kRestoreOnly, false, true, true, [](ImageValues& v) -> auto& {return v.lift.input;
+}
+}
+, {40, 768, kSupervisionOptions, false, true, false, [](ImageValues& v) -> auto& {return v.tamper;
+}
+}
+, {44, 800, kSupervisionOptions, true, true, false,
+   [](ImageValues& v) -> auto& {return v.power.input;
+}
+}
+, {48, -1, kRestoreOnly, false, false, false,
+   [](ImageValues& v) -> auto& {return v.temperature.input;
+}
+}
+,
+}
+}
+;
+constexpr size_t kTemperatureSlot = 8;
+
+const InputPageValues& page(const InputSlot& slot, const ImageValues& values) {
+    return slot.page(const_cast<ImageValues&>(values));
+}
+
+bool carriesText(const InputSlot& slot, const ImageContext& context) {
+    return slot.text >= 0 && !(slot.textUnderAccessPoint && isCodeRecordModel(context));
+}
+
+void writeMask(ConfigImage& image, int address, const std::optional<TargetList>& targets,
+               uint8_t allowed) {
+    if (targets)
+        image[address] = static_cast<uint8_t>(packTargetMask(*targets) & allowed);
+}
+
+// Byte 70 holds the period when the life signal is on, else 0.
+void encodeOnOffValue(ConfigImage& image, int address, const std::optional<bool>& on,
+                      const std::optional<int>& value, uint8_t offByte) {
+    if (!on)
+        return;
+    if (!*on)
+        image[address] = offByte;
+    else if (value)
+        image[address] = static_cast<uint8_t>(*value & 0xFF);
+}
+
+std::optional<int> decodeInputFilter(uint8_t byte) {
+    if (byte == 2) // between "Alacsony" and "Normál": no item shows it
+        return std::nullopt;
+    if (byte >= 60)
+        return 4;
+    if (byte >= 10)
+        return 3;
+    if (byte >= 3)
+        return 2;
+    return byte;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- Encode
+
+void encodeRecordTypes(ConfigImage& image, const ImageValues& values) {
+    for (const InputSlot& slot : kInputSlots) {
+        const InputPageValues& p = page(slot, values);
+        std::optional<uint8_t> type;
+        if (p.type && *p.type >= 0)
+            type = static_cast<uint8_t>(*p.type & 0x7F);
+        std::optional<bool> bit7 = p.inverted;
+        if (bit7 && slot.reversedInvert)
+            bit7 = !*bit7;
+        composeByte(image, slot.record, {{0x7F, type}, flag(7, bit7)});
+    }
+}
+
+void encodeInputSmsMasks(ConfigImage& image, const ImageValues& values, uint8_t selectable) {
+    for (const InputSlot& slot : kInputSlots)
+        writeMask(image, slot.record + 1, page(slot, values).sms,
+                  slot.dropsEmptyTargets ? selectable : 0xFF);
+}
+
+void encodeInputVoiceMasks(ConfigImage& image, const ImageValues& values, uint8_t selectable) {
+    for (const InputSlot& slot : kInputSlots)
+        writeMask(image, slot.record + 2, page(slot, values).voice,
+                  slot.dropsEmptyTargets ? selectable : 0xFF);
+}
+
+void encodeOptionBytes(ConfigImage& image, const ImageValues& values) {
+    for (const InputSlot& slot : kInputSlots)
+        if (const auto& options = page(slot, values).options)
+            image[slot.record + 3] =
+                static_cast<uint8_t>(packInputOptions(*options) & slot.optionBits);
+}
+
+void encodeOutputs(ConfigImage& image, const ImageValues& values) {
+    for (int n = 0; n < 2; ++n) {
+        const OutputValues& o = values.outputs[static_cast<size_t>(n)];
+        const int address = n == 0 ? 64 : 67;
+        std::optional<uint8_t> mode;
+        if (o.mode)
+            mode = static_cast<uint8_t>(*o.mode == 1 ? 0x01 : *o.mode == 2 ? 0x10 : 0x00);
+        // Output 2 has no "NINCS hívószámazonosítás"; its bit 3 is always 0.
+        const bool first = n == 0;
+        composeByte(image, address,
+                    {{0x11, mode},
+                     flag(1, o.onAlarm),
+                     flag(2, o.onCallerId),
+                     flag(3, first ? o.noCallerId : std::nullopt)},
+                    first ? 0xE0 : 0xE8);
+        writeOptionalWord(image, address + 1, o.seconds);
+    }
+}
+
+void encodeLifeSignal(ConfigImage& image, const ImageValues& values, uint8_t selectable) {
+    const LifeSignalValues& l = values.lifeSignal;
+    encodeOnOffValue(image, 70, l.enabled, l.periodDays, 0);
+    if (l.hour) {
+        const auto digits = encodeClockHour(*l.hour);
+        image[71] = digits[0];
+        image[72] = digits[1];
+    }
+    if (l.firstAfterDays)
+        image[73] = static_cast<uint8_t>((*l.firstAfterDays + 1) & 0xFF);
+    writeMask(image, 74, l.sms, selectable);
+}
+
+void encodeSmsTexts(ConfigImage& image, const ImageValues& values, const ImageContext& context) {
+    writeText(image, 864, values.lifeSignal.text);
+    for (const InputSlot& slot : kInputSlots)
+        if (carriesText(slot, context))
+            writeText(image, slot.text, page(slot, values).text);
+    writeText(image, 992, values.other.restoreText);
+}
+
+void encodeOtherPageBytes(ConfigImage& image, const ImageValues& values) {
+    const OtherPageValues& o = values.other;
+    composeByte(image, 76,
+                {flag(0, o.roundCall), flag(1, o.ledsOffWhenClosed), flag(2, o.saveOutput),
+                 flag(3, o.callerIdArming), flag(4, o.microphone)},
+                0xA0);
+    std::optional<int> redirection;
+    if (o.smsRedirection && !*o.smsRedirection)
+        redirection = 255;
+    else if (o.smsRedirection && o.smsRedirectionTarget && *o.smsRedirectionTarget >= 0 &&
+             *o.smsRedirectionTarget <= 7)
+        redirection = o.smsRedirectionTarget;
+    writeByte(image, 77, redirection);
+    writeByte(image, 78, o.ringSeconds);
+    writeByte(image, 79, o.maxRedials);
+    writeTableValue(image, 80, kInputFilterBytes, o.inputFilter);
+}
+
+void encodeSensorBytes(ConfigImage& image, const ImageValues& values) {
+    const GpsValues& g = values.gps;
+    composeByte(image, 81,
+                {flag(0, g.useReceiver ? std::optional<bool>(!*g.useReceiver) : std::nullopt),
+                 flag(1, g.sendNmea)});
+    const TemperatureValues& t = values.temperature;
+    encodeOnOffValue(image, 82, t.maxEnabled, t.maxValue, 255);
+    encodeOnOffValue(image, 83, t.minEnabled, t.minValue, 255);
+    writeByte(image, 85, values.speed.limitKmh);
+    writeByte(image, 86, values.lift.setting);
+}
+
+void encodePowerAlarmVoltage(ConfigImage& image, const ImageValues& values) {
+    writeTableValue(image, 114, kPowerAlarmVoltageBytes, values.power.alarmVoltage);
+}
+
+void encodeSmsHeader(ConfigImage& image, const ImageValues& values, const ImageContext& context) {
+    if (isCodeRecordModel(context))
+        writeText(image, 896, values.other.smsHeader, kSmsTextSize);
+    else
+        writeText(image, 1280, values.other.smsHeader, 127);
+}
+
+// ---------------------------------------------------------------- Decode
+
+namespace {
+void decodeRecord(ConfigImage& image, const InputSlot& slot, InputPageValues& p,
+                  const ImageContext& context) {
+    const uint8_t typeByte = image[slot.record];
+    const int type = typeByte & 0x7F;
+    p.type = type < kInputTypeCount ? std::optional<int>(type) : std::nullopt;
+    p.inverted = bitSet(typeByte, 7) != slot.reversedInvert;
+    p.options = unpackInputOptions(static_cast<uint8_t>(image[slot.record + 3] & slot.optionBits));
+    if (carriesText(slot, context))
+        p.text = readImageText(image, slot.text);
+    p.sms = unpackTargetMask(image[slot.record + 1]);
+    p.voice = unpackTargetMask(image[slot.record + 2]);
+}
+
+void decodeLifeSignal(ConfigImage& image, LifeSignalValues& l) {
+    l.enabled = image[70] != 0;
+    l.periodDays = kLifeSignalDaysRange.limit(image[70]);
+    l.hour = kClockHourRange.limit(decodeClockHour({image[71], image[72]}));
+    l.text = readImageText(image, 864);
+    l.sms = unpackTargetMask(image[74]);
+}
+
+void decodeLimit(uint8_t byte, std::optional<bool>& enabled, std::optional<int>& value) {
+    enabled = byte != 255;
+    value = *enabled ? kTemperatureRange.limit(byte) : 0;
+}
+} // namespace
+
+void decodeInputPages(ConfigImage& image, ImageValues& values, const ImageContext& context) {
+    for (size_t i = 0; i < kTemperatureSlot; ++i)
+        decodeRecord(image, kInputSlots[i], kInputSlots[i].page(values), context);
+    values.speed.limitKmh = kSpeedLimitRange.limit(image[85]);
+    values.lift.setting = kLiftSettingRange.limit(image[86]);
+    decodeLifeSignal(image, values.lifeSignal);
+    const InputSlot& temperature = kInputSlots[kTemperatureSlot];
+    decodeRecord(image, temperature, temperature.page(values), context);
+    decodeLimit(image[82], values.temperature.maxEnabled, values.temperature.maxValue);
+    decodeLimit(image[83], values.temperature.minEnabled, values.temperature.minValue);
+}
+
+void decodeOtherPage(ConfigImage& image, ImageValues& values) {
+    OtherPageValues& o = values.other;
+    o.restoreText = readImageText(image, 992);
+    const uint8_t redirection = image[77];
+    o.smsRedirection = redirection != 255;
+    o.smsRedirectionTarget = redirection <= 7 ? std::optional<int>(redirection) : std::nullopt;
+    o.ringSeconds = kRingRange.limit(image[78]);
+    o.maxRedials = kRedialRange.limit(image[79]);
+    o.inputFilter = decodeInputFilter(image[80]);
+    QString code;
+    for (int i = 0; i < 4; ++i)
+        code += QChar(image[ImageAddress::kSecurityCode + i]);
+    o.securityCode = code;
+    values.power.alarmVoltage =
+        tableIndex(kPowerAlarmVoltageBytes, image[114]).value_or(kDefaultPowerAlarmVoltage);
+}
+
+void decodeOutputs(const ConfigImage& image, ImageValues& values) {
+    for (int n = 0; n < 2; ++n) {
+        OutputValues& o = values.outputs[static_cast<size_t>(n)];
+        const int address = n == 0 ? 64 : 67;
+        const uint8_t byte = image[address];
+        o.mode = bitSet(byte, 4) ? 2 : bitSet(byte, 0) ? 1 : 0;
+        o.onAlarm = bitSet(byte, 1);
+        o.onCallerId = bitSet(byte, 2);
+        o.noCallerId = n == 0 ? std::optional<bool>(bitSet(byte, 3)) : std::nullopt;
+        o.seconds = kOutputSecondsRange.limit(readWord(image, address + 1));
+    }
+}
+
+void decodeOtherPageBits(const ConfigImage& image, ImageValues& values) {
+    OtherPageValues& o = values.other;
+    const uint8_t byte = image[76];
+    o.roundCall = bitSet(byte, 0);
+    o.ledsOffWhenClosed = bitSet(byte, 1);
+    o.saveOutput = bitSet(byte, 2);
+    o.callerIdArming = bitSet(byte, 3);
+    o.microphone = bitSet(byte, 4);
+}
+
+void decodeGps(const ConfigImage& image, ImageValues& values) {
+    values.gps.useReceiver = !bitSet(image[81], 0);
+    values.gps.sendNmea = bitSet(image[81], 1);
+}
+
+void decodeSmsHeader(ConfigImage& image, ImageValues& values, const ImageContext& context) {
+    values.other.smsHeader = isCodeRecordModel(context) ? readImageText(image, 896, kSmsTextSize)
+                                                        : readImageText(image, 1280, 127);
+}
+
+} // namespace ImageFields
