@@ -1,8 +1,12 @@
 // alvento-sim: serves a simulated communicator module on a pseudo-terminal.
-// First stdout line: "PTY <slave path>"; then one line per request received
-// ("RX <hex>"), per module event ("CLOCK <digits>", "RESTART", "LIFESIGNAL",
-// "TELNET", "GSMROUTE", "BADSUM") and per run of discarded bytes ("DROP <hex>").
+// First stdout line: "PTY <slave path>", then "PID <process id>"; then one
+// line per request received ("RX <hex>"), per module event ("CLOCK <digits>",
+// "RESTART", "LIFESIGNAL", "TELNET", "GSMROUTE", "BADSUM"), per run of
+// discarded bytes ("DROP <hex>"), per held-back reply and duplicate copy sent
+// ("LATE", "DUPLICATE"), per pulled and restored port ("VANISH",
+// "BACK <slave path>") and per failed save ("SAVEFAIL <reason>").
 
+#include "core/memory_file.h"
 #include "core/reply_faults.h"
 #include "core/sim_module.h"
 
@@ -15,6 +19,8 @@
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
+#include <map>
+#include <optional>
 #include <poll.h>
 #include <string>
 #include <sys/stat.h>
@@ -24,12 +30,21 @@
 
 using namespace alvento::sim;
 using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
 
 namespace {
 
 volatile std::sig_atomic_t g_stop = 0;
-void onSignal(int) {
+volatile std::sig_atomic_t g_vanish = 0;
+volatile std::sig_atomic_t g_back = 0;
+void onStop(int) {
     g_stop = 1;
+}
+void onVanish(int) {
+    g_vanish = 1;
+}
+void onBack(int) {
+    g_back = 1;
 }
 
 struct Options {
@@ -40,6 +55,8 @@ struct Options {
     std::string linkPath;
     int delayMs = 0;
     int paceBaud = 0;
+    int vanishAfter = 0;
+    int vanishMs = 500;
 };
 
 [[noreturn]] void usage(const char* why) {
@@ -49,20 +66,27 @@ struct Options {
                  "  [--build N] [--memory FILE] [--save FILE] [--link PATH]\n"
                  "  [--identify-only] [--bad-complement] [--drop-every N]\n"
                  "  [--corrupt-check-every N] [--corrupt-complement-every N]\n"
-                 "  [--split-every N] [--delay-ms MS] [--pace-baud B]\n",
+                 "  [--split-every N] [--duplicate-every N] [--late-every N]\n"
+                 "  [--drop-at A] [--late-at A] [--duplicate-at A] [--at-times K]\n"
+                 "  [--late-ms MS] [--duplicate-gap-ms MS] [--delay-ms MS]\n"
+                 "  [--pace-baud B] [--vanish-after N] [--vanish-ms MS]\n",
                  why);
     std::exit(2);
 }
 
 int toInt(const char* text, int lo, int hi, const char* name) {
     char* end = nullptr;
+    errno = 0;
     const long v = std::strtol(text, &end, 10);
-    if (!*text || *end || v < lo || v > hi)
+    if (!*text || *end || errno || v < lo || v > hi)
         usage((std::string("bad value for ") + name).c_str());
     return static_cast<int>(v);
 }
 
 Options parse(int argc, char** argv) {
+    constexpr int kMany = 1 << 30;
+    constexpr int kMaxMs = 600000;
+    constexpr int kMaxAddress = 0xFFFF;
     Options o;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -71,15 +95,16 @@ Options parse(int argc, char** argv) {
                 usage(("missing value for " + a).c_str());
             return argv[++i];
         };
+        auto number = [&](int lo, int hi) { return toInt(value(), lo, hi, a.c_str()); };
         if (a == "--model") {
-            o.module.model = toInt(value(), 0, 255, "--model");
+            o.module.model = number(0, 255);
             static constexpr int known[] = {30, 50, 60, 61, 70, 71, 80, 90, 100};
             if (std::find(std::begin(known), std::end(known), o.module.model) == std::end(known))
                 usage("unknown model code");
         } else if (a == "--version") {
-            o.module.version = toInt(value(), 0, 255, "--version");
+            o.module.version = number(0, 255);
         } else if (a == "--build") {
-            o.module.build = toInt(value(), 0, 255, "--build");
+            o.module.build = number(0, 255);
         } else if (a == "--memory") {
             o.memoryFile = value();
         } else if (a == "--save") {
@@ -91,18 +116,37 @@ Options parse(int argc, char** argv) {
         } else if (a == "--bad-complement") {
             o.faults.badComplement = true;
         } else if (a == "--drop-every") {
-            o.faults.dropEvery = toInt(value(), 0, 1 << 30, "--drop-every");
+            o.faults.dropEvery = number(0, kMany);
         } else if (a == "--corrupt-check-every") {
-            o.faults.corruptCheckEvery = toInt(value(), 0, 1 << 30, "--corrupt-check-every");
+            o.faults.corruptCheckEvery = number(0, kMany);
         } else if (a == "--corrupt-complement-every") {
-            o.faults.corruptComplementEvery =
-                toInt(value(), 0, 1 << 30, "--corrupt-complement-every");
+            o.faults.corruptComplementEvery = number(0, kMany);
         } else if (a == "--split-every") {
-            o.faults.splitEvery = toInt(value(), 0, 1 << 30, "--split-every");
+            o.faults.splitEvery = number(0, kMany);
+        } else if (a == "--duplicate-every") {
+            o.faults.duplicateEvery = number(0, kMany);
+        } else if (a == "--late-every") {
+            o.faults.lateEvery = number(0, kMany);
+        } else if (a == "--drop-at") {
+            o.faults.dropAt.push_back(static_cast<std::uint32_t>(number(0, kMaxAddress)));
+        } else if (a == "--late-at") {
+            o.faults.lateAt.push_back(static_cast<std::uint32_t>(number(0, kMaxAddress)));
+        } else if (a == "--duplicate-at") {
+            o.faults.duplicateAt.push_back(static_cast<std::uint32_t>(number(0, kMaxAddress)));
+        } else if (a == "--at-times") {
+            o.faults.atTimes = number(0, kMany);
+        } else if (a == "--late-ms") {
+            o.faults.lateMs = number(0, kMaxMs);
+        } else if (a == "--duplicate-gap-ms") {
+            o.faults.duplicateGapMs = number(0, kMaxMs);
         } else if (a == "--delay-ms") {
-            o.delayMs = toInt(value(), 0, 600000, "--delay-ms");
+            o.delayMs = number(0, kMaxMs);
         } else if (a == "--pace-baud") {
-            o.paceBaud = toInt(value(), 0, 10000000, "--pace-baud");
+            o.paceBaud = number(0, 10000000);
+        } else if (a == "--vanish-after") {
+            o.vanishAfter = number(0, kMany);
+        } else if (a == "--vanish-ms") {
+            o.vanishMs = number(0, kMaxMs);
         } else {
             usage(("unknown option " + a).c_str());
         }
@@ -126,25 +170,16 @@ void printLine(const std::string& line) {
     std::fflush(stdout);
 }
 
-// Written beside the target and renamed over it, so a reader never sees half a file.
-void saveMemory(const SimModule& module, const std::string& path) {
-    if (path.empty())
-        return;
-    const std::string tmp = path + ".tmp";
-    {
-        std::ofstream f(tmp, std::ios::binary | std::ios::trunc);
-        f.write(reinterpret_cast<const char*>(module.memory().data()), kMemorySize);
-        if (!f)
-            return;
-    }
-    std::rename(tmp.c_str(), path.c_str());
-}
-
 class Line {
   public:
-    Line(int master, int paceBaud) : fd_(master) {
+    explicit Line(int paceBaud) {
         if (paceBaud > 0)
             byteTime_ = std::chrono::nanoseconds(10'000'000'000LL / paceBaud);
+    }
+
+    void attach(int master) {
+        fd_ = master;
+        rxDone_ = {};
     }
 
     // A request is complete only when its last byte could have crossed the
@@ -190,32 +225,88 @@ class Line {
         }
     }
 
-    int fd_;
+    int fd_ = -1;
     std::chrono::nanoseconds byteTime_{0};
     Clock::time_point rxDone_{};
 };
 
-int openPty(std::string& slavePath, int& slaveFd) {
-    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
-    if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0)
-        return -1;
-    const char* name = ::ptsname(master);
-    if (!name)
-        return -1;
-    slavePath = name;
-    // Holding the slave open keeps the master from seeing a hang-up while the
-    // tool has its port closed.
-    slaveFd = ::open(name, O_RDWR | O_NOCTTY);
-    if (slaveFd < 0)
-        return -1;
-    termios t{};
-    ::tcgetattr(slaveFd, &t);
-    ::cfmakeraw(&t);
-    ::cfsetspeed(&t, B9600);
-    ::tcsetattr(slaveFd, TCSANOW, &t);
-    ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
-    return master;
+// The pseudo-terminal pair. Closing the master is pulling the cable: the
+// tool's open slave gets end-of-file and EIO, and the slave's device node is
+// gone until a new pair is opened.
+class Port {
+  public:
+    ~Port() { close(); }
+
+    bool open() {
+        master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
+        if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0)
+            return fail();
+        const char* name = ::ptsname(master_);
+        if (!name)
+            return fail();
+        path_ = name;
+        // Holding the slave open keeps the master from seeing a hang-up while
+        // the tool has its port closed.
+        slave_ = ::open(name, O_RDWR | O_NOCTTY);
+        if (slave_ < 0)
+            return fail();
+        termios t{};
+        ::tcgetattr(slave_, &t);
+        ::cfmakeraw(&t);
+        ::cfsetspeed(&t, B9600);
+        ::tcsetattr(slave_, TCSANOW, &t);
+        ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
+        return true;
+    }
+
+    void close() {
+        if (slave_ >= 0)
+            ::close(slave_);
+        if (master_ >= 0)
+            ::close(master_);
+        slave_ = master_ = -1;
+    }
+
+    bool present() const { return master_ >= 0; }
+    int master() const { return master_; }
+    int slave() const { return slave_; }
+    const std::string& path() const { return path_; }
+
+  private:
+    bool fail() {
+        const int error = errno;
+        close();
+        errno = error;
+        return false;
+    }
+
+    int master_ = -1;
+    int slave_ = -1;
+    std::string path_;
+};
+
+// Only a symbolic link is ever removed: a file the user keeps at that path is not ours.
+void removeLink(const std::string& link) {
+    struct stat st {};
+    if (!link.empty() && ::lstat(link.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
+        ::unlink(link.c_str());
 }
+
+void placeLink(const std::string& link, const std::string& target) {
+    if (link.empty())
+        return;
+    removeLink(link);
+    if (::symlink(target.c_str(), link.c_str()) != 0)
+        std::perror("alvento-sim: --link");
+}
+
+// A reply on its way out, part by part. Each part keeps its gap to the end
+// of the one before, so on a paced line the halves of a split reply and a
+// duplicate's copy are still apart by their gap on the wire.
+struct Outgoing {
+    std::vector<Transmission> parts;
+    std::size_t next = 0;
+};
 
 } // namespace
 
@@ -234,105 +325,189 @@ int main(int argc, char** argv) {
     }
     ReplyFaults faults(opt.faults);
 
-    std::string slavePath;
-    int slaveFd = -1;
-    const int master = openPty(slavePath, slaveFd);
-    if (master < 0) {
+    Port port;
+    if (!port.open()) {
         std::perror("alvento-sim: pseudo-terminal");
         return 1;
     }
-    if (!opt.linkPath.empty()) {
-        struct stat st {};
-        if (::lstat(opt.linkPath.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
-            ::unlink(opt.linkPath.c_str());
-        if (::symlink(slavePath.c_str(), opt.linkPath.c_str()) != 0)
-            std::perror("alvento-sim: --link");
-    }
+    placeLink(opt.linkPath, port.path());
 
+    // The signals are only taken while waiting for the line, so none is lost
+    // between looking at the flags and going to sleep.
+    sigset_t handled, waitMask;
+    sigemptyset(&handled);
+    for (int sig : {SIGTERM, SIGINT, SIGUSR1, SIGUSR2})
+        sigaddset(&handled, sig);
+    ::sigprocmask(SIG_BLOCK, &handled, &waitMask);
+    for (int sig : {SIGTERM, SIGINT, SIGUSR1, SIGUSR2})
+        sigdelset(&waitMask, sig);
     struct sigaction sa {};
-    sa.sa_handler = onSignal;
+    sa.sa_handler = onStop;
     ::sigaction(SIGTERM, &sa, nullptr);
     ::sigaction(SIGINT, &sa, nullptr);
+    sa.sa_handler = onVanish;
+    ::sigaction(SIGUSR1, &sa, nullptr);
+    sa.sa_handler = onBack;
+    ::sigaction(SIGUSR2, &sa, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
-    printLine("PTY " + slavePath);
+    printLine("PTY " + port.path());
+    printLine("PID " + std::to_string(::getpid()));
 
-    Line line(master, opt.paceBaud);
+    Line line(opt.paceBaud);
+    line.attach(port.master());
+    std::multimap<Clock::time_point, Outgoing> queue;
     bool dirty = false;
+    long requests = 0;
+    Clock::time_point lastInput = Clock::now();
     Clock::time_point lastReply{};
+    std::optional<Clock::time_point> backAt; // away: when the port returns by itself
+
     auto printDropped = [&] {
         const Bytes dropped = module.takeDropped();
         if (!dropped.empty())
             printLine("DROP " + hex(dropped));
     };
+    auto save = [&] {
+        if (opt.saveFile.empty())
+            return true;
+        const std::string error = saveMemoryFile(opt.saveFile, module.memory());
+        if (error.empty())
+            return true;
+        printLine("SAVEFAIL " + error);
+        std::fprintf(stderr, "alvento-sim: cannot save %s: %s\n", opt.saveFile.c_str(),
+                     error.c_str());
+        return false;
+    };
+    // The memory stays; what was on the line in either direction is lost.
+    auto vanish = [&](std::optional<Clock::time_point> until) {
+        if (!port.present())
+            return;
+        module.lineIdle();
+        printDropped();
+        queue.clear();
+        removeLink(opt.linkPath);
+        port.close();
+        line.attach(-1);
+        backAt = until;
+        printLine("VANISH");
+    };
+    auto comeBack = [&] {
+        if (!port.open()) {
+            std::perror("alvento-sim: pseudo-terminal");
+            return false;
+        }
+        placeLink(opt.linkPath, port.path());
+        line.attach(port.master());
+        lastReply = {};
+        backAt.reset();
+        printLine("BACK " + port.path());
+        return true;
+    };
 
+    int status = 0;
     while (!g_stop) {
+        if (g_vanish) {
+            g_vanish = 0;
+            vanish(std::nullopt);
+        }
+        const bool due = backAt && Clock::now() >= *backAt;
+        if (!port.present() && (g_back || due) && !comeBack()) {
+            status = 1;
+            break;
+        }
+        g_back = 0;
+
+        auto now = Clock::now();
+        while (port.present() && !queue.empty() && queue.begin()->first <= now) {
+            Outgoing out = std::move(queue.begin()->second);
+            queue.erase(queue.begin());
+            const Transmission& part = out.parts[out.next];
+            line.send(part.bytes.data(), part.bytes.size());
+            now = lastReply = Clock::now();
+            if (part.copy)
+                printLine("DUPLICATE");
+            else if (part.late && out.next == 0)
+                printLine("LATE");
+            if (++out.next < out.parts.size()) {
+                const int gap = out.parts[out.next].atMs - part.atMs;
+                queue.emplace(now + milliseconds(gap), std::move(out));
+            }
+        }
         // A gap of 100 ms inside a request ends it; pending byte writes are
         // saved once the line has been quiet for a moment.
-        const int timeout = module.hasPartial() ? 100 : dirty ? 50 : 250;
-        pollfd p{master, POLLIN, 0};
-        const int rc = ::poll(&p, 1, timeout);
-        if (rc < 0)
-            continue; // EINTR: the loop condition sees the signal
-        if (rc == 0) {
-            if (module.hasPartial()) {
-                module.lineIdle();
-                printDropped();
-            }
-            if (dirty) {
-                saveMemory(module, opt.saveFile);
-                dirty = false;
-            }
-            continue;
+        if (module.hasPartial() && now - lastInput >= milliseconds(100)) {
+            module.lineIdle();
+            printDropped();
         }
+        if (dirty && now - lastInput >= milliseconds(50)) {
+            save();
+            dirty = false;
+        }
+
+        auto wake = now + milliseconds(250);
+        if (!queue.empty())
+            wake = std::min(wake, queue.begin()->first);
+        if (module.hasPartial())
+            wake = std::min(wake, lastInput + milliseconds(100));
+        if (dirty)
+            wake = std::min(wake, lastInput + milliseconds(50));
+        if (backAt)
+            wake = std::min(wake, *backAt);
+        const auto wait = std::max(Clock::duration::zero(), wake - now);
+        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(wait).count();
+        const timespec ts{static_cast<time_t>(ns / 1'000'000'000),
+                          static_cast<long>(ns % 1'000'000'000)};
+        pollfd p{port.master(), POLLIN, 0};
+        const int rc = ::ppoll(&p, port.present() ? 1 : 0, &ts, &waitMask);
+        if (rc <= 0)
+            continue; // time up, or a signal the loop looks at next
         if (!(p.revents & POLLIN)) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            std::this_thread::sleep_for(milliseconds(10));
             continue;
         }
         std::uint8_t buf[4096];
-        const ssize_t n = ::read(master, buf, sizeof buf);
+        const ssize_t n = ::read(port.master(), buf, sizeof buf);
         if (n <= 0) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            std::this_thread::sleep_for(milliseconds(10));
             continue;
         }
+        lastInput = Clock::now();
         // Replies nobody collected for a second were sent while the tool had
         // its port closed; a real line would have lost them.
-        if (lastReply != Clock::time_point{} && Clock::now() - lastReply > std::chrono::seconds(1))
-            ::tcflush(slaveFd, TCIFLUSH);
+        if (lastReply != Clock::time_point{} && lastInput - lastReply > std::chrono::seconds(1))
+            ::tcflush(port.slave(), TCIFLUSH);
         line.paceReceived(static_cast<std::size_t>(n));
 
+        const auto taken = Clock::now();
         for (Exchange& ex : module.feed(std::span(buf, static_cast<std::size_t>(n)))) {
             printDropped();
             printLine("RX " + hex(ex.request));
+            ++requests;
             dirty = dirty || ex.memoryWritten;
             if (ex.transactionEnd && dirty) {
-                saveMemory(module, opt.saveFile);
+                save();
                 dirty = false;
             }
             for (const auto& e : ex.events)
                 printLine(e);
 
-            const FaultedReply out = faults.apply(std::move(ex.reply));
-            if (out.bytes.empty())
-                continue;
-            if (opt.delayMs > 0)
-                std::this_thread::sleep_for(std::chrono::milliseconds(opt.delayMs));
-            if (out.split > 0) {
-                line.send(out.bytes.data(), out.split);
-                std::this_thread::sleep_for(std::chrono::milliseconds(30));
-                line.send(out.bytes.data() + out.split, out.bytes.size() - out.split);
-            } else {
-                line.send(out.bytes.data(), out.bytes.size());
+            const FaultedReply reply = faults.apply(std::move(ex.reply), ex.address);
+            std::vector<Transmission> parts = faults.schedule(reply, opt.delayMs);
+            if (port.present() && !parts.empty()) {
+                const auto due = taken + milliseconds(parts.front().atMs);
+                queue.emplace(due, Outgoing{std::move(parts)});
             }
-            lastReply = Clock::now();
+            if (opt.vanishAfter > 0 && requests == opt.vanishAfter)
+                vanish(taken + milliseconds(opt.vanishMs));
         }
         printDropped();
     }
 
-    saveMemory(module, opt.saveFile);
-    if (!opt.linkPath.empty())
-        ::unlink(opt.linkPath.c_str());
-    ::close(slaveFd);
-    ::close(master);
-    return 0;
+    if (!save())
+        status = 1;
+    if (port.present())
+        removeLink(opt.linkPath);
+    port.close();
+    return status;
 }

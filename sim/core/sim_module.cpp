@@ -133,9 +133,28 @@ Bytes SimModule::byteReply(std::uint8_t hi, std::uint8_t cmd, std::uint8_t lo,
     return makeFrame(markedReplies() ? kMarker : hi, cmd, lo, data);
 }
 
+std::optional<std::uint32_t> SimModule::requestAddress(const Bytes& req) const {
+    switch (req[1]) {
+    case 0x00:
+    case 0x01:
+    case 0x02:
+        return (req[0] << 8) | req[2];
+    case 0x40:
+    case 0x80:
+        return gpsRecords() ? (req[2] << 8) | req[3] : req[2];
+    case 0xF6:
+        return (req[2] << 8) | req[3];
+    case 0xF7:
+        return (req[3] << 8) | req[2];
+    default:
+        return std::nullopt;
+    }
+}
+
 Exchange SimModule::handle(const Bytes& req) {
     Exchange ex;
     ex.request = req;
+    ex.address = requestAddress(req);
     const auto payload = std::span(req).subspan(kHeader);
     switch (req[1]) {
     case 0xF6: { // block write, address high byte first
@@ -145,7 +164,7 @@ Exchange SimModule::handle(const Bytes& req) {
             ex.events.push_back("BADSUM");
             break;
         }
-        const std::uint32_t base = ((req[2] << 8) | req[3]) * kBlockUnit;
+        const std::uint32_t base = *ex.address * kBlockUnit;
         for (std::size_t i = 0; i < kBlock; ++i)
             storeByte(base + i, payload[i]);
         ex.reply = {req[0]};

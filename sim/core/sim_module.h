@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -43,7 +44,12 @@ struct ModuleOptions {
 
 struct Exchange {
     Bytes request;
-    Bytes reply;                     // empty: the module stays silent
+    Bytes reply; // empty: the module stays silent
+    // The address the request carries: the module address of a byte read or
+    // write, the address field of a block (16-byte units, in the block's own
+    // byte order), the record number of a 32-byte record, the byte address of
+    // a 64-byte record. Empty for the other commands.
+    std::optional<std::uint32_t> address;
     std::vector<std::string> events; // "CLOCK <digits>", "RESTART", "LIFESIGNAL", ...
     bool memoryWritten = false;      // a write request changed (or rewrote) memory
     bool transactionEnd = false;     // a block/record write or the clock frame completed
@@ -77,6 +83,7 @@ class SimModule {
 
   private:
     std::size_t expectedLength(std::uint8_t command) const;
+    std::optional<std::uint32_t> requestAddress(const Bytes& request) const;
     Exchange handle(const Bytes& request);
     void handleFrame(const Bytes& req, Exchange& ex);
     Bytes byteReply(std::uint8_t hi, std::uint8_t cmd, std::uint8_t lo, std::uint8_t data) const;

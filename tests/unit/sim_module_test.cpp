@@ -5,6 +5,7 @@
 #include "core/sim_module.h"
 #include "support/pty_sim.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -416,4 +417,7 @@ TEST(SimExecutable, AnswersOverItsPtyAndSavesMemory) {
     EXPECT_EQ(static_cast<std::uint8_t>(mem[0x123]), 0xC4);
     EXPECT_EQ(static_cast<std::uint8_t>(mem[255]), 80);
     EXPECT_FALSE(QFileInfo(link).isSymLink());
+    // the saves went through files of their own, none of which is left
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+              QStringList{"mem.bin"});
 }
