@@ -50,18 +50,13 @@ QString methodOf(const std::vector<ImageRange>& ranges) {
     return parts.join(QLatin1Char(' ')).trimmed();
 }
 
-QString versionNumber(int32_t moduleVersion) {
-    return QStringLiteral("%1.%2").arg(moduleVersion / 10).arg(moduleVersion % 10);
-}
-
-// As the configurator decides it: an empty "company" means the edition's
-// default, and a leading '*' lets a byte write send the edition tag.
+// As the configurator decides it: a leading '*' lets a byte write send the
+// edition tag. An empty "company" is not starred: the window writes the
+// edition's default then, but leaves the flag as it was.
 bool companyIsStarred() {
     const int brand = buildBrandCode();
-    QString company = SettingsStore::ReadString(settingsKeyPath(brand), QStringLiteral("company"));
-    if (company.isEmpty())
-        company = defaultCompany(brand);
-    return company.startsWith(QLatin1Char('*'));
+    return SettingsStore::ReadString(settingsKeyPath(brand), QStringLiteral("company"))
+        .startsWith(QLatin1Char('*'));
 }
 } // namespace
 
@@ -83,6 +78,7 @@ CliSession::CliSession(Options options)
     : options_(std::move(options)), channel_(port_),
       view_(progress, [this](int ms) { adas_.setInterval(ms); }) {
     connect(&port_, &TAsynComm32::rxChar, this, &CliSession::onReceived);
+    connect(&port_, &TAsynComm32::portLost, this, &CliSession::onPortLost);
     identifyTimer_.setInterval(kIdentifyTickMs);
     connect(&identifyTimer_, &QTimer::timeout, this, &CliSession::onIdentifyTick);
     adas_.setInterval(kSecondTimerMs);
@@ -238,8 +234,6 @@ void CliSession::afterEngineStep() {
     if (phase_ == Phase::Done)
         return;
     const LinkEngineState& s = engine_->state();
-    if (s.LinkPortOpen && !port_.isOpen())
-        return fail(CliExit::kBadInput, QStringLiteral("cannot open port %1").arg(options_.port));
 
     // Any accepted reply moves one of these on; repeats of an unanswered
     // request do not.
@@ -274,7 +268,7 @@ void CliSession::versionKnown() {
     printLine(stdout, QStringLiteral("ModelCode %1 %2 version %3")
                           .arg(modelCode_)
                           .arg(modelStatusName(modelCode_, buildBrandCode()))
-                          .arg(versionNumber(version)));
+                          .arg(versionNumberText(version)));
     const ImageExtent extent = exchangedExtent(modelCode_, version);
     // The version reply leaves Pace counting the ticks an idle port stays
     // open. In the window an installer starts a transfer long after that
@@ -291,17 +285,12 @@ void CliSession::versionKnown() {
         engine_->startReadAll();
         return;
     case Command::Write: {
-        const int imageSize = configFileImageSize(modelCode_);
-        int lastWritten = 0;
-        for (const ImageRange& r : extent.write)
-            lastWritten = std::max(lastWritten, r.last);
-        if (lastWritten >= imageSize) {
-            // The file does not carry these bytes, yet the write sends them:
-            // send back what the module holds, so a restore changes nothing
-            // the file does not hold.
-            progress(QStringLiteral("Reading the module first to keep bytes %1..%2")
-                         .arg(imageSize)
-                         .arg(lastWritten));
+        if (writeSendsModuleBytes(extent)) {
+            // A block write sends bytes the file does not carry (1024..1535)
+            // and bytes the module keeps for itself: send back what the module
+            // holds there, so a restore changes nothing but the file's settings.
+            progress(QStringLiteral("Reading the module first to keep its own bytes"));
+            restoreRead_ = true;
             enterPhase(Phase::RestoreRead);
             engine_->startReadAll();
             return;
@@ -312,9 +301,19 @@ void CliSession::versionKnown() {
     }
 }
 
+bool CliSession::writeSendsModuleBytes(const ImageExtent& extent) const {
+    const int imageSize = configFileImageSize(modelCode_);
+    for (const ImageRange& r : extent.write)
+        if (r.unit == TransferUnit::Blocks || r.last >= imageSize)
+            return true;
+    return false;
+}
+
 void CliSession::startTransfer() {
     const int imageSize = configFileImageSize(modelCode_);
-    std::copy_n(fileBytes_.constData(), imageSize, reinterpret_cast<char*>(image_.data()));
+    for (int i = 0; i < imageSize; ++i)
+        if (!restoreRead_ || !isModuleOwned(i))
+            image_[i] = static_cast<uint8_t>(fileBytes_[i]);
     const ImageExtent extent = exchangedExtent(modelCode_, engine_->state().ModuleVersion);
     progress(QStringLiteral("Writing %1").arg(methodOf(extent.write)));
     enterPhase(Phase::Transfer);
@@ -361,6 +360,17 @@ void CliSession::reportTransfer(const char* what) {
                  .arg(phaseClock_.elapsed())
                  .arg(channel_.firstWriteMs)
                  .arg(channel_.lastReceiveMs));
+}
+
+void CliSession::onPortLost() {
+    if (phase_ == Phase::Done)
+        return;
+    // Nothing that was under way counts: a read saves no file, and a write may
+    // have left the module half written.
+    fail(CliExit::kNoAnswer,
+         QStringLiteral("the port %1 went away while %2; nothing was completed. Check the cable "
+                        "and run the command again")
+             .arg(options_.port, phaseName()));
 }
 
 void CliSession::onWatchdog() {

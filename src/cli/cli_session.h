@@ -3,6 +3,7 @@
 #include "discovery/identify_handshake.h"
 #include "engine/link_engine.h"
 #include "image/config_image.h"
+#include "image/image_extent.h"
 #include "serial/tasyncomm32.h"
 
 #include <QByteArray>
@@ -76,9 +77,12 @@ class CliSession : public QObject {
     void onReceived();
     void onEngineTick();
     void onWatchdog();
+    void onPortLost();
     void modelFound(int modelCode);
     void afterEngineStep();
     void versionKnown();
+    // Whether the write sends bytes that must come from the module itself.
+    bool writeSendsModuleBytes(const ImageExtent& extent) const;
     void startTransfer();
     void transferDone();
     void enterPhase(Phase phase);
@@ -100,6 +104,7 @@ class CliSession : public QObject {
     std::unique_ptr<LinkEngine> engine_;
     int modelCode_ = 0;
     bool companyStarred_ = false;
+    bool restoreRead_ = false; // the image holds the module's own bytes before the file's
 
     // The configurator window ticks its engine from five timers: `adas`
     // (50 ms while a command is pending) and four more at one second. The

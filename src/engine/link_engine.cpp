@@ -1,6 +1,7 @@
 #include "engine/link_engine.h"
 
 #include "i18n/messages.h"
+#include "image/image_extent.h"
 #include "serial/memory_frame.h"
 #include "serial/port_names.h"
 
@@ -26,16 +27,12 @@ constexpr int kBlockSize = 256;
 constexpr int kBlockCount = 6;
 constexpr int kBlockAddressStep = 16; // block address field counts 16-byte units
 constexpr int kByteTransferLength = 1024;
-constexpr int32_t kLastByteVersion = 32; // up to this version only byte transfers exist
 constexpr int32_t kDatedClockVersion = 28;
 constexpr int kIdleTickInterval = 50;
 constexpr int kDefaultPace = 5;
 constexpr int kRxClearSpan = 256;
-
-// Module-owned bytes that a write must never touch, and the edition tag.
-constexpr int32_t kNeverWritten[] = {75, 254, 255};
-constexpr int32_t kEditionTagFirst = 384;
-constexpr int32_t kEditionTagLast = 399;
+// A port that would not open is tried again after this many ticks (about a second).
+constexpr int kReopenTicks = 20;
 
 // PSTN send: the two telephone-line gain bytes.
 constexpr int32_t kPstnGainAddress = 94;
@@ -58,10 +55,6 @@ LinkEngine::LinkEngine(SerialChannel& channel, LinkView& view, ConfigImage& imag
         config_.clock = [] { return QDateTime::currentDateTime(); };
     if (!config_.startWindowIdleClosed)
         config_.startWindowIdleClosed = [] { return true; };
-}
-
-QString LinkEngine::versionText(int32_t v) {
-    return QStringLiteral("Sw: %1.%2").arg(v / 10).arg(v % 10);
 }
 
 QString LinkEngine::text(const char* key) const {
@@ -103,20 +96,29 @@ void LinkEngine::tick() {
 
     if (s_.VersionPopup == 1) {
         s_.VersionPopup = 0;
-        view_.showMessage(
-            text("engine.module_version") +
-            QStringLiteral("%1.%2").arg(s_.ModuleVersion / 10).arg(s_.ModuleVersion % 10));
+        view_.showMessage(text("engine.module_version") + versionNumberText(s_.ModuleVersion));
     }
 
     if (s_.LinkCommand != LinkCode::kIdle) {
-        if (!s_.LinkPortOpen)
-            openPort();
+        if (!s_.LinkPortOpen) {
+            if (reopenWait_ > 0) {
+                --reopenWait_;
+                return;
+            }
+            if (!openPort()) {
+                reopenWait_ = kReopenTicks;
+                return;
+            }
+        }
         view_.setTickInterval(kIdleTickInterval);
         if (s_.Pace > 0)
             --s_.Pace;
         else if (s_.LinkCommand != LinkCode::kIdle)
             sendStep();
-    } else if (s_.LinkPortOpen) {
+    } else {
+        pending_ = {};
+        if (!s_.LinkPortOpen)
+            return;
         // Keep the port a little after the last command, so that a quick next
         // operation need not reopen it.
         if (s_.Pace > 0) {
@@ -128,8 +130,7 @@ void LinkEngine::tick() {
     }
 }
 
-void LinkEngine::openPort() {
-    s_.LinkPortOpen = true;
+bool LinkEngine::openPort() {
     QString name = config_.portName ? config_.portName() : QString();
     if (name.isEmpty())
         name = QStringLiteral("COM1");
@@ -137,6 +138,32 @@ void LinkEngine::openPort() {
     channel_.setBaudRate(9600);
     channel_.open();
     view_.showPortName(PortNames::display(name));
+    if (!channel_.isOpen()) {
+        // Sending into a closed port would look like a module that does not
+        // answer; say what is wrong and keep the operation until it opens.
+        view_.showStatus(text("engine.port_unavailable").arg(PortNames::display(name)));
+        return false;
+    }
+    s_.LinkPortOpen = true;
+    return true;
+}
+
+void LinkEngine::portLost() {
+    const bool wasBusy = busy();
+    s_.LinkPortOpen = false;
+    pending_ = {};
+    clearRx();
+    channel_.close();
+    if (!wasBusy)
+        return;
+    s_.LinkCommand = LinkCode::kIdle;
+    s_.NextCommand = LinkCode::kIdle;
+    s_.ClockSyncOnly = false;
+    s_.PstnPending = false;
+    if (s_.VersionPopup == 2)
+        s_.VersionPopup = 0;
+    status("engine.port_lost");
+    finishTransfer();
 }
 
 // ---------------------------------------------------------------- send step
@@ -148,6 +175,9 @@ void LinkEngine::sendStep() {
         return;
     if (!(this->*entry->send)())
         return;
+    // Unanswered commands (restart, life signal) have already gone idle.
+    if (entry->reply != ReplyShape::None && s_.LinkCommand == entry->code)
+        pending_ = {entry->code, entry->reply};
     if (entry->clearAfterSend)
         s_.RxCount = 0;
     s_.Pace = entry->pace;
@@ -196,14 +226,14 @@ bool LinkEngine::sendByteRead() {
 }
 
 bool LinkEngine::skippedPosition(int32_t pos) const {
-    if (std::find(std::begin(kNeverWritten), std::end(kNeverWritten), pos) !=
-        std::end(kNeverWritten))
-        return true;
-    return pos >= kEditionTagFirst && pos <= kEditionTagLast && !config_.companyStarred;
+    return skippedOnByteWrite(pos, config_.companyStarred);
 }
 
 bool LinkEngine::sendByteWrite() {
     if (skippedPosition(s_.ImagePos)) {
+        // Nothing goes out for this position, so nothing may be taken as its
+        // answer: a late copy of the previous reply would otherwise pass for it.
+        pending_ = {};
         ++s_.ImagePos;
         --s_.Remaining;
         ++s_.ModuleAddress;
@@ -316,10 +346,30 @@ void LinkEngine::receive(const QByteArray& bytes) {
         // Block and record replies count only when exactly complete; anything
         // else waits for the repeat, whose send clears the buffer.
         if (s_.RxCount == replyLength(entry->reply))
-            (this->*entry->onReply)();
+            acceptReply(entry);
         return;
     }
     handleFrameReply(entry);
+}
+
+void LinkEngine::acceptReply(const CommandEntry* entry) {
+    if (!entry || !entry->onReply || pending_.command != s_.LinkCommand ||
+        pending_.shape != entry->reply) {
+        clearRx();
+        return;
+    }
+    if (entry->reply == ReplyShape::Frame)
+        s_.Pace = kDefaultPace;
+    // Cleared first: the rule may send the next request, which sets its own.
+    const PendingRequest answered = pending_;
+    pending_ = {};
+    if (!(this->*entry->onReply)()) {
+        pending_ = answered;
+        // A frame that matches no rule is dropped; a block or record reply of
+        // the wrong content waits for the repeat, whose send clears the buffer.
+        if (entry->reply == ReplyShape::Frame)
+            clearRx();
+    }
 }
 
 void LinkEngine::handleFrameReply(const CommandEntry* entry) {
@@ -333,10 +383,7 @@ void LinkEngine::handleFrameReply(const CommandEntry* entry) {
         s_.RxCount = 0;
         return;
     }
-    s_.Pace = kDefaultPace;
-    const bool consumed = entry && entry->onReply && (this->*entry->onReply)();
-    if (!consumed)
-        clearRx();
+    acceptReply(entry);
 }
 
 // ---------------------------------------------------------------- reply rules
@@ -351,7 +398,7 @@ bool LinkEngine::onVersionReply() {
     s_.RxCount = 0;
     s_.LinkCommand = LinkCode::kIdle;
     view_.showStatus(QString());
-    view_.showModuleVersion(versionText(s_.ModuleVersion));
+    view_.showModuleVersion(versionPanelText(s_.ModuleVersion));
     if (s_.VersionPopup == 2) {
         s_.VersionPopup = 1;
     } else if (s_.VersionPopup == 3) {
@@ -377,11 +424,17 @@ bool LinkEngine::onByteReadReply() {
         return true;
     }
     s_.LinkCommand = s_.NextCommand;
+    readAllDone();
     status("engine.readout_done");
     finishTransfer();
     view_.decode();
     view_.resetOutput2TimeUnit();
     return true;
+}
+
+void LinkEngine::readAllDone() {
+    moduleOwned_ = {image_[ImageAddress::kModuleOwnedByte], image_[ImageAddress::kModuleVersion],
+                    image_[ImageAddress::kModelCode]};
 }
 
 bool LinkEngine::onByteWriteReply() {
@@ -450,6 +503,7 @@ bool LinkEngine::onRecordReadReply() {
     ++s_.ImagePos;
     clearRx();
     if (s_.ImagePos >= kRecordCount) {
+        readAllDone();
         view_.decode();
         s_.LinkCommand = LinkCode::kIdle;
         status("engine.readout_done");
@@ -471,6 +525,7 @@ bool LinkEngine::onBlockReadReply() {
         sendStep();
         return true;
     }
+    readAllDone();
     status("engine.readout_done");
     finishTransfer();
     view_.decode();
@@ -517,13 +572,24 @@ bool LinkEngine::sendsAtOnce() const {
     return s_.LinkCommand != LinkCode::kIdle && s_.LinkPortOpen;
 }
 
+void LinkEngine::beginOperation() {
+    // Whatever was on the wire belongs to the operation being replaced.
+    pending_ = {};
+    // A version query from the menu that is replaced must not pop up its
+    // message at the next quiet activation.
+    if (s_.VersionPopup == 2)
+        s_.VersionPopup = 0;
+}
+
 bool LinkEngine::startOperation(int32_t firstCode) {
+    beginOperation();
     const bool atOnce = sendsAtOnce();
     s_.LinkCommand = firstCode;
     return atOnce;
 }
 
 void LinkEngine::startReadAll() {
+    beginOperation();
     status("engine.readout_running");
     s_.StatusReadMode = false;
     view_.setTransferButtonsEnabled(false);
@@ -533,7 +599,7 @@ void LinkEngine::startReadAll() {
         s_.LinkCommand = LinkCode::kRecordRead;
         s_.ImagePos = 0;
         gaugeMax = kRecordCount;
-    } else if (s_.ModuleVersion <= kLastByteVersion) {
+    } else if (!transfersByBlocks(s_.ModuleVersion)) {
         s_.LinkCommand = LinkCode::kByteRead;
         s_.ModuleAddress = 0;
         s_.Remaining = kByteTransferLength;
@@ -554,19 +620,25 @@ void LinkEngine::startReadAll() {
 }
 
 void LinkEngine::startWriteAll() {
+    beginOperation();
     status("engine.send_running");
     s_.ClockSyncOnly = false;
     view_.runPageShowLogic();
     s_.StatusReadMode = false;
     const bool atOnce = sendsAtOnce();
     view_.encode();
-    if (s_.ModuleVersion <= kLastByteVersion) {
+    if (!transfersByBlocks(s_.ModuleVersion)) {
         s_.LinkCommand = LinkCode::kByteWrite;
         s_.ModuleAddress = 0;
         s_.Remaining = kByteTransferLength;
         s_.NextCommand = LinkCode::kIdle;
         resetGauge(kByteTransferLength);
     } else {
+        if (moduleOwned_) {
+            image_[ImageAddress::kModuleOwnedByte] = (*moduleOwned_)[0];
+            image_[ImageAddress::kModuleVersion] = (*moduleOwned_)[1];
+            image_[ImageAddress::kModelCode] = (*moduleOwned_)[2];
+        }
         s_.Pace = 2;
         s_.LinkCommand = LinkCode::kBlockWrite;
         resetGauge(kBlockCount);
@@ -581,6 +653,7 @@ void LinkEngine::startWriteAll() {
 }
 
 void LinkEngine::startPstnSend() {
+    beginOperation();
     view_.encode();
     const bool atOnce = sendsAtOnce();
     s_.PstnPending = true;
@@ -605,8 +678,9 @@ void LinkEngine::startVersionQuery(bool fromMenu) {
             s_.LinkCommand = LinkCode::kVersionQuery;
         return;
     }
+    const bool atOnce = startOperation(LinkCode::kVersionQuery);
     s_.VersionPopup = 2;
-    if (startOperation(LinkCode::kVersionQuery))
+    if (atOnce)
         sendStep();
 }
 

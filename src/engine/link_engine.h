@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 
 // Command codes the engine understands. An operation is a sequence of these;
@@ -90,6 +91,11 @@ class LinkEngine {
     // Writes bytes 94 and 95 (telephone-line gains) and then syncs the clock.
     void startPstnSend();
 
+    // The channel reports that the port has gone (adapter pulled). The running
+    // operation ends with a status saying so, never with success, and the next
+    // operation opens the port again.
+    void portLost();
+
     const LinkEngineState& state() const { return s_; }
     LinkEngineState& state() { return s_; }
     bool busy() const { return s_.LinkCommand != LinkCode::kIdle; }
@@ -102,8 +108,8 @@ class LinkEngine {
     // Received bytes that found no room in RxBuffer and were discarded.
     int64_t rxBytesDropped() const { return rxDropped_; }
 
-    // "Sw: 4.3" for version 43.
-    static QString versionText(int32_t moduleVersion);
+    // Whether a request is on the wire that a reply may still answer.
+    bool awaitingReply() const { return pending_.command != LinkCode::kIdle; }
 
   private:
     enum class ReplyShape {
@@ -126,12 +132,25 @@ class LinkEngine {
         int32_t pace;
         bool clearAfterSend;
     };
+    // The one request a reply may answer: the command it was sent for and the
+    // shape of the reply it waits for. Set by every send that awaits a reply;
+    // cleared when a position is skipped, when a reply is accepted, when an
+    // operation starts, when the port is lost and when the engine goes idle. A
+    // reply that arrives with nothing pending is never accepted: it would be a
+    // late or repeated answer to a request already dealt with.
+    struct PendingRequest {
+        int32_t command = LinkCode::kIdle;
+        ReplyShape shape = ReplyShape::None;
+    };
+
     static std::span<const CommandEntry> commandTable();
     static const CommandEntry* findCommand(int32_t code);
     static int replyLength(ReplyShape shape);
 
     void sendStep();
-    void openPort();
+    bool openPort();
+    // Hands a reply to its rule if it answers the pending request.
+    void acceptReply(const CommandEntry* entry);
     void clearRx();
     void storeReceived(const QByteArray& bytes);
     void handleFrameReply(const CommandEntry* entry);
@@ -140,6 +159,7 @@ class LinkEngine {
     void writeHeader(uint8_t b0, uint8_t b1, uint8_t b2, uint8_t b3);
     bool sendsAtOnce() const;
     bool startOperation(int32_t firstCode); // stores the code; returns sendsAtOnce() before it
+    void beginOperation();                  // what every operation does before its first code
     bool frameIs(uint8_t b0) const { return s_.RxBuffer[0] == b0; }
 
     void status(const char* key);
@@ -173,12 +193,20 @@ class LinkEngine {
     bool onClockReply();
 
     void finishByteWrite();
+    // A complete read-all: the module's own bytes are kept for the block writes.
+    void readAllDone();
 
     SerialChannel& channel_;
     LinkView& view_;
     ConfigImage& image_;
     LinkEngineConfig config_;
     LinkEngineState s_;
+    PendingRequest pending_;
+    // The module's own bytes (75, 254, 255) as the last complete read-all found
+    // them. A block write carries them, so it sends these rather than whatever
+    // the image holds there.
+    std::optional<std::array<uint8_t, 3>> moduleOwned_;
+    int reopenWait_ = 0; // ticks before a port that would not open is tried again
     int gauge_ = 0;
     int64_t rxDropped_ = 0;
 };

@@ -28,6 +28,17 @@ static const MessageRow kMessages[] = {
     {"engine.confirm_restart", "Biztosan újra akarja inditani az eszközt?",
      "Are you sure to restart the module?", "Wollen Sie das Modul wirklich neustarten?",
      "Ali ste prepričani, da želite ponovno zagnati modul?"},
+    {"engine.port_lost",
+     "A soros port megszűnt (kábel kihúzva?). Csatlakoztassa újra, majd indítsa újra a műveletet!",
+     "The serial port was lost (cable unplugged?). Plug it in again and restart the operation!",
+     "Die serielle Schnittstelle ist weg (Kabel gezogen?). Wieder anschließen und den Vorgang "
+     "neu starten!",
+     "Serijska vrata so izgubljena (izklopljen kabel?). Ponovno priključite in znova zaženite "
+     "operacijo!"},
+    {"engine.port_unavailable", "A(z) %1 port nem nyitható meg! Újrapróbálás...",
+     "Port %1 cannot be opened! Retrying...",
+     "Schnittstelle %1 kann nicht geöffnet werden! Neuer Versuch...",
+     "Vrat %1 ni mogoče odpreti! Ponovni poskus..."},
     // Configurator window
     {"workspace.confirm_quit", "Művelet van folyamatban, biztosan ki akar lépni???",
      "Operation in progress, are you sure to quit???", nullptr, nullptr},

@@ -30,6 +30,7 @@ inline constexpr int kModuleOwnedByte = 75;  // the module keeps its own state h
 inline constexpr int kClearedOnDecode = 120; // 120 and 121
 inline constexpr int kBuildNumber = 252;
 inline constexpr int kModuleVersion = 254;
+inline constexpr int kModelCode = 255;
 inline constexpr int kPhoneNumbers = 256; // eight 16-byte slots
 inline constexpr int kPhoneSlotSize = 16;
 inline constexpr int kEditionTag = 384; // 384..399

@@ -12,7 +12,7 @@ constexpr ImageRange kAllRecords{0, 8191, TransferUnit::Records};
 } // namespace
 
 ImageExtent exchangedExtent(int modelCode, int moduleVersion) {
-    const bool blocks = moduleVersion >= kFirstBlockVersion;
+    const bool blocks = transfersByBlocks(moduleVersion);
     if (modelCode == kCodeRecordModel) {
         // Reads always take all 256 records; a block write covers 0..1535 and sends no records.
         if (blocks)
@@ -27,8 +27,13 @@ int configFileImageSize(int modelCode) {
     return modelCode == kCodeRecordModel ? ConfigImage::kSize : 1024;
 }
 
+bool isModuleOwned(int address) {
+    return address == ImageAddress::kModuleOwnedByte || address == ImageAddress::kModuleVersion ||
+           address == ImageAddress::kModelCode;
+}
+
 bool skippedOnByteWrite(int address, bool writeEditionTag) {
-    if (address == ImageAddress::kModuleOwnedByte || address == 254 || address == 255)
+    if (isModuleOwned(address))
         return true;
     const bool inTag = address >= ImageAddress::kEditionTag &&
                        address < ImageAddress::kEditionTag + ImageAddress::kEditionTagSize;

@@ -1,4 +1,5 @@
 #pragma once
+#include "image/module_version.h"
 #include <vector>
 
 // How a range of the image travels to or from the module.
@@ -24,14 +25,17 @@ struct ImageExtent {
     std::vector<ImageRange> write;
 };
 
-// Modules report their version as version x 10; from 3.3 on they take 256-byte blocks.
-inline constexpr int kFirstBlockVersion = 33;
 
 ImageExtent exchangedExtent(int modelCode, int moduleVersion);
 
 // Number of image bytes a configuration file holds for a module of this model.
 int configFileImageSize(int modelCode);
 
-// Whether a byte-by-byte write leaves this address out. 75, 254 and 255 belong to
-// the module; the edition tag is sent only for editions whose company value is starred.
+// Bytes the module keeps for itself (75: its own state, 254: version, 255:
+// model). A write never changes them: a byte write skips them, and a block
+// write sends back what the module holds there.
+bool isModuleOwned(int address);
+
+// Whether a byte-by-byte write leaves this address out: the module's own bytes,
+// and the edition tag unless the company value is starred.
 bool skippedOnByteWrite(int address, bool writeEditionTag);

@@ -30,7 +30,10 @@ enum class FrameCheck {
 };
 
 FrameCheck validateFrame(const uint8_t* six);
+// Fewer than six bytes are no frame at all; only the first six are looked at.
 inline FrameCheck validateFrame(const QByteArray& six) {
+    if (six.size() < 6)
+        return FrameCheck::BadCheck;
     return validateFrame(reinterpret_cast<const uint8_t*>(six.constData()));
 }
 

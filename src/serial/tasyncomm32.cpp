@@ -9,11 +9,13 @@ TAsynComm32::TAsynComm32(QObject* parent) : QObject(parent), port_(new QSerialPo
         if (waiting > 0)
             emit rxChar(static_cast<int>(waiting));
     });
-    // A port that disappears (USB cable pulled) is simply closed; the windows
-    // find it closed and reopen it when they next have work.
+    // A port that disappears (USB cable pulled) is closed at once and reported;
+    // its owner opens it again when it next has work.
     connect(port_, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError e) {
-        if (e == QSerialPort::ResourceError && port_->isOpen())
+        if (e == QSerialPort::ResourceError && port_->isOpen()) {
             port_->close();
+            emit portLost();
+        }
     });
 }
 

@@ -27,6 +27,9 @@ class TAsynComm32 : public QObject, public SerialChannel {
 
   signals:
     void rxChar(int count);
+    // The open port has gone away (USB adapter pulled, device removed). The
+    // channel has closed it; the owner decides what that means for its work.
+    void portLost();
 
   private:
     QString DeviceName = QStringLiteral("COM2");

@@ -29,6 +29,7 @@ TAV4Form1::TAV4Form1(AppContext& ctx, std::function<bool()> discoveryPortRelease
     config.startWindowIdleClosed = std::move(discoveryPortReleased);
     engine_ = std::make_unique<LinkEngine>(*AsynComm321, *this, image_, config);
     connect(AsynComm321, &TAsynComm32::rxChar, this, &TAV4Form1::AsynComm321RxChar);
+    connect(AsynComm321, &TAsynComm32::portLost, this, [this] { engine_->portLost(); });
     askYesNo = [this](const QString& question) {
         return QMessageBox::question(this, QString(), question,
                                      QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;

@@ -16,8 +16,11 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QThread>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <memory>
+#include <signal.h>
+#include <vector>
 
 namespace {
 
@@ -45,8 +48,9 @@ class ConfiguratorE2E : public ::testing::TestWithParam<int> {
     }
     // Runs discovery against the simulator until the configurator is up and
     // knows the module's version.
-    TAV4Form1* open(PtySim& sim) {
-        SettingsStore::WriteString(settingsKeyPath(40), QStringLiteral("comport"), sim.path());
+    TAV4Form1* open(PtySim& sim, const QString& port = QString()) {
+        SettingsStore::WriteString(settingsKeyPath(40), QStringLiteral("comport"),
+                                   port.isEmpty() ? sim.path() : port);
         AlventoApplication::Options o;
         o.brandCode = 40;
         app = std::make_unique<AlventoApplication>(o);
@@ -98,9 +102,17 @@ TEST_P(ConfiguratorE2E, ReadThenSendThroughTheButtons) {
     }
     EXPECT_EQ(c->statusPanel(2), QStringLiteral("Sw: %1.%2.1").arg(version / 10).arg(version % 10));
 
-    // Change the image and send it back.
+    // Change the image and send it back; the image also differs from the
+    // module at its own bytes and (for the byte write, company not starred) at
+    // the edition tag, which must not reach the module.
     for (int i = 512; i < 544; ++i)
         c->image()[i] = static_cast<uint8_t>(i);
+    std::vector<int> keptByModule{75, 252, 254, 255};
+    if (version <= 32)
+        for (int i = 384; i < 400; ++i)
+            keptByModule.push_back(i);
+    for (int i : keptByModule)
+        c->image()[i] = static_cast<uint8_t>(~memory[i]);
     button(c, "BitBtn1")->click();
     const QString done = version > 32 ? QStringLiteral("GSM time sync successful")
                                       : QStringLiteral("Data send successful!");
@@ -112,9 +124,10 @@ TEST_P(ConfiguratorE2E, ReadThenSendThroughTheButtons) {
     const QByteArray after = saved.readAll();
     ASSERT_EQ(after.size(), 8192);
     for (int i = 0; i < extent; ++i) {
-        if (i == 252 || i == 254 || i == 255)
-            continue;
-        ASSERT_EQ(static_cast<uint8_t>(after[i]), c->image()[i]) << "byte " << i;
+        const bool kept =
+            std::find(keptByModule.begin(), keptByModule.end(), i) != keptByModule.end();
+        const uint8_t expected = kept ? static_cast<uint8_t>(memory[i]) : c->image()[i];
+        ASSERT_EQ(static_cast<uint8_t>(after[i]), expected) << "byte " << i;
     }
 }
 
@@ -134,10 +147,11 @@ TEST_F(ConfiguratorWindowE2E, RestartAsksFirstAndClosingWhileBusyAsks) {
         return answer;
     };
 
-    c->BitBtn4Click(); // No: nothing is sent
+    c->BitBtn4Click(); // No: nothing is stored, so nothing can be sent
     ASSERT_EQ(asked.size(), 1);
     EXPECT_EQ(asked[0], QStringLiteral("Are you sure to restart the module?"));
-    waitUntil([] { return false; }, 500);
+    EXPECT_NE(c->engine().state().LinkCommand, LinkCode::kRestart);
+    EXPECT_FALSE(c->engine().awaitingReply());
     EXPECT_EQ(sim.countLines(QStringLiteral("RESTART")), 0);
     answer = true;
     c->BitBtn4Click();
@@ -158,4 +172,46 @@ TEST_F(ConfiguratorWindowE2E, RestartAsksFirstAndClosingWhileBusyAsks) {
     c->close();
     EXPECT_TRUE(asked.isEmpty());
     EXPECT_TRUE(app->ended());
+}
+
+// The adapter is pulled while the window reads or sends: the status says so,
+// nothing reports success, the buttons come back, and once the adapter is back
+// the next operation runs to its end.
+TEST_P(ConfiguratorE2E, APulledPortEndsTheOperationAndTheNextOneSucceeds) {
+    const int version = GetParam();
+    const QString link = dir.path() + QStringLiteral("/ttyLINK");
+    PtySim sim({QStringLiteral("--model"), QStringLiteral("71"), QStringLiteral("--version"),
+                QString::number(version), QStringLiteral("--link"), link});
+    ASSERT_TRUE(sim.started());
+    SettingsStore::WriteString(settingsKeyPath(40), QStringLiteral("comport"), link);
+    TAV4Form1* c = open(sim, link);
+    auto* gauge = c->findChild<QProgressBar*>(QStringLiteral("kijelzo"));
+    const QString lost = QStringLiteral(
+        "The serial port was lost (cable unplugged?). Plug it in again and restart the operation!");
+    const QString done = version > 32 ? QStringLiteral("GSM time sync successful")
+                                      : QStringLiteral("Data send successful!");
+    for (const char* which : {"BitBtn2", "BitBtn1"}) {
+        SCOPED_TRACE(which);
+        button(c, which)->click();
+        ASSERT_TRUE(waitUntil([&] { return gauge->value() >= 1; }, 20000));
+        sim.signal(SIGUSR1);
+        ASSERT_TRUE(sim.waitForLine(QStringLiteral("VANISH"), 5000));
+        ASSERT_TRUE(waitUntil([&] { return c->statusPanel(3) == lost; }, 5000))
+            << c->statusPanel(3).toStdString();
+        EXPECT_FALSE(c->engine().busy());
+        EXPECT_TRUE(button(c, "BitBtn1")->isEnabled());
+        EXPECT_TRUE(button(c, "BitBtn2")->isEnabled());
+        EXPECT_FALSE(gauge->isVisible());
+
+        const int backs = sim.countLines(QStringLiteral("BACK "));
+        sim.signal(SIGUSR2);
+        ASSERT_TRUE(
+            waitUntil([&] { return sim.countLines(QStringLiteral("BACK ")) > backs; }, 5000));
+        button(c, which)->click();
+        const QString success = QLatin1String(which) == QLatin1String("BitBtn2")
+                                    ? QStringLiteral("Successful readout!")
+                                    : done;
+        ASSERT_TRUE(waitUntil([&] { return c->statusPanel(3) == success; }, 60000))
+            << c->statusPanel(3).toStdString();
+    }
 }

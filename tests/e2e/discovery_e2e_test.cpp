@@ -121,9 +121,10 @@ TEST_F(DiscoveryE2E, ModulesThatAreNotRecognisedKeepTheSearchGoing) {
         ASSERT_TRUE(sim.started());
         startOn(sim.path());
         TForm8* search = app->searchWindow();
-        // Two whole cycles of reads and identify frames.
-        ASSERT_TRUE(sim.waitForLine(QStringLiteral("RX A0 FE 00 00 62 9D"), 8000));
-        waitUntil([] { return false; }, 3500);
+        // Three whole cycles of reads and identify frames (about 3.6 s): longer
+        // than the two seconds a dispatch would follow a recognised model.
+        const QString wake = QStringLiteral("RX A0 FE 00 00 62 9D");
+        ASSERT_TRUE(waitUntil([&] { return sim.countLines(wake) >= 3 * 4; }, 12000));
         EXPECT_TRUE(search->isVisible());
         EXPECT_FALSE(app->startWindow()->timerAblakStart()->isActive());
         EXPECT_EQ(search->statusPanel(1), QString::fromLatin1(c.gsmPanel));

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
+#include <signal.h>
 
 PtySim::PtySim(const QStringList& args) {
     proc_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -17,7 +18,9 @@ PtySim::PtySim(const QStringList& args) {
     }
 }
 
-PtySim::~PtySim() { stop(); }
+PtySim::~PtySim() {
+    stop();
+}
 
 void PtySim::pump() {
     partial_ += proc_.readAllStandardOutput();
@@ -67,4 +70,9 @@ void PtySim::stop() {
         proc_.waitForFinished(2000);
     }
     pump();
+}
+
+void PtySim::signal(int sig) {
+    if (proc_.state() != QProcess::NotRunning)
+        ::kill(static_cast<pid_t>(proc_.processId()), sig);
 }

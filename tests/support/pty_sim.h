@@ -7,7 +7,7 @@
 // it prints. The first line it prints names its pseudo-terminal ("PTY <path>");
 // afterwards it reports every request it receives ("RX <hex bytes>").
 class PtySim {
-public:
+  public:
     explicit PtySim(const QStringList& args);
     ~PtySim();
 
@@ -20,8 +20,10 @@ public:
     int countLines(const QString& needle);
     // Ends the simulator (SIGTERM, so it can save its memory) and waits.
     void stop();
+    // Sends a signal to the simulator (SIGUSR1 pulls its port, SIGUSR2 puts it back).
+    void signal(int sig);
 
-private:
+  private:
     void pump();
     QProcess proc_;
     QString path_;

@@ -1,4 +1,6 @@
 #include "engine/link_engine.h"
+#include "i18n/messages.h"
+#include "image/image_extent.h"
 #include "serial/memory_frame.h"
 #include "settings/app_context.h"
 #include "settings/edition.h"
@@ -45,8 +47,8 @@ class RecordingChannel : public SerialChannel {
     void setBaudRate(int b) override { baud = b; }
     int baudRate() const override { return baud; }
     void open() override {
-        opened = true;
         ++opens;
+        opened = !refuseOpen;
     }
     void close() override {
         if (opened)
@@ -66,6 +68,7 @@ class RecordingChannel : public SerialChannel {
     QString name;
     int baud = 0;
     bool opened = false;
+    bool refuseOpen = false; // the device is not there
     int opens = 0;
     int closes = 0;
     int writesWhileClosed = 0;
@@ -907,3 +910,199 @@ TEST(EngineClock, OtherFramesDoNotCompleteTheSync) {
 }
 
 } // namespace
+
+// ------------------------------------------------------------------ replies without a request
+
+namespace {
+// A module that answers the write of one position on time and then once more,
+// `dupAfterTicks` ticks later (just before that tick runs; 0 = at once).
+struct DuplicatedReply {
+    int position;
+    int dupAfterTicks;
+};
+} // namespace
+
+// After the module-owned positions are skipped nothing is on the wire, so a
+// duplicate of the previous reply must not pass for the answer to a position
+// that was never sent.
+TEST(EngineReplies, ADuplicatedReplyAcrossSkippedPositionsWritesEveryPosition) {
+    for (const DuplicatedReply c :
+         {DuplicatedReply{74, 0}, DuplicatedReply{253, 2}, DuplicatedReply{383, 16}}) {
+        SCOPED_TRACE(c.position);
+        Rig rig({.version = 32});
+        rig.fillImage(9);
+        rig.module.mem.fill(0xEE);
+        std::optional<QByteArray> duplicate;
+        int ticksUntilDuplicate = -1;
+        rig.reply = [&](const QByteArray& req) -> std::optional<QByteArray> {
+            if (req.size() == 6 && at(req, 1) == 0x01 &&
+                (at(req, 0) << 8 | at(req, 2)) == c.position && !duplicate) {
+                duplicate = rig.module.answer(req);
+                ticksUntilDuplicate = c.dupAfterTicks;
+                if (c.dupAfterTicks == 0) {
+                    // The answer, and its copy right behind it.
+                    rig.engine.receive(*duplicate);
+                    return duplicate;
+                }
+                return duplicate;
+            }
+            return std::nullopt;
+        };
+        rig.engine.startWriteAll();
+        for (int i = 0; i < 20000 && rig.engine.busy(); ++i) {
+            if (ticksUntilDuplicate > 0 && --ticksUntilDuplicate == 0)
+                rig.engine.receive(*duplicate);
+            rig.step();
+        }
+        ASSERT_FALSE(rig.engine.busy());
+        const auto writes = rig.writesOf(6, 0x01);
+        EXPECT_EQ(writes.size(), 1005u);
+        for (int a = 0; a < 1024; ++a) {
+            if (skippedOnByteWrite(a, false))
+                EXPECT_EQ(rig.module.mem[a], 0xEE) << a;
+            else
+                EXPECT_EQ(rig.module.mem[a], rig.image[a]) << a;
+        }
+        EXPECT_EQ(rig.view.status(), "Data send successful!");
+    }
+}
+
+TEST(EngineReplies, NothingIsTakenWhileNoRequestIsPending) {
+    Rig rig({.version = 43});
+    const QByteArray versionReply = frame(0xAB, 0x00, 0xFE, 50);
+    // Idle: a stray answer changes nothing.
+    rig.engine.receive(versionReply);
+    EXPECT_EQ(rig.engine.state().ModuleVersion, 43);
+    EXPECT_EQ(rig.view.versionRuleRuns, 0);
+
+    // A version query replaced by a read-all before it was answered: its late
+    // answer does not count for the read.
+    rig.reply = loseAll;
+    rig.engine.startVersionQuery(false);
+    rig.step();
+    ASSERT_TRUE(rig.engine.awaitingReply());
+    rig.engine.startReadAll();
+    rig.engine.receive(versionReply);
+    EXPECT_EQ(rig.engine.state().ModuleVersion, 43);
+    EXPECT_EQ(rig.engine.state().LinkCommand, LinkCode::kBlockRead);
+    EXPECT_EQ(rig.view.versionRuleRuns, 0);
+}
+
+TEST(EngineVersion, AMenuQueryReplacedByAnotherOperationShowsNoMessageLater) {
+    Rig rig({.version = 43});
+    rig.reply = loseAll;
+    rig.engine.startVersionQuery(true);
+    rig.step();
+    rig.engine.startClockSync();
+    rig.reply = nullptr;
+    ASSERT_GT(rig.runUntilIdle(), 0);
+    rig.engine.startVersionQuery(false); // the next quiet activation
+    ASSERT_GT(rig.runUntilIdle(), 0);
+    for (int i = 0; i < 5; ++i)
+        rig.step();
+    EXPECT_TRUE(rig.view.messages.empty());
+}
+
+// ------------------------------------------------------------------ the port goes away
+
+TEST(EnginePort, ALostPortEndsTheOperationAndTheNextOneOpensItAgain) {
+    struct Case {
+        const char* name;
+        RigOptions options;
+        std::function<void(LinkEngine&)> start;
+    };
+    const Case cases[] = {
+        {"byte read", {.version = 20}, [](LinkEngine& e) { e.startReadAll(); }},
+        {"byte write", {.version = 20}, [](LinkEngine& e) { e.startWriteAll(); }},
+        {"block read", {.version = 43}, [](LinkEngine& e) { e.startReadAll(); }},
+        {"block write", {.version = 43}, [](LinkEngine& e) { e.startWriteAll(); }},
+        {"records", {.model = 100}, [](LinkEngine& e) { e.startReadAll(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Rig rig(c.options);
+        rig.fillModule(4);
+        rig.fillImage(5);
+        // The module answers a few requests, then the line goes quiet.
+        rig.reply = [&rig](const QByteArray&) -> std::optional<QByteArray> {
+            return rig.channel.writes.size() > 4 ? std::optional<QByteArray>(QByteArray())
+                                                 : std::nullopt;
+        };
+        c.start(rig.engine);
+        for (int i = 0; i < 30; ++i)
+            rig.step();
+        ASSERT_TRUE(rig.engine.busy());
+        const int decodes = rig.view.decodes;
+
+        // The adapter is pulled: the channel has closed the port and says so.
+        rig.channel.opened = false;
+        rig.engine.portLost();
+        EXPECT_FALSE(rig.engine.busy());
+        EXPECT_FALSE(rig.engine.awaitingReply());
+        EXPECT_FALSE(rig.engine.state().LinkPortOpen);
+        EXPECT_EQ(rig.view.status(), message("engine.port_lost", 1));
+        EXPECT_TRUE(rig.view.buttonsEnabled);
+        EXPECT_FALSE(rig.view.gaugeVisible);
+        EXPECT_EQ(rig.view.decodes, decodes);
+        for (const QString& st : rig.view.statuses) {
+            EXPECT_NE(st, "Successful readout!");
+            EXPECT_NE(st, "Data send successful!");
+        }
+
+        // Plugged back in: the next operation opens the port and completes.
+        rig.reply = nullptr;
+        const int opens = rig.channel.opens;
+        c.start(rig.engine);
+        ASSERT_GT(rig.runUntilIdle(), 0);
+        EXPECT_EQ(rig.channel.opens, opens + 1);
+        EXPECT_EQ(rig.channel.writesWhileClosed, 0);
+        EXPECT_TRUE(rig.view.status() == "Successful readout!" ||
+                    rig.view.status() == "Data send successful!" ||
+                    rig.view.status() == "GSM time sync successful")
+            << rig.view.status().toStdString();
+    }
+}
+
+TEST(EnginePort, APortThatWillNotOpenIsReportedAndTriedAgain) {
+    Rig rig({.version = 43});
+    rig.channel.refuseOpen = true;
+    rig.engine.startReadAll();
+    rig.step();
+    EXPECT_EQ(rig.view.status(), message("engine.port_unavailable", 1).arg("ttyTEST"));
+    EXPECT_FALSE(rig.engine.state().LinkPortOpen);
+    EXPECT_TRUE(rig.engine.busy());
+    // Tried again about once a second, not on every tick.
+    for (int i = 0; i < 21; ++i)
+        rig.step();
+    EXPECT_EQ(rig.channel.opens, 2);
+    EXPECT_EQ(rig.channel.writesWhileClosed, 0);
+    // Once the adapter is there, the waiting read goes ahead.
+    rig.channel.refuseOpen = false;
+    ASSERT_GT(rig.runUntilIdle(), 0);
+    EXPECT_EQ(rig.view.status(), "Successful readout!");
+}
+
+// A block write covers the module's own bytes; after a read it sends back what
+// the module held there, whatever the image says.
+TEST(EngineWriteAll, BlockWriteAfterAReadSendsTheModulesOwnBytesBack) {
+    for (int model : {71, 100}) {
+        SCOPED_TRACE(model);
+        Rig rig({.model = model, .version = 43});
+        rig.fillModule(6);
+        rig.module.mem[75] = 0x3C;
+        rig.engine.startReadAll();
+        ASSERT_GT(rig.runUntilIdle(), 0);
+        for (int a : {75, 254, 255})
+            rig.image[a] = static_cast<uint8_t>(~rig.module.mem[a]);
+        rig.image[76] = 0x42;
+        rig.engine.startWriteAll();
+        ASSERT_GT(rig.runUntilIdle(), 0);
+        const auto blocks = rig.writesOf(262, 0xF6);
+        ASSERT_EQ(blocks.size(), 6u);
+        EXPECT_EQ(at(blocks[0], 6 + 75), 0x3C);
+        EXPECT_EQ(at(blocks[0], 6 + 254), 43);
+        EXPECT_EQ(at(blocks[0], 6 + 255), rig.module.mem[255]);
+        EXPECT_EQ(rig.module.mem[75], 0x3C);
+        EXPECT_EQ(rig.module.mem[76], 0x42);
+    }
+}
