@@ -48,6 +48,10 @@ TForm1::TForm1(AppContext& ctx, QWidget* parent)
     ablakSTART_->setInterval(2000);
     connect(ablakSTART_, &QTimer::timeout, this, &TForm1::ablakSTARTTimer);
     connect(AsynComm321, &TAsynComm32::rxChar, this, &TForm1::AsynComm321RxChar);
+    connect(AsynComm321, &TAsynComm32::portLost, this, [this] {
+        portLost_ = true;
+        reopenTicks_ = 0;
+    });
 }
 
 TForm1::~TForm1() {
@@ -122,6 +126,14 @@ void TForm1::adasTimer() {
         AsynComm321->open();
     }
     adas_->setInterval(150);
+    if (portLost_ && handshake_.LinkState != 0 && !idleClosed_) {
+        // The adapter was pulled during the search: try it again about once a
+        // second, so the search goes on when it is plugged back in.
+        if (++reopenTicks_ % kReopenEveryTicks == 0) {
+            AsynComm321->open();
+            portLost_ = !AsynComm321->isOpen();
+        }
+    }
     const IdentifyHandshake::Tick t = handshake_.tick();
     if (t.senderCalled)
         showCounters();

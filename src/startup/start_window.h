@@ -74,6 +74,9 @@ class TForm1 : public QWidget {
     IdentifyHandshake handshake_;
     bool idleClosed_ = false;
     bool gatePassed_ = false;
+    bool portLost_ = false; // the port went away while the search needed it
+    int reopenTicks_ = 0;
+    static constexpr int kReopenEveryTicks = 7;
     bool activated_ = false;
     QLabel* Label3;
     QLineEdit* Edit1;

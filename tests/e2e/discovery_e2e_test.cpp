@@ -121,10 +121,10 @@ TEST_F(DiscoveryE2E, ModulesThatAreNotRecognisedKeepTheSearchGoing) {
         ASSERT_TRUE(sim.started());
         startOn(sim.path());
         TForm8* search = app->searchWindow();
-        // Three whole cycles of reads and identify frames (about 3.6 s): longer
+        // Two whole cycles of reads and identify frames: longer
         // than the two seconds a dispatch would follow a recognised model.
         const QString wake = QStringLiteral("RX A0 FE 00 00 62 9D");
-        ASSERT_TRUE(waitUntil([&] { return sim.countLines(wake) >= 3 * 4; }, 12000));
+        ASSERT_TRUE(waitUntil([&] { return sim.countLines(wake) >= 2 * 4; }, 25000));
         EXPECT_TRUE(search->isVisible());
         EXPECT_FALSE(app->startWindow()->timerAblakStart()->isActive());
         EXPECT_EQ(search->statusPanel(1), QString::fromLatin1(c.gsmPanel));
@@ -194,4 +194,20 @@ TEST_F(DiscoveryE2E, FirstStartAsksTheLanguageBeforeTheModuleIsLookedFor) {
     // One port at a time: the start window has let go, the configurator talks.
     EXPECT_TRUE(waitUntil([&] { return conf->statusPanel(2) == QStringLiteral("Sw: 4.3"); }, 5000));
     EXPECT_FALSE(start->channel()->isOpen());
+}
+
+// The adapter is pulled while the search runs and plugged back in: the search
+// picks the port up again and the module's window opens as usual.
+TEST_F(DiscoveryE2E, ASearchGoesOnWhenThePortComesBack) {
+    const QString link = settings.path() + QStringLiteral("/ttyLINK");
+    PtySim sim({QStringLiteral("--model"), QStringLiteral("71"), QStringLiteral("--link"), link,
+                QStringLiteral("--vanish-after"), QStringLiteral("1"),
+                QStringLiteral("--vanish-ms"), QStringLiteral("1500")});
+    ASSERT_TRUE(sim.started());
+    startOn(link);
+    ASSERT_TRUE(sim.waitForLine(QStringLiteral("VANISH"), 8000));
+    ASSERT_TRUE(sim.waitForLine(QStringLiteral("BACK "), 5000));
+    TAV4Form1* conf = app->configurator();
+    ASSERT_TRUE(waitUntil([&] { return conf->isVisible(); }, 10000));
+    EXPECT_TRUE(waitUntil([&] { return conf->statusPanel(2) == QStringLiteral("Sw: 4.3"); }, 5000));
 }
