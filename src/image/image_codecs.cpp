@@ -112,9 +112,18 @@ QString readAsciiField(const ConfigImage& image, int address, int width) {
     return text;
 }
 
-QByteArray toImageTextBytes(const QString& text) {
+QByteArray toCodePage1250(const QString& text) {
     QStringEncoder encoder("windows-1250");
-    QByteArray bytes = encoder.encode(text);
+    return encoder.encode(text);
+}
+
+QString fromCodePage1250(const QByteArray& bytes) {
+    QStringDecoder decoder("windows-1250");
+    return decoder.decode(bytes);
+}
+
+QByteArray toImageTextBytes(const QString& text) {
+    QByteArray bytes = toCodePage1250(text);
     for (char& c : bytes)
         for (const auto& [letter, stored] : kLetterReplacements)
             if (static_cast<uint8_t>(c) == letter)
@@ -128,8 +137,7 @@ QString fromImageTextBytes(const QByteArray& bytes) {
         for (const auto& [letter, stored] : kLetterReplacements)
             if (static_cast<uint8_t>(c) == stored)
                 c = static_cast<char>(letter);
-    QStringDecoder decoder("windows-1250");
-    return decoder.decode(letters);
+    return fromCodePage1250(letters);
 }
 
 int writeImageText(ConfigImage& image, int address, const QString& text, int limit) {

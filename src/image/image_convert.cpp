@@ -60,17 +60,25 @@ void encodeImage(ConfigImage& image, const ImageValues& values, const ImageConte
     const uint8_t selectable = selectableTargets(values.phones, image);
     encodeRecordTypes(image, values);
     encodeInputSmsMasks(image, values, selectable);
+    encodeOpenCloseMasks(image, values, selectable);
     encodeInputVoiceMasks(image, values, selectable);
     encodeOptionBytes(image, values);
     encodeOutputs(image, values);
     encodeLifeSignal(image, values, selectable);
     encodeSmsTexts(image, values, context);
+    encodeOpenCloseTexts(image, values, context);
+    encodeRestoreText(image, values);
     encodeOtherPageBytes(image, values);
     encodeSensorBytes(image, values);
+    encodeReportingBytes(image, values);
     encodePowerAlarmVoltage(image, values);
     encodePhoneNumbers(image, values.phones);
     writeEditionTag(image, context.company, context.brandCode);
+    encodePartitionRecords(image, values, context);
     encodeSmsHeader(image, values, context);
+    encodeCodeRecords(image, values, context);
+    encodeGprsTexts(image, values, context);
+    encodeRemoteMonitoring(image, values, context);
 }
 
 DecodeResult decodeImage(ConfigImage& image, const ImageContext& context) {
@@ -78,14 +86,22 @@ DecodeResult decodeImage(ConfigImage& image, const ImageContext& context) {
     ImageValues& v = result.values;
     decodePhoneNumbers(image, v.phones);
     decodeInputPages(image, v, context);
+    decodeOpenCloseTargets(image, v);
     decodeOtherPage(image, v);
     clearScratchBytes(image);
+    decodeGprsTexts(image, v, context);
     decodeOutputs(image, v);
     decodeOtherPageBits(image, v);
+    decodeReportingBits(image, v);
     decodeGps(image, v);
+    decodeTestPeriodAndTexts(image, v, context);
     result.moduleVersion = image[kModuleVersion];
     result.statusText = moduleStatusText(result.moduleVersion, image[kBuildNumber]);
     decodeSmsHeader(image, v, context);
+    decodeGains(image, v);
+    decodeCodeRecords(image, v, context);
+    decodeRemoteMonitoring(image, v, context);
+    decodeLevelsAndCycle(image, v);
     return result;
 }
 

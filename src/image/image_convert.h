@@ -11,8 +11,10 @@ struct ImageContext {
     QString company; // the settings value "company"
 };
 
-// Writes the values into the image, in a fixed order: where fields share bytes
-// the later one wins.
+// Writes the values into the image in the module's field order. Besides the given
+// fields it always clears the reserved records 32..39 and 52..63, stores 7 at 102,
+// 111 and 112 and writes the edition tag at 384. Where fields of two pages share
+// bytes, each model carries only one of them (image_values.h).
 void encodeImage(ConfigImage& image, const ImageValues& values, const ImageContext& context);
 
 struct DecodeResult {

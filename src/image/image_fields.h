@@ -96,10 +96,23 @@ void encodeOptionBytes(ConfigImage& image, const ImageValues& values);
 void encodeOutputs(ConfigImage& image, const ImageValues& values);
 void encodeLifeSignal(ConfigImage& image, const ImageValues& values, uint8_t selectable);
 void encodeSmsTexts(ConfigImage& image, const ImageValues& values, const ImageContext& context);
+void encodeRestoreText(ConfigImage& image, const ImageValues& values);
 void encodeOtherPageBytes(ConfigImage& image, const ImageValues& values);
 void encodeSensorBytes(ConfigImage& image, const ImageValues& values);
 void encodePowerAlarmVoltage(ConfigImage& image, const ImageValues& values);
 void encodeSmsHeader(ConfigImage& image, const ImageValues& values, const ImageContext& context);
+
+// ---- Encode steps (image_pages_reporting.cpp) ----
+void encodeOpenCloseMasks(ConfigImage& image, const ImageValues& values, uint8_t selectable);
+void encodeOpenCloseTexts(ConfigImage& image, const ImageValues& values,
+                          const ImageContext& context);
+void encodeReportingBytes(ConfigImage& image, const ImageValues& values);
+void encodePartitionRecords(ConfigImage& image, const ImageValues& values,
+                            const ImageContext& context);
+void encodeCodeRecords(ConfigImage& image, const ImageValues& values, const ImageContext& context);
+void encodeGprsTexts(ConfigImage& image, const ImageValues& values, const ImageContext& context);
+void encodeRemoteMonitoring(ConfigImage& image, const ImageValues& values,
+                            const ImageContext& context);
 
 // ---- Decode steps (image_pages_inputs.cpp) ----
 void decodeInputPages(ConfigImage& image, ImageValues& values, const ImageContext& context);
@@ -108,5 +121,16 @@ void decodeOutputs(const ConfigImage& image, ImageValues& values);
 void decodeOtherPageBits(const ConfigImage& image, ImageValues& values);
 void decodeGps(const ConfigImage& image, ImageValues& values);
 void decodeSmsHeader(ConfigImage& image, ImageValues& values, const ImageContext& context);
+
+// ---- Decode steps (image_pages_reporting.cpp) ----
+void decodeOpenCloseTargets(const ConfigImage& image, ImageValues& values);
+void decodeGprsTexts(const ConfigImage& image, ImageValues& values, const ImageContext& context);
+void decodeReportingBits(const ConfigImage& image, ImageValues& values);
+void decodeTestPeriodAndTexts(ConfigImage& image, ImageValues& values, const ImageContext& context);
+void decodeGains(const ConfigImage& image, ImageValues& values);
+void decodeCodeRecords(const ConfigImage& image, ImageValues& values, const ImageContext& context);
+void decodeRemoteMonitoring(const ConfigImage& image, ImageValues& values,
+                            const ImageContext& context);
+void decodeLevelsAndCycle(const ConfigImage& image, ImageValues& values);
 
 } // namespace ImageFields

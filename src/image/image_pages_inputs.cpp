@@ -165,6 +165,9 @@ void encodeSmsTexts(ConfigImage& image, const ImageValues& values, const ImageCo
     for (const InputSlot& slot : kInputSlots)
         if (carriesText(slot, context))
             writeText(image, slot.text, page(slot, values).text);
+}
+
+void encodeRestoreText(ConfigImage& image, const ImageValues& values) {
     writeText(image, 992, values.other.restoreText);
 }
 
@@ -172,7 +175,8 @@ void encodeOtherPageBytes(ConfigImage& image, const ImageValues& values) {
     const OtherPageValues& o = values.other;
     composeByte(image, 76,
                 {flag(0, o.roundCall), flag(1, o.ledsOffWhenClosed), flag(2, o.saveOutput),
-                 flag(3, o.callerIdArming), flag(4, o.microphone)},
+                 flag(3, o.callerIdArming), flag(4, o.microphone),
+                 flag(6, values.remoteMonitoring.lifeSignalReport)},
                 0xA0);
     std::optional<int> redirection;
     if (o.smsRedirection && !*o.smsRedirection)

@@ -70,5 +70,38 @@ ImageValues defaultImageValues() {
 
     v.gps.useReceiver = true;
     v.gps.sendNmea = false;
+
+    RemoteMonitoringValues& r = v.remoteMonitoring;
+    r.account = QStringLiteral("1234");
+    for (int n = 0; n < 4; ++n)
+        r.inputs[static_cast<size_t>(n)] = {QStringLiteral("130"),
+                                            QStringLiteral("00%1").arg(n + 1)};
+    r.tamper = {QStringLiteral("137"), QStringLiteral("001")};
+    r.power = {QStringLiteral("302"), QStringLiteral("001")};
+    r.lifeSignalCode = QStringLiteral("602");
+    r.lifeSignalReport = false;
+    r.lifeSignalCycleMinutes = 1440;
+    r.receiver1 = QString();
+    r.receiver2 = QString();
+    r.txLevel = kDefaultTxLevel;
+    r.rxLevel = kDefaultRxLevel;
+
+    v.gprs.testPeriodSeconds = 10;
+    v.gprs.accessPoint = QString();
+    v.gprs.server = QString();
+    v.gprs.apnChoice = ApnChoice::Off;
+
+    v.gains = {20, 5, 40, 40};
+
+    v.openClose.openingSms = TargetList{};
+    v.openClose.closingSms = TargetList{};
+    v.openClose.openingText = QStringLiteral("nyitás");
+    v.openClose.closingText = QStringLiteral("zárás");
+    v.callerId.answerIdentifiedCalls = false;
+
+    for (auto& row : v.codeRecords.partitions)
+        row = PartitionRow{};
+    for (auto& row : v.codeRecords.codes)
+        row = ContactIdCodeRow{};
     return v;
 }

@@ -137,8 +137,9 @@ struct LifeSignalValues {
     std::optional<bool> enabled;
     std::optional<int> periodDays; // kLifeSignalDaysRange
     std::optional<int> hour; // SpinEdit2 "órakor küldés", 0..23, two ASCII digits at 71..72
-    // SpinEdit3 "nap múlva az első", 0..255, stored as days + 1 (255 stores 0). The
-    // module counts it down, so Decode leaves it empty; give it only when the user set it.
+    // SpinEdit3 "nap múlva az első", 0..255, stored as days + 1 (255 stores 0). Decode
+    // does not read byte 73 and leaves this empty; give it only when the user set the
+    // spin, so a read and send leaves the module's byte alone.
     std::optional<int> firstAfterDays;
     std::optional<TargetList> sms; // SMSst11, empty phone numbers dropped
     std::optional<QString> text;   // riasztas11, 32 bytes
@@ -150,9 +151,11 @@ inline constexpr ValueRange kFirstLifeSignalRange{0, 255};
 // ---------------------------------------------------------------- "Egyéb"
 
 struct OtherPageValues {
-    // Edit1 "SMS biztonsági kód:", bytes 0..3; stored only when exactly 4 characters.
+    // Edit1 "SMS biztonsági kód:", bytes 0..3, one character per byte (Latin-1);
+    // stored only when exactly 4 characters.
     std::optional<QString> securityCode;
-    // Byte 76 bits 0..4; bits 5 and 7 are written as 0 (bit 6 is the remote-monitoring page's).
+    // Byte 76 bits 0..4; bits 5 and 7 are written as 0 whenever the byte is (bit 6 is
+    // RemoteMonitoringValues::lifeSignalReport).
     std::optional<bool> roundCall;         // CheckEgyeb1 "Körhívás funció ..."
     std::optional<bool> ledsOffWhenClosed; // CheckEgyeb3 "LED-ek kikapcsolása csukot fedőnél"
     std::optional<bool> saveOutput;        // CheckEgyeb4 "Kimenet mentése memóriába"
@@ -189,22 +192,142 @@ struct GpsValues {
     std::optional<bool> sendNmea;    // GPSbit1 "NMEA GPS kódok küldése", bit 1
 };
 
-// ---------------------------------------------------------------- Reporting pages
+// ---------------------------------------------------------------- "Távfelügyelet"
 
-// Page "GPRS": test period 92..93, access-point and server texts.
-struct GprsValues {};
+// One row of the remote-monitoring table: Contact ID event code and zone, three
+// DigitCode characters each ('0'..'9', 'B'..'F', '?'; 'A' is stored as '0'). Decode
+// shows an 'x' for each stored byte outside that alphabet; Encode stores 255 for a
+// missing or unknown character, so 'x' goes back as 255.
+struct ContactIdEntry {
+    std::optional<QString> code; // CIDbe1.., "CID" column
+    std::optional<QString> zone; // ZONAbe1.., "ZONA" column
+};
 
-// Telephone-line gains 94..97 (ModelCode 100 uses the gains).
-struct LineGainValues {};
+// Entries at 1024 + 8 * n: account n = 0, inputs n = 2..5, tamper 10, power 11,
+// life signal 18. The account, codes and receiver numbers (1024..1279) are carried
+// for ModelCodes 70..90 only: ModelCode 100 keeps its partition records there.
+struct RemoteMonitoringValues {
+    std::optional<QString> account;        // CIDUGYFEL "Ügyfélkód:", 4 characters, 1024..1027
+    std::array<ContactIdEntry, 4> inputs;  // "Be1:".."Be4:", 1040, 1048, 1056, 1064
+    ContactIdEntry tamper;                 // "Tamper:", 1104
+    ContactIdEntry power;                  // "Táp:", 1112
+    std::optional<QString> lifeSignalCode; // CIDelet "Életjel:", 1168..1170, no zone
+    // ELETcid "Életjel": byte 76 bit 6 (carried for every model).
+    std::optional<bool> lifeSignalReport;
+    // SpinEdit17 "Életjel ciklus: [perc]", minutes, 104..105, kLifeSignalCycleRange.
+    std::optional<int> lifeSignalCycleMinutes;
+    // TAV1, TAV2 "Telefonszám 1."/"2.": up to 16 characters as typed, at 1248 and 1264.
+    std::optional<QString> receiver1;
+    std::optional<QString> receiver2;
+    // ComboBox17 "Jelszint TX:" index 0..8 (items "1".."9"). Shown only: Encode always
+    // stores 7 at 102. Decode gives byte - 1, empty for a byte outside 1..9.
+    std::optional<int> txLevel;
+    // ComboBox16 "Jelszint RX:" index 0..9 (items "1".."10") into kRxLevelBytes, at
+    // 103. Decode picks the highest item whose stored value is at least the byte;
+    // empty (no selection, the byte stays) for a byte above 230.
+    std::optional<int> rxLevel;
+};
+inline constexpr ValueRange kLifeSignalCycleRange{1, 65000};
+inline constexpr std::array<uint8_t, 10> kRxLevelBytes{230, 220, 210, 200, 190,
+                                                       175, 165, 150, 140, 135};
+inline constexpr int kDefaultTxLevel = 5; // "6"
+inline constexpr int kDefaultRxLevel = 6; // "7"
 
-// Page "Távfelügyelet": account, event codes and zones, receiver numbers, levels, cycle.
-struct RemoteMonitoringValues {};
+// ---------------------------------------------------------------- "GPRS"
 
-// Page "Nyitás/Zárás": masks 118, 119 and texts 896, 928; caller-ID bit of 122.
-struct OpenCloseValues {};
+// ComboBox14 "Kikapcsolva", "Varonet APN", "Egyéni APN": choosing Varonet fills the
+// two texts with the presets below, the other items empty both. Not stored; Decode
+// gives Varonet when both texts equal the presets, else Off.
+enum class ApnChoice { Off, Varonet, Custom };
+// The monitoring service's access point and server behind "Varonet APN".
+inline constexpr char kVaronetAccessPoint[] = "varonet.gprs";
+inline constexpr char kVaronetServer[] = "192.0.2.10";
 
-// Page "CID/SMS" (ModelCode 100): partition records 32..47 and code records 48..208.
-struct CodeRecordValues {};
+// The two texts are ModelCode 100's (the only model with the page); for the other
+// models 640..703 hold the speed and lift texts, and 400..461 and the rest of
+// 640..711 stay as stored. The test period is carried for every model.
+struct GprsValues {
+    // SpinEdit10 "Test jelentés iideje [sec]", seconds, 92..93, kTestPeriodRange (every model).
+    std::optional<int> testPeriodSeconds;
+    // Edit10 "APN": at most kAccessPointLength characters, stored at 640 as
+    // "<apn>","","" and 0xFF.
+    std::optional<QString> accessPoint;
+    // Edit11 "Server IP": at most kServerLength characters, stored at 400 as
+    // "UDP","<server>","53500" and 0xFF.
+    std::optional<QString> server;
+    std::optional<ApnChoice> apnChoice; // Decode only
+};
+inline constexpr ValueRange kTestPeriodRange{10, 65000};
+inline constexpr int kAccessPointLength = 63;
+inline constexpr int kServerLength = 45;
+
+// ---------------------------------------------------------------- Line gains
+
+// PSTN gain group of "Egyéb" (shown for ModelCode 100, carried for every model),
+// bytes 94..97. "PSTN send" writes 94 and 95 alone after Encode.
+struct LineGainValues {
+    std::optional<int> pstnRx; // SpinEdit11 "PSTN Rx Gain:", kPstnRxGainRange
+    std::optional<int> pstnTx; // SpinEdit12 "PSTN Tx Gain:", kGainRange
+    std::optional<int> dtmfRx; // SpinEdit13 "DTMF Rx Gain:", kGainRange
+    std::optional<int> dtmfTx; // SpinEdit14 "DTMF Tx Gain:", kGainRange
+};
+inline constexpr ValueRange kPstnRxGainRange{3, 80};
+inline constexpr ValueRange kGainRange{1, 80};
+
+// ---------------------------------------------------------------- "Nyitás/Zárás"
+
+struct OpenCloseValues {
+    // SMSst16 / SMSst17, at 118 / 119; items of empty phone numbers are dropped.
+    std::optional<TargetList> openingSms;
+    std::optional<TargetList> closingSms;
+    // Edit17 "SMS szöveg (nyitáskor):", 32 bytes at 896. ModelCodes 70..90 only:
+    // ModelCode 100 keeps its SMS header in that slot.
+    std::optional<QString> openingText;
+    // Edit18 "SMS szöveg (záráskor):", 32 bytes at 928.
+    std::optional<QString> closingText;
+};
+
+// ---------------------------------------------------------------- "Szám azonosítás"
+
+struct CallerIdValues {
+    // CheckEgyeb2_1 "Bejövő hívás felvétele (azonosított)". Byte 122 is written as
+    // 16 + 2 * this box (bit 4 always set, the other bits 0).
+    std::optional<bool> answerIdentifiedCalls;
+};
+
+// ---------------------------------------------------------------- "CID/SMS"
+
+// StringGrid2 row k (1..16) is record 31 + k, at 32 * (31 + k).
+struct PartitionRow {
+    // Five DigitCode characters (e.g. partition "01" and zone "003"); empty: the row
+    // is empty, Encode stores 0xFF in the record's first byte and leaves the rest.
+    // Decode gives an empty code when the first stored character is no DigitCode.
+    QString code;
+    // At most kRecordNameLength characters, code page 1250. Encode stores
+    // "Partition+zone: " and the code for an empty name. Decode reads the name
+    // whether or not the code is empty.
+    QString name;
+};
+
+// StringGrid3 row k (1..161) is record 47 + k; rows 160 and 161 (records 207, 208)
+// lie beyond the visible grid and pass through.
+struct ContactIdCodeRow {
+    // "E" or "R" and a three-digit event code, e.g. "E130"; empty: the row is empty
+    // (0xFF in the record's first byte, the rest left). A leading "E" is stored as
+    // qualifier 1, "R" as 3.
+    QString code;
+    // At most kRecordNameLength characters; Encode stores "Event code: " and the
+    // code for an empty name. Decode empties the name of an empty row.
+    QString name;
+    TargetList sms{}; // SMSst7 for this row, record byte 4
+};
+
+// ModelCode 100 only. An empty row optional leaves its record as stored.
+struct CodeRecordValues {
+    std::array<std::optional<PartitionRow>, 16> partitions;
+    std::array<std::optional<ContactIdCodeRow>, 161> codes;
+};
+inline constexpr int kRecordNameLength = 26;
 
 // ---------------------------------------------------------------- All pages
 
@@ -224,10 +347,11 @@ struct ImageValues {
     LineGainValues gains;
     RemoteMonitoringValues remoteMonitoring;
     OpenCloseValues openClose;
+    CallerIdValues callerId;
     CodeRecordValues codeRecords;
 };
 
 // Every field as the window shows it before anything is read: the design defaults
 // with the Hungarian texts (the language pass replaces the texts), all phone numbers
-// empty and every check list clear.
+// empty, every check list clear and the code grids empty.
 ImageValues defaultImageValues();

@@ -103,6 +103,7 @@ class ModuleImage {
         records();
         texts();
         singleBytes();
+        reporting();
     }
     const ConfigImage& image() const { return image_; }
 
@@ -148,11 +149,9 @@ class ModuleImage {
     }
 
     void texts() {
-        for (int address : {512, 544, 576, 608, 768, 800, 864, 992})
-            text(address, 32);
-        if (model_ == 100) {
-            text(896, 32); // SMS header
-        } else {
+        for (int address : {512, 544, 576, 608, 768, 800, 864, 896, 928, 992})
+            text(address, 32); // 896: the opening text, or the SMS header of ModelCode 100
+        if (model_ != 100) {
             text(640, 32);
             text(672, 32);
             text(1280, 127);
@@ -183,6 +182,81 @@ class ModuleImage {
         image_[85] = static_cast<uint8_t>(in(10, 250));
         image_[86] = static_cast<uint8_t>(in(1, 32));
         image_[114] = pick(kPowerAlarmVoltageBytes);
+        word(92, in(10, 65000));
+        image_[94] = static_cast<uint8_t>(in(3, 80));
+        for (int a : {95, 96, 97})
+            image_[a] = static_cast<uint8_t>(in(1, 80));
+        image_[103] =
+            random_.bounded(4) == 0 ? static_cast<uint8_t>(in(231, 255)) : pick(kRxLevelBytes);
+        word(104, in(1, 65000));
+        image_[118] = byte() & selectable_;
+        image_[119] = byte() & selectable_;
+        image_[122] = static_cast<uint8_t>(0x10 | (byte() & 0x02));
+    }
+
+    // Characters a DigitCode field can show: '1'..'9', '0', 'B'..'F', '?'.
+    uint8_t digit() {
+        const int pick = in(0, 15);
+        return static_cast<uint8_t>(pick == 15 ? 63 : pick + 1);
+    }
+    void digits(int address, int count) {
+        for (int i = 0; i < count; ++i)
+            image_[address + i] = digit();
+    }
+
+    // Characters as typed, up to `limit`, 0xFF after a shorter one; none of `excluded`.
+    void typed(int address, int minLength, int limit, std::initializer_list<uint8_t> excluded) {
+        const int length = in(minLength, limit);
+        for (int k = 0; k < length; ++k) {
+            uint8_t b;
+            do
+                b = storedTextByte(random_);
+            while (std::find(excluded.begin(), excluded.end(), b) != excluded.end());
+            image_[address + k] = b;
+        }
+        if (length < limit)
+            image_[address + length] = kEnd;
+    }
+
+    void connectionText(int address, const QByteArray& prefix, int limit,
+                        const QByteArray& suffix) {
+        for (int i = 0; i < prefix.size(); ++i)
+            image_[address + i] = static_cast<uint8_t>(prefix[i]);
+        address += static_cast<int>(prefix.size());
+        const int length = in(0, limit);
+        typed(address, length, length, {'"'});
+        address += length;
+        for (int i = 0; i < suffix.size(); ++i)
+            image_[address + i] = static_cast<uint8_t>(suffix[i]);
+        image_[address + static_cast<int>(suffix.size())] = kEnd;
+    }
+
+    void reporting() {
+        if (model_ != 100) {
+            digits(1024, 4);
+            for (int entry : {1040, 1048, 1056, 1064, 1104, 1112})
+                digits(entry, 6);
+            digits(1168, 3);
+            typed(1248, 0, 16, {});
+            typed(1264, 0, 16, {});
+            return;
+        }
+        connectionText(640, "\"", 63, "\",\"\",\"\"");
+        connectionText(400, "\"UDP\",\"", 45, "\",\"53500\"");
+        for (int record = 32; record <= 208; ++record) {
+            const int address = 32 * record;
+            if (random_.bounded(4) == 0) {
+                image_[address] = kEnd; // an empty row
+                continue;
+            }
+            digits(address, 5);
+            if (record >= 48 && image_[address] == 14)
+                image_[address] = 1; // a leading 'E' is the qualifier of a new event
+            if (record >= 48)
+                image_[address + 4] = byte(); // the row's SMS targets
+            image_[address + 5] = 0;
+            typed(address + 6, 1, 26, {0x00});
+        }
     }
 
     QRandomGenerator random_;
@@ -204,6 +278,7 @@ ConfigImage randomImage(quint32 seed, int version) {
 enum class RoundTrip {
     Same,       // back exactly as it was
     Zeroed,     // reserved records and the module's scratch bytes
+    Seven,      // the fixed transmit level and the two constants 111, 112
     EditionTag, // the edition's tag and its terminator
     Normalised, // a field whose stored value may lie outside what its page can show
 };
@@ -216,22 +291,30 @@ struct Region {
 std::vector<Region> roundTripRegions(int model) {
     using enum RoundTrip;
     std::vector<Region> regions{
-        {32, 39, Zeroed},       {52, 63, Zeroed},       {120, 121, Zeroed},
-        {384, 399, EditionTag}, {256, 383, Normalised}, {64, 69, Normalised},
-        {71, 72, Normalised},   {74, 74, Normalised},   {76, 76, Normalised},
-        {78, 80, Normalised},   {82, 83, Normalised},   {85, 86, Normalised},
-        {114, 114, Normalised}, {512, 639, Normalised}, {768, 831, Normalised},
-        {864, 895, Normalised}, {992, 1023, Normalised}};
+        {32, 39, Zeroed},       {52, 63, Zeroed},        {120, 121, Zeroed},
+        {384, 399, EditionTag}, {256, 383, Normalised},  {64, 69, Normalised},
+        {71, 72, Normalised},   {74, 74, Normalised},    {76, 76, Normalised},
+        {78, 80, Normalised},   {82, 83, Normalised},    {85, 86, Normalised},
+        {114, 114, Normalised}, {512, 639, Normalised},  {768, 831, Normalised},
+        {864, 959, Normalised}, {992, 1023, Normalised}, {102, 102, Seven},
+        {111, 112, Seven},      {92, 97, Normalised},    {103, 105, Normalised},
+        {118, 119, Normalised}, {122, 122, Normalised}};
     for (const RecordLayout& r : kRecords) {
         regions.push_back({r.address + 3, r.address + 3, Normalised}); // options
         if (r.dropsEmptyTargets)
             regions.push_back({r.address + 1, r.address + 2, Normalised}); // masks
     }
     if (model == 100) {
-        regions.push_back({896, 927, Normalised});
+        regions.push_back({400, 461, Normalised});   // server text
+        regions.push_back({640, 711, Normalised});   // access-point text
+        regions.push_back({1024, 6687, Normalised}); // records 32..208
     } else {
         regions.push_back({640, 703, Normalised});
         regions.push_back({1280, 1406, Normalised});
+        regions.push_back({1024, 1027, Normalised}); // account
+        for (int entry : {1040, 1048, 1056, 1064, 1104, 1112})
+            regions.push_back({entry, entry + 5, Normalised});
+        regions.push_back({1168, 1170, Normalised});
     }
     return regions;
 }
@@ -653,6 +736,20 @@ TEST(EncodeLayout, DesignDefaults) {
         {864, ascii("Eletjel kuldes, minden rendben..")},
         {992, ascii("Visszaallas:") + std::vector<uint8_t>{kEnd}},
         {1280, {kEnd}},
+        {92, {0, 10, 20, 5, 40, 40}},
+        {102, {7, 165, 0x05, 0xA0}},
+        {111, {7, 7}},
+        {118, {0, 0}},
+        {122, {0x10}},
+        {896, {'n', 'y', 'i', 't', 0xE0, 's', kEnd}},
+        {928, {'z', 0xE0, 'r', 0xE0, 's', kEnd}},
+        {1024, {1, 2, 3, 4}},
+        {1040, {1, 3, 10, 10, 10, 1, 0, 0, 1, 3, 10, 10, 10, 2}},
+        {1064, {1, 3, 10, 10, 10, 4}},
+        {1104, {1, 3, 7, 10, 10, 1, 0, 0, 3, 10, 2, 10, 10, 1}},
+        {1168, {6, 10, 2}},
+        {1248, {kEnd}},
+        {1264, {kEnd}},
     };
     for (const auto& e : expected)
         EXPECT_EQ(bytesAt(image, e.address, static_cast<int>(e.bytes.size())), e.bytes)
@@ -680,10 +777,12 @@ TEST(Encode, ListItemsOfEmptyPhoneNumbersAreDropped) {
         input->voice = all;
     }
     v.lifeSignal.sms = all;
+    v.openClose.openingSms = all;
+    v.openClose.closingSms = all;
     v.temperature.input.sms = all;
     v.temperature.input.voice = all;
     encodeImage(image, v, contextFor(90));
-    for (int address : {9, 10, 21, 22, 41, 42, 45, 46, 25, 26, 29, 30, 74})
+    for (int address : {9, 10, 21, 22, 41, 42, 45, 46, 25, 26, 29, 30, 74, 118, 119})
         EXPECT_EQ(image[address], selectable) << address;
     EXPECT_EQ(image[49], 0xFF); // the temperature lists keep every item
     EXPECT_EQ(image[50], 0xFF);
@@ -717,8 +816,11 @@ TEST(Encode, NothingGivenRewritesOnlyTheFixedBytes) {
         for (int a : changedAddresses(before, after)) {
             const bool reserved = (a >= 32 && a <= 39) || (a >= 52 && a <= 63);
             const bool tag = a >= 384 && a <= 390;
-            EXPECT_TRUE(reserved || tag) << "address " << a;
+            const bool constant = a == 102 || a == 111 || a == 112;
+            EXPECT_TRUE(reserved || tag || constant) << "address " << a;
         }
+        for (int a : {102, 111, 112})
+            EXPECT_EQ(after[a], 7) << a;
         EXPECT_EQ(bytesAt(after, 32, 8), std::vector<uint8_t>(8, 0));
         EXPECT_EQ(bytesAt(after, 52, 12), std::vector<uint8_t>(12, 0));
         EXPECT_EQ(bytesAt(after, 384, 7), ascii("NORVIK") + std::vector<uint8_t>{kEnd});
@@ -1005,7 +1107,8 @@ TEST(RoundTrip, ModuleImageComesBackByteForByte) {
                 const auto map = roundTripMap(model);
                 for (int a : changedAddresses(before, after)) {
                     const RoundTrip kind = map[static_cast<size_t>(a)];
-                    ASSERT_TRUE(kind == RoundTrip::Zeroed || kind == RoundTrip::EditionTag)
+                    ASSERT_TRUE(kind == RoundTrip::Zeroed || kind == RoundTrip::Seven ||
+                                kind == RoundTrip::EditionTag)
                         << "address " << a << ": " << int(before[a]) << " -> " << int(after[a]);
                 }
             }
@@ -1029,6 +1132,8 @@ TEST(RoundTrip, ArbitraryImageChangesOnlyNormalisedFieldsAndOnlyOnce) {
                         ASSERT_EQ(once[a], before[a]) << "address " << a;
                     if (kind == RoundTrip::Zeroed)
                         ASSERT_EQ(once[a], 0) << "address " << a;
+                    if (kind == RoundTrip::Seven)
+                        ASSERT_EQ(once[a], 7) << "address " << a;
                 }
                 for (const RecordLayout& r : kRecords) {
                     EXPECT_EQ(once[r.address], before[r.address]) << r.address;
@@ -1041,7 +1146,7 @@ TEST(RoundTrip, ArbitraryImageChangesOnlyNormalisedFieldsAndOnlyOnce) {
                 // items once; stored as empty, it drops them on the next round trip.
                 const ConfigImage twice = decodedThenEncoded(once, model);
                 for (int a : changedAddresses(once, twice)) {
-                    bool mask = a == 74;
+                    bool mask = a == 74 || a == 118 || a == 119;
                     for (const RecordLayout& r : kRecords)
                         mask = mask ||
                                (r.dropsEmptyTargets && (a == r.address + 1 || a == r.address + 2));
@@ -1095,6 +1200,519 @@ TEST(RoundTrip, DecodeFillsEveryFieldItReads) {
                     o.callerIdArming && o.microphone && o.smsRedirection && o.ringSeconds &&
                     o.maxRedials && o.restoreText && o.smsHeader);
         EXPECT_TRUE(v.gps.useReceiver && v.gps.sendNmea);
+
+        const RemoteMonitoringValues& r = v.remoteMonitoring;
+        const bool monitoring = model != 100;
+        EXPECT_EQ(r.account.has_value(), monitoring);
+        for (const ContactIdEntry* e :
+             {&r.inputs[0], &r.inputs[1], &r.inputs[2], &r.inputs[3], &r.tamper, &r.power}) {
+            EXPECT_EQ(e->code.has_value(), monitoring);
+            EXPECT_EQ(e->zone.has_value(), monitoring);
+        }
+        EXPECT_EQ(r.lifeSignalCode.has_value(), monitoring);
+        EXPECT_EQ(r.receiver1.has_value(), monitoring);
+        EXPECT_EQ(r.receiver2.has_value(), monitoring);
+        EXPECT_TRUE(r.lifeSignalReport && r.lifeSignalCycleMinutes);
+        const GprsValues& g = v.gprs;
+        EXPECT_TRUE(g.testPeriodSeconds.has_value());
+        EXPECT_EQ(g.accessPoint.has_value(), !monitoring);
+        EXPECT_EQ(g.server.has_value(), !monitoring);
+        EXPECT_EQ(g.apnChoice.has_value(), !monitoring);
+        EXPECT_TRUE(v.gains.pstnRx && v.gains.pstnTx && v.gains.dtmfRx && v.gains.dtmfTx);
+        const OpenCloseValues& oc = v.openClose;
+        EXPECT_TRUE(oc.openingSms && oc.closingSms && oc.closingText);
+        EXPECT_EQ(oc.openingText.has_value(), monitoring);
+        EXPECT_TRUE(v.callerId.answerIdentifiedCalls.has_value());
+        for (const auto& row : v.codeRecords.partitions)
+            EXPECT_EQ(row.has_value(), !monitoring);
+        for (const auto& row : v.codeRecords.codes)
+            EXPECT_EQ(row.has_value(), !monitoring);
+    }
+}
+
+// ------------------------------------------------------------ reporting pages
+
+std::vector<uint8_t> withEnd(std::vector<uint8_t> bytes) {
+    bytes.push_back(kEnd);
+    return bytes;
+}
+
+TEST(EncodeLayout, ReportingBytes) {
+    std::vector<LayoutCase> cases = {
+        {"answer identified calls",
+         70,
+         [](ImageValues& v) { v.callerId.answerIdentifiedCalls = true; },
+         122,
+         {0x12},
+         0xFF},
+        {"do not answer identified calls",
+         70,
+         [](ImageValues& v) { v.callerId.answerIdentifiedCalls = false; },
+         122,
+         {0x10},
+         0xFF},
+        {"life-signal report",
+         70,
+         [](ImageValues& v) { v.remoteMonitoring.lifeSignalReport = true; },
+         76,
+         {0x40},
+         0x00},
+        {"life-signal cycle",
+         70,
+         [](ImageValues& v) { v.remoteMonitoring.lifeSignalCycleMinutes = 1440; },
+         104,
+         {0x05, 0xA0}},
+        {"test period", 100, [](ImageValues& v) { v.gprs.testPeriodSeconds = 10; }, 92, {0, 10}},
+        {"gains",
+         100,
+         [](ImageValues& v) {
+             v.gains = {20, 5, 40, 41};
+         },
+         94,
+         {20, 5, 40, 41}},
+        {"TX level is not stored",
+         70,
+         [](ImageValues& v) { v.remoteMonitoring.txLevel = 2; },
+         102,
+         {7}},
+        {"opening SMS 1 and 8",
+         70,
+         [](ImageValues& v) {
+             v.openClose.openingSms = targets({1, 8});
+         },
+         118,
+         {0x81}},
+        {"closing SMS 2",
+         100,
+         [](ImageValues& v) { v.openClose.closingSms = targets({2}); },
+         119,
+         {0x02}},
+        {"opening text", 71, [](ImageValues& v) { v.openClose.openingText = u"nyitás"_qs; }, 896,
+         withEnd({'n', 'y', 'i', 't', 0xE0, 's'})},
+        {"opening text on ModelCode 100: the SMS header's slot",
+         100,
+         [](ImageValues& v) { v.openClose.openingText = u"nyitás"_qs; },
+         896,
+         {}},
+        {"closing text", 100, [](ImageValues& v) { v.openClose.closingText = u"zárás"_qs; }, 928,
+         withEnd({'z', 0xE0, 'r', 0xE0, 's'})},
+    };
+    for (int i = 0; i < 10; ++i)
+        cases.push_back({"RX level",
+                         70,
+                         [i](ImageValues& v) { v.remoteMonitoring.rxLevel = i; },
+                         103,
+                         {kRxLevelBytes[static_cast<size_t>(i)]}});
+    for (const auto& c : cases)
+        checkLayout(c);
+}
+
+TEST(EncodeLayout, RemoteMonitoring) {
+    const LayoutCase cases[] = {
+        {"account",
+         90,
+         [](ImageValues& v) { v.remoteMonitoring.account = "1230"; },
+         1024,
+         {1, 2, 3, 10}},
+        {"input 4 code 131, zone 004",
+         90,
+         [](ImageValues& v) {
+             v.remoteMonitoring.inputs[3] = {"131", "004"};
+         },
+         1064,
+         {1, 3, 1, 10, 10, 4}},
+        {"input 1",
+         70,
+         [](ImageValues& v) {
+             v.remoteMonitoring.inputs[0] = {"130", "001"};
+         },
+         1040,
+         {1, 3, 10, 10, 10, 1}},
+        {"tamper",
+         80,
+         [](ImageValues& v) {
+             v.remoteMonitoring.tamper = {"137", "001"};
+         },
+         1104,
+         {1, 3, 7, 10, 10, 1}},
+        {"power zone only",
+         70,
+         [](ImageValues& v) { v.remoteMonitoring.power.zone = "B?A"; },
+         1115,
+         {11, 63, 10}},
+        {"life-signal code",
+         70,
+         [](ImageValues& v) { v.remoteMonitoring.lifeSignalCode = "602"; },
+         1168,
+         {6, 10, 2}},
+        {"short code",
+         70,
+         [](ImageValues& v) { v.remoteMonitoring.inputs[1].code = "13"; },
+         1048,
+         {1, 3, 255}},
+        {"receiver 1 as typed", 70,
+         [](ImageValues& v) { v.remoteMonitoring.receiver1 = "+36 1-2"; }, 1248,
+         withEnd(ascii("+36 1-2"))},
+        {"receiver 2 empty",
+         70,
+         [](ImageValues& v) { v.remoteMonitoring.receiver2 = ""; },
+         1264,
+         {kEnd}},
+        {"receiver 1 of 16 characters", 70,
+         [](ImageValues& v) { v.remoteMonitoring.receiver1 = "0123456789012345"; }, 1248,
+         ascii("0123456789012345")},
+        {"account on ModelCode 100: its partition records",
+         100,
+         [](ImageValues& v) {
+             v.remoteMonitoring.account = "1230";
+             v.remoteMonitoring.inputs[0] = {"130", "001"};
+             v.remoteMonitoring.receiver1 = "06";
+         },
+         1024,
+         {}},
+    };
+    for (const auto& c : cases)
+        checkLayout(c);
+}
+
+TEST(EncodeLayout, GprsTexts) {
+    const LayoutCase cases[] = {
+        {"empty server",
+         100,
+         [](ImageValues& v) { v.gprs.server = ""; },
+         400,
+         {0x22, 0x55, 0x44, 0x50, 0x22, 0x2C, 0x22, 0x22, 0x2C, 0x22, 0x35, 0x33, 0x35, 0x30, 0x30,
+          0x22, 0xFF}},
+        {"empty access point",
+         100,
+         [](ImageValues& v) { v.gprs.accessPoint = ""; },
+         640,
+         {0x22, 0x22, 0x2C, 0x22, 0x22, 0x2C, 0x22, 0x22, 0xFF}},
+        {"access point", 100, [](ImageValues& v) { v.gprs.accessPoint = u"net.á"_qs; }, 640,
+         withEnd(ascii("\"net.") + std::vector<uint8_t>{0xE0} + ascii("\",\"\",\"\""))},
+        {"server", 100, [](ImageValues& v) { v.gprs.server = "10.0.0.1"; }, 400,
+         withEnd(ascii("\"UDP\",\"10.0.0.1\",\"53500\""))},
+        {"longest server", 100, [](ImageValues& v) { v.gprs.server = QString(50, u's'); }, 400,
+         withEnd(ascii("\"UDP\",\"") + repeated('s', 45) + ascii("\",\"53500\""))},
+        {"longest access point", 100,
+         [](ImageValues& v) { v.gprs.accessPoint = QString(70, u'a'); }, 640,
+         withEnd(ascii("\"") + repeated('a', 63) + ascii("\",\"\",\"\""))},
+        {"not on ModelCode 90: the speed text stays",
+         90,
+         [](ImageValues& v) {
+             v.gprs.accessPoint = "net";
+             v.gprs.server = "1.2.3.4";
+         },
+         400,
+         {}},
+    };
+    for (const auto& c : cases)
+        checkLayout(c);
+}
+
+std::vector<uint8_t> recordName(const char* name) {
+    std::vector<uint8_t> bytes = ascii(name);
+    if (bytes.size() < 26)
+        bytes.push_back(kEnd);
+    return bytes;
+}
+
+TEST(EncodeLayout, CodeRecords) {
+    const LayoutCase cases[] = {
+        {"code row R130 with a name", 100,
+         [](ImageValues& v) {
+             v.codeRecords.codes[0] =
+                 ContactIdCodeRow{"R130", "Betores visszaallas", targets({1, 2})};
+         },
+         48 * 32, std::vector<uint8_t>{3, 1, 3, 10, 0x03, 0} + recordName("Betores visszaallas")},
+        {"code row E130 without a name", 100,
+         [](ImageValues& v) {
+             v.codeRecords.codes[1] = ContactIdCodeRow{"E130", "", {}};
+         },
+         49 * 32, std::vector<uint8_t>{1, 1, 3, 10, 0, 0} + recordName("Event code: E130")},
+        {"code row 161 passes through", 100,
+         [](ImageValues& v) {
+             v.codeRecords.codes[160] = ContactIdCodeRow{"E602", "x", {}};
+         },
+         208 * 32, std::vector<uint8_t>{1, 6, 10, 2, 0, 0} + recordName("x")},
+        {"empty code row: first byte only",
+         100,
+         [](ImageValues& v) {
+             v.codeRecords.codes[2] = ContactIdCodeRow{"", "gone", targets({1})};
+         },
+         50 * 32,
+         {kEnd}},
+        {"partition with a name", 100,
+         [](ImageValues& v) {
+             v.codeRecords.partitions[0] = PartitionRow{"01003", "Iroda"};
+         },
+         32 * 32, std::vector<uint8_t>{10, 1, 10, 10, 3, 0} + recordName("Iroda")},
+        {"partition without a name", 100,
+         [](ImageValues& v) {
+             v.codeRecords.partitions[15] = PartitionRow{"02001", ""};
+         },
+         47 * 32, std::vector<uint8_t>{10, 2, 10, 10, 1, 0} + recordName("Partition+zone: 02001")},
+        {"name of 26 characters, no terminator", 100,
+         [](ImageValues& v) {
+             v.codeRecords.partitions[1] = PartitionRow{"11111", QString(30, u'n')};
+         },
+         33 * 32, std::vector<uint8_t>{1, 1, 1, 1, 1, 0} + repeated('n', 26)},
+        {"empty partition: first byte only",
+         100,
+         [](ImageValues& v) {
+             v.codeRecords.partitions[3] = PartitionRow{"", "Raktar"};
+         },
+         35 * 32,
+         {kEnd}},
+        {"no records on ModelCode 70",
+         70,
+         [](ImageValues& v) {
+             v.codeRecords.codes[0] = ContactIdCodeRow{"R130", "x", {}};
+         },
+         48 * 32,
+         {}},
+    };
+    for (const auto& c : cases)
+        checkLayout(c);
+}
+
+TEST(Decode, ReportingPages) {
+    const DecodeCase cases[] = {
+        {"TX level 0",
+         70,
+         {{102, {0}}},
+         [](const ImageValues& v) { EXPECT_EQ(v.remoteMonitoring.txLevel, std::nullopt); }},
+        {"TX level 9",
+         70,
+         {{102, {9}}},
+         [](const ImageValues& v) { EXPECT_EQ(v.remoteMonitoring.txLevel, 8); }},
+        {"TX level 10",
+         70,
+         {{102, {10}}},
+         [](const ImageValues& v) { EXPECT_EQ(v.remoteMonitoring.txLevel, std::nullopt); }},
+        {"cycle and test period limited",
+         70,
+         {{92, {0, 0}}, {104, {0xFF, 0xFF}}},
+         [](const ImageValues& v) {
+             EXPECT_EQ(v.gprs.testPeriodSeconds, 10);
+             EXPECT_EQ(v.remoteMonitoring.lifeSignalCycleMinutes, 65000);
+         }},
+        {"cycle 0",
+         70,
+         {{104, {0, 0}}},
+         [](const ImageValues& v) { EXPECT_EQ(v.remoteMonitoring.lifeSignalCycleMinutes, 1); }},
+        {"gains limited",
+         100,
+         {{94, {0, 200, 1, 80}}},
+         [](const ImageValues& v) {
+             EXPECT_EQ(v.gains.pstnRx, 3);
+             EXPECT_EQ(v.gains.pstnTx, 80);
+             EXPECT_EQ(v.gains.dtmfRx, 1);
+             EXPECT_EQ(v.gains.dtmfTx, 80);
+         }},
+        {"bits of 76 and 122",
+         70,
+         {{76, {0x40}}, {122, {0x02}}},
+         [](const ImageValues& v) {
+             EXPECT_EQ(v.remoteMonitoring.lifeSignalReport, true);
+             EXPECT_EQ(v.callerId.answerIdentifiedCalls, true);
+             EXPECT_EQ(v.other.roundCall, false);
+         }},
+        {"open and close",
+         70,
+         {{118, {0x81, 0x02}}, {896, withEnd(ascii("Nyit"))}, {928, withEnd({'z', 0xE0})}},
+         [](const ImageValues& v) {
+             EXPECT_EQ(v.openClose.openingSms, targets({1, 8}));
+             EXPECT_EQ(v.openClose.closingSms, targets({2}));
+             EXPECT_EQ(v.openClose.openingText, "Nyit");
+             EXPECT_EQ(v.openClose.closingText, u"zá"_qs);
+         }},
+        {"ModelCode 100 has its SMS header at 896",
+         100,
+         {{896, withEnd(ascii("Kovacs"))}},
+         [](const ImageValues& v) {
+             EXPECT_EQ(v.openClose.openingText, std::nullopt);
+             EXPECT_EQ(v.other.smsHeader, "Kovacs");
+         }},
+        {"account and codes",
+         90,
+         {{1024, {1, 2, 3, 10}},
+          {1048, {2, 2, 2, 10, 10, 2}},
+          {1064, {1, 3, 1, 10, 10, 4}},
+          {1104, {1, 3, 7, 0, 16, 63}},
+          {1168, {6, 10, 2}}},
+         [](const ImageValues& v) {
+             const RemoteMonitoringValues& r = v.remoteMonitoring;
+             EXPECT_EQ(r.account, "1230");
+             EXPECT_EQ(r.inputs[1].code, "222");
+             EXPECT_EQ(r.inputs[3].code, "131");
+             EXPECT_EQ(r.inputs[3].zone, "004");
+             EXPECT_EQ(r.tamper.zone, "xx?");
+             EXPECT_EQ(r.lifeSignalCode, "602");
+         }},
+        {"receivers",
+         90,
+         {{1248, withEnd(ascii("+3612"))}, {1264, ascii("0123456789012345")}},
+         [](const ImageValues& v) {
+             EXPECT_EQ(v.remoteMonitoring.receiver1, "+3612");
+             EXPECT_EQ(v.remoteMonitoring.receiver2, "0123456789012345");
+         }},
+        {"no remote-monitoring codes on ModelCode 100",
+         100,
+         {{1024, {1, 2, 3, 10}}},
+         [](const ImageValues& v) {
+             EXPECT_EQ(v.remoteMonitoring.account, std::nullopt);
+             EXPECT_EQ(v.remoteMonitoring.receiver1, std::nullopt);
+         }},
+        {"server address of 40 characters comes back whole",
+         100,
+         {{400, withEnd(ascii("\"UDP\",\"") + repeated('s', 40) + ascii("\",\"53500\""))}},
+         [](const ImageValues& v) { EXPECT_EQ(v.gprs.server, QString(40, u's')); }},
+        {"access point",
+         100,
+         {{640, withEnd(ascii("\"net.") + std::vector<uint8_t>{0xE0} + ascii("\",\"\",\"\""))}},
+         [](const ImageValues& v) {
+             EXPECT_EQ(v.gprs.accessPoint, u"net.á"_qs);
+             EXPECT_EQ(v.gprs.apnChoice, ApnChoice::Off);
+         }},
+        {"Varonet presets",
+         100,
+         {{640, withEnd(ascii("\"") + ascii(kVaronetAccessPoint) + ascii("\",\"\",\"\""))},
+          {400, withEnd(ascii("\"UDP\",\"") + ascii(kVaronetServer) + ascii("\",\"53500\""))}},
+         [](const ImageValues& v) {
+             EXPECT_EQ(v.gprs.accessPoint, kVaronetAccessPoint);
+             EXPECT_EQ(v.gprs.server, kVaronetServer);
+             EXPECT_EQ(v.gprs.apnChoice, ApnChoice::Varonet);
+         }},
+        {"no GPRS texts on ModelCode 90",
+         90,
+         {},
+         [](const ImageValues& v) {
+             EXPECT_EQ(v.gprs.accessPoint, std::nullopt);
+             EXPECT_EQ(v.gprs.server, std::nullopt);
+             EXPECT_EQ(v.gprs.apnChoice, std::nullopt);
+         }},
+        {"code records",
+         100,
+         {{48 * 32, std::vector<uint8_t>{3, 1, 3, 10, 0x03, 0} + recordName("Betores")},
+          {49 * 32,
+           std::vector<uint8_t>{1, 6, 10, 2, 0x80, 0} + ascii("Elet") + std::vector<uint8_t>{0}},
+          {50 * 32, std::vector<uint8_t>{kEnd, 1, 3, 10, 0x04, 0} + recordName("gone")},
+          {51 * 32, std::vector<uint8_t>{10, 1, 3, 10, 0, 0} + recordName("zero")}},
+         [](const ImageValues& v) {
+             const auto& codes = v.codeRecords.codes;
+             EXPECT_EQ(codes[0]->code, "R130");
+             EXPECT_EQ(codes[0]->name, "Betores");
+             EXPECT_EQ(codes[0]->sms, targets({1, 2}));
+             EXPECT_EQ(codes[1]->code, "E602");
+             EXPECT_EQ(codes[1]->name, "Elet");
+             EXPECT_EQ(codes[2]->code, "");
+             EXPECT_EQ(codes[2]->name, "");
+             EXPECT_EQ(codes[2]->sms, targets({3}));
+             EXPECT_EQ(codes[3]->code, "0130");
+         }},
+        {"partition records",
+         100,
+         {{32 * 32, std::vector<uint8_t>{10, 1, 10, 10, 3, 0} + recordName("Iroda")},
+          {33 * 32, std::vector<uint8_t>{kEnd, 1, 10, 10, 3, 0} + recordName("Raktar")},
+          {34 * 32, std::vector<uint8_t>{1, 1, 1, 1, 1, 0} + repeated('n', 26) + ascii("zz")}},
+         [](const ImageValues& v) {
+             const auto& rows = v.codeRecords.partitions;
+             EXPECT_EQ(rows[0]->code, "01003");
+             EXPECT_EQ(rows[0]->name, "Iroda");
+             EXPECT_EQ(rows[1]->code, "");
+             EXPECT_EQ(rows[1]->name, "Raktar"); // an empty row still shows its old name
+             EXPECT_EQ(rows[2]->name, QString(26, u'n'));
+         }},
+    };
+    for (const auto& c : cases)
+        checkDecode(c);
+}
+
+TEST(Decode, RxLevelTable) {
+    const struct {
+        uint8_t byte;
+        std::optional<int> item; // index, "1" = 0
+    } cases[] = {{165, 6}, {215, 1}, {100, 9}, {230, 0}, {231, std::nullopt}, {255, std::nullopt},
+                 {135, 9}, {136, 8}, {0, 9},   {176, 4}};
+    for (const auto& c : cases) {
+        ConfigImage image = filled(0);
+        image[103] = c.byte;
+        EXPECT_EQ(decodeImage(image, contextFor(70)).values.remoteMonitoring.rxLevel, c.item)
+            << int(c.byte);
+    }
+}
+
+TEST(Decode, AllFFImage) {
+    for (int model : kModels) {
+        SCOPED_TRACE(model);
+        ConfigImage image = filled(0xFF);
+        const ImageValues v = decodeImage(image, contextFor(model)).values;
+        for (const auto& number : v.phones.numbers)
+            EXPECT_EQ(number, QString());
+        EXPECT_EQ(v.inputs[0].text, " ");
+        EXPECT_EQ(v.lifeSignal.text, " ");
+        EXPECT_EQ(v.other.restoreText, " ");
+        EXPECT_EQ(v.other.smsHeader, " ");
+        EXPECT_EQ(v.openClose.closingText, " ");
+        if (model == 100) {
+            for (const auto& row : v.codeRecords.partitions)
+                EXPECT_EQ(row->code, "");
+            for (const auto& row : v.codeRecords.codes) {
+                EXPECT_EQ(row->code, "");
+                EXPECT_EQ(row->name, "");
+            }
+            EXPECT_EQ(v.gprs.accessPoint, "");
+        } else {
+            EXPECT_EQ(v.remoteMonitoring.account, "xxxx");
+            EXPECT_EQ(v.remoteMonitoring.inputs[2].zone, "xxx");
+            EXPECT_EQ(v.remoteMonitoring.lifeSignalCode, "xxx");
+            EXPECT_EQ(v.remoteMonitoring.receiver1, "");
+        }
+    }
+}
+
+// Values as a page holds them survive Encode and Decode, whatever the model keeps.
+TEST(RoundTrip, PageValuesComeBack) {
+    for (int model : kModels) {
+        SCOPED_TRACE(model);
+        ImageValues given = defaultImageValues();
+        given.phones.numbers[0] = "+36301234567";
+        given.inputs[0].sms = targets({1});
+        given.other.smsHeader = "Kovacs lakas";
+        given.codeRecords.codes[0] = ContactIdCodeRow{"R130", "Betores", targets({1, 2})};
+        given.codeRecords.partitions[0] = PartitionRow{"01003", "Iroda"};
+        given.gprs.accessPoint = kVaronetAccessPoint;
+        given.gprs.server = kVaronetServer;
+        ConfigImage image = encoded(filled(0), given, model);
+        const ImageValues back = decodeImage(image, contextFor(model)).values;
+        EXPECT_EQ(back.phones.numbers[0], "+36301234567");
+        EXPECT_EQ(back.inputs[0].sms, targets({1}));
+        EXPECT_EQ(back.inputs[1].text, given.inputs[1].text);
+        EXPECT_EQ(back.power.input.inverted, false);
+        EXPECT_EQ(back.power.alarmVoltage, kDefaultPowerAlarmVoltage);
+        EXPECT_EQ(back.outputs[0].onCallerId, true);
+        EXPECT_EQ(back.outputs[1].seconds, 3);
+        EXPECT_EQ(back.lifeSignal.hour, 12);
+        EXPECT_EQ(back.other.inputFilter, kDefaultInputFilter);
+        EXPECT_EQ(back.other.smsHeader, "Kovacs lakas");
+        EXPECT_EQ(back.gains.pstnRx, 20);
+        EXPECT_EQ(back.remoteMonitoring.rxLevel, kDefaultRxLevel);
+        EXPECT_EQ(back.remoteMonitoring.txLevel, 6); // stored as 7, whatever the list showed
+        EXPECT_EQ(back.remoteMonitoring.lifeSignalCycleMinutes, 1440);
+        EXPECT_EQ(back.openClose.closingText, u"zárás"_qs);
+        if (model == 100) {
+            EXPECT_EQ(back.codeRecords.codes[0]->code, "R130");
+            EXPECT_EQ(back.codeRecords.codes[0]->sms, targets({1, 2}));
+            EXPECT_EQ(back.codeRecords.partitions[0]->name, "Iroda");
+            EXPECT_EQ(back.codeRecords.codes[1]->code, "");
+            EXPECT_EQ(back.gprs.apnChoice, ApnChoice::Varonet);
+        } else {
+            EXPECT_EQ(back.openClose.openingText, u"nyitás"_qs);
+            EXPECT_EQ(back.remoteMonitoring.inputs[3].zone, "004");
+            EXPECT_EQ(back.remoteMonitoring.power.code, "302");
+            EXPECT_EQ(back.speed.input.text, "Sebesseg tullepes");
+        }
     }
 }
 
@@ -1264,8 +1882,119 @@ std::vector<Edit> pageEdits() {
     return edits;
 }
 
+// Fields of the reporting pages, each edited on its own.
+std::vector<Edit> reportingEdits() {
+    std::vector<Edit> edits;
+    auto add = [&edits](
+                   const char* what, std::function<void(ImageValues&)> change, int first, int last,
+                   std::function<bool(int)> applies = [](int) { return true; }) {
+        edits.push_back({what, std::move(change), {{first, last}}, std::move(applies)});
+    };
+    const auto model100 = [](int model) { return model == 100; };
+    add(
+        "opening SMS", [](ImageValues& v) { v.openClose.openingSms->at(1) ^= true; }, 118, 118);
+    add(
+        "closing SMS", [](ImageValues& v) { v.openClose.closingSms->at(6) ^= true; }, 119, 119);
+    add(
+        "opening text", [](ImageValues& v) { v.openClose.openingText = "Edited"; }, 896, 927,
+        notModel100);
+    add(
+        "closing text", [](ImageValues& v) { v.openClose.closingText = "Edited"; }, 928, 959);
+    add(
+        "answer identified calls",
+        [](ImageValues& v) {
+            v.callerId.answerIdentifiedCalls = !*v.callerId.answerIdentifiedCalls;
+        },
+        122, 122);
+    add(
+        "life-signal report",
+        [](ImageValues& v) {
+            auto& report = v.remoteMonitoring.lifeSignalReport;
+            report = !*report;
+        },
+        76, 76);
+    add(
+        "life-signal cycle",
+        [](ImageValues& v) {
+            auto& cycle = v.remoteMonitoring.lifeSignalCycleMinutes;
+            cycle = *cycle % 65000 + 1;
+        },
+        104, 105);
+    add(
+        "RX level",
+        [](ImageValues& v) {
+            auto& rx = v.remoteMonitoring.rxLevel;
+            rx = rx == 3 ? 4 : 3;
+        },
+        103, 103);
+    add(
+        "test period",
+        [](ImageValues& v) {
+            auto& period = v.gprs.testPeriodSeconds;
+            period = *period == 10 ? 11 : 10;
+        },
+        92, 93);
+    add(
+        "PSTN Rx gain", [](ImageValues& v) { v.gains.pstnRx = *v.gains.pstnRx % 78 + 3; }, 94, 94);
+    add(
+        "PSTN Tx gain", [](ImageValues& v) { v.gains.pstnTx = *v.gains.pstnTx % 80 + 1; }, 95, 95);
+    add(
+        "DTMF Rx gain", [](ImageValues& v) { v.gains.dtmfRx = *v.gains.dtmfRx % 80 + 1; }, 96, 96);
+    add(
+        "DTMF Tx gain", [](ImageValues& v) { v.gains.dtmfTx = *v.gains.dtmfTx % 80 + 1; }, 97, 97);
+    add(
+        "account", [](ImageValues& v) { v.remoteMonitoring.account = "?xBA"; }, 1024, 1027,
+        notModel100);
+    add(
+        "input 2 event code", [](ImageValues& v) { v.remoteMonitoring.inputs[1].code = "x?x"; },
+        1048, 1050, notModel100);
+    add(
+        "input 4 zone", [](ImageValues& v) { v.remoteMonitoring.inputs[3].zone = "x?x"; }, 1067,
+        1069, notModel100);
+    add(
+        "tamper code", [](ImageValues& v) { v.remoteMonitoring.tamper.code = "x?x"; }, 1104, 1106,
+        notModel100);
+    add(
+        "power zone", [](ImageValues& v) { v.remoteMonitoring.power.zone = "x?x"; }, 1115, 1117,
+        notModel100);
+    add(
+        "life-signal code", [](ImageValues& v) { v.remoteMonitoring.lifeSignalCode = "x?x"; }, 1168,
+        1170, notModel100);
+    add(
+        "receiver 1", [](ImageValues& v) { v.remoteMonitoring.receiver1 = "\x01"; }, 1248, 1263,
+        notModel100);
+    add(
+        "receiver 2", [](ImageValues& v) { v.remoteMonitoring.receiver2 = "\x01"; }, 1264, 1279,
+        notModel100);
+    add(
+        "access point", [](ImageValues& v) { v.gprs.accessPoint = "Edited"; }, 640, 711, model100);
+    add(
+        "server", [](ImageValues& v) { v.gprs.server = "Edited"; }, 400, 461, model100);
+    add(
+        "partition row 3",
+        [](ImageValues& v) {
+            v.codeRecords.partitions[2] = PartitionRow{"1?1?1", "Edited"};
+        },
+        34 * 32, 35 * 32 - 1, model100);
+    add(
+        "code row 5",
+        [](ImageValues& v) {
+            v.codeRecords.codes[4] = ContactIdCodeRow{"R?1?", "Edited", targets({2})};
+        },
+        52 * 32, 53 * 32 - 1, model100);
+    add(
+        "code row 161",
+        [](ImageValues& v) {
+            v.codeRecords.codes[160] = ContactIdCodeRow{"E?1?", "", targets({3})};
+        },
+        208 * 32, 209 * 32 - 1, model100);
+    return edits;
+}
+
 TEST(Edit, ChangesOnlyItsOwnBytes) {
-    const std::vector<Edit> edits = pageEdits();
+    std::vector<Edit> edits = pageEdits();
+    for (Edit& e : reportingEdits())
+        edits.push_back(std::move(e));
     for (int model : kModels)
         for (quint32 seed = 1; seed <= 3; ++seed) {
             ConfigImage image =

@@ -242,6 +242,14 @@ TEST(ImageText, EmptyReadsAsOneSpace) {
     EXPECT_EQ(readImageText(image, 1280, 127), " ");
 }
 
+TEST(CodePage1250, EveryByteComesBack) {
+    QByteArray all;
+    for (int b = 0; b < 256; ++b)
+        all += static_cast<char>(b);
+    EXPECT_EQ(toCodePage1250(fromCodePage1250(all)), all);
+    EXPECT_EQ(fromCodePage1250(QByteArray("\xF5\xFB")), u"őű"_qs);
+}
+
 // ---------------------------------------------------------------- DigitCode
 
 TEST(DigitCode, CharacterToCode) {
@@ -459,8 +467,11 @@ TEST(DecodeThenEncode, LeavesModuleOwnedAndUnusedBytesAlone) {
         const ImageContext context{model, 40, "NORVIK"};
         const DecodeResult r = decodeImage(image, context);
         encodeImage(image, r.values, context);
-        for (int a : untouchableBytes())
+        for (int a : untouchableBytes()) {
+            if (model == 100 && a >= 1024)
+                break; // partition records there
             ASSERT_EQ(image[a], before[a]) << "address " << a;
+        }
         EXPECT_EQ(image[120], 0);
         EXPECT_EQ(image[121], 0);
         EXPECT_EQ(bytesAt(image, 0, 4), bytesAt(before, 0, 4)); // security code comes back
