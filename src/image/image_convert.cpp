@@ -1,4 +1,5 @@
 #include "image/image_convert.h"
+#include "image/module_version.h"
 
 #include "image/image_codecs.h"
 #include "image/image_fields.h"
@@ -120,8 +121,5 @@ uint8_t selectableTargets(const PhoneNumberValues& phones, const ConfigImage& im
 
 QString moduleStatusText(int moduleVersion, int buildByte) {
     const int build = buildByte == 255 ? 0 : buildByte;
-    return QStringLiteral("Sw: %1.%2.%3")
-        .arg(moduleVersion / 10)
-        .arg(moduleVersion % 10)
-        .arg(build);
+    return versionPanelText(moduleVersion) + QStringLiteral(".%1").arg(build);
 }
