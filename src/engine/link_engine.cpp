@@ -162,6 +162,9 @@ void LinkEngine::portLost() {
     s_.PstnPending = false;
     if (s_.VersionPopup == 2)
         s_.VersionPopup = 0;
+    afterLeave_ = LinkCode::kIdle;
+    if (modemOperation_ != LinkCode::kIdle)
+        failModemOperation("engine.port_lost", {});
     status("engine.port_lost");
     finishTransfer();
 }
@@ -173,6 +176,18 @@ void LinkEngine::sendStep() {
     const CommandEntry* entry = findCommand(s_.LinkCommand);
     if (!entry || !entry->send)
         return;
+    if (entry->sends > 0) {
+        // The request is still pending when its own pace has run out: this
+        // send is a repeat.
+        const bool repeat = pending_.command == entry->code;
+        sendsUnanswered_ = repeat ? sendsUnanswered_ + 1 : 1;
+        if (sendsUnanswered_ > entry->sends) {
+            pending_ = {};
+            sendsUnanswered_ = 0;
+            (this->*entry->onNoAnswer)();
+            return;
+        }
+    }
     if (!(this->*entry->send)())
         return;
     // Unanswered commands (restart, life signal) have already gone idle.
@@ -186,6 +201,7 @@ void LinkEngine::sendStep() {
 }
 
 void LinkEngine::writeTx(const uint8_t* bytes, int length) {
+    length = std::clamp(length, 0, LinkEngineState::kTxSize);
     std::memcpy(s_.TxBuffer.data(), bytes, static_cast<size_t>(length));
     s_.TxLength = length;
     channel_.write(QByteArray(reinterpret_cast<const char*>(s_.TxBuffer.data()), length));
@@ -324,13 +340,52 @@ void LinkEngine::storeReceived(const QByteArray& bytes) {
     rxDropped_ += bytes.size() - std::max(n, 0);
 }
 
-void LinkEngine::receive(const QByteArray& bytes) {
+void LinkEngine::storeText(const QByteArray& bytes) {
+    // Modem text has no fixed length. When it outgrows the buffer, what
+    // cannot be part of the awaited answer goes first: everything before the
+    // echo of the command line sent, or with no such echo, every complete line.
+    // The engine's own state lives outside the buffer and is never touched.
+    const int room = LinkEngineState::kRxSize - s_.RxCount;
+    if (bytes.size() > room) {
+        const QByteArrayView held = received();
+        const QByteArrayView line = commandLine();
+        qsizetype keepFrom = line.isEmpty() ? -1 : held.lastIndexOf(line);
+        if (keepFrom < 0) {
+            const qsizetype cr = held.lastIndexOf('\r');
+            const qsizetype lf = held.lastIndexOf('\n');
+            keepFrom = std::max(cr, lf) + 1;
+        }
+        // A module frame is at most six bytes: five may be the start of one.
+        if (findCommand(s_.LinkCommand)->reply == ReplyShape::ModeFrame)
+            keepFrom = std::max<qsizetype>(keepFrom, s_.RxCount - 5);
+        if (keepFrom > 0) {
+            std::memmove(s_.RxBuffer.data(), s_.RxBuffer.data() + keepFrom,
+                         static_cast<size_t>(s_.RxCount - keepFrom));
+            s_.RxCount -= static_cast<int32_t>(keepFrom);
+            rxDropped_ += keepFrom;
+        }
+    }
     storeReceived(bytes);
+}
 
-    if (s_.LinkCommand == LinkCode::kBalanceQuery) {
-        // The balance answer is text that keeps arriving; give it time.
-        if (s_.RxCount > 50)
-            s_.Pace = 10;
+void LinkEngine::receive(const QByteArray& bytes) {
+    const CommandEntry* entry = findCommand(s_.LinkCommand);
+    const ReplyShape shape = entry ? entry->reply : ReplyShape::None;
+    if (shape == ReplyShape::ModemText || shape == ReplyShape::ModeFrame)
+        storeText(bytes);
+    else
+        storeReceived(bytes);
+
+    if (shape == ReplyShape::ModemText) {
+        // Text is looked at again with every piece until its rule takes it.
+        acceptReply(entry);
+        return;
+    }
+    if (shape == ReplyShape::ModeFrame) {
+        if (findModeFrame())
+            acceptReply(entry);
+        else if (pending_.command != s_.LinkCommand)
+            clearRx();
         return;
     }
     if (s_.LinkCommand == LinkCode::kUploadStart ||
@@ -341,7 +396,6 @@ void LinkEngine::receive(const QByteArray& bytes) {
         return;
     }
 
-    const CommandEntry* entry = findCommand(s_.LinkCommand);
     if (entry && entry->reply != ReplyShape::Frame && entry->reply != ReplyShape::None) {
         // Block and record replies count only when exactly complete; anything
         // else waits for the repeat, whose send clears the buffer.
@@ -358,7 +412,7 @@ void LinkEngine::acceptReply(const CommandEntry* entry) {
         clearRx();
         return;
     }
-    if (entry->reply == ReplyShape::Frame)
+    if (entry->reply == ReplyShape::Frame || entry->reply == ReplyShape::ModeFrame)
         s_.Pace = kDefaultPace;
     // Cleared first: the rule may send the next request, which sets its own.
     const PendingRequest answered = pending_;

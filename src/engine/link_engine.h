@@ -1,9 +1,11 @@
 #pragma once
 #include "engine/link_view.h"
+#include "engine/modem_results.h"
 #include "image/config_image.h"
 #include "serial/serial_channel.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QDateTime>
 #include <QString>
 #include <array>
@@ -11,12 +13,28 @@
 #include <functional>
 #include <optional>
 #include <span>
+#include <vector>
 
 // Command codes the engine understands. An operation is a sequence of these;
 // 0 is idle.
 namespace LinkCode {
 inline constexpr int32_t kIdle = 0;
 inline constexpr int32_t kLifeSignal = 10;
+// Modem pass-through: the module stops its GSM program (20), the modem
+// answers AT (21), then the operation's own codes; 81 gives the module back
+// its GSM program.
+inline constexpr int32_t kModemEnter = 20;
+inline constexpr int32_t kModemCheck = 21;
+inline constexpr int32_t kPhonebookSelectForRead = 29;
+inline constexpr int32_t kPhonebookRead = 30;
+inline constexpr int32_t kPinSend = 35;
+inline constexpr int32_t kPinWait = 36;
+inline constexpr int32_t kPinLockOff = 37;
+inline constexpr int32_t kPinLockOffWait = 38;
+inline constexpr int32_t kPhonebookSelectForWrite = 39;
+inline constexpr int32_t kPhonebookWrite = 40;
+inline constexpr int32_t kSmsCentre = 50;
+inline constexpr int32_t kModeLeave = 81;
 inline constexpr int32_t kVersionQuery = 99;
 inline constexpr int32_t kByteRead = 100;
 inline constexpr int32_t kByteWrite = 101;
@@ -27,6 +45,11 @@ inline constexpr int32_t kBlockWrite = 111;
 inline constexpr int32_t kBalanceQuery = 130;
 inline constexpr int32_t kRestart = 200;
 inline constexpr int32_t kClockSync = 210;
+inline constexpr int32_t kDataCallTest = 260;
+inline constexpr int32_t kVoiceCallTest = 270;
+inline constexpr int32_t kSmsTestHeader = 280;
+inline constexpr int32_t kSmsTestText = 281;
+inline constexpr int32_t kImeiQuery = 290;
 inline constexpr int32_t kUploadStart = 1000;
 inline constexpr int32_t kFirmwareStreamStart = 1100;
 } // namespace LinkCode
@@ -53,6 +76,14 @@ struct LinkEngineState {
     int VersionPopup = 0; // 2 asked by the menu, 1 show on next tick, 3 firmware window waits
     bool ClockSyncOnly = false;
     bool PstnPending = false;
+
+    // Modem pass-through.
+    int32_t PhonebookIndex = 0;  // SIM slot being read or written, from 1
+    int32_t PhonebookEnd = 100;  // last slot: 100 or 250
+    int32_t PhonebookRow = 0;    // rows of the SIM names grid a read has filled
+    QString SimPin;              // the four digits of the PIN switch-off
+    int32_t AnswerCountdown = 0; // send steps left while a PIN answer is awaited
+    QString TestNumber;          // number of a call or SMS test
 };
 
 struct LinkEngineConfig {
@@ -91,6 +122,32 @@ class LinkEngine {
     // Writes bytes 94 and 95 (telephone-line gains) and then syncs the clock.
     void startPstnSend();
 
+    // Modem pass-through. Each operation first stops the module's GSM program
+    // and checks that the modem answers; all but the call and SMS tests give
+    // the module its GSM program back at their end, and so does every failure.
+    // lastSlot: 100, or 250 with "250db szám ir/olvas" checked.
+    void startPhonebookRead(int lastSlot);
+    // rows[i] is grid row i + 1, written to SIM slot i + 1; rows without a
+    // number are left alone.
+    void startPhonebookWrite(const std::vector<PhonebookEntry>& rows, int lastSlot);
+    // Refused with the "Bad PIN" message unless the PIN is four digits.
+    bool startPinSwitchOff(const QString& pin);
+    // Refused (false, nothing sent) when the number has no digits. Sent by the next tick.
+    bool startSmsCentre(const QString& number);
+    void startBalanceQuery();
+    void startDataCallTest(const QString& number);
+    void startVoiceCallTest(const QString& number);
+    void startSmsTest(const QString& number);
+    void startImeiQuery();
+    // The SMS centre and balance windows close: whatever they started ends and
+    // the module gets its GSM program back, if it may have stopped it.
+    void leaveModemMode();
+    // The module may be in modem mode: entered and not yet seen to leave it.
+    bool modemModeMayBeOn() const { return modemMayBeOn_; }
+
+    void addModemListener(ModemListener* listener);
+    void removeModemListener(ModemListener* listener);
+
     // The channel reports that the port has gone (adapter pulled). The running
     // operation ends with a status saying so, never with success, and the next
     // operation opens the port again.
@@ -118,11 +175,19 @@ class LinkEngine {
         Record,  // 39 bytes: header, 32 data bytes, their sum
         Block,   // 257 bytes: 256 data bytes, their sum
         OneByte, // a single acknowledgement byte of any value
+        // A 6-byte frame of the module somewhere in what arrived: entering and
+        // leaving modem mode, where modem text may stand before or after it.
+        ModeFrame,
+        // Text lines of the modem: the echo of the command line, the answer,
+        // a final result code.
+        ModemText,
     };
 
     // One row of the command table. send builds and writes the request and
     // returns false when it wrote nothing (a skipped position); onReply
-    // returns whether it consumed the reply.
+    // returns whether it consumed the reply. A request sent `sends` times
+    // without an answer is given up by onNoAnswer; rows without it repeat
+    // until the user starts something else.
     struct CommandEntry {
         int32_t code;
         bool (LinkEngine::*send)();
@@ -131,6 +196,8 @@ class LinkEngine {
         const char* statusKey; // status panel text when sent, or nullptr
         int32_t pace;
         bool clearAfterSend;
+        int32_t sends = 0;
+        void (LinkEngine::*onNoAnswer)() = nullptr;
     };
     // The one request a reply may answer: the command it was sent for and the
     // shape of the reply it waits for. Set by every send that awaits a reply;
@@ -182,6 +249,24 @@ class LinkEngine {
     bool sendRestart();
     bool sendClock();
 
+    // Modem pass-through requests.
+    bool sendModemEnter();
+    bool sendModemCheck();
+    bool sendPhonebookSelect();
+    bool sendPhonebookRead();
+    bool sendPin();
+    bool sendPinLockOff();
+    bool countDownPinAnswer();
+    bool sendPhonebookWrite();
+    bool sendSmsCentre();
+    bool sendModeLeave();
+    bool sendBalanceDial();
+    bool sendDataCall();
+    bool sendVoiceCall();
+    bool sendSmsHeader();
+    bool sendSmsText();
+    bool sendImeiQuery();
+
     // Reply rules.
     bool onVersionReply();
     bool onByteReadReply();
@@ -191,6 +276,42 @@ class LinkEngine {
     bool onBlockReadReply();
     bool onBlockWriteReply();
     bool onClockReply();
+    bool onModemEntered();
+    bool onModemChecked();
+    bool onPhonebookSelected();
+    bool onPhonebookSlot();
+    bool onPinAnswer();
+    bool onPinLockOffAnswer();
+    bool onPhonebookWritten();
+    bool onSmsCentreAnswer();
+    bool onModeLeft();
+    bool onBalanceAnswer();
+    bool onImeiAnswer();
+
+    // Requests given up.
+    void modemNotEntered();
+    void modemSilent();
+    void modeNotLeft();
+
+    // Modem pass-through helpers (modem_commands.cpp).
+    void startModemOperation(int32_t firstCode, bool sendAtOnce);
+    void writeCommandLine(const QByteArray& line);
+    QByteArrayView commandLine() const; // the command line last sent, without CR LF
+    QByteArrayView received() const;
+    bool receivedFull() const;
+    void enterNextModemStep();
+    void nextPhonebookSlot();
+    void finishModemOperation(); // 81: the module gets its GSM program back
+    // A modem operation failed: status text, message for the windows that
+    // listen, then the module leaves modem mode.
+    void modemFailed(const char* reasonKey, const QString& detail = {});
+    // The failure told to the status panel, the listening window and the page.
+    void failModemOperation(const char* reasonKey, const QString& detail);
+    void pinFailed();
+    void finishPhonebookWrite();
+    void notify(const ModemResult& r);
+    bool findModeFrame();
+    void storeText(const QByteArray& bytes);
 
     void finishByteWrite();
     // A complete read-all: the module's own bytes are kept for the block writes.
@@ -206,7 +327,19 @@ class LinkEngine {
     // them. A block write carries them, so it sends these rather than whatever
     // the image holds there.
     std::optional<std::array<uint8_t, 3>> moduleOwned_;
-    int reopenWait_ = 0; // ticks before a port that would not open is tried again
+    int reopenWait_ = 0;      // ticks before a port that would not open is tried again
+    int sendsUnanswered_ = 0; // times the pending request has gone out without an answer
+    // Modem pass-through.
+    bool modemMayBeOn_ = false;
+    int32_t modemOperation_ = 0; // first own code of the running modem operation
+    QByteArray modemNumber_;     // SMS centre number, as it goes out
+    bool reenterOnce_ = false;   // an unanswered entry leaves modem mode and tries once more
+    int32_t afterLeave_ = 0;     // code to run once modem mode has been left (re-entry)
+    std::array<uint8_t, 6> modeFrame_{}; // the module frame found among modem text
+    std::vector<PhonebookEntry> writeRows_;
+    std::vector<int> refusedSlots_;
+    int phonebookGauge_ = 0;
+    std::vector<ModemListener*> listeners_;
     int gauge_ = 0;
     int64_t rxDropped_ = 0;
 };

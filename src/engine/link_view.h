@@ -1,4 +1,6 @@
 #pragma once
+#include "engine/modem_results.h"
+
 #include <QString>
 
 // What the link engine needs of the window that runs it. The configurator
@@ -45,4 +47,15 @@ class LinkView {
 
     // The firmware window waits for a version reply before it closes itself.
     virtual void closeFirmwareWindow() {}
+
+    // The page "Szám azonosítás": the SIM names grid `StringGrid1` (row n is
+    // SIM slot n), its gauge `Gauge2`, read `BitBtn5` and write `BitBtn6`.
+    // A phonebook read reports every slot it asks: an occupied one with its
+    // number and name (the grid then holds at least that row), an empty or
+    // refused one with both empty (its row, if the grid has it, is emptied).
+    virtual void showPhonebookSlot(const PhonebookEntry& /*entry*/) {}
+    virtual void setPhonebookGaugeMaximum(int /*maximum*/) {}
+    virtual void setPhonebookGaugeValue(int /*value*/) {}
+    virtual void setPhonebookGaugeVisible(bool /*visible*/) {}
+    virtual void setPhonebookButtonsEnabled(bool /*read*/, bool /*write*/) {}
 };
