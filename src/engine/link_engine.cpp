@@ -343,28 +343,48 @@ void LinkEngine::storeReceived(const QByteArray& bytes) {
 void LinkEngine::storeText(const QByteArray& bytes) {
     // Modem text has no fixed length. When it outgrows the buffer, what
     // cannot be part of the awaited answer goes first: everything before the
-    // echo of the command line sent, or with no such echo, every complete line.
-    // The engine's own state lives outside the buffer and is never touched.
-    const int room = LinkEngineState::kRxSize - s_.RxCount;
-    if (bytes.size() > room) {
+    // echo of the command line sent (with no such echo, every complete line),
+    // then the complete lines after the echo, oldest first. Bytes that still
+    // find no room are dropped. The engine's own state lives outside the
+    // buffer and is never touched.
+    if (bytes.size() <= LinkEngineState::kRxSize - s_.RxCount)
+        return storeReceived(bytes);
+    auto drop = [this](qsizetype from, qsizetype to) {
+        if (to <= from)
+            return;
+        std::memmove(s_.RxBuffer.data() + from, s_.RxBuffer.data() + to,
+                     static_cast<size_t>(s_.RxCount - to));
+        s_.RxCount -= static_cast<int32_t>(to - from);
+        rxDropped_ += to - from;
+    };
+    auto lastLineEnd = [this] {
         const QByteArrayView held = received();
-        const QByteArrayView line = commandLine();
-        qsizetype keepFrom = line.isEmpty() ? -1 : held.lastIndexOf(line);
-        if (keepFrom < 0) {
-            const qsizetype cr = held.lastIndexOf('\r');
-            const qsizetype lf = held.lastIndexOf('\n');
-            keepFrom = std::max(cr, lf) + 1;
-        }
-        // A module frame is at most six bytes: five may be the start of one.
-        if (findCommand(s_.LinkCommand)->reply == ReplyShape::ModeFrame)
-            keepFrom = std::max<qsizetype>(keepFrom, s_.RxCount - 5);
-        if (keepFrom > 0) {
-            std::memmove(s_.RxBuffer.data(), s_.RxBuffer.data() + keepFrom,
-                         static_cast<size_t>(s_.RxCount - keepFrom));
-            s_.RxCount -= static_cast<int32_t>(keepFrom);
-            rxDropped_ += keepFrom;
-        }
+        return std::max(held.lastIndexOf('\r'), held.lastIndexOf('\n')) + 1;
+    };
+    if (findCommand(s_.LinkCommand)->reply == ReplyShape::ModeFrame) {
+        // Five bytes may be the start of the module's frame.
+        drop(0, std::max(0, s_.RxCount - 5));
+        return storeReceived(bytes);
     }
+    const QByteArrayView line = commandLine();
+    const qsizetype echo = line.isEmpty() ? -1 : received().lastIndexOf(line);
+    qsizetype kept = 0; // the echo line, with its line end, stays in front
+    if (echo < 0) {
+        drop(0, lastLineEnd());
+    } else {
+        drop(0, echo);
+        const QByteArrayView held = received();
+        kept = line.size();
+        while (kept < held.size() && held[kept] != '\r' && held[kept] != '\n')
+            ++kept;
+        kept = std::min(kept + 1, held.size());
+    }
+    auto room = [this] { return LinkEngineState::kRxSize - s_.RxCount; };
+    if (bytes.size() > room())
+        drop(kept, lastLineEnd());
+    // A line longer than the buffer loses its beginning.
+    if (bytes.size() > room())
+        drop(kept, std::min<qsizetype>(s_.RxCount, kept + bytes.size() - room()));
     storeReceived(bytes);
 }
 

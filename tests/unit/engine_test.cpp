@@ -1,4 +1,5 @@
 #include "engine/link_engine.h"
+#include "engine/modem_replies.h"
 #include "i18n/messages.h"
 #include "image/image_extent.h"
 #include "serial/memory_frame.h"
@@ -1105,4 +1106,880 @@ TEST(EngineWriteAll, BlockWriteAfterAReadSendsTheModulesOwnBytesBack) {
         EXPECT_EQ(rig.module.mem[75], 0x3C);
         EXPECT_EQ(rig.module.mem[76], 0x42);
     }
+}
+
+// ================================================================== modem pass-through
+
+namespace {
+
+QByteArray ascii(const char* s) {
+    return QByteArray(s);
+}
+
+const QByteArray kLeaveFrame = bytesOf({0x00, 0xFB, 0x00, 0x00, 0x05, 0xFA});
+const QByteArray kStatusReadFrame = bytesOf({0x02, 0x02, 0x00, 0x00, 0xFC, 0x03});
+const QByteArray kModeAck = frame(0xAB, 0xAC, 0, 0);
+constexpr const char* kImei = "490154203237518";
+
+class ModemView : public RecordingView {
+  public:
+    void showPhonebookSlot(const PhonebookEntry& e) override { slots_.push_back(e); }
+    void setPhonebookGaugeMaximum(int m) override { pbGaugeMax = m; }
+    void setPhonebookGaugeValue(int v) override { pbGaugeValue = v; }
+    void setPhonebookGaugeVisible(bool v) override { pbGaugeVisible = v; }
+    void setPhonebookButtonsEnabled(bool r, bool w) override {
+        readEnabled = r;
+        writeEnabled = w;
+    }
+    std::vector<PhonebookEntry> slots_;
+    int pbGaugeMax = -1, pbGaugeValue = -1;
+    bool pbGaugeVisible = false, readEnabled = true, writeEnabled = false;
+};
+
+struct Results : ModemListener {
+    void modemOperationDone(int op, const ModemResult& r) override {
+        operations.push_back(op);
+        results.push_back(r);
+    }
+    std::vector<int> operations;
+    std::vector<ModemResult> results;
+};
+
+// The module with its GSM modem behind it. In its own program the module
+// answers frames; after the entry frame it passes bytes to the modem, which
+// echoes each command line and answers it, until the leave frame.
+struct FakeModem {
+    bool on = false;           // the module is in modem mode
+    bool moduleSilent = false; // the module ignores the entry and leave frames
+    bool modemSilent = false;  // the modem answers nothing
+    QByteArray pin = "1234";
+    QByteArray balance = "Egyenlege: 1000 Ft";
+    QByteArray smsCentre;
+    std::map<int, std::pair<QByteArray, QByteArray>> phonebook;
+    std::vector<QByteArray> commands; // command lines the modem received
+    // Replaces the modem's answer to a command line (echo included) when set.
+    std::function<std::optional<QByteArray>(const QByteArray&)> answerOverride;
+
+    // nullopt: not a modem-side matter, the module's own memory answers.
+    std::optional<QByteArray> answer(const QByteArray& w) {
+        if (!on) {
+            if (w.size() == 6 && at(w, 1) == 0xFD) {
+                if (moduleSilent)
+                    return QByteArray();
+                on = true;
+                return kModeAck;
+            }
+            if (w == kLeaveFrame)
+                return moduleSilent ? QByteArray() : kModeAck;
+            if (w == kStatusReadFrame)
+                return frame(0xAB, 0x02, 0x00, 0x00);
+            return std::nullopt;
+        }
+        if (w == kLeaveFrame) {
+            if (moduleSilent)
+                return QByteArray();
+            on = false;
+            return kModeAck;
+        }
+        if (modemSilent)
+            return QByteArray();
+        QByteArray cmd = w;
+        while (cmd.endsWith('\r') || cmd.endsWith('\n'))
+            cmd.chop(1);
+        commands.push_back(cmd);
+        if (answerOverride)
+            if (auto r = answerOverride(cmd))
+                return *r;
+        return w + respond(cmd); // the modem echoes what it got
+    }
+
+    QByteArray respond(const QByteArray& cmd) {
+        const QByteArray ok = "\r\nOK\r\n";
+        const QByteArray error = "\r\nERROR\r\n";
+        if (cmd == "AT" || cmd == "AT+CPBS=\"SM\"")
+            return ok;
+        if (cmd.startsWith("AT+CPBR=")) {
+            const int slot = cmd.mid(8).toInt();
+            if (slot < 1 || slot > 250)
+                return error;
+            const auto it = phonebook.find(slot);
+            if (it == phonebook.end())
+                return ok;
+            return "\r\n+CPBR: " + QByteArray::number(slot) + ",\"" + it->second.first +
+                   "\",129,\"" + it->second.second + "\"\r\n" + ok;
+        }
+        if (cmd.startsWith("AT+CPBW=")) {
+            const QList<QByteArray> f = cmd.mid(8).split(',');
+            if (f.size() != 4)
+                return error;
+            const QByteArray number = f[1].mid(1, f[1].size() - 2);
+            if (number.size() > 20)
+                return error;
+            phonebook[f[0].toInt()] = {number, f[3].mid(1, f[3].size() - 2)};
+            return ok;
+        }
+        if (cmd.startsWith("AT+CPIN="))
+            return cmd == "AT+CPIN=\"" + pin + "\"" ? ok : QByteArray("\r\n+CME ERROR: 16\r\n");
+        if (cmd.startsWith("AT+CLCK="))
+            return cmd == "AT+CLCK=\"SC\",0,\"" + pin + "\"" ? ok
+                                                             : QByteArray("\r\n+CME ERROR: 16\r\n");
+        if (cmd.startsWith("AT+CSCA=\"")) {
+            smsCentre = cmd.mid(9, cmd.indexOf('"', 9) - 9);
+            return ok;
+        }
+        if (cmd == "ATD*102#;")
+            return ok + "\r\n+CUSD: 0,\"" + balance + "\",15\r\n";
+        if (cmd == "AT+CGSN")
+            return "\r\n" + QByteArray(kImei) + "\r\n" + ok;
+        if (cmd.startsWith("ATD") || cmd.startsWith("AT+CMGS") || cmd.endsWith('\x1A'))
+            return {}; // the tests do not wait for these
+        return error;
+    }
+};
+
+// Engine, port, window, module and modem; answers go back in pieces of
+// `chunk` bytes (0: whole).
+struct ModemRig {
+    explicit ModemRig(int language = 1)
+        : engine(channel, view, image, Rig::configFor({.language = language}, &now, &idle)) {
+        engine.state().ModuleVersion = 43;
+        engine.addModemListener(&results);
+    }
+
+    void pump() {
+        while (answered < channel.writes.size()) {
+            const QByteArray w = channel.writes[answered++];
+            // Bytes held back for now: they arrive after this request went out
+            // and before its answer.
+            std::vector<QByteArray> early;
+            early.swap(beforeNextAnswer);
+            for (const QByteArray& e : early)
+                deliver(e);
+            std::optional<QByteArray> r = modem.answer(w);
+            const QByteArray bytes = r ? *r : module.answer(w);
+            deliver(bytes);
+        }
+    }
+    void deliver(const QByteArray& bytes) {
+        const qsizetype step = chunk > 0 ? chunk : std::max<qsizetype>(1, bytes.size());
+        for (qsizetype i = 0; i < bytes.size(); i += step)
+            engine.receive(bytes.mid(i, step));
+    }
+    void step() {
+        engine.tick();
+        pump();
+    }
+    int runUntilIdle(int maxTicks = 40000) {
+        for (int i = 1; i <= maxTicks; ++i) {
+            step();
+            if (!engine.busy())
+                return i;
+        }
+        return -1;
+    }
+    int countWrites(const QByteArray& w) const {
+        return static_cast<int>(std::count(channel.writes.begin(), channel.writes.end(), w));
+    }
+    std::vector<QByteArray> writesStartingWith(const char* prefix) const {
+        std::vector<QByteArray> out;
+        for (const QByteArray& w : channel.writes)
+            if (w.startsWith(prefix))
+                out.push_back(w);
+        return out;
+    }
+    QString text(const char* key) const { return message(key, language); }
+
+    int language = 1;
+    QDateTime now = kNow;
+    bool idle = true;
+    RecordingChannel channel;
+    ModemView view;
+    ConfigImage image;
+    FakeModule module;
+    FakeModem modem;
+    Results results;
+    LinkEngine engine;
+    size_t answered = 0;
+    int chunk = 0;
+    std::vector<QByteArray> beforeNextAnswer;
+};
+
+} // namespace
+
+// Every command line of the pass-through, byte for byte, as it goes out.
+TEST(EngineModem, CommandLinesGoOutByteForByte) {
+    struct Case {
+        const char* name;
+        std::function<void(LinkEngine&)> start;
+        QByteArray expected; // the first command line of the operation
+        size_t index = 2;    // where it stands among the writes
+    };
+    std::vector<PhonebookEntry> rows(5);
+    rows[4].number = QStringLiteral("+36301234567");
+    const Case cases[] = {
+        {"phonebook read selects the SIM", [](LinkEngine& e) { e.startPhonebookRead(100); },
+         ascii("AT+CPBS=\"SM\"\r\n")},
+        {"phonebook write, row 5 without a name",
+         [&rows](LinkEngine& e) { e.startPhonebookWrite(rows, 100); },
+         ascii("AT+CPBW=005,\"+36301234567\",129,\"SIM5\"\r"), 3},
+        {"PIN", [](LinkEngine& e) { e.startPinSwitchOff(QStringLiteral("1234")); },
+         ascii("AT+CPIN=\"1234\"\r")},
+        {"SMS centre", [](LinkEngine& e) { e.startSmsCentre(QStringLiteral("+36309888000")); },
+         ascii("AT+CSCA=\"+36309888000\",145\r\n")},
+        {"balance", [](LinkEngine& e) { e.startBalanceQuery(); }, ascii("ATD*102#;\r\n")},
+        {"data call", [](LinkEngine& e) { e.startDataCallTest(QStringLiteral("+36 30 123-4567")); },
+         ascii("ATD+36301234567\r")},
+        {"voice call", [](LinkEngine& e) { e.startVoiceCallTest(QStringLiteral("06301234567")); },
+         ascii("ATD06301234567;\r")},
+        {"SMS test", [](LinkEngine& e) { e.startSmsTest(QStringLiteral("+36301234567")); },
+         ascii("AT+CMGS=\"+36301234567\"\r")},
+        {"IMEI", [](LinkEngine& e) { e.startImeiQuery(); }, ascii("AT+CGSN\r")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ModemRig rig;
+        rig.image[7] = 0x5A;
+        rig.engine.state().ImagePos = 7;
+        c.start(rig.engine);
+        ASSERT_GT(rig.runUntilIdle(), 0);
+        const auto& w = rig.channel.writes;
+        ASSERT_GE(w.size(), 3u);
+        // The entry frame carries the image byte ImagePos points at.
+        EXPECT_EQ(w[0], frame(0x00, 0xFD, 0x00, 0x5A));
+        EXPECT_EQ(w[1], ascii("AT\r"));
+        ASSERT_GT(w.size(), c.index);
+        EXPECT_EQ(w[c.index], c.expected);
+        EXPECT_EQ(w[c.index].size(), c.expected.size());
+    }
+}
+
+TEST(EngineModem, WorkedExampleLengths) {
+    // Slot 7 read: 12 bytes; row 5 write: 38 bytes; SMS centre: 28 bytes.
+    ModemRig rig;
+    rig.engine.startPhonebookRead(7);
+    ASSERT_GT(rig.runUntilIdle(), 0);
+    const auto reads = rig.writesStartingWith("AT+CPBR=");
+    ASSERT_EQ(reads.size(), 7u);
+    EXPECT_EQ(reads[6], ascii("AT+CPBR=007\r"));
+    EXPECT_EQ(reads[6].size(), 12);
+
+    std::vector<PhonebookEntry> rows(5);
+    rows[4].number = QStringLiteral("+36301234567");
+    rig.engine.startPhonebookWrite(rows, 100);
+    ASSERT_GT(rig.runUntilIdle(), 0);
+    const auto writes = rig.writesStartingWith("AT+CPBW=");
+    ASSERT_EQ(writes.size(), 1u);
+    EXPECT_EQ(writes[0].size(), 38);
+
+    rig.engine.startSmsCentre(QStringLiteral("+36309888000"));
+    ASSERT_GT(rig.runUntilIdle(), 0);
+    EXPECT_EQ(rig.writesStartingWith("AT+CSCA=")[0].size(), 28);
+}
+
+// Entering: status texts in order; leaving: the leave frame, then after the
+// module's acknowledgement its status read, and the engine is idle.
+TEST(EngineModem, EnteringAndLeavingModemMode) {
+    ModemRig rig;
+    rig.engine.startImeiQuery();
+    rig.step();
+    EXPECT_EQ(rig.view.statuses.at(0), "GSM program shutdown...!");
+    EXPECT_EQ(rig.view.statuses.at(1), "GSM modem mode!");
+    EXPECT_EQ(rig.engine.state().LinkCommand, LinkCode::kModemCheck);
+    ASSERT_GT(rig.runUntilIdle(), 0);
+    EXPECT_TRUE(std::find(rig.view.statuses.begin(), rig.view.statuses.end(),
+                          QString("GSM Route check...")) != rig.view.statuses.end());
+    EXPECT_TRUE(std::find(rig.view.statuses.begin(), rig.view.statuses.end(),
+                          QString("GSM modem mode OK!")) != rig.view.statuses.end());
+    ASSERT_EQ(rig.view.messages.size(), 1u);
+    EXPECT_EQ(rig.view.messages[0], QString("IMEI number: ") + kImei);
+    const auto& w = rig.channel.writes;
+    ASSERT_GE(w.size(), 2u);
+    EXPECT_EQ(w[w.size() - 2], kLeaveFrame);
+    EXPECT_EQ(w.back(), kStatusReadFrame);
+    EXPECT_FALSE(rig.modem.on);
+    EXPECT_FALSE(rig.engine.modemModeMayBeOn());
+}
+
+TEST(EngineModem, PhonebookReadReportsEverySlotAsItsRow) {
+    for (int end : {100, 250}) {
+        SCOPED_TRACE(end);
+        ModemRig rig;
+        rig.modem.phonebook[1] = {"+3611", "Egy"};
+        rig.modem.phonebook[7] = {"+3677", "H\xE9t"};
+        rig.modem.phonebook[100] = {"100", "Sz\xE1z"};
+        rig.modem.phonebook[250] = {"250", "Utols\xF3"};
+        rig.engine.startPhonebookRead(end);
+        EXPECT_FALSE(rig.view.writeEnabled);
+        EXPECT_FALSE(rig.view.readEnabled);
+        EXPECT_TRUE(rig.view.pbGaugeVisible);
+        EXPECT_EQ(rig.view.pbGaugeMax, end);
+        ASSERT_GT(rig.runUntilIdle(), 0);
+
+        ASSERT_EQ(rig.view.slots_.size(), static_cast<size_t>(end));
+        for (int slot = 1; slot <= end; ++slot) {
+            const PhonebookEntry& e = rig.view.slots_[static_cast<size_t>(slot - 1)];
+            EXPECT_EQ(e.slot, slot);
+            EXPECT_EQ(e.number.isEmpty(), !rig.modem.phonebook.count(slot)) << slot;
+        }
+        EXPECT_EQ(rig.view.slots_[6].number, "+3677");
+        EXPECT_EQ(rig.view.slots_[6].name, QStringLiteral("Hét"));
+        EXPECT_EQ(rig.view.slots_[99].name, QStringLiteral("Száz"));
+        if (end == 250)
+            EXPECT_EQ(rig.view.slots_[249].name, QStringLiteral("Utolsó"));
+        EXPECT_EQ(rig.writesStartingWith("AT+CPBR=").size(), static_cast<size_t>(end));
+        EXPECT_EQ(rig.engine.state().PhonebookRow, end == 250 ? 250 : 100);
+        EXPECT_EQ(rig.view.pbGaugeValue, end);
+        EXPECT_FALSE(rig.view.pbGaugeVisible);
+        EXPECT_TRUE(rig.view.readEnabled);
+        EXPECT_TRUE(rig.view.writeEnabled);
+        EXPECT_EQ(rig.view.status(), "GSM phonebook read, ready");
+        EXPECT_EQ(rig.channel.writes.back(), kStatusReadFrame);
+    }
+}
+
+TEST(EngineModem, PhonebookWriteSkipsEmptyNumbersAndNamesTheRest) {
+    struct Case {
+        int end;
+        std::set<int> written;
+    };
+    const Case cases[] = {{100, {1, 3, 5, 100}}, {250, {1, 3, 5, 100, 200}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.end);
+        ModemRig rig;
+        rig.modem.phonebook[2] = {"+362", "Kept"};
+        std::vector<PhonebookEntry> rows(260);
+        rows[0] = {1, QStringLiteral("+361"), QStringLiteral("Anna")};
+        rows[1] = {2, QString(), QStringLiteral("no number")};
+        rows[2] = {3, QStringLiteral("+363"), QStringLiteral("Twenty characters!!!")};
+        rows[4] = {5, QStringLiteral("+365"), QString()};
+        rows[99] = {100, QStringLiteral("100"), QStringLiteral("Sz\u00E1z \"Q\"")};
+        rows[199] = {200, QStringLiteral("200"), QStringLiteral("x")};
+        rows[254] = {255, QStringLiteral("255"), QStringLiteral("beyond the SIM")};
+        rig.engine.startPhonebookWrite(rows, c.end);
+        EXPECT_EQ(rig.view.pbGaugeMax, static_cast<int>(c.written.size()));
+        ASSERT_GT(rig.runUntilIdle(), 0);
+
+        std::set<int> written;
+        for (const QByteArray& w : rig.writesStartingWith("AT+CPBW="))
+            written.insert(w.mid(8, 3).toInt());
+        EXPECT_EQ(written, c.written);
+        EXPECT_EQ(rig.modem.phonebook[2].second, "Kept");
+        EXPECT_EQ(rig.modem.phonebook[3].second, "Twenty chara");
+        EXPECT_EQ(rig.modem.phonebook[5].second, "SIM5");
+        // A quote inside a name would end the field early.
+        EXPECT_EQ(rig.modem.phonebook[100].second, "Sz\xE1z 'Q'");
+        EXPECT_EQ(rig.view.status(), "Phonebook write OK");
+        EXPECT_TRUE(rig.view.messages.empty());
+        EXPECT_EQ(rig.view.pbGaugeValue, static_cast<int>(c.written.size()));
+        EXPECT_TRUE(rig.view.writeEnabled);
+        EXPECT_EQ(rig.channel.writes.back(), kStatusReadFrame);
+    }
+}
+
+// A slot the SIM refuses is refused again on every repeat: the write goes on
+// and the end says which slots were not taken, never "OK".
+TEST(EngineModem, RefusedPhonebookSlotsAreReportedNotRetriedForever) {
+    ModemRig rig;
+    std::vector<PhonebookEntry> rows(4);
+    rows[0].number = QStringLiteral("+361");
+    rows[1].number = QStringLiteral("+36123456789012345678901"); // longer than the SIM takes
+    rows[2].number = QString(45, QLatin1Char('1'));              // longer than any SIM entry
+    rows[3].number = QStringLiteral("+364");
+    rig.engine.startPhonebookWrite(rows, 100);
+    ASSERT_GT(rig.runUntilIdle(), 0);
+    EXPECT_EQ(rig.writesStartingWith("AT+CPBW=002").size(), 1u);
+    EXPECT_EQ(rig.writesStartingWith("AT+CPBW=003").size(), 0u); // refused before sending
+    EXPECT_EQ(rig.modem.phonebook.count(4), 1u);
+    const QString expected = rig.text("engine.phonebook_write_refused").arg("2, 3");
+    EXPECT_EQ(rig.view.status(), expected);
+    ASSERT_EQ(rig.view.messages.size(), 1u);
+    EXPECT_EQ(rig.view.messages[0], expected);
+    EXPECT_FALSE(rig.modem.on);
+}
+
+// A locked SIM refuses the phonebook; every slot would otherwise read as
+// refused and the read would pass for an empty phonebook.
+TEST(EngineModem, APhonebookTheSimRefusesEndsTheReadWithItsReason) {
+    ModemRig rig;
+    rig.modem.answerOverride = [](const QByteArray& cmd) -> std::optional<QByteArray> {
+        if (cmd == "AT+CPBS=\"SM\"")
+            return cmd + "\r\r\n+CME ERROR: 11\r\n";
+        return std::nullopt;
+    };
+    rig.engine.startPhonebookRead(100);
+    ASSERT_GT(rig.runUntilIdle(), 0);
+    EXPECT_TRUE(rig.writesStartingWith("AT+CPBR=").empty());
+    EXPECT_EQ(rig.view.status(), rig.text("engine.phonebook_unavailable").arg("+CME ERROR: 11"));
+    EXPECT_TRUE(rig.view.readEnabled);
+    EXPECT_FALSE(rig.view.writeEnabled);
+    EXPECT_FALSE(rig.view.pbGaugeVisible);
+    EXPECT_FALSE(rig.modem.on);
+}
+
+// The answers arrive in pieces of every size: the result is the same.
+TEST(EngineModem, AnswersInPiecesGiveTheSameResults) {
+    for (int chunk : {1, 2, 3, 5, 7, 13}) {
+        SCOPED_TRACE(chunk);
+        ModemRig rig;
+        rig.chunk = chunk;
+        rig.modem.phonebook[3] = {"+3633", "Harom"};
+        rig.modem.balance = "Egyenleg\r\n1000 Ft";
+        rig.engine.startPhonebookRead(5);
+        ASSERT_GT(rig.runUntilIdle(), 0);
+        ASSERT_EQ(rig.view.slots_.size(), 5u);
+        EXPECT_EQ(rig.view.slots_[2].name, "Harom");
+        EXPECT_EQ(rig.writesStartingWith("AT+CPBR=").size(), 5u); // nothing repeated
+
+        rig.engine.startBalanceQuery();
+        ASSERT_GT(rig.runUntilIdle(), 0);
+        ASSERT_EQ(rig.results.results.size(), 1u);
+        EXPECT_TRUE(rig.results.results[0].ok);
+        EXPECT_EQ(rig.results.results[0].text, "Egyenleg\n1000 Ft");
+    }
+}
+
+// Lost, late and repeated answers in a phonebook read: no slot is skipped,
+// none is taken for another. A late or repeated answer to slot 3 lands after
+// the request for slot 4 has gone out.
+TEST(EngineModem, LostLateAndDuplicatedAnswersInAPhonebookRead) {
+    enum Fault { Lost, Late, Duplicated };
+    struct Case {
+        const char* name;
+        Fault fault;
+        int slot3Requests;
+    };
+    const Case cases[] = {{"lost", Lost, 2}, {"late", Late, 2}, {"duplicated", Duplicated, 1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ModemRig rig;
+        for (int s = 1; s <= 6; ++s)
+            rig.modem.phonebook[s] = {QByteArray::number(s * 11), "N" + QByteArray::number(s)};
+        int asked = 0;
+        QByteArray held;
+        rig.modem.answerOverride = [&](const QByteArray& cmd) -> std::optional<QByteArray> {
+            if (cmd != "AT+CPBR=003")
+                return std::nullopt;
+            const QByteArray whole = cmd + "\r" + rig.modem.respond(cmd);
+            if (++asked == 1) {
+                if (c.fault == Duplicated) {
+                    rig.beforeNextAnswer.push_back(whole);
+                    return whole;
+                }
+                held = whole;
+                return QByteArray();
+            }
+            if (c.fault == Late)
+                rig.beforeNextAnswer.push_back(held);
+            return whole;
+        };
+        rig.engine.startPhonebookRead(6);
+        ASSERT_GT(rig.runUntilIdle(), 0);
+        EXPECT_EQ(asked, c.slot3Requests);
+        ASSERT_EQ(rig.view.slots_.size(), 6u);
+        for (int s = 1; s <= 6; ++s) {
+            EXPECT_EQ(rig.view.slots_[s - 1].slot, s);
+            EXPECT_EQ(rig.view.slots_[s - 1].name, QString("N%1").arg(s));
+        }
+        EXPECT_EQ(rig.countWrites(ascii("AT+CPBR=004\r")), 1);
+        EXPECT_EQ(rig.view.status(), "GSM phonebook read, ready");
+    }
+}
+
+// No modem text is taken without a request waiting for it.
+TEST(EngineModem, TextWithoutARequestIsNotTaken) {
+    ModemRig rig;
+    rig.modem.moduleSilent = true;
+    rig.engine.startImeiQuery();
+    rig.step(); // the entry frame goes out, unanswered
+    rig.engine.receive(ascii("AT\r\r\nOK\r\n"));
+    EXPECT_EQ(rig.engine.state().LinkCommand, LinkCode::kModemEnter);
+    rig.engine.receive(ascii("AT+CGSN\r\r\n490154203237518\r\n\r\nOK\r\n"));
+    EXPECT_TRUE(rig.view.messages.empty());
+
+    // While idle nothing is taken either.
+    ModemRig idle;
+    idle.engine.receive(ascii("AT\r\r\nOK\r\n") + kModeAck);
+    EXPECT_FALSE(idle.engine.busy());
+    EXPECT_EQ(idle.engine.state().RxCount, 0);
+}
+
+TEST(EngineModem, PinSwitchOff) {
+    struct Case {
+        const char* name;
+        QByteArray simPin;
+        int lockWrites;
+        const char* status;
+        int messages;
+    };
+    const Case cases[] = {
+        {"right PIN", "1234", 1, "PIN CODE OFF", 0},
+        {"wrong PIN", "4321", 0, "SIM PIN CODE OFF, ERROR", 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ModemRig rig;
+        rig.modem.pin = c.simPin;
+        EXPECT_TRUE(rig.engine.startPinSwitchOff(QStringLiteral("1234")));
+        ASSERT_GT(rig.runUntilIdle(), 0);
+        EXPECT_EQ(rig.countWrites(ascii("AT+CPIN=\"1234\"\r")), 1);
+        EXPECT_EQ(rig.countWrites(ascii("AT+CLCK=\"SC\",0,\"1234\"\r")), c.lockWrites);
+        EXPECT_EQ(rig.view.status(), c.status);
+        ASSERT_EQ(static_cast<int>(rig.view.messages.size()), c.messages);
+        if (c.messages)
+            EXPECT_EQ(rig.view.messages[0], "PIN CODE ERROR");
+        EXPECT_FALSE(rig.modem.on);
+    }
+}
+
+TEST(EngineModem, PinOkThenLockOffElevenTicksLater) {
+    ModemRig rig;
+    rig.engine.startPinSwitchOff(QStringLiteral("1234"));
+    while (rig.countWrites(ascii("AT+CPIN=\"1234\"\r")) == 0)
+        rig.step();
+    EXPECT_EQ(rig.view.status(), "PIN CODE OK");
+    int ticks = 0;
+    while (rig.countWrites(ascii("AT+CLCK=\"SC\",0,\"1234\"\r")) == 0) {
+        rig.step();
+        ++ticks;
+    }
+    EXPECT_EQ(ticks, 11);
+}
+
+TEST(EngineModem, BadPinsAreRefusedBeforeAnythingIsSent) {
+    for (const char* pin : {"123", "12345", "", "12a4", "12\"4", "\u0661\u0662\u0663\u0664"}) {
+        SCOPED_TRACE(pin);
+        ModemRig rig(0);
+        EXPECT_FALSE(rig.engine.startPinSwitchOff(QString::fromUtf8(pin)));
+        ASSERT_EQ(rig.view.messages.size(), 1u);
+        EXPECT_EQ(rig.view.messages[0], "Bad PIN");
+        for (int i = 0; i < 10; ++i)
+            rig.step();
+        EXPECT_TRUE(rig.channel.writes.empty());
+        EXPECT_FALSE(rig.engine.busy());
+    }
+}
+
+// The PIN goes out once; its answer is awaited for 50 send steps (300 ticks),
+// the lock-off's for 10 (60 ticks). Then the error, and modem mode is left.
+TEST(EngineModem, PinAnswerCountdowns) {
+    struct Case {
+        const char* name;
+        QByteArray silentAfter; // the modem stops answering from this command on
+        QByteArray lastSent;
+        int ticks;
+    };
+    const Case cases[] = {
+        {"PIN", "AT+CPIN=\"1234\"", ascii("AT+CPIN=\"1234\"\r"), 300},
+        {"lock off", "AT+CLCK=\"SC\",0,\"1234\"", ascii("AT+CLCK=\"SC\",0,\"1234\"\r"), 60},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ModemRig rig;
+        rig.modem.answerOverride = [&](const QByteArray& cmd) -> std::optional<QByteArray> {
+            if (cmd == c.silentAfter)
+                return QByteArray();
+            return std::nullopt;
+        };
+        rig.engine.startPinSwitchOff(QStringLiteral("1234"));
+        while (rig.countWrites(c.lastSent) == 0)
+            rig.step();
+        int ticks = 0;
+        while (rig.view.status() != "SIM PIN CODE OFF, ERROR") {
+            rig.step();
+            ASSERT_LT(++ticks, 1000);
+        }
+        EXPECT_EQ(ticks, c.ticks);
+        EXPECT_EQ(rig.countWrites(c.lastSent), 1);
+        ASSERT_EQ(rig.view.messages.size(), 1u);
+        EXPECT_EQ(rig.view.messages[0], "PIN CODE ERROR");
+        ASSERT_GT(rig.runUntilIdle(), 0);
+        EXPECT_EQ(rig.countWrites(kLeaveFrame), 1);
+        EXPECT_FALSE(rig.modem.on);
+    }
+}
+
+TEST(EngineModem, SmsCentreWaitsForTheTickAndTellsItsWindow) {
+    ModemRig rig;
+    rig.engine.startVersionQuery(false);
+    rig.step(); // a command is pending and the port is open
+    rig.engine.startSmsCentre(QStringLiteral(" +36 309 888000 "));
+    EXPECT_EQ(rig.channel.writes.size(), 1u); // sent by the next tick, not at once
+    ASSERT_GT(rig.runUntilIdle(), 0);
+    EXPECT_EQ(rig.modem.smsCentre, "+36309888000");
+    ASSERT_EQ(rig.results.results.size(), 1u);
+    EXPECT_EQ(rig.results.operations[0], LinkCode::kSmsCentre);
+    EXPECT_TRUE(rig.results.results[0].ok);
+    EXPECT_FALSE(rig.modem.on);
+}
+
+TEST(EngineModem, SmsCentreNumbersThatCannotBeSentAreRefused) {
+    for (const char* number : {"", "   ", "+", "+36\"30", "36a30",
+                               "+36\x01"
+                               "30",
+                               "123456789012345678901"}) {
+        SCOPED_TRACE(number);
+        ModemRig rig;
+        EXPECT_FALSE(rig.engine.startSmsCentre(QString::fromLatin1(number)));
+        for (int i = 0; i < 10; ++i)
+            rig.step();
+        EXPECT_TRUE(rig.channel.writes.empty());
+    }
+}
+
+TEST(EngineModem, BalanceAnswers) {
+    struct Case {
+        const char* name;
+        std::function<std::optional<QByteArray>(const QByteArray&)> modem;
+        bool ok;
+        QString text;
+        const char* reason;
+    };
+    const QByteArray echo = "ATD*102#;\r\n";
+    const QByteArray longText =
+        QByteArray("Kedves \xDCgyfel\xFCnk! Egyenlege 12 345 Ft, \xE8rv\xE8nyes 2025.12.31-ig. ")
+            .repeated(4);
+    const Case cases[] = {
+        {"accents",
+         [&](const QByteArray&) -> std::optional<QByteArray> {
+             return echo + "\r\nOK\r\n\r\n+CUSD: 0,\"\xC9rt\xE8k: 1000 Ft, k\xF6sz\xF6nj\xFCk, "
+                           "h\xECvjon\",15\r\n";
+         },
+         true, QStringLiteral("Érték: 1000 Ft, köszönjük, hívjon"), nullptr},
+        {"long",
+         [&](const QByteArray&) -> std::optional<QByteArray> {
+             return echo + "\r\nOK\r\n\r\n+CUSD: 0,\"" + longText + "\",15\r\n";
+         },
+         true, ModemReplies::balanceText(longText), nullptr},
+        {"dial refused",
+         [&](const QByteArray&) -> std::optional<QByteArray> {
+             return echo + "\r\n+CME ERROR: 30\r\n";
+         },
+         false, QString(), "engine.modem_error"},
+        {"network refuses",
+         [&](const QByteArray&) -> std::optional<QByteArray> {
+             return echo + "\r\nOK\r\n\r\n+CUSD: 4\r\n";
+         },
+         false, QString(), "engine.balance_no_text"},
+        {"network silent",
+         [&](const QByteArray&) -> std::optional<QByteArray> { return echo + "\r\nOK\r\n"; }, false,
+         QString(), "engine.modem_no_answer"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ModemRig rig;
+        rig.modem.answerOverride = [&](const QByteArray& cmd) -> std::optional<QByteArray> {
+            return cmd == "ATD*102#;" ? c.modem(cmd) : std::nullopt;
+        };
+        rig.engine.startBalanceQuery();
+        ASSERT_GT(rig.runUntilIdle(), 0);
+        ASSERT_EQ(rig.results.results.size(), 1u);
+        const ModemResult& r = rig.results.results[0];
+        EXPECT_EQ(rig.results.operations[0], LinkCode::kBalanceQuery);
+        EXPECT_EQ(r.ok, c.ok);
+        EXPECT_EQ(r.text, c.text);
+        if (c.reason)
+            EXPECT_STREQ(r.reasonKey, c.reason);
+        EXPECT_FALSE(rig.modem.on);
+        // A silent network: the dial goes out twice, 301 ticks apart.
+        EXPECT_EQ(rig.countWrites(echo), QByteArray(c.name) == "network silent" ? 2 : 1);
+    }
+}
+
+TEST(EngineModem, BalanceTextTakesNoLongerThanItsLastPiece) {
+    ModemRig rig;
+    rig.modem.answerOverride = [](const QByteArray& cmd) -> std::optional<QByteArray> {
+        return cmd == "ATD*102#;" ? std::optional<QByteArray>(cmd + "\r\n\r\nOK\r\n")
+                                  : std::nullopt;
+    };
+    rig.engine.startBalanceQuery();
+    while (rig.countWrites(ascii("ATD*102#;\r\n")) == 0)
+        rig.step();
+    for (int i = 0; i < 40; ++i)
+        rig.step();
+    EXPECT_TRUE(rig.results.results.empty());
+    rig.deliver(ascii("\r\n+CUSD: 0,\"40 bytes or so of balance text\",15\r\n"));
+    ASSERT_EQ(rig.results.results.size(), 1u);
+    EXPECT_EQ(rig.results.results[0].text, "40 bytes or so of balance text");
+}
+
+TEST(EngineModem, ImeiAnswers) {
+    struct Case {
+        const char* name;
+        QByteArray answer; // after the echo; empty: none
+        const char* message;
+        const char* status;
+    };
+    const Case cases[] = {
+        {"bare", "\r\n490154203237518\r\n\r\nOK\r\n", "IMEI number: 490154203237518", nullptr},
+        {"error", "\r\nERROR\r\n", nullptr, "The GSM modem reported an error: ERROR"},
+        {"no digits", "\r\nOK\r\n", nullptr, "IMEI number not readable"},
+        {"silent", "", nullptr, "The GSM modem does not answer!"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ModemRig rig;
+        rig.modem.answerOverride = [&](const QByteArray& cmd) -> std::optional<QByteArray> {
+            if (cmd != "AT+CGSN")
+                return std::nullopt;
+            return c.answer.isEmpty() ? QByteArray() : cmd + "\r" + c.answer;
+        };
+        rig.engine.startImeiQuery();
+        ASSERT_GT(rig.runUntilIdle(), 0);
+        if (c.message) {
+            ASSERT_EQ(rig.view.messages.size(), 1u);
+            EXPECT_EQ(rig.view.messages[0], c.message);
+        } else {
+            EXPECT_TRUE(rig.view.messages.empty());
+            // The status of the failure stays: leaving modem mode shows none.
+            EXPECT_EQ(rig.view.status(), c.status);
+        }
+        EXPECT_EQ(rig.countWrites(ascii("AT+CGSN\r")), QByteArray(c.name) == "silent" ? 5 : 1);
+        EXPECT_FALSE(rig.modem.on);
+    }
+}
+
+// Tests of a call or an SMS do not wait for the modem and leave it in modem
+// mode (the call goes on); the SMS text follows its header six ticks later.
+TEST(EngineModem, CallAndSmsTests) {
+    ModemRig rig(0);
+    rig.engine.startSmsTest(QStringLiteral("+36301234567"));
+    ASSERT_GT(rig.runUntilIdle(), 0);
+    const auto& w = rig.channel.writes;
+    ASSERT_GE(w.size(), 2u);
+    EXPECT_EQ(w[w.size() - 2], ascii("AT+CMGS=\"+36301234567\"\r"));
+    EXPECT_EQ(w.back(), ascii("Teszt SMS\x1A"));
+    EXPECT_EQ(rig.view.status(), "Teszt SMS küldése");
+    EXPECT_TRUE(rig.modem.on);
+    EXPECT_TRUE(rig.engine.modemModeMayBeOn());
+
+    rig.engine.startVoiceCallTest(QStringLiteral("+3630"));
+    ASSERT_GT(rig.runUntilIdle(), 0);
+    EXPECT_EQ(rig.channel.writes.back(), ascii("ATD+3630;\r"));
+    EXPECT_EQ(rig.view.status(), "Test send...");
+}
+
+// A module still in modem mode passes the entry frame to its modem, which
+// echoes it. The engine takes it out of modem mode and enters again.
+TEST(EngineModem, AModuleLeftInModemModeIsTakenOutAndEnteredAgain) {
+    ModemRig rig;
+    rig.modem.on = true;
+    rig.modem.answerOverride = [](const QByteArray& cmd) -> std::optional<QByteArray> {
+        if (cmd.size() == 6 && at(cmd, 1) == 0xFD)
+            return cmd; // echoed as any other bytes
+        return std::nullopt;
+    };
+    rig.engine.startImeiQuery();
+    ASSERT_GT(rig.runUntilIdle(), 0);
+    ASSERT_EQ(rig.view.messages.size(), 1u);
+    EXPECT_EQ(rig.view.messages[0], QString("IMEI number: ") + kImei);
+    EXPECT_EQ(rig.countWrites(frame(0x00, 0xFD, 0x00, rig.image[0])), 4); // 3 unanswered, 1 taken
+    EXPECT_EQ(rig.countWrites(kLeaveFrame), 2);                           // re-entry, then the end
+}
+
+TEST(EngineModem, SilentModuleAndSilentModem) {
+    struct Case {
+        const char* name;
+        bool moduleSilent;
+        bool modemSilent;
+        const char* status;
+        int entries;
+        int leaves;
+        int checks;
+    };
+    const Case cases[] = {
+        {"module", true, false, "The module does not enter modem mode!", 3, 3, 0},
+        {"modem", false, true, "The GSM modem does not answer!", 1, 1, 8},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ModemRig rig;
+        rig.modem.moduleSilent = c.moduleSilent;
+        rig.modem.modemSilent = c.modemSilent;
+        rig.engine.startSmsCentre(QStringLiteral("+36309888000"));
+        ASSERT_GT(rig.runUntilIdle(), 0);
+        EXPECT_EQ(rig.view.status(), c.status);
+        EXPECT_EQ(rig.countWrites(frame(0x00, 0xFD, 0x00, rig.image[0])), c.entries);
+        EXPECT_EQ(rig.countWrites(kLeaveFrame), c.leaves);
+        EXPECT_EQ(rig.countWrites(ascii("AT\r")), c.checks);
+        ASSERT_EQ(rig.results.results.size(), 1u);
+        EXPECT_FALSE(rig.results.results[0].ok);
+        EXPECT_FALSE(rig.modem.on);
+        // Still usable: the next operation goes ahead once the module answers.
+        rig.modem.moduleSilent = rig.modem.modemSilent = false;
+        rig.engine.startImeiQuery();
+        ASSERT_GT(rig.runUntilIdle(), 0);
+        EXPECT_EQ(rig.view.messages.back(), QString("IMEI number: ") + kImei);
+    }
+}
+
+// A modem that keeps talking: the buffer never runs over, and the answer
+// that finally comes is taken.
+TEST(EngineModem, AModemThatKeepsTalkingDoesNotOverrunTheBuffer) {
+    ModemRig rig;
+    rig.modem.answerOverride = [](const QByteArray& cmd) -> std::optional<QByteArray> {
+        return cmd == "AT" ? std::optional<QByteArray>(QByteArray("AT\r")) : std::nullopt;
+    };
+    rig.engine.startImeiQuery();
+    while (rig.engine.state().LinkCommand != LinkCode::kModemCheck ||
+           rig.countWrites(ascii("AT\r")) == 0)
+        rig.step();
+    for (int i = 0; i < 30; ++i) {
+        rig.engine.receive(QByteArray(999, 'R') + "\r\n");
+        ASSERT_LE(rig.engine.state().RxCount, LinkEngineState::kRxSize);
+    }
+    rig.engine.receive(QByteArray(7000, 'Z')); // one line longer than the buffer
+    ASSERT_LE(rig.engine.state().RxCount, LinkEngineState::kRxSize);
+    EXPECT_GT(rig.engine.rxBytesDropped(), 0);
+    EXPECT_EQ(rig.engine.state().LinkCommand, LinkCode::kModemCheck);
+    rig.engine.receive(ascii("\r\nOK\r\n"));
+    EXPECT_EQ(rig.engine.state().LinkCommand, LinkCode::kImeiQuery);
+
+    // The module's frame behind a flood is found too.
+    ModemRig frameRig;
+    frameRig.modem.moduleSilent = true;
+    frameRig.engine.startImeiQuery();
+    frameRig.step();
+    frameRig.engine.receive(QByteArray(12000, '\x55'));
+    ASSERT_LE(frameRig.engine.state().RxCount, LinkEngineState::kRxSize);
+    frameRig.engine.receive(kModeAck.left(3));
+    frameRig.engine.receive(kModeAck.mid(3));
+    EXPECT_EQ(frameRig.engine.state().LinkCommand, LinkCode::kModemCheck);
+}
+
+TEST(EngineModem, ClosingTheWindowsLeavesModemModeOnlyIfItMayBeOn) {
+    ModemRig rig;
+    rig.engine.leaveModemMode();
+    for (int i = 0; i < 10; ++i)
+        rig.step();
+    EXPECT_TRUE(rig.channel.writes.empty());
+
+    // Closed while the balance is still awaited: the query ends, the module
+    // leaves modem mode and the window is told nothing more.
+    rig.modem.answerOverride = [](const QByteArray& cmd) -> std::optional<QByteArray> {
+        return cmd == "ATD*102#;" ? std::optional<QByteArray>(cmd + "\r\n\r\nOK\r\n")
+                                  : std::nullopt;
+    };
+    rig.engine.startBalanceQuery();
+    while (rig.countWrites(ascii("ATD*102#;\r\n")) == 0)
+        rig.step();
+    rig.engine.leaveModemMode();
+    ASSERT_GT(rig.runUntilIdle(), 0);
+    EXPECT_EQ(rig.channel.writes.back(), kStatusReadFrame);
+    EXPECT_FALSE(rig.modem.on);
+    EXPECT_TRUE(rig.results.results.empty());
+}
+
+TEST(EngineModem, APortLostDuringAModemOperationEndsItForItsWindowAndPage) {
+    ModemRig rig;
+    rig.engine.startPhonebookRead(100);
+    for (int i = 0; i < 3; ++i)
+        rig.step();
+    rig.engine.startSmsCentre(QStringLiteral("+36309888000"));
+    rig.step();
+    rig.engine.portLost();
+    EXPECT_FALSE(rig.engine.busy());
+    EXPECT_EQ(rig.view.status(), rig.text("engine.port_lost"));
+    ASSERT_EQ(rig.results.results.size(), 1u);
+    EXPECT_FALSE(rig.results.results[0].ok);
+    EXPECT_STREQ(rig.results.results[0].reasonKey, "engine.port_lost");
 }
