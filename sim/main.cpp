@@ -1,12 +1,15 @@
 // alvento-sim: serves a simulated communicator module on a pseudo-terminal.
 // First stdout line: "PTY <slave path>", then "PID <process id>"; then one
 // line per request received ("RX <hex>"), per module event ("CLOCK <digits>",
-// "RESTART", "LIFESIGNAL", "TELNET", "GSMROUTE", "BADSUM"), per run of
+// "RESTART", "LIFESIGNAL", "TELNET", "GSMROUTE", "BADSUM"; in modem mode
+// "MODEM ON", "CMD <command line>", "PHONEBOOK <slot>", "PIN ...", "CSCA <n>",
+// "USSD <code>", "CALL ...", "SMS ...", "MODEM SILENT", "MODEM OFF"), per run of
 // discarded bytes ("DROP <hex>"), per held-back reply and duplicate copy sent
 // ("LATE", "DUPLICATE"), per pulled and restored port ("VANISH",
 // "BACK <slave path>") and per failed save ("SAVEFAIL <reason>").
 
 #include "core/memory_file.h"
+#include "core/modem_options.h"
 #include "core/reply_faults.h"
 #include "core/sim_module.h"
 
@@ -51,6 +54,7 @@ struct Options {
     ModuleOptions module;
     FaultOptions faults;
     std::string memoryFile;
+    std::string phonebookFile;
     std::string saveFile;
     std::string linkPath;
     int delayMs = 0;
@@ -69,7 +73,9 @@ struct Options {
                  "  [--split-every N] [--duplicate-every N] [--late-every N]\n"
                  "  [--drop-at A] [--late-at A] [--duplicate-at A] [--at-times K]\n"
                  "  [--late-ms MS] [--duplicate-gap-ms MS] [--delay-ms MS]\n"
-                 "  [--pace-baud B] [--vanish-after N] [--vanish-ms MS]\n",
+                 "  [--pace-baud B] [--vanish-after N] [--vanish-ms MS]\n"
+                 "  [--pin PIN] [--imei DIGITS] [--balance-text TEXT] [--balance-code CODE]\n"
+                 "  [--ussd-ms MS] [--phonebook FILE] [--modem-silent-after N]\n",
                  why);
     std::exit(2);
 }
@@ -147,6 +153,15 @@ Options parse(int argc, char** argv) {
             o.vanishAfter = number(0, kMany);
         } else if (a == "--vanish-ms") {
             o.vanishMs = number(0, kMaxMs);
+        } else if (a == "--phonebook") {
+            o.phonebookFile = value();
+        } else if (a == "--ussd-ms") {
+            o.module.modem.ussdDelayMs = number(0, kMaxMs);
+        } else if (a == "--modem-silent-after") {
+            o.module.modem.silentAfter = number(0, kMany);
+        } else if (const auto why = setModemOption(o.module.modem, a, value)) {
+            if (!why->empty())
+                usage(why->c_str());
         } else {
             usage(("unknown option " + a).c_str());
         }
@@ -323,6 +338,11 @@ int main(int argc, char** argv) {
         image.resize(static_cast<std::size_t>(f.gcount()));
         module.loadMemory(image);
     }
+    if (!opt.phonebookFile.empty()) {
+        const std::string error = loadPhonebookFile(module.modem(), opt.phonebookFile);
+        if (!error.empty())
+            usage(("--phonebook " + error).c_str());
+    }
     ReplyFaults faults(opt.faults);
 
     Port port;
@@ -358,6 +378,7 @@ int main(int argc, char** argv) {
     line.attach(port.master());
     std::multimap<Clock::time_point, Outgoing> queue;
     bool dirty = false;
+    bool phonebookDirty = false;
     long requests = 0;
     Clock::time_point lastInput = Clock::now();
     Clock::time_point lastReply{};
@@ -367,6 +388,21 @@ int main(int argc, char** argv) {
         const Bytes dropped = module.takeDropped();
         if (!dropped.empty())
             printLine("DROP " + hex(dropped));
+    };
+    auto savePhonebook = [&] {
+        phonebookDirty = false;
+        if (opt.phonebookFile.empty())
+            return true;
+        const std::string text = module.modem().phonebookText();
+        const std::string error = saveMemoryFile(
+            opt.phonebookFile,
+            std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+        if (error.empty())
+            return true;
+        printLine("SAVEFAIL " + error);
+        std::fprintf(stderr, "alvento-sim: cannot save %s: %s\n", opt.phonebookFile.c_str(),
+                     error.c_str());
+        return false;
     };
     auto save = [&] {
         if (opt.saveFile.empty())
@@ -444,13 +480,15 @@ int main(int argc, char** argv) {
             save();
             dirty = false;
         }
+        if (phonebookDirty && now - lastInput >= milliseconds(50))
+            savePhonebook();
 
         auto wake = now + milliseconds(250);
         if (!queue.empty())
             wake = std::min(wake, queue.begin()->first);
         if (module.hasPartial())
             wake = std::min(wake, lastInput + milliseconds(100));
-        if (dirty)
+        if (dirty || phonebookDirty)
             wake = std::min(wake, lastInput + milliseconds(50));
         if (backAt)
             wake = std::min(wake, *backAt);
@@ -482,9 +520,12 @@ int main(int argc, char** argv) {
         const auto taken = Clock::now();
         for (Exchange& ex : module.feed(std::span(buf, static_cast<std::size_t>(n)))) {
             printDropped();
-            printLine("RX " + hex(ex.request));
+            // Bytes for the modem are told by its events (CMD lines).
+            if (!ex.modem)
+                printLine("RX " + hex(ex.request));
             ++requests;
             dirty = dirty || ex.memoryWritten;
+            phonebookDirty = phonebookDirty || ex.phonebookChanged;
             if (ex.transactionEnd && dirty) {
                 save();
                 dirty = false;
@@ -493,7 +534,7 @@ int main(int argc, char** argv) {
                 printLine(e);
 
             const FaultedReply reply = faults.apply(std::move(ex.reply), ex.address);
-            std::vector<Transmission> parts = faults.schedule(reply, opt.delayMs);
+            std::vector<Transmission> parts = faults.schedule(reply, opt.delayMs + ex.delayMs);
             if (port.present() && !parts.empty()) {
                 const auto due = taken + milliseconds(parts.front().atMs);
                 queue.emplace(due, Outgoing{std::move(parts)});
@@ -505,6 +546,8 @@ int main(int argc, char** argv) {
     }
 
     if (!save())
+        status = 1;
+    if (phonebookDirty && !savePhonebook())
         status = 1;
     if (port.present())
         removeLink(opt.linkPath);

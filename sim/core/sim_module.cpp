@@ -20,6 +20,15 @@ constexpr std::uint32_t kIdentifyAddress = 0xA000;
 constexpr std::uint32_t kRestartAddress = 0x00AA;
 constexpr std::uint32_t kModeAddress = 0x00BB;
 constexpr std::size_t kClockDigits = 12;
+constexpr std::uint8_t kModeAck = 0xAC;
+// Stops the module's GSM program and passes the line through to the modem.
+constexpr std::uint8_t kCmdModemMode = 0xFD;
+// Mode frame at address 0 with data 0: back to the module's own program.
+constexpr std::uint8_t kCmdMode = 0xFB;
+const Bytes kLeaveFrame = makeFrame(0x00, kCmdMode, 0x00, 0x00);
+// Live status byte 2, the GSM state: 10 while the modem is passed through.
+constexpr int kGsmStateByte = 2;
+constexpr std::uint8_t kGsmStateModemMode = 10;
 
 bool ownedByModule(std::uint32_t address) {
     return address == kBuildAddress || address == kVersionAddress || address == kModelAddress;
@@ -46,7 +55,7 @@ std::uint8_t sum8(std::span<const std::uint8_t> bytes) {
     return static_cast<std::uint8_t>(std::accumulate(bytes.begin(), bytes.end(), 0u));
 }
 
-SimModule::SimModule(const ModuleOptions& options) : options_(options) {
+SimModule::SimModule(const ModuleOptions& options) : options_(options), modem_(options.modem) {
     memory_.fill(kErased);
     restoreOwnedBytes();
 }
@@ -108,9 +117,81 @@ std::size_t SimModule::expectedLength(std::uint8_t command) const {
 }
 
 std::vector<Exchange> SimModule::feed(std::span<const std::uint8_t> bytes) {
-    pending_.insert(pending_.end(), bytes.begin(), bytes.end());
     std::vector<Exchange> out;
-    while (pending_.size() >= kHeader) {
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        if (modemMode_) {
+            i += feedModem(bytes.subspan(i), out);
+            continue;
+        }
+        // A byte at a time: what follows the frame that starts modem mode is
+        // the modem's.
+        pending_.push_back(bytes[i++]);
+        parseFrames(out);
+        if (modemMode_ && !pending_.empty()) {
+            Bytes rest;
+            rest.swap(pending_);
+            std::size_t used = 0;
+            while (used < rest.size() && modemMode_)
+                used += feedModem(std::span(rest).subspan(used), out);
+            pending_.assign(rest.begin() + static_cast<std::ptrdiff_t>(used), rest.end());
+        }
+    }
+    return out;
+}
+
+std::size_t SimModule::feedModem(std::span<const std::uint8_t> bytes, std::vector<Exchange>& out) {
+    Bytes toModem;
+    auto pass = [&] {
+        if (toModem.empty())
+            return;
+        ModemOutput m = modem_.feed(toModem);
+        Exchange ex;
+        ex.modem = true;
+        ex.request = toModem;
+        ex.reply = std::move(m.now);
+        ex.events = std::move(m.events);
+        ex.phonebookChanged = m.phonebookChanged;
+        out.push_back(std::move(ex));
+        if (!m.later.empty()) {
+            Exchange later;
+            later.modem = true;
+            later.reply = std::move(m.later);
+            later.delayMs = m.laterMs;
+            out.push_back(std::move(later));
+        }
+        toModem.clear();
+    };
+    auto isLeavePrefix = [this] {
+        return std::equal(held_.begin(), held_.end(), kLeaveFrame.begin());
+    };
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        held_.push_back(bytes[i]);
+        while (!held_.empty() && !isLeavePrefix()) {
+            toModem.push_back(held_.front());
+            held_.erase(held_.begin());
+        }
+        if (held_.size() < kLeaveFrame.size())
+            continue;
+        // The module watches the line for its leave frame and keeps it from
+        // the modem.
+        pass();
+        held_.clear();
+        modemMode_ = false;
+        status_[kGsmStateByte] = statusBeforeModem_;
+        Exchange ex;
+        ex.request = kLeaveFrame;
+        ex.reply = makeFrame(kMarker, kModeAck, 0, 0);
+        ex.events.push_back("MODEM OFF");
+        out.push_back(std::move(ex));
+        return i + 1;
+    }
+    pass();
+    return bytes.size();
+}
+
+void SimModule::parseFrames(std::vector<Exchange>& out) {
+    while (!modemMode_ && pending_.size() >= kHeader) {
         // Without a valid header there is no telling where a request starts:
         // slide one byte and look again.
         if (!frameValid(pending_)) {
@@ -125,7 +206,6 @@ std::vector<Exchange> SimModule::feed(std::span<const std::uint8_t> bytes) {
         pending_.erase(pending_.begin(), pending_.begin() + length);
         out.push_back(handle(request));
     }
-    return out;
 }
 
 Bytes SimModule::byteReply(std::uint8_t hi, std::uint8_t cmd, std::uint8_t lo,
@@ -266,9 +346,22 @@ void SimModule::handleFrame(const Bytes& req, Exchange& ex) {
         else if (address == kModeAddress)
             ex.events.push_back("TELNET");
         return;
-    case 0xFD:
-        if (address == kModeAddress)
+    case kCmdModemMode:
+        if (address == kModeAddress) {
             ex.events.push_back("GSMROUTE");
+        } else if (configurator()) {
+            modemMode_ = true;
+            held_.clear();
+            statusBeforeModem_ = status_[kGsmStateByte];
+            status_[kGsmStateByte] = kGsmStateModemMode;
+            ex.reply = makeFrame(kMarker, kModeAck, 0, 0);
+            ex.events.push_back("MODEM ON");
+        }
+        return;
+    case kCmdMode:
+        // Back to the module's own program: it already runs it.
+        if (configurator() && address == 0 && req[3] == 0)
+            ex.reply = makeFrame(kMarker, kModeAck, 0, 0);
         return;
     case 0xFF:
         if (address == kRestartAddress)

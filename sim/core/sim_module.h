@@ -3,6 +3,8 @@
 // request/reply protocol, with no I/O of its own. Bytes go in through feed();
 // each complete request comes back as an Exchange holding the reply to send.
 
+#include "core/gsm_modem.h"
+
 #include <array>
 #include <cstdint>
 #include <map>
@@ -12,8 +14,6 @@
 #include <vector>
 
 namespace alvento::sim {
-
-using Bytes = std::vector<std::uint8_t>;
 
 inline constexpr int kMemorySize = 8192;
 // Module-owned bytes: the configurator reads them but a write never changes them.
@@ -40,6 +40,8 @@ struct ModuleOptions {
     int build = 1;
     // Answers the 0xFE identify frame but never the read of 0x00FF.
     bool identifyOnly = false;
+    // The GSM modem behind the module, reached in modem mode.
+    ModemOptions modem;
 };
 
 struct Exchange {
@@ -53,6 +55,11 @@ struct Exchange {
     std::vector<std::string> events; // "CLOCK <digits>", "RESTART", "LIFESIGNAL", ...
     bool memoryWritten = false;      // a write request changed (or rewrote) memory
     bool transactionEnd = false;     // a block/record write or the clock frame completed
+    // Bytes that went to the modem in modem mode; reply is what the modem
+    // sends back, delayMs after they came in.
+    bool modem = false;
+    int delayMs = 0;
+    bool phonebookChanged = false;
 };
 
 class SimModule {
@@ -81,6 +88,11 @@ class SimModule {
     bool markedReplies() const { return configurator() || options_.model == 60; }
     bool gpsRecords() const { return options_.model == 60 || options_.model == 61; }
 
+    // Modem mode: the module's GSM program is stopped and bytes pass between
+    // the line and the modem, until the leave frame.
+    bool modemMode() const { return modemMode_; }
+    GsmModem& modem() { return modem_; }
+
   private:
     std::size_t expectedLength(std::uint8_t command) const;
     std::optional<std::uint32_t> requestAddress(const Bytes& request) const;
@@ -89,6 +101,8 @@ class SimModule {
     Bytes byteReply(std::uint8_t hi, std::uint8_t cmd, std::uint8_t lo, std::uint8_t data) const;
     void storeByte(std::uint32_t address, std::uint8_t value);
     void restoreOwnedBytes();
+    void parseFrames(std::vector<Exchange>& out);
+    std::size_t feedModem(std::span<const std::uint8_t> bytes, std::vector<Exchange>& out);
 
     ModuleOptions options_;
     std::array<std::uint8_t, kMemorySize> memory_{};
@@ -99,6 +113,10 @@ class SimModule {
     Bytes pending_;
     Bytes dropped_;
     std::string clock_;
+    GsmModem modem_;
+    bool modemMode_ = false;
+    std::uint8_t statusBeforeModem_ = 0;
+    Bytes held_; // what may be the start of the leave frame, kept from the modem
 };
 
 } // namespace alvento::sim
