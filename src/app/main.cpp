@@ -1,5 +1,6 @@
 #include "app/alvento_application.h"
 #include "cli/cli.h"
+#include "serial/serial_trace.h"
 #include "startup/start_window.h"
 
 #include <QApplication>
@@ -22,5 +23,7 @@ int main(int argc, char** argv) {
                      Qt::QueuedConnection);
     QApplication::setQuitOnLastWindowClosed(false);
     app.start();
-    return qapp.exec();
+    const int status = qapp.exec();
+    SerialTrace::stop(); // --trace: writes what the trace still holds
+    return status;
 }

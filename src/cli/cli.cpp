@@ -1,6 +1,7 @@
 #include "cli/cli.h"
 
 #include "cli/cli_session.h"
+#include "serial/serial_trace.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -12,9 +13,9 @@ namespace {
 constexpr int kDefaultTimeoutSeconds = 120;
 
 const char kUsage[] =
-    "usage: alvento identify --port PORT [--timeout SECONDS]\n"
-    "       alvento read --port PORT --out FILE [--timeout SECONDS]\n"
-    "       alvento write --port PORT --in FILE [--timeout SECONDS]\n"
+    "usage: alvento identify --port PORT [--timeout SECONDS] [--trace FILE]\n"
+    "       alvento read --port PORT --out FILE [--timeout SECONDS] [--trace FILE]\n"
+    "       alvento write --port PORT --in FILE [--timeout SECONDS] [--trace FILE]\n"
     "\n"
     "  identify  find the module on PORT; print its ModelCode, name and software version\n"
     "  read      read the module's whole configuration by its own method (bytes, blocks\n"
@@ -28,6 +29,8 @@ const char kUsage[] =
     "                     70, 71, 80 and 90, 8960 bytes for ModelCode 100\n"
     "  --timeout SECONDS  give up when the module has not answered for this long\n"
     "                     (default 120)\n"
+    "  --trace FILE       write every byte sent to and received from the module to FILE,\n"
+    "                     with the time to the millisecond, one line per request or reply\n"
     "\n"
     "A configuration file is the image (bytes 0..1023, or 0..8191 for ModelCode 100)\n"
     "followed by six 128-byte installation text records. Bytes 75, 254 and 255 belong\n"
@@ -42,17 +45,38 @@ const char kUsage[] =
     "its own device window configures.\n";
 
 const char kWindowUsage[] =
-    "usage: alvento [--port NAME]\n"
+    "usage: alvento [--port NAME] [--trace FILE]\n"
     "       alvento identify|read|write ... (see alvento identify --help)\n"
     "       alvento --help | --version\n"
     "\n"
     "Without a command word the configurator's windows start: the tool looks for a\n"
     "module on the stored port (or on NAME for this run only) and opens its window.\n"
+    "--trace FILE writes every byte the windows exchange with the module to FILE.\n"
     "\n";
 
 int usageError(const QString& why) {
     std::fprintf(stderr, "error: %s\n%s", why.toLocal8Bit().constData(), kUsage);
     return CliExit::kBadInput;
+}
+
+QCommandLineOption traceOption() {
+    return QCommandLineOption(QStringLiteral("trace"), QString(), QStringLiteral("FILE"));
+}
+
+// Starts the serial trace when --trace was given; false (with a message) when
+// its file cannot be written, before any port is touched.
+bool startTrace(const QCommandLineParser& parser, const QCommandLineOption& trace) {
+    if (!parser.isSet(trace))
+        return true;
+    const QString path = parser.value(trace);
+    QString why;
+    if (path.isEmpty() || !SerialTrace::start(path, &why)) {
+        std::fprintf(
+            stderr, "error: cannot write the trace file %s: %s\n", path.toLocal8Bit().constData(),
+            (path.isEmpty() ? QStringLiteral("no file name") : why).toLocal8Bit().constData());
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -73,8 +97,9 @@ int handleWithoutWindows(int argc, char** argv, WindowStartOptions& options) {
     // The window system's own option, which the application object takes.
     const QCommandLineOption platform(QStringLiteral("platform"), QString(),
                                       QStringLiteral("NAME"));
+    const QCommandLineOption trace = traceOption();
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    parser.addOptions({help, version, port, platform});
+    parser.addOptions({help, version, port, platform, trace});
     if (!parser.parse(args)) {
         std::fprintf(stderr, "error: %s\n%s%s", parser.errorText().toLocal8Bit().constData(),
                      kWindowUsage, kUsage);
@@ -107,6 +132,10 @@ int handleWithoutWindows(int argc, char** argv, WindowStartOptions& options) {
     }
 #endif
     options.port = parser.value(port);
+    // Started here so that an unwritable trace file stops the program before a
+    // window opens; main() ends the trace when the windows are done.
+    if (!startTrace(parser, trace))
+        return CliExit::kBadInput;
     return -1;
 }
 
@@ -120,7 +149,8 @@ int runCli(int argc, char** argv) {
     const QCommandLineOption in(QStringLiteral("in"), QString(), QStringLiteral("FILE"));
     const QCommandLineOption timeout(QStringLiteral("timeout"), QString(),
                                      QStringLiteral("SECONDS"));
-    parser.addOptions({help, port, out, in, timeout});
+    const QCommandLineOption trace = traceOption();
+    parser.addOptions({help, port, out, in, timeout, trace});
     if (!parser.parse(app.arguments()))
         return usageError(parser.errorText());
     if (parser.isSet(help)) {
@@ -166,6 +196,13 @@ int runCli(int argc, char** argv) {
             return usageError(QStringLiteral("--timeout takes a whole number of seconds above 0"));
     }
 
-    CliSession session(options);
-    return session.run();
+    if (!startTrace(parser, trace))
+        return CliExit::kBadInput;
+    int status = CliExit::kDone;
+    {
+        CliSession session(options);
+        status = session.run();
+    }
+    SerialTrace::stop();
+    return status;
 }

@@ -1,5 +1,6 @@
 #include "serial/tasyncomm32.h"
 #include "serial/port_names.h"
+#include "serial/serial_trace.h"
 
 #include <QSerialPort>
 
@@ -14,6 +15,8 @@ TAsynComm32::TAsynComm32(QObject* parent) : QObject(parent), port_(new QSerialPo
     connect(port_, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError e) {
         if (e == QSerialPort::ResourceError && port_->isOpen()) {
             port_->close();
+            if (SerialTrace* trace = SerialTrace::active())
+                trace->portLost(PortNames::display(DeviceName));
             emit portLost();
         }
     });
@@ -32,19 +35,28 @@ void TAsynComm32::setBaudRate(int baud) {
 void TAsynComm32::open() {
     close();
     port_->setPortName(PortNames::device(DeviceName));
-    if (!port_->open(QIODevice::ReadWrite))
+    if (!port_->open(QIODevice::ReadWrite)) {
+        if (SerialTrace* trace = SerialTrace::active())
+            trace->portOpened(PortNames::display(DeviceName), BaudRate, false,
+                              port_->errorString());
         return;
+    }
     port_->setBaudRate(BaudRate);
     port_->setDataBits(QSerialPort::Data8);
     port_->setParity(QSerialPort::NoParity);
     port_->setStopBits(QSerialPort::OneStop);
     port_->setFlowControl(QSerialPort::NoFlowControl);
     port_->clear();
+    if (SerialTrace* trace = SerialTrace::active())
+        trace->portOpened(PortNames::display(DeviceName), BaudRate, true);
 }
 
 void TAsynComm32::close() {
-    if (port_->isOpen())
-        port_->close();
+    if (!port_->isOpen())
+        return;
+    port_->close();
+    if (SerialTrace* trace = SerialTrace::active())
+        trace->portClosed(PortNames::display(DeviceName));
 }
 
 bool TAsynComm32::isOpen() const {
@@ -52,6 +64,13 @@ bool TAsynComm32::isOpen() const {
 }
 
 int TAsynComm32::write(const QByteArray& bytes) {
+    const int n = writeToPort(bytes);
+    if (SerialTrace* trace = SerialTrace::active())
+        trace->sent(PortNames::display(DeviceName), bytes, n);
+    return n;
+}
+
+int TAsynComm32::writeToPort(const QByteArray& bytes) {
     if (!port_->isOpen() || port_->bytesToWrite() > 0)
         return 0;
     const auto n = port_->write(bytes);
@@ -61,9 +80,15 @@ int TAsynComm32::write(const QByteArray& bytes) {
 }
 
 QByteArray TAsynComm32::read(int count) {
-    return port_->read(count);
+    return traced(port_->read(count));
 }
 
 QByteArray TAsynComm32::readAll() {
-    return port_->readAll();
+    return traced(port_->readAll());
+}
+
+QByteArray TAsynComm32::traced(QByteArray received) const {
+    if (SerialTrace* trace = SerialTrace::active())
+        trace->received(PortNames::display(DeviceName), received);
+    return received;
 }

@@ -32,6 +32,10 @@ class TAsynComm32 : public QObject, public SerialChannel {
     void portLost();
 
   private:
+    int writeToPort(const QByteArray& bytes);
+    // Hands bytes read from the port to the serial trace, when one is running.
+    QByteArray traced(QByteArray received) const;
+
     QString DeviceName = QStringLiteral("COM2");
     int BaudRate = 9600;
     QSerialPort* port_;

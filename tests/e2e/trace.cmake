@@ -1,0 +1,3 @@
+alvento_add_test(NAME trace_e2e_test LABEL e2e TIMEOUT 300
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/trace_e2e_test.cpp
+  LIBS alvento_simcore alvento_settings)
