@@ -7,3 +7,4 @@ scripts/deps.sh
 scripts/build.sh
 cd build
 ctest --output-on-failure -j "$(nproc)" "$@"
+../scripts/fuzz-smoke.sh # each fuzz target a few seconds on its corpus (own build dir)
