@@ -4,8 +4,8 @@
 // and reading it again gives the same image and texts (an empty text comes
 // back as the single space a save writes for it).
 
-#include "cli/config_file.h"
 #include "fuzz_input.h"
+#include "image/config_file.h"
 #include "image/config_image.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include "cli/cli_session.h"
 
-#include "cli/config_file.h"
 #include "discovery/model_table.h"
+#include "image/config_file.h"
 #include "image/image_extent.h"
 #include "settings/edition.h"
 #include "settings/settings_store.h"

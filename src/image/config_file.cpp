@@ -1,4 +1,4 @@
-#include "cli/config_file.h"
+#include "image/config_file.h"
 
 namespace ConfigFile {
 
