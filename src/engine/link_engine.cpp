@@ -659,7 +659,18 @@ bool LinkEngine::startOperation(int32_t firstCode) {
     beginOperation();
     const bool atOnce = sendsAtOnce();
     s_.LinkCommand = firstCode;
+    leaveModemModeFirst();
     return atOnce;
+}
+
+void LinkEngine::leaveModemModeFirst() {
+    // A module left in modem mode (a test call or SMS ends there) would pass
+    // the frames to its modem and never answer them.
+    if (!modemMayBeOn_ || s_.LinkCommand == LinkCode::kIdle ||
+        s_.LinkCommand == LinkCode::kModeLeave)
+        return;
+    afterLeave_ = s_.LinkCommand;
+    s_.LinkCommand = LinkCode::kModeLeave;
 }
 
 void LinkEngine::startReadAll() {
@@ -688,6 +699,7 @@ void LinkEngine::startReadAll() {
     }
     resetGauge(gaugeMax);
     clearRx();
+    leaveModemModeFirst();
     if (atOnce)
         sendStep();
     view_.setGaugeVisible(true);
@@ -720,6 +732,7 @@ void LinkEngine::startWriteAll() {
     s_.PstnPending = false;
     s_.ImagePos = 0;
     clearRx();
+    leaveModemModeFirst();
     if (atOnce)
         sendStep();
     view_.setTransferButtonsEnabled(false);
@@ -741,6 +754,7 @@ void LinkEngine::startPstnSend() {
     view_.setTransferButtonsEnabled(false);
     resetGauge(kPstnGainCount);
     view_.setGaugeVisible(true);
+    leaveModemModeFirst();
     if (atOnce)
         sendStep();
 }
@@ -748,8 +762,10 @@ void LinkEngine::startPstnSend() {
 void LinkEngine::startVersionQuery(bool fromMenu) {
     if (!fromMenu) {
         // Activation asks only when nothing else is running.
-        if (s_.LinkCommand == LinkCode::kIdle)
+        if (s_.LinkCommand == LinkCode::kIdle) {
             s_.LinkCommand = LinkCode::kVersionQuery;
+            leaveModemModeFirst();
+        }
         return;
     }
     const bool atOnce = startOperation(LinkCode::kVersionQuery);

@@ -226,7 +226,10 @@ class LinkEngine {
     void writeHeader(uint8_t b0, uint8_t b1, uint8_t b2, uint8_t b3);
     bool sendsAtOnce() const;
     bool startOperation(int32_t firstCode); // stores the code; returns sendsAtOnce() before it
-    void beginOperation();                  // what every operation does before its first code
+    // An operation that talks to the module itself: when the module may still
+    // be in modem mode, it leaves it first and the operation follows.
+    void leaveModemModeFirst();
+    void beginOperation(); // what every operation does before its first code
     bool frameIs(uint8_t b0) const { return s_.RxBuffer[0] == b0; }
 
     void status(const char* key);

@@ -30,6 +30,7 @@ constexpr int kPinAnswerSends = 50;
 constexpr int kLockOffAnswerSends = 10;
 constexpr int kPinLockOffPace = 10;
 constexpr char kCtrlZ = 0x1A;
+constexpr int kAfterLeavePace = 3;
 
 bool isModemCode(int32_t code) {
     switch (code) {
@@ -369,19 +370,30 @@ bool LinkEngine::onModeLeft() {
     modemMayBeOn_ = false;
     s_.LinkCommand = afterLeave_;
     afterLeave_ = LinkCode::kIdle;
-    if (s_.LinkCommand == LinkCode::kModemEnter)
-        s_.Pace = 0;
+    // What was waiting for the module goes on once the answer to the status
+    // read has come and gone: no request is pending for it to be taken as.
+    if (s_.LinkCommand != LinkCode::kIdle)
+        s_.Pace = kAfterLeavePace;
     return true;
 }
 
 void LinkEngine::modeNotLeft() {
     s_.LinkCommand = LinkCode::kIdle;
     clearRx();
-    if (afterLeave_ != LinkCode::kIdle) {
+    const int32_t waiting = afterLeave_;
+    afterLeave_ = LinkCode::kIdle;
+    if (waiting == LinkCode::kModemEnter) {
         // It was the second try at entering modem mode: the module answers
         // neither entering nor leaving.
-        afterLeave_ = LinkCode::kIdle;
         failModemOperation("engine.modem_not_entered", {});
+        return;
+    }
+    if (waiting != LinkCode::kIdle) {
+        // The module answers no leave frame: it may have been restarted or
+        // replaced since. The operation that waited goes ahead.
+        modemMayBeOn_ = false;
+        s_.LinkCommand = waiting;
+        s_.Pace = 0;
         return;
     }
     status("engine.modem_not_left");

@@ -1983,3 +1983,69 @@ TEST(EngineModem, APortLostDuringAModemOperationEndsItForItsWindowAndPage) {
     EXPECT_FALSE(rig.results.results[0].ok);
     EXPECT_STREQ(rig.results.results[0].reasonKey, "engine.port_lost");
 }
+
+// A test call leaves the module in modem mode, where it would pass frames to
+// its modem. Any operation on the module itself takes it out first.
+TEST(EngineModem, OperationsOnTheModuleLeaveModemModeFirst) {
+    struct Case {
+        const char* name;
+        std::function<void(LinkEngine&)> start;
+        std::function<void(ModemRig&)> check;
+    };
+    const Case cases[] = {
+        {"read-all", [](LinkEngine& e) { e.startReadAll(); },
+         [](ModemRig& rig) {
+             EXPECT_TRUE(
+                 std::equal(rig.image.data(), rig.image.data() + 1536, rig.module.mem.data()));
+             EXPECT_EQ(rig.view.status(), "Successful readout!");
+         }},
+        {"version from the menu", [](LinkEngine& e) { e.startVersionQuery(true); },
+         [](ModemRig& rig) { EXPECT_EQ(rig.view.versionPanel, "Sw: 4.3"); }},
+        {"version at activation", [](LinkEngine& e) { e.startVersionQuery(false); },
+         [](ModemRig& rig) { EXPECT_EQ(rig.view.versionPanel, "Sw: 4.3"); }},
+        {"clock", [](LinkEngine& e) { e.startClockSync(); },
+         [](ModemRig& rig) { EXPECT_EQ(rig.view.status(), "GSM time sync successful"); }},
+        {"restart", [](LinkEngine& e) { e.startRestart(); },
+         [](ModemRig& rig) {
+             EXPECT_EQ(rig.channel.writes.back(), bytesOf({0x00, 0xFF, 0xAA, 0x00, 0x57, 0xA8}));
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ModemRig rig;
+        for (int i = 0; i < 8192; ++i)
+            rig.module.mem[static_cast<size_t>(i)] = static_cast<uint8_t>(i * 7 + 1);
+        rig.module.mem[254] = 43;
+        rig.engine.startVoiceCallTest(QStringLiteral("+3630"));
+        ASSERT_GT(rig.runUntilIdle(), 0);
+        ASSERT_TRUE(rig.modem.on);
+        const size_t before = rig.channel.writes.size();
+        c.start(rig.engine);
+        ASSERT_GT(rig.runUntilIdle(), 0);
+        ASSERT_GT(rig.channel.writes.size(), before + 2);
+        EXPECT_EQ(rig.channel.writes[before], kLeaveFrame);
+        EXPECT_EQ(rig.channel.writes[before + 1], kStatusReadFrame);
+        EXPECT_FALSE(rig.modem.on);
+        EXPECT_FALSE(rig.engine.modemModeMayBeOn());
+        c.check(rig);
+    }
+}
+
+// A module that answers no leave frame (restarted meanwhile, or another one
+// plugged in) does not hold up the operation for good.
+TEST(EngineModem, AnUnansweredLeaveFrameDoesNotBlockTheNextOperation) {
+    ModemRig rig;
+    rig.module.mem[254] = 43;
+    rig.engine.startVoiceCallTest(QStringLiteral("+3630"));
+    ASSERT_GT(rig.runUntilIdle(), 0);
+    rig.modem.on = false;
+    rig.modem.moduleSilent = true; // the mode frames go unanswered
+    rig.engine.startVersionQuery(true);
+    ASSERT_GT(rig.runUntilIdle(), 0);
+    EXPECT_EQ(rig.countWrites(kLeaveFrame), 3);
+    EXPECT_EQ(rig.view.versionPanel, "Sw: 4.3");
+    // The next operation no longer tries.
+    rig.engine.startVersionQuery(true);
+    ASSERT_GT(rig.runUntilIdle(), 0);
+    EXPECT_EQ(rig.countWrites(kLeaveFrame), 3);
+}
