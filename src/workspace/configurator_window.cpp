@@ -5,6 +5,9 @@
 #include "settings/app_context.h"
 #include "settings/edition.h"
 #include "ui/widgets.h"
+#include "workspace/pages/configurator_pages.h"
+#include "workspace/pages/settings_pages.h"
+#include "workspace/stored_text_bytes.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -14,6 +17,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -59,17 +63,19 @@ TAV4Form1::TAV4Form1(AppContext& ctx, std::function<bool()> discoveryPortRelease
 
     PageControl1 = new QTabWidget(central);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    // Narrow tabs, so that a model's pages fit side by side without scrolling.
+    PageControl1->tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 4px 6px; }"));
     for (const PageInfo& p : configuratorPages()) {
         auto* page = new QWidget(PageControl1);
         page->setObjectName(QString::fromLatin1(p.objectName));
         PageControl1->addTab(page, QString::fromUtf8(p.caption));
     }
     PageControl1->setCurrentIndex(0);
-    Button16 = new QPushButton(QStringLiteral("Életjel teszt küldés!"),
-                               PageControl1->findChild<QWidget*>(QStringLiteral("TabSheet13")));
-    Button16->setObjectName(QStringLiteral("Button16"));
-    Button16->move(16, 16);
-    Button16->hide();
+    pages_ = new ConfiguratorPages(
+        PageControl1, [this] { return engine_->state().ModuleVersion; },
+        [this] { return language_; });
+    connect(pages_, &ConfiguratorPages::message, this, &TAV4Form1::showMessage);
+    Button16 = pages_->lifeSignalPage()->testButton();
     connect(Button16, &QPushButton::clicked, this, [this] { engine_->startLifeSignal(); });
     v->addWidget(PageControl1, 1);
 
@@ -160,6 +166,7 @@ void TAV4Form1::buildMenus() {
 void TAV4Form1::setModelCode(int code) {
     ModelCode_ = code;
     engine_->setModelCode(code);
+    pages_->setModelCode(code);
 }
 
 void TAV4Form1::adasTimer() {
@@ -213,20 +220,32 @@ void TAV4Form1::showMessage(const QString& text) {
     ::showMessage(this, text);
 }
 
-// The page fields arrive page by page. Until a page's controls exist, Encode must
-// not touch its bytes (clearing the input records at 24..63 without the controls
-// that carry them would wipe a module's settings on the next send), so the image
-// goes back exactly as read or loaded.
-void TAV4Form1::encode() {}
+ImageContext TAV4Form1::imageContext() const {
+    return ImageContext{ModelCode_, ctx_.brandCode, ctx_.read(QStringLiteral("company"))};
+}
+
+// Only the fields the installer changed since the last read or file load are
+// written; every other byte goes back as the module had it (page_changes.h).
+void TAV4Form1::encode() {
+    encodeImage(image_, pages_->changedValues(), imageContext());
+}
 
 void TAV4Form1::decode() {
-    const DecodeResult r = decodeImage(
-        image_, ImageContext{ModelCode_, ctx_.brandCode, ctx_.read(QStringLiteral("company"))});
+    const ConfigImage stored = image_;
+    const DecodeResult r = decodeImage(image_, imageContext());
+    keepStoredLetters(stored, image_);
     engine_->state().ModuleVersion = r.moduleVersion;
     showModuleVersion(r.statusText);
+    pages_->fill(r.values);
 }
-void TAV4Form1::runPageShowLogic() {}
-void TAV4Form1::resetOutput2TimeUnit() {}
+
+void TAV4Form1::runPageShowLogic() {
+    pages_->runSendShowLogic();
+}
+
+void TAV4Form1::resetOutput2TimeUnit() {
+    pages_->resetOutput2Unit();
+}
 
 void TAV4Form1::showTime(const QString& text) {
     Label99->setText(text);
@@ -249,10 +268,9 @@ void TAV4Form1::applyVersionRules() {
     setPageVisible(QStringLiteral("TabSheet23"), v >= 50);   // Szám Azonosítás MEM
     if (v >= 34)
         setPageVisible(QStringLiteral("TabSheet24"), true);
-    if (v >= 35)
-        Button16->show();
     if (v < 18 || ModelCode_ == 80)
         setPageVisible(QStringLiteral("TabSheet16"), false); // Hőmérséklet
+    pages_->applyVersionRules(v, ModelCode_, ctx_.brandCode);
 }
 
 void TAV4Form1::setModelTitle(const QString& title) {
@@ -279,7 +297,8 @@ void TAV4Form1::applyItemRule(const QString& item, ItemRule rule) {
             PageControl1->setTabVisible(i, rule == ItemRule::Show);
         return;
     }
-    if (QWidget* w = findChild<QWidget*>(item)) {
+    // A control group may appear on several pages (the expansion-module notes).
+    for (QWidget* w : findChildren<QWidget*>(item)) {
         if (rule == ItemRule::Disable)
             w->setEnabled(false);
         else

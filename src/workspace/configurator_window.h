@@ -17,6 +17,8 @@ class QAction;
 class QMenu;
 class QTimer;
 class TAsynComm32;
+class ConfiguratorPages;
+struct ImageContext;
 
 // The configurator of the multi-model communicators (ModelCode 70 ... 100):
 // one page per group of settings, read/send/restart buttons, a status bar. Its
@@ -41,6 +43,7 @@ class TAV4Form1 : public QMainWindow, public LinkView {
     void setModelPicture(const QPixmap& picture);
 
     QTabWidget* pageControl() const { return PageControl1; }
+    ConfiguratorPages& pages() const { return *pages_; }
     bool pageVisible(const QString& objectName) const;
     QString statusPanel(int i) const;
     ConfigImage& image() { return image_; }
@@ -87,6 +90,7 @@ class TAV4Form1 : public QMainWindow, public LinkView {
   private:
     void buildMenus();
     void setPageVisible(const QString& objectName, bool visible);
+    ImageContext imageContext() const;
 
     AppContext& ctx_;
     int ModelCode_ = 0;
@@ -99,6 +103,7 @@ class TAV4Form1 : public QMainWindow, public LinkView {
     QTimer* adas_;
     QTimer* timers_[4];
     QTabWidget* PageControl1;
+    ConfiguratorPages* pages_;
     QLabel* statusPanels_[4];
     QProgressBar* kijelzo;
     QPushButton* BitBtn1;

@@ -1,0 +1,225 @@
+#include "workspace/pages/configurator_pages.h"
+#include "workspace/pages/input_pages.h"
+#include "workspace/pages/output_page.h"
+#include "workspace/pages/page_changes.h"
+#include "workspace/pages/page_messages.h"
+#include "workspace/pages/phone_page.h"
+#include "workspace/pages/settings_pages.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
+
+namespace {
+// Pages whose show routine re-arms the accent warning.
+const char* const kAccentPages[] = {"TabSheet2",  "TabSheet3",  "TabSheet4",  "TabSheet5",
+                                    "TabSheet11", "TabSheet12", "TabSheet13", "TabSheet14",
+                                    "TabSheet16", "TabSheet18", "TabSheet19", "TabSheet21",
+                                    "TabSheet27"};
+// Pages whose show routines the send runs before Encode.
+const char* const kSendShowPages[] = {"TabSheet2",  "TabSheet3",  "TabSheet4",  "TabSheet5",
+                                      "TabSheet6",  "TabSheet7",  "TabSheet8",  "TabSheet9",
+                                      "TabSheet11", "TabSheet12", "TabSheet13", "TabSheet14",
+                                      "TabSheet16", "TabSheet18"};
+// "Be5".."Be8" are never shown; selecting one shows the phone numbers instead.
+const char* const kUnreachablePages[] = {"TabSheet6", "TabSheet7", "TabSheet8", "TabSheet9"};
+const char* const kOtherPage = "TabSheet14";
+
+// Letters whose code page 1250 form the module's phones show wrongly; í and Í are fine.
+const QString kAccentedLetters = QStringLiteral("éáűőúöüóÉÁŰŐÚÖÜÓ");
+
+// Option boxes of the input-like pages that exist from a module version on,
+// by the digit their names end in.
+struct OptionGate {
+    char digit;
+    int fromVersion;
+};
+const OptionGate kOptionGates[] = {{'5', 34}, {'6', 36}, {'7', 41}};
+
+template <size_t N> bool named(const QWidget* w, const char* const (&names)[N]) {
+    for (const char* n : names)
+        if (w->objectName() == QLatin1String(n))
+            return true;
+    return false;
+}
+} // namespace
+
+ConfiguratorPages::ConfiguratorPages(QTabWidget* pageControl, std::function<int()> moduleVersion,
+                                     std::function<int()> language)
+    : QObject(pageControl), pageControl_(pageControl), moduleVersion_(std::move(moduleVersion)),
+      language_(std::move(language)) {
+    phones_ = new PhoneNumbersPage(sheet("TabSheet1"));
+    for (int i = 0; i < 4; ++i)
+        inputs_[size_t(i)] = new InputPage(sheet(QStringLiteral("TabSheet%1").arg(i + 2)), i + 1);
+    output_ = new OutputPage(sheet("TabSheet10"));
+    tamper_ = new TamperPage(sheet("TabSheet11"));
+    power_ = new PowerPage(sheet("TabSheet12"));
+    lifeSignal_ = new LifeSignalPage(sheet("TabSheet13"));
+    other_ = new OtherPage(sheet(kOtherPage));
+    temperature_ = new TemperaturePage(sheet("TabSheet16"));
+    gps_ = new GpsPage(sheet("TabSheet17"));
+    speed_ = new SpeedPage(sheet("TabSheet18"));
+    lift_ = new LiftPage(sheet("TabSheet19"));
+    for (ConfigPage* p : std::initializer_list<ConfigPage*>{
+             phones_, inputs_[0], inputs_[1], inputs_[2], inputs_[3], output_, tamper_, power_,
+             lifeSignal_, other_, temperature_, gps_, speed_, lift_})
+        addPage(p);
+
+    // Greyed as well as hidden, so that keyboard paging passes them by.
+    for (int i = 0; i < pageControl_->count(); ++i)
+        if (named(pageControl_->widget(i), kUnreachablePages))
+            pageControl_->setTabEnabled(i, false);
+    currentIndex_ = pageControl_->currentIndex();
+    connect(pageControl_, &QTabWidget::currentChanged, this, &ConfiguratorPages::onPageChanged);
+    fill(defaultImageValues());
+}
+
+QWidget* ConfiguratorPages::sheet(const QString& objectName) const {
+    return pageControl_->findChild<QWidget*>(objectName);
+}
+
+QWidget* ConfiguratorPages::sheet(const char* objectName) const {
+    return sheet(QString::fromLatin1(objectName));
+}
+
+void ConfiguratorPages::addPage(ConfigPage* page) {
+    pages_ << page;
+    bySheet_.insert(page->sheet(), page);
+    for (QLineEdit* edit : page->smsTexts())
+        watchAccents(edit);
+    watchControls(page->sheet());
+}
+
+void ConfiguratorPages::watchAccents(QLineEdit* edit) {
+    // Typing and pasting count; a text the window sets itself does not.
+    connect(edit, &QLineEdit::textEdited, this, &ConfiguratorPages::checkAccent);
+}
+
+void ConfiguratorPages::checkAccent(const QString& text) {
+    // From version 3.8 the module sends these letters as they are.
+    if (moduleVersion_() >= 38 || text.isEmpty() || accentWarned_)
+        return;
+    if (!kAccentedLetters.contains(text.back()))
+        return;
+    accentWarned_ = true;
+    emit message(pageMessage("pages.accent_warning", language_()));
+}
+
+ImageValues ConfiguratorPages::currentValues() const {
+    ImageValues v;
+    for (const ConfigPage* p : pages_)
+        p->read(v);
+    return v;
+}
+
+ImageValues ConfiguratorPages::changedValues() {
+    const ImageValues now = currentValues();
+    markTouched(touched_, now, reference_);
+    return touchedFields(now, touched_, reference_);
+}
+
+void ConfiguratorPages::controlChanged() {
+    if (!filling_)
+        markTouched(touched_, currentValues(), reference_);
+}
+
+void ConfiguratorPages::watchControls(QWidget* sheet) {
+    const auto changed = &ConfiguratorPages::controlChanged;
+    for (QWidget* w : sheet->findChildren<QWidget*>()) {
+        if (auto* e = qobject_cast<QLineEdit*>(w))
+            connect(e, &QLineEdit::textChanged, this, changed, Qt::UniqueConnection);
+        else if (auto* s = qobject_cast<QSpinBox*>(w))
+            connect(s, &QSpinBox::valueChanged, this, changed, Qt::UniqueConnection);
+        else if (auto* c = qobject_cast<QComboBox*>(w))
+            connect(c, &QComboBox::currentIndexChanged, this, changed, Qt::UniqueConnection);
+        else if (auto* b = qobject_cast<QAbstractButton*>(w))
+            connect(b, &QAbstractButton::toggled, this, changed, Qt::UniqueConnection);
+        else if (auto* l = qobject_cast<TargetCheckList*>(w))
+            connect(l, &TargetCheckList::targetsChanged, this, changed, Qt::UniqueConnection);
+    }
+}
+
+void ConfiguratorPages::fill(const ImageValues& values) {
+    filling_ = true;
+    for (ConfigPage* p : pages_)
+        p->fill(values);
+    const PhoneTexts phones = phones_->texts();
+    for (ConfigPage* p : pages_)
+        p->fillPhoneLists(phones, modelCode_);
+    reference_ = currentValues();
+    touched_ = ImageValues{};
+    filling_ = false;
+}
+
+void ConfiguratorPages::showPage(QWidget* sheet) {
+    if (ConfigPage* p = bySheet_.value(sheet))
+        p->fillPhoneLists(phones_->texts(), modelCode_);
+    if (named(sheet, kAccentPages))
+        accentWarned_ = false;
+}
+
+void ConfiguratorPages::runSendShowLogic() {
+    for (const char* name : kSendShowPages)
+        showPage(sheet(name));
+}
+
+void ConfiguratorPages::onPageChanged(int index) {
+    QWidget* left = pageControl_->widget(currentIndex_);
+    QWidget* shown = pageControl_->widget(index);
+    currentIndex_ = index;
+    // The code stays as typed; Encode leaves a code of the wrong length out.
+    if (left && left != shown && left->objectName() == QLatin1String(kOtherPage) &&
+        other_->securityCode().size() != 4)
+        emit message(pageMessage("pages.bad_security_code", language_()));
+    if (shown && named(shown, kUnreachablePages)) {
+        pageControl_->setCurrentIndex(0);
+        return;
+    }
+    if (shown)
+        showPage(shown);
+}
+
+void ConfiguratorPages::resetOutput2Unit() {
+    output_->resetOutput2Unit();
+}
+
+void ConfiguratorPages::applyVersionRules(int v, int modelCode, int brandCode) {
+    QWidget* window = pageControl_->window();
+    auto widget = [window](const QString& name) { return window->findChild<QWidget*>(name); };
+    // Option boxes of inputs 1..4, tamper and power that older modules lack.
+    const QStringList prefixes{QStringLiteral("best1"), QStringLiteral("best2"),
+                               QStringLiteral("best3"), QStringLiteral("best4"),
+                               QStringLiteral("best9"), QStringLiteral("best10")};
+    for (const OptionGate& gate : kOptionGates)
+        if (v < gate.fromVersion)
+            for (const QString& prefix : prefixes)
+                if (QWidget* box = widget(prefix + QLatin1Char(gate.digit)))
+                    box->hide();
+    if (v < 38) {
+        power_->voltage()->hide();
+        power_->voltageLabel()->hide();
+    }
+    struct Gate {
+        const char* box;
+        int fromVersion;
+    };
+    const Gate gates[] = {{"CheckEgyeb4", 19}, {"CheckEgyeb5", 20}, {"CheckEgyeb6", 23}};
+    if (v >= 18 && modelCode == 70)
+        widget(QStringLiteral("CheckEgyeb3"))->show();
+    for (const Gate& g : gates)
+        if (v >= g.fromVersion)
+            widget(QString::fromLatin1(g.box))->show();
+    if (v >= 35)
+        lifeSignal_->testButton()->show();
+    if (modelCode == 100)
+        for (const char* name : {"CheckEgyeb4", "CheckEgyeb5", "CheckEgyeb6", "Label64", "Edit8"})
+            widget(QString::fromLatin1(name))->hide();
+    if (brandCode == 20)
+        for (const char* name : {"CheckEgyeb3", "CheckEgyeb4", "CheckEgyeb5", "CheckEgyeb6"})
+            widget(QString::fromLatin1(name))->hide();
+}

@@ -1,0 +1,331 @@
+#include "workspace/pages/settings_pages.h"
+#include "workspace/pages/input_pages.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+namespace {
+QCheckBox* checkBox(const char* name, const char* caption, QWidget* parent) {
+    auto* box = new QCheckBox(QString::fromUtf8(caption), parent);
+    box->setObjectName(QString::fromLatin1(name));
+    return box;
+}
+
+// A spin followed by the caption that completes it ("7 naponként").
+void spinWithCaption(QGridLayout* grid, int row, QSpinBox* spin, const char* labelName,
+                     const char* caption, QWidget* parent) {
+    grid->addWidget(spin, row, 0);
+    grid->addWidget(
+        buddyLabel(QString::fromLatin1(labelName), QString::fromUtf8(caption), spin, parent), row,
+        1);
+}
+} // namespace
+
+// ---------------------------------------------------------------- Életjel
+
+LifeSignalPage::LifeSignalPage(QWidget* sheet) : ConfigPage(sheet) {
+    auto* grid = new QGridLayout(sheet);
+
+    QGroupBox* timing = plainGroup(sheet);
+    auto* timingGrid = new QGridLayout(timing);
+    CheckBox11 = checkBox("CheckBox11", "Életjel küldés", timing);
+    timingGrid->addWidget(CheckBox11, 0, 0, 1, 2);
+    SpinEdit1 = rangeSpin(QStringLiteral("SpinEdit1"), kLifeSignalDaysRange, 7, timing);
+    spinWithCaption(timingGrid, 1, SpinEdit1, "Label49", "naponként", timing);
+    SpinEdit2 = rangeSpin(QStringLiteral("SpinEdit2"), kClockHourRange, 12, timing);
+    spinWithCaption(timingGrid, 2, SpinEdit2, "Label50", "órakor küldés", timing);
+    SpinEdit3 = rangeSpin(QStringLiteral("SpinEdit3"), kFirstLifeSignalRange, 0, timing);
+    spinWithCaption(timingGrid, 3, SpinEdit3, "Label51", "nap múlva az első", timing);
+    timingGrid->setColumnStretch(1, 1);
+
+    QGroupBox* textBox = plainGroup(sheet);
+    auto* textForm = new QFormLayout(textBox);
+    riasztas11 = moduleTextEdit(QStringLiteral("riasztas11"), kSmsTextSize, textBox);
+    riasztas11->setText(QStringLiteral("Eletjel kuldes, minden rendben.."));
+    riasztas11->setMinimumWidth(riasztas11->fontMetrics().horizontalAdvance(QString(34, u'x')));
+    textForm->addRow(
+        buddyLabel(QStringLiteral("Label53"), QStringLiteral("SMS szöveg:"), riasztas11, textBox),
+        riasztas11);
+    Button16 = new QPushButton(QStringLiteral("Életjel teszt küldés!"), textBox);
+    Button16->setObjectName(QStringLiteral("Button16"));
+    Button16->hide(); // modules from version 3.5 on take the test request
+    textForm->setWidget(textForm->rowCount(), QFormLayout::FieldRole, Button16);
+
+    QGroupBox* listBox = plainGroup(sheet);
+    auto* listColumn = new QVBoxLayout(listBox);
+    SMSst11 = new TargetCheckList(QStringLiteral("SMSst11"), listBox);
+    QLabel* listLabel = buddyLabel(
+        QStringLiteral("Label52"),
+        QStringLiteral("Jelölje ki mely számokra kíván életjelet küldeni"), SMSst11, listBox);
+    listLabel->setWordWrap(true);
+    listColumn->addWidget(listLabel);
+    listColumn->addWidget(SMSst11);
+
+    grid->addWidget(timing, 0, 0, Qt::AlignTop);
+    grid->addWidget(listBox, 0, 1, 2, 1, Qt::AlignTop);
+    grid->addWidget(textBox, 1, 0, Qt::AlignTop);
+    grid->setRowStretch(2, 1);
+    grid->setColumnStretch(2, 1);
+
+    connect(CheckBox11, &QCheckBox::toggled, this, &LifeSignalPage::applyLifeSignalRule);
+    applyLifeSignalRule();
+}
+
+void LifeSignalPage::applyLifeSignalRule() {
+    const bool on = CheckBox11->isChecked();
+    SpinEdit1->setEnabled(on);
+    SpinEdit2->setEnabled(on);
+    SpinEdit3->setEnabled(on);
+}
+
+void LifeSignalPage::read(ImageValues& v) const {
+    LifeSignalValues& l = v.lifeSignal;
+    l.enabled = CheckBox11->isChecked();
+    l.periodDays = SpinEdit1->value();
+    l.hour = SpinEdit2->value();
+    // Decode never reads byte 73 (the module counts it down), so the spin only
+    // counts once the installer sets it.
+    l.firstAfterDays = SpinEdit3->value();
+    l.sms = SMSst11->targets();
+    l.text = riasztas11->text();
+}
+
+void LifeSignalPage::fill(const ImageValues& v) {
+    const LifeSignalValues& l = v.lifeSignal;
+    if (l.enabled)
+        CheckBox11->setChecked(*l.enabled);
+    if (l.periodDays)
+        SpinEdit1->setValue(*l.periodDays);
+    if (l.hour)
+        SpinEdit2->setValue(*l.hour);
+    if (l.firstAfterDays)
+        SpinEdit3->setValue(*l.firstAfterDays);
+    if (l.sms)
+        SMSst11->setTargets(*l.sms);
+    if (l.text)
+        riasztas11->setText(*l.text);
+    applyLifeSignalRule();
+}
+
+void LifeSignalPage::fillPhoneLists(const PhoneTexts& phones, int modelCode) {
+    fillTargetList(SMSst11, phones, modelCode == 80);
+}
+
+QList<QLineEdit*> LifeSignalPage::smsTexts() const {
+    return {riasztas11};
+}
+
+// ---------------------------------------------------------------- Egyéb
+
+OtherPage::OtherPage(QWidget* sheet) : ConfigPage(sheet) {
+    auto* grid = new QGridLayout(sheet);
+
+    // Left column: SMS handling.
+    QGroupBox* sms = plainGroup(sheet);
+    auto* smsForm = new QFormLayout(sms);
+    Edit1 = new QLineEdit(QStringLiteral("1234"), sms);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setMaxLength(4);
+    // The module compares the code as typed in an SMS: printable ASCII only.
+    Edit1->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[\\x20-\\x7E]{0,4}")), Edit1));
+    Edit1->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    Edit1->setMinimumWidth(Edit1->fontMetrics().horizontalAdvance(QStringLiteral("MMMMMM")));
+    smsForm->addRow(
+        buddyLabel(QStringLiteral("Label56"), QStringLiteral("SMS biztonsági kód:"), Edit1, sms),
+        Edit1);
+    CheckEgyeb2 = checkBox("CheckEgyeb2", "SMS átírányítás", sms);
+    ComboBox11 = new QComboBox(sms);
+    ComboBox11->setObjectName(QStringLiteral("ComboBox11"));
+    for (int i = 1; i <= 8; ++i)
+        ComboBox11->addItem(QStringLiteral("Phone%1").arg(i));
+    ComboBox11->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    ComboBox11->setMinimumContentsLength(16);
+    ComboBox11->setAccessibleName(CheckEgyeb2->text());
+    smsForm->addRow(CheckEgyeb2, ComboBox11);
+    Edit12 = moduleTextEdit(QStringLiteral("Edit12"), kSmsHeaderLength, sms);
+    Edit12->setToolTip(QStringLiteral(
+        "Küldendő SMS eleje, ide érdemes beírni a helység nevét (pl. Kovács lakás)"));
+    Edit12->setMinimumWidth(Edit12->fontMetrics().horizontalAdvance(QString(40, u'x')));
+    Label181 = new QLabel(QString::number(kSmsHeaderLength), sms);
+    Label181->setObjectName(QStringLiteral("Label181"));
+    Label181->setMinimumWidth(Label181->fontMetrics().horizontalAdvance(QStringLiteral("000")));
+    auto* headerRow = new QHBoxLayout;
+    headerRow->addWidget(Edit12, 1);
+    headerRow->addWidget(Label181);
+    smsForm->addRow(
+        buddyLabel(QStringLiteral("smsHeaderLabel"), QStringLiteral("SMS fejléc:"), Edit12, sms),
+        headerRow);
+
+    // Calling and the inputs; ModelCode 100 greys this group.
+    auto* ring = new QGroupBox(sheet);
+    ring->setObjectName(QStringLiteral("RingOptionsGroup"));
+    auto* ringForm = new QFormLayout(ring);
+    CheckEgyeb1 = checkBox("CheckEgyeb1", "Körhívás funció (mindekinek nyugtázni kell!)", ring);
+    ringForm->addRow(CheckEgyeb1);
+    SpinEdit4 = rangeSpin(QStringLiteral("SpinEdit4"), kRingRange, 30, ring);
+    ringForm->addRow(buddyLabel(QStringLiteral("Label54"), QStringLiteral("Csöngetési idő [sec]:"),
+                                SpinEdit4, ring),
+                     SpinEdit4);
+    SpinEdit5 = rangeSpin(QStringLiteral("SpinEdit5"), kRedialRange, 50, ring);
+    ringForm->addRow(buddyLabel(QStringLiteral("Label55"),
+                                QStringLiteral("Max hivásismétlések száma"), SpinEdit5, ring),
+                     SpinEdit5);
+    ComboBox12 = new QComboBox(ring);
+    ComboBox12->setObjectName(QStringLiteral("ComboBox12"));
+    ComboBox12->addItems({QStringLiteral("Kikapcsolva"), QStringLiteral("Alacsony"),
+                          QStringLiteral("Normál"), QStringLiteral("Közepes"),
+                          QStringLiteral("Erős")});
+    ComboBox12->setCurrentIndex(kDefaultInputFilter);
+    ringForm->addRow(buddyLabel(QStringLiteral("Label57"),
+                                QStringLiteral("Digitális bemenet szűrő/érzékenység"), ComboBox12,
+                                ring),
+                     ComboBox12);
+    Edit8 = moduleTextEdit(QStringLiteral("Edit8"), kSmsTextSize, ring);
+    Edit8->setText(QStringLiteral("Visszaallas:"));
+    Edit8->setMinimumWidth(Edit8->fontMetrics().horizontalAdvance(QString(34, u'x')));
+    ringForm->addRow(buddyLabel(QStringLiteral("Label64"),
+                                QStringLiteral("Bemenet visszaállás SMS szöveg:"), Edit8, ring),
+                     Edit8);
+
+    // Module features that come with later software versions.
+    QGroupBox* features = plainGroup(sheet);
+    auto* featureColumn = new QVBoxLayout(features);
+    CheckEgyeb3 = checkBox("CheckEgyeb3", "LED-ek kikapcsolása csukot fedőnél", features);
+    featureColumn->addWidget(CheckEgyeb3);
+    auto* moduleOnly = new QWidget(features);
+    moduleOnly->setObjectName(QStringLiteral("ModuleOnlyOptions"));
+    auto* moduleOnlyColumn = new QVBoxLayout(moduleOnly);
+    moduleOnlyColumn->setContentsMargins(0, 0, 0, 0);
+    CheckEgyeb4 = checkBox("CheckEgyeb4", "Kimenet mentése memóriába", moduleOnly);
+    CheckEgyeb5 = checkBox("CheckEgyeb5", "Hívószámazonosításkor élesít/hatástalanít", moduleOnly);
+    CheckEgyeb6 = checkBox("CheckEgyeb6", "Mikrofon üzemmód bekapcsolva", moduleOnly);
+    for (QCheckBox* b : {CheckEgyeb4, CheckEgyeb5, CheckEgyeb6})
+        moduleOnlyColumn->addWidget(b);
+    featureColumn->addWidget(moduleOnly);
+    // Shown by the version rules once the module's version is known.
+    for (QCheckBox* b : {CheckEgyeb3, CheckEgyeb4, CheckEgyeb5, CheckEgyeb6})
+        b->hide();
+
+    grid->addWidget(sms, 0, 0, 1, 2);
+    grid->addWidget(ring, 1, 0, Qt::AlignTop);
+    grid->addWidget(features, 1, 1, Qt::AlignTop);
+    grid->setRowStretch(2, 1);
+    grid->setColumnStretch(2, 1);
+
+    connect(CheckEgyeb2, &QCheckBox::toggled, this, &OtherPage::applyRedirectionRule);
+    connect(Edit12, &QLineEdit::textChanged, this, [this](const QString& text) {
+        Label181->setText(QString::number(kSmsHeaderLength - text.size()));
+    });
+    applyRedirectionRule();
+}
+
+void OtherPage::applyRedirectionRule() {
+    ComboBox11->setEnabled(CheckEgyeb2->isChecked());
+}
+
+QString OtherPage::securityCode() const {
+    return Edit1->text();
+}
+
+void OtherPage::read(ImageValues& v) const {
+    OtherPageValues& o = v.other;
+    o.securityCode = Edit1->text();
+    o.roundCall = CheckEgyeb1->isChecked();
+    o.ledsOffWhenClosed = CheckEgyeb3->isChecked();
+    o.saveOutput = CheckEgyeb4->isChecked();
+    o.callerIdArming = CheckEgyeb5->isChecked();
+    o.microphone = CheckEgyeb6->isChecked();
+    o.smsRedirection = CheckEgyeb2->isChecked();
+    const int target = ComboBox11->currentIndex();
+    o.smsRedirectionTarget = target >= 0 ? std::optional<int>(target) : std::nullopt;
+    o.ringSeconds = SpinEdit4->value();
+    o.maxRedials = SpinEdit5->value();
+    // No selection stores "Normál".
+    const int filter = ComboBox12->currentIndex();
+    o.inputFilter = filter >= 0 ? filter : kDefaultInputFilter;
+    o.restoreText = Edit8->text();
+    o.smsHeader = Edit12->text();
+}
+
+void OtherPage::fill(const ImageValues& v) {
+    const OtherPageValues& o = v.other;
+    if (o.securityCode)
+        Edit1->setText(*o.securityCode);
+    const std::pair<QCheckBox*, const std::optional<bool>*> boxes[] = {
+        {CheckEgyeb1, &o.roundCall},  {CheckEgyeb3, &o.ledsOffWhenClosed},
+        {CheckEgyeb4, &o.saveOutput}, {CheckEgyeb5, &o.callerIdArming},
+        {CheckEgyeb6, &o.microphone}, {CheckEgyeb2, &o.smsRedirection},
+    };
+    for (const auto& [box, value] : boxes)
+        if (*value)
+            box->setChecked(**value);
+    if (o.smsRedirectionTarget)
+        ComboBox11->setCurrentIndex(*o.smsRedirectionTarget);
+    else if (o.smsRedirection && *o.smsRedirection)
+        ComboBox11->setCurrentIndex(-1); // a stored target the list does not have
+    if (o.ringSeconds)
+        SpinEdit4->setValue(*o.ringSeconds);
+    if (o.maxRedials)
+        SpinEdit5->setValue(*o.maxRedials);
+    if (o.inputFilter)
+        ComboBox12->setCurrentIndex(*o.inputFilter);
+    if (o.restoreText)
+        Edit8->setText(*o.restoreText);
+    if (o.smsHeader)
+        Edit12->setText(*o.smsHeader);
+    applyRedirectionRule();
+}
+
+void OtherPage::fillPhoneLists(const PhoneTexts& phones, int) {
+    // The same texts as the check lists, but nothing is greyed here.
+    for (int i = 0; i < 8; ++i) {
+        const QString& text = phones[size_t(i)];
+        ComboBox11->setItemText(i, phoneSlotFilled(text) ? text
+                                                         : QStringLiteral("Phone%1").arg(i + 1));
+    }
+}
+
+QList<QLineEdit*> OtherPage::smsTexts() const {
+    return {Edit8};
+}
+
+// ---------------------------------------------------------------- GPS
+
+GpsPage::GpsPage(QWidget* sheet) : ConfigPage(sheet) {
+    auto* column = new QVBoxLayout(sheet);
+    QGroupBox* box = plainGroup(sheet);
+    auto* boxColumn = new QVBoxLayout(box);
+    GPSbit0 = checkBox("GPSbit0", "GPS vevő használata", box);
+    GPSbit0->setChecked(true);
+    GPSbit1 = checkBox("GPSbit1", "NMEA GPS kódok küldése", box);
+    boxColumn->addWidget(GPSbit0);
+    boxColumn->addWidget(GPSbit1);
+    auto* row = new QHBoxLayout;
+    row->addWidget(box);
+    row->addStretch(1);
+    column->addLayout(row);
+    column->addStretch(1);
+}
+
+void GpsPage::read(ImageValues& v) const {
+    v.gps.useReceiver = GPSbit0->isChecked();
+    v.gps.sendNmea = GPSbit1->isChecked();
+}
+
+void GpsPage::fill(const ImageValues& v) {
+    if (v.gps.useReceiver)
+        GPSbit0->setChecked(*v.gps.useReceiver);
+    if (v.gps.sendNmea)
+        GPSbit1->setChecked(*v.gps.sendNmea);
+}
