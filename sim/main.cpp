@@ -8,6 +8,7 @@
 // ("LATE", "DUPLICATE"), per pulled and restored port ("VANISH",
 // "BACK <slave path>") and per failed save ("SAVEFAIL <reason>").
 
+#include "core/example_config.h"
 #include "core/memory_file.h"
 #include "core/modem_options.h"
 #include "core/reply_faults.h"
@@ -54,6 +55,7 @@ struct Options {
     ModuleOptions module;
     FaultOptions faults;
     std::string memoryFile;
+    bool exampleConfig = false;
     std::string phonebookFile;
     std::string saveFile;
     std::string linkPath;
@@ -67,7 +69,7 @@ struct Options {
     std::fprintf(stderr,
                  "alvento-sim: %s\n"
                  "usage: alvento-sim [--model 30|50|60|61|70|71|80|90|100] [--version V]\n"
-                 "  [--build N] [--memory FILE] [--save FILE] [--link PATH]\n"
+                 "  [--build N] [--memory FILE] [--example-config] [--save FILE] [--link PATH]\n"
                  "  [--identify-only] [--bad-complement] [--drop-every N]\n"
                  "  [--corrupt-check-every N] [--corrupt-complement-every N]\n"
                  "  [--split-every N] [--duplicate-every N] [--late-every N]\n"
@@ -113,6 +115,8 @@ Options parse(int argc, char** argv) {
             o.module.build = number(0, 255);
         } else if (a == "--memory") {
             o.memoryFile = value();
+        } else if (a == "--example-config") {
+            o.exampleConfig = true;
         } else if (a == "--save") {
             o.saveFile = value();
         } else if (a == "--link") {
@@ -329,6 +333,8 @@ int main(int argc, char** argv) {
     const Options opt = parse(argc, argv);
 
     SimModule module(opt.module);
+    if (opt.exampleConfig)
+        module.loadMemory(exampleConfiguration(opt.module.model));
     if (!opt.memoryFile.empty()) {
         std::ifstream f(opt.memoryFile, std::ios::binary);
         if (!f)
