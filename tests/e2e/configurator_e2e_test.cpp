@@ -69,7 +69,8 @@ class ConfiguratorE2E : public ::testing::TestWithParam<int> {
     std::unique_ptr<AlventoApplication> app;
 };
 
-// Version 32 reads and writes byte by byte, 43 in blocks.
+// Version 32 reads and writes byte by byte, 43 in blocks. A send without edits
+// gives the module back its own memory, but for the bytes every send writes.
 TEST_P(ConfiguratorE2E, ReadThenSendThroughTheButtons) {
     const int version = GetParam();
     const QByteArray memory = randomMemory();
@@ -82,6 +83,11 @@ TEST_P(ConfiguratorE2E, ReadThenSendThroughTheButtons) {
                 QStringLiteral("--save"), saveFile(), QStringLiteral("--drop-every"),
                 QStringLiteral("53"), QStringLiteral("--split-every"), QStringLiteral("7")});
     ASSERT_TRUE(sim.started());
+    // The module keeps its own build, version and model bytes whatever the file says.
+    QByteArray module = memory;
+    module[252] = 1;
+    module[254] = static_cast<char>(version);
+    module[255] = 71;
     TAV4Form1* c = open(sim);
     EXPECT_EQ(c->statusPanel(2), QStringLiteral("Sw: %1.%2").arg(version / 10).arg(version % 10));
 
@@ -93,18 +99,47 @@ TEST_P(ConfiguratorE2E, ReadThenSendThroughTheButtons) {
     EXPECT_TRUE(button(c, "BitBtn1")->isEnabled());
     const int extent = version > 32 ? 1536 : 1024;
     for (int i = 0; i < extent; ++i) {
-        // The module owns its version, build and model bytes; reading clears 120
-        // and 121.
-        if (i == 252 || i == 254 || i == 255)
-            continue;
-        const uint8_t expected = (i == 120 || i == 121) ? 0 : static_cast<uint8_t>(memory[i]);
+        // Reading clears 120 and 121; everything else is the module's, texts included.
+        const uint8_t expected = (i == 120 || i == 121) ? 0 : static_cast<uint8_t>(module[i]);
         ASSERT_EQ(c->image()[i], expected) << "byte " << i;
     }
     EXPECT_EQ(c->statusPanel(2), QStringLiteral("Sw: %1.%2.1").arg(version / 10).arg(version % 10));
 
-    // Change the image and send it back; the image also differs from the
+    const QString done = version > 32 ? QStringLiteral("GSM time sync successful")
+                                      : QStringLiteral("Data send successful!");
+    auto send = [&] {
+        const int clocks = sim.countLines(QStringLiteral("CLOCK "));
+        button(c, "BitBtn1")->click();
+        EXPECT_TRUE(waitUntil(
+            [&] {
+                return c->statusPanel(3) == done &&
+                       sim.countLines(QStringLiteral("CLOCK ")) > clocks;
+            },
+            60000));
+        QFile saved(saveFile());
+        EXPECT_TRUE(saved.open(QIODevice::ReadOnly));
+        return saved.readAll();
+    };
+
+    // Untouched: the reserved records, the fixed levels, the cleared scratch
+    // bytes and, in a block, the edition tag; nothing else.
+    QByteArray expected = module;
+    expected[120] = expected[121] = 0;
+    expected.replace(32, 8, QByteArray(8, '\0'));
+    expected.replace(52, 12, QByteArray(12, '\0'));
+    expected[102] = expected[111] = expected[112] = 7;
+    if (version > 32)
+        expected.replace(384, 7, QByteArray("NORVIK\xFF"));
+    QByteArray after = send();
+    ASSERT_EQ(after.size(), 8192);
+    for (int i = 0; i < 8192; ++i)
+        ASSERT_EQ(static_cast<uint8_t>(after[i]), static_cast<uint8_t>(expected[i]))
+            << "untouched send, byte " << i;
+
+    // Change the image and send it again; the image also differs from the
     // module at its own bytes and (for the byte write, company not starred) at
     // the edition tag, which must not reach the module.
+    const QByteArray before = after;
     for (int i = 512; i < 544; ++i)
         c->image()[i] = static_cast<uint8_t>(i);
     std::vector<int> keptByModule{75, 252, 254, 255};
@@ -112,22 +147,15 @@ TEST_P(ConfiguratorE2E, ReadThenSendThroughTheButtons) {
         for (int i = 384; i < 400; ++i)
             keptByModule.push_back(i);
     for (int i : keptByModule)
-        c->image()[i] = static_cast<uint8_t>(~memory[i]);
-    button(c, "BitBtn1")->click();
-    const QString done = version > 32 ? QStringLiteral("GSM time sync successful")
-                                      : QStringLiteral("Data send successful!");
-    ASSERT_TRUE(waitUntil([&] { return c->statusPanel(3) == done; }, 60000));
-    EXPECT_TRUE(sim.waitForLine(QStringLiteral("CLOCK "), 2000));
+        c->image()[i] = static_cast<uint8_t>(~before[i]);
+    after = send();
     sim.stop();
-    QFile saved(saveFile());
-    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
-    const QByteArray after = saved.readAll();
     ASSERT_EQ(after.size(), 8192);
     for (int i = 0; i < extent; ++i) {
         const bool kept =
             std::find(keptByModule.begin(), keptByModule.end(), i) != keptByModule.end();
-        const uint8_t expected = kept ? static_cast<uint8_t>(memory[i]) : c->image()[i];
-        ASSERT_EQ(static_cast<uint8_t>(after[i]), expected) << "byte " << i;
+        const uint8_t expectedByte = kept ? static_cast<uint8_t>(before[i]) : c->image()[i];
+        ASSERT_EQ(static_cast<uint8_t>(after[i]), expectedByte) << "byte " << i;
     }
 }
 
