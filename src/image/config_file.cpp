@@ -1,5 +1,7 @@
 #include "image/config_file.h"
 
+#include "image/file_text.h"
+
 namespace ConfigFile {
 
 QByteArray textRecord(const QByteArray& text) {
@@ -31,6 +33,35 @@ std::optional<Content> parse(const QByteArray& file, int imageSize) {
         c.texts[static_cast<size_t>(i)] =
             recordText(file.mid(imageSize + i * kTextRecordSize, kTextRecordSize));
     return c;
+}
+
+std::optional<int> imageSizeOfFile(qsizetype size) {
+    for (int imageSize : {kShortImageSize, kFullImageSize})
+        if (size == fileSize(imageSize))
+            return imageSize;
+    return std::nullopt;
+}
+
+Fit fitOf(qsizetype size, int imageSize) {
+    if (size == fileSize(imageSize))
+        return Fit::Exact;
+    if (imageSizeOfFile(size))
+        return Fit::OtherModel;
+    return size < fileSize(imageSize) ? Fit::Short : Fit::Long;
+}
+
+Texts textsToBytes(const InstallationTexts& texts) {
+    Texts bytes;
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = toFileText(texts[i]).left(kTextCapacity);
+    return bytes;
+}
+
+InstallationTexts textsFromBytes(const Texts& texts) {
+    InstallationTexts strings;
+    for (size_t i = 0; i < strings.size(); ++i)
+        strings[i] = fromFileText(texts[i]);
+    return strings;
 }
 
 } // namespace ConfigFile

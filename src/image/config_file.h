@@ -1,5 +1,6 @@
 #pragma once
 #include <QByteArray>
+#include <QString>
 #include <array>
 #include <optional>
 
@@ -15,7 +16,13 @@ inline constexpr int kTextRecordSize = 128;
 inline constexpr int kTextCapacity = kTextRecordSize - 1;
 inline constexpr int kTextsSize = kTextCount * kTextRecordSize;
 
+// Image parts of the two kinds of file: ModelCodes 70..90 and ModelCode 100.
+inline constexpr int kShortImageSize = 1024;
+inline constexpr int kFullImageSize = 8192;
+
 using Texts = std::array<QByteArray, kTextCount>;
+// The same texts as the installation panel shows them.
+using InstallationTexts = std::array<QString, kTextCount>;
 
 struct Content {
     QByteArray image; // N bytes
@@ -26,6 +33,8 @@ struct Content {
 constexpr int fileSize(int imageSize) {
     return imageSize + kTextsSize;
 }
+// The largest file of either kind; reading one more byte tells a longer file.
+inline constexpr int kLargestFileSize = kFullImageSize + kTextsSize;
 
 // One 128-byte record: a reserved zero, the text cut to 127 bytes, then zeros.
 QByteArray textRecord(const QByteArray& text);
@@ -38,5 +47,25 @@ QByteArray build(const QByteArray& image, const Texts& texts);
 
 // Splits a file made for an image of imageSize bytes; nothing when the size differs.
 std::optional<Content> parse(const QByteArray& file, int imageSize);
+
+// How a file of fileSize bytes stands to a module whose files hold imageSize
+// image bytes.
+enum class Fit {
+    Exact,      // made for this module's kind
+    OtherModel, // exactly the size of the other kind of file
+    Short,      // shorter than expected (an empty or cut-off file)
+    Long,       // longer than expected and not the other kind either
+};
+Fit fitOf(qsizetype fileSize, int imageSize);
+
+// The image size a file of this size was made for, if it is one of the two.
+std::optional<int> imageSizeOfFile(qsizetype fileSize);
+
+// The texts are single-byte code page 1250 in the file, the module's character
+// set. Characters the page lacks are stored as '?'; a text longer than a
+// record holds keeps its first 127 characters.
+Texts textsToBytes(const InstallationTexts& texts);
+// Every byte value has a character, so reading and saving again keeps the bytes.
+InstallationTexts textsFromBytes(const Texts& texts);
 
 } // namespace ConfigFile

@@ -1,0 +1,23 @@
+#include "image/file_text.h"
+
+#include "image/image_codecs.h"
+
+QByteArray toFileText(const QString& text) {
+    const QByteArray converted = toCodePage1250(text);
+    if (!converted.contains('\x1A'))
+        return converted;
+    // Some character had no byte; find which, one character at a time.
+    QByteArray bytes;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const qsizetype length = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        const QString one = text.mid(i, length);
+        const QByteArray b = toCodePage1250(one);
+        bytes += b == "\x1A" && one != QStringLiteral("\x1A") ? QByteArray("?") : b;
+        i += length - 1;
+    }
+    return bytes;
+}
+
+QString fromFileText(const QByteArray& bytes) {
+    return fromCodePage1250(bytes);
+}
