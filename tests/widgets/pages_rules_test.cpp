@@ -188,6 +188,15 @@ TEST_F(PageRules, TemperatureLifeSignalRedirectionAndHeaderCounter) {
     }
     header->setText(QString(130, u'h'));
     EXPECT_EQ(header->text().size(), 120);
+
+    // ModelCode 100 keeps 32 bytes of the header: the edit takes no more.
+    open(100);
+    header = control<QLineEdit>("Edit12");
+    header->setText(QString(40, u'h'));
+    EXPECT_EQ(header->text().size(), 32);
+    EXPECT_EQ(control<QLabel>("Label181")->text(), QStringLiteral("0"));
+    header->setText(QString(12, u'h'));
+    EXPECT_EQ(control<QLabel>("Label181")->text(), QStringLiteral("20"));
 }
 
 // Decode sets the boxes, then the rules run as if the installer had.
@@ -406,8 +415,10 @@ TEST_F(PageRules, VersionAndModelRules) {
         {70, 36, 40, "best16 best36 best106 Button16", "best17 best47 ComboBox20"},
         {70, 38, 40, "ComboBox20 voltageLabel", "best107"},
         {70, 41, 40, "best17 best27 best37 best47 best97 best107", ""},
-        {100, 43, 40, "CheckEgyeb1", "CheckEgyeb4 CheckEgyeb5 CheckEgyeb6 Label64 Edit8"},
-        {70, 43, 20, "", "CheckEgyeb3 CheckEgyeb4 CheckEgyeb5 CheckEgyeb6"},
+        {100, 43, 40, "CheckEgyeb1",
+         "CheckEgyeb4 CheckEgyeb5 CheckEgyeb6 Label64 Edit8 featureBoxes"},
+        {90, 43, 40, "featureBoxes CheckEgyeb4", "CheckEgyeb3"},
+        {70, 43, 20, "", "CheckEgyeb3 CheckEgyeb4 CheckEgyeb5 CheckEgyeb6 featureBoxes"},
     };
     for (const Case& c : cases) {
         open(c.model, c.version, c.brand);
@@ -461,5 +472,20 @@ TEST_F(PageRules, DispatchRowsActOnThePages) {
         EXPECT_EQ(control<QWidget>("CheckEgyeb5")->isVisibleTo(control<QWidget>("TabSheet14")),
                   false)
             << "until the version is known";
+    }
+}
+
+// The SMS header of models 70..90 lies beyond what a byte transfer reaches.
+TEST_F(PageRules, HeaderOnlyWhereTheTransferReachesIt) {
+    struct Case {
+        int model;
+        int version;
+        bool editable;
+    } cases[] = {{70, 32, false}, {80, 30, false}, {90, 33, true},
+                 {70, 43, true},  {100, 30, true}, {100, 43, true}};
+    for (const Case& c : cases) {
+        open(c.model, c.version);
+        EXPECT_EQ(control<QWidget>("Edit12")->isEnabled(), c.editable)
+            << c.model << " v" << c.version;
     }
 }

@@ -1,4 +1,5 @@
 #include "workspace/pages/configurator_pages.h"
+#include "image/module_version.h"
 #include "workspace/pages/input_pages.h"
 #include "workspace/pages/output_page.h"
 #include "workspace/pages/page_changes.h"
@@ -29,6 +30,8 @@ const char* const kSendShowPages[] = {"TabSheet2",  "TabSheet3",  "TabSheet4",  
 // "Be5".."Be8" are never shown; selecting one shows the phone numbers instead.
 const char* const kUnreachablePages[] = {"TabSheet6", "TabSheet7", "TabSheet8", "TabSheet9"};
 const char* const kOtherPage = "TabSheet14";
+// The model whose SMS header shares the opening text's 32 bytes.
+constexpr int kCodeRecordModel = 100;
 
 // Letters whose code page 1250 form the module's phones show wrongly; í and Í are fine.
 const QString kAccentedLetters = QStringLiteral("éáűőúöüóÉÁŰŐÚÖÜÓ");
@@ -77,6 +80,11 @@ ConfiguratorPages::ConfiguratorPages(QTabWidget* pageControl, std::function<int(
     currentIndex_ = pageControl_->currentIndex();
     connect(pageControl_, &QTabWidget::currentChanged, this, &ConfiguratorPages::onPageChanged);
     fill(defaultImageValues());
+}
+
+void ConfiguratorPages::setModelCode(int modelCode) {
+    modelCode_ = modelCode;
+    other_->setHeaderLength(modelCode == kCodeRecordModel ? kSmsTextSize : kSmsHeaderLength);
 }
 
 QWidget* ConfiguratorPages::sheet(const QString& objectName) const {
@@ -222,4 +230,9 @@ void ConfiguratorPages::applyVersionRules(int v, int modelCode, int brandCode) {
     if (brandCode == 20)
         for (const char* name : {"CheckEgyeb3", "CheckEgyeb4", "CheckEgyeb5", "CheckEgyeb6"})
             widget(QString::fromLatin1(name))->hide();
+    other_->showFeatures();
+    // Models 70..90 keep the SMS header at 1280, beyond the 1024 bytes a
+    // byte-by-byte transfer reaches: before block transfers it can be neither
+    // read nor sent, so it is not offered for editing.
+    other_->setHeaderReachable(modelCode == kCodeRecordModel || transfersByBlocks(v));
 }

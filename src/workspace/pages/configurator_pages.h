@@ -33,7 +33,7 @@ class ConfiguratorPages : public QObject {
     ConfiguratorPages(QTabWidget* pageControl, std::function<int()> moduleVersion,
                       std::function<int()> language);
 
-    void setModelCode(int modelCode) { modelCode_ = modelCode; }
+    void setModelCode(int modelCode);
 
     // The fields Encode is to write: those the installer touched since the
     // window built them or last filled them from the image (page_changes.h).

@@ -199,7 +199,9 @@ OtherPage::OtherPage(QWidget* sheet) : ConfigPage(sheet) {
                      Edit8);
 
     // Module features that come with later software versions.
-    QGroupBox* features = plainGroup(sheet);
+    features_ = plainGroup(sheet);
+    features_->setObjectName(QStringLiteral("featureBoxes"));
+    QGroupBox* features = features_;
     auto* featureColumn = new QVBoxLayout(features);
     CheckEgyeb3 = checkBox("CheckEgyeb3", "LED-ek kikapcsolása csukot fedőnél", features);
     featureColumn->addWidget(CheckEgyeb3);
@@ -224,10 +226,29 @@ OtherPage::OtherPage(QWidget* sheet) : ConfigPage(sheet) {
     grid->setColumnStretch(2, 1);
 
     connect(CheckEgyeb2, &QCheckBox::toggled, this, &OtherPage::applyRedirectionRule);
-    connect(Edit12, &QLineEdit::textChanged, this, [this](const QString& text) {
-        Label181->setText(QString::number(kSmsHeaderLength - text.size()));
-    });
+    connect(Edit12, &QLineEdit::textChanged, this, &OtherPage::showHeaderRoom);
     applyRedirectionRule();
+    showFeatures();
+}
+
+void OtherPage::setHeaderLength(int length) {
+    Edit12->setMaxLength(length);
+    showHeaderRoom();
+}
+
+void OtherPage::setHeaderReachable(bool reachable) {
+    Edit12->setEnabled(reachable);
+}
+
+void OtherPage::showHeaderRoom() {
+    Label181->setText(QString::number(Edit12->maxLength() - Edit12->text().size()));
+}
+
+void OtherPage::showFeatures() {
+    bool any = false;
+    for (QCheckBox* b : {CheckEgyeb3, CheckEgyeb4, CheckEgyeb5, CheckEgyeb6})
+        any = any || b->isVisibleTo(features_);
+    features_->setVisible(any);
 }
 
 void OtherPage::applyRedirectionRule() {

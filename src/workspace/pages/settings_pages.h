@@ -4,6 +4,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QGroupBox;
 class QLabel;
 class QPushButton;
 class QSpinBox;
@@ -46,6 +47,12 @@ class OtherPage : public ConfigPage {
     QString securityCode() const;
     // Redirection rule: the target list only counts while redirection is on.
     void applyRedirectionRule();
+    // ModelCode 100 keeps 32 bytes of the header, the others 120; the edit
+    // takes no more than is kept, and Label181 counts what is left.
+    void setHeaderLength(int length);
+    void setHeaderReachable(bool reachable);
+    // The frame of the version-dependent boxes shows while one of them does.
+    void showFeatures();
 
   private:
     QLineEdit* Edit1;
@@ -62,6 +69,9 @@ class OtherPage : public ConfigPage {
     QLineEdit* Edit8;
     QLineEdit* Edit12;
     QLabel* Label181;
+    QGroupBox* features_;
+
+    void showHeaderRoom();
 };
 
 // "GPS": bits 0 and 1 of byte 81.
