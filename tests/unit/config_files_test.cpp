@@ -1,7 +1,7 @@
 #include "image/config_file.h"
 #include "image/file_access.h"
 #include "image/sim_names_file.h"
-#include "support/tmpfs_mount.h"
+#include "support/test_files.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -22,17 +22,6 @@ QByteArray imageOf(int size) {
     for (int i = 0; i < size; ++i)
         image[i] = static_cast<char>((i * 7 + 3) & 0xFF);
     return image;
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    ASSERT_EQ(f.write(bytes), bytes.size());
-}
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
 QList<QByteArray> linesOf(const QByteArray& file) {
@@ -387,12 +376,7 @@ TEST_F(FileAccessTest, AFullDiskLeavesTheOldFileWhole) {
     const QString target = path("disk/config.dat");
     const QByteArray old(1792, 'o');
     writeFile(target, old);
-    {
-        QFile filler(path("disk/filler"));
-        ASSERT_TRUE(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-        while (filler.write(QByteArray(4096, 'f')) == 4096) {
-        }
-    }
+    fillDisk(path("disk/filler"));
     for (int size : {1792, 8960}) {
         const FileAccess::Error e = FileAccess::writeWhole(target, QByteArray(size, 'n'));
         EXPECT_EQ(FileAccess::errorText(e), QStringLiteral("Disk full")) << size;

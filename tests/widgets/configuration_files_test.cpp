@@ -2,7 +2,7 @@
 #include "engine/link_engine.h"
 #include "image/config_file.h"
 #include "serial/tasyncomm32.h"
-#include "support/tmpfs_mount.h"
+#include "support/test_files.h"
 #include "workspace/configuration_files.h"
 #include "workspace/installation_panel.h"
 
@@ -21,17 +21,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    ASSERT_EQ(f.write(bytes), bytes.size());
-}
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
 
 QByteArray imageBytes(const ConfigImage& image, int count = ConfigImage::kSize) {
     return QByteArray(reinterpret_cast<const char*>(image.data()), count);
@@ -289,10 +278,7 @@ TEST_F(ConfigurationFilesTest, FailedSavesKeepTheEarlierFile) {
         cases.push_back({path("medium/config.dat"), "File access denied"});
         cases.push_back({path("medium/new.dat"), "File access denied"});
         writeFile(path("disk/config.dat"), earlier);
-        QFile filler(path("disk/filler"));
-        ASSERT_TRUE(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-        while (filler.write(QByteArray(4096, 'f')) == 4096) {
-        }
+        fillDisk(path("disk/filler"));
         cases.push_back({path("disk/config.dat"), "Disk full"});
     } else {
         std::cout << "[ note ] no small file systems: read-only and full-disk cases left out\n";
