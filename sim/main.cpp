@@ -6,9 +6,12 @@
 // "USSD <code>", "CALL ...", "SMS ...", "MODEM SILENT", "MODEM OFF"), per run of
 // discarded bytes ("DROP <hex>"), per held-back reply and duplicate copy sent
 // ("LATE", "DUPLICATE"), per pulled and restored port ("VANISH",
-// "BACK <slave path>") and per failed save ("SAVEFAIL <reason>").
+// "BACK <slave path>"), per failed save ("SAVEFAIL <reason>") and per run of
+// bytes sent at a speed the module does not run at ("NOISE <baud> <hex>").
 
 #include "core/example_config.h"
+#include "core/legacy_records.h"
+#include "core/line_speed.h"
 #include "core/memory_file.h"
 #include "core/modem_options.h"
 #include "core/reply_faults.h"
@@ -59,6 +62,8 @@ struct Options {
     std::string phonebookFile;
     std::string saveFile;
     std::string linkPath;
+    std::string recordsFile;
+    int lineBaud = 0;
     int delayMs = 0;
     int paceBaud = 0;
     int vanishAfter = 0;
@@ -76,6 +81,7 @@ struct Options {
                  "  [--drop-at A] [--late-at A] [--duplicate-at A] [--at-times K]\n"
                  "  [--late-ms MS] [--duplicate-gap-ms MS] [--delay-ms MS]\n"
                  "  [--pace-baud B] [--vanish-after N] [--vanish-ms MS]\n"
+                 "  [--records FILE] [--line-baud B]\n"
                  "  [--pin PIN] [--imei DIGITS] [--balance-text TEXT] [--balance-code CODE]\n"
                  "  [--ussd-ms MS] [--phonebook FILE] [--modem-silent-after N]\n",
                  why);
@@ -121,6 +127,10 @@ Options parse(int argc, char** argv) {
             o.saveFile = value();
         } else if (a == "--link") {
             o.linkPath = value();
+        } else if (a == "--records") {
+            o.recordsFile = value();
+        } else if (a == "--line-baud") {
+            o.lineBaud = number(1, 10000000);
         } else if (a == "--identify-only") {
             o.module.identifyOnly = true;
         } else if (a == "--bad-complement") {
@@ -344,6 +354,21 @@ int main(int argc, char** argv) {
         image.resize(static_cast<std::size_t>(f.gcount()));
         module.loadMemory(image);
     }
+    std::optional<RecordArea> records;
+    if (!opt.recordsFile.empty()) {
+        records = recordArea(opt.module.model);
+        if (!records)
+            usage("--records needs a GPS model (60 or 61)");
+        // A file that is not there yet starts the records erased.
+        std::ifstream f(opt.recordsFile, std::ios::binary);
+        if (f) {
+            Bytes bytes(records->size());
+            f.read(reinterpret_cast<char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
+            bytes.resize(static_cast<std::size_t>(f.gcount()));
+            loadRecords(module, *records, bytes);
+        }
+    }
     if (!opt.phonebookFile.empty()) {
         const std::string error = loadPhonebookFile(module.modem(), opt.phonebookFile);
         if (!error.empty())
@@ -395,6 +420,16 @@ int main(int argc, char** argv) {
         if (!dropped.empty())
             printLine("DROP " + hex(dropped));
     };
+    auto saveOne = [&](const std::string& path, std::span<const std::uint8_t> bytes) {
+        if (path.empty())
+            return true;
+        const std::string error = saveMemoryFile(path, bytes);
+        if (error.empty())
+            return true;
+        printLine("SAVEFAIL " + error);
+        std::fprintf(stderr, "alvento-sim: cannot save %s: %s\n", path.c_str(), error.c_str());
+        return false;
+    };
     auto savePhonebook = [&] {
         phonebookDirty = false;
         if (opt.phonebookFile.empty())
@@ -411,15 +446,9 @@ int main(int argc, char** argv) {
         return false;
     };
     auto save = [&] {
-        if (opt.saveFile.empty())
-            return true;
-        const std::string error = saveMemoryFile(opt.saveFile, module.memory());
-        if (error.empty())
-            return true;
-        printLine("SAVEFAIL " + error);
-        std::fprintf(stderr, "alvento-sim: cannot save %s: %s\n", opt.saveFile.c_str(),
-                     error.c_str());
-        return false;
+        const bool memory = saveOne(opt.saveFile, module.memory());
+        const bool kept = !records || saveOne(opt.recordsFile, recordBytes(module, *records));
+        return memory && kept;
     };
     // The memory stays; what was on the line in either direction is lost.
     auto vanish = [&](std::optional<Clock::time_point> until) {
@@ -522,6 +551,14 @@ int main(int argc, char** argv) {
         if (lastReply != Clock::time_point{} && lastInput - lastReply > std::chrono::seconds(1))
             ::tcflush(port.slave(), TCIFLUSH);
         line.paceReceived(static_cast<std::size_t>(n));
+        // The module runs at one speed: what the tool sends at another is noise.
+        if (opt.lineBaud > 0) {
+            const int toolBaud = lineBaud(port.slave());
+            if (toolBaud != opt.lineBaud) {
+                printLine("NOISE " + std::to_string(toolBaud) + " " + hex(Bytes(buf, buf + n)));
+                continue;
+            }
+        }
 
         const auto taken = Clock::now();
         for (Exchange& ex : module.feed(std::span(buf, static_cast<std::size_t>(n)))) {
