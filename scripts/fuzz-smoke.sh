@@ -10,7 +10,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-3}
 build=${ALVENTO_FUZZ_BUILD:-build-fuzz}
-targets=(frame_assembler identify_handshake config_file link_engine)
+targets=(frame_assembler identify_handshake config_file sim_names_file link_engine)
 
 if ! command -v clang++ >/dev/null; then
   echo "fuzz-smoke: clang++ is missing (scripts/deps.sh installs it)" >&2

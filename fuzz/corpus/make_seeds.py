@@ -110,3 +110,10 @@ texts = b"".join(b"\0" + t.ljust(127, b"\0") for t in
 write("config_file", "file-1024", bytes(range(256)) * 4 + texts)
 write("config_file", "exact-8192", [1 | 2] + list(b"\xff\x00text\x00" * 20))
 write("config_file", "exact-1024", [2] + list(range(256)))
+
+# sim_names_file: the whole file as it stands.
+rows = [b"+36301234567", b"Anna", b"06-20/111-2222", b"B\xe9la", b"", b""]
+write("sim_names_file", "three-rows", b"3\r\n" + b"".join(r + b"\r\n" for r in rows)
+      + b"\r\n" * (500 - len(rows)))
+write("sim_names_file", "lf-only-short", b" 12 \nx\ny\n")
+write("sim_names_file", "not-a-number", b"abc\r\n1\r\n")
