@@ -1,6 +1,10 @@
 #include "app/alvento_application.h"
 #include "discovery/search_window.h"
+#include "legacy/converter_help_window.h"
 #include "legacy/legacy_device_window.h"
+#include "legacy/model30_form.h"
+#include "legacy/wiring_window.h"
+#include "serial/tasyncomm32.h"
 #include "settings/edition.h"
 #include "startup/language_window.h"
 #include "startup/port_chooser_window.h"
@@ -30,6 +34,9 @@ AlventoApplication::AlventoApplication(const Options& options) {
     ctx_.portOverride = options.portOverride;
 
     form1_ = create<TForm1>(ctx_);
+    // ModelCode 30 is configured in the start window itself, on its port.
+    model30_ = new Model30Form(*form1_->channel());
+    form1_->hostRole(model30_);
     // The device windows take the port only once the start window has let it go.
     auto released = [this] { return form1_->idleClosed(); };
     form8_ = create<TForm8>(ctx_);
@@ -38,8 +45,8 @@ AlventoApplication::AlventoApplication(const Options& options) {
     createPlaceholder("TForm3");
     createPlaceholder("TForm4");
     form5_ = create<TForm5>(ctx_, released);
-    createPlaceholder("TForm6");
-    createPlaceholder("TrajzGPS14");
+    form6_ = create<TForm6>();
+    rajz_ = create<TrajzGPS14>();
     trekka_ = create<Ttrekkamain>(ctx_, released);
     av4_ = create<TAV4Form1>(ctx_, released);
     createPlaceholder("TAV4Form2");
@@ -89,6 +96,9 @@ void AlventoApplication::wire() {
     QObject::connect(form8_, &TForm8::programEndRequested, form1_, [this] { endProgram(); });
     QObject::connect(comprt_, &Tcomprt::programEndRequested, form1_, [this] { endProgram(); });
     QObject::connect(av4_, &TAV4Form1::programEndRequested, form1_, [this] { endProgram(); });
+    // The older windows' modal helpers.
+    QObject::connect(form5_, &TForm5::helpRequested, form6_, &TForm6::showGuide);
+    QObject::connect(form7_, &TForm7::wiringDiagramRequested, rajz_, &TrajzGPS14::showDiagram);
     for (LegacyDeviceWindow* w :
          {static_cast<LegacyDeviceWindow*>(form5_), static_cast<LegacyDeviceWindow*>(form7_),
           static_cast<LegacyDeviceWindow*>(trekka_)})

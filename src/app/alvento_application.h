@@ -10,8 +10,11 @@ class TForm8;
 class TForm10;
 class Tcomprt;
 class TForm5;
+class TForm6;
 class TForm7;
 class Ttrekkamain;
+class TrajzGPS14;
+class Model30Form;
 class TAV4Form1;
 
 // One run of the tool: every window, created once in a fixed order, and the
@@ -40,6 +43,9 @@ class AlventoApplication {
     TForm5* converterWindow() const { return form5_; }
     TForm7* marloWindow() const { return form7_; }
     Ttrekkamain* trekkaWindow() const { return trekka_; }
+    TForm6* converterHelp() const { return form6_; }
+    TrajzGPS14* wiringDiagram() const { return rajz_; }
+    Model30Form* model30Form() const { return model30_; }
     TAV4Form1* configurator() const { return av4_; }
 
     // Class names in the order the windows were created.
@@ -71,5 +77,8 @@ class AlventoApplication {
     TForm5* form5_ = nullptr;
     TForm7* form7_ = nullptr;
     Ttrekkamain* trekka_ = nullptr;
+    TForm6* form6_ = nullptr;
+    TrajzGPS14* rajz_ = nullptr;
+    Model30Form* model30_ = nullptr;
     TAV4Form1* av4_ = nullptr;
 };

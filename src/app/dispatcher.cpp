@@ -52,6 +52,7 @@ void AlventoApplication::dispatch() {
         form1_->show();
         break;
     case DeviceWindow::Converter:
+        form5_->setLabel3(modelLabel3(model, brand));
         showLegacy(form5_, LegacyDeviceWindow::kVersionRead);
         break;
     case DeviceWindow::Marlo:

@@ -6,7 +6,8 @@ const ModelInfo kModels[] = {
     {30, DeviceWindow::StartWindow, "AV-GPRS-CID found", nullptr, 2, true},
     {50, DeviceWindow::Converter, "GPRS to ContacdID konverter", nullptr, 5, true},
     {60, DeviceWindow::Trekka, "AV_GPS_TREKKA", nullptr, 0, false},
-    {61, DeviceWindow::Marlo, "AV_GPS_MARLO", nullptr, -1, false},
+    // Found like the others, so a Marlo owner reaches its window; the GPS panel blinks.
+    {61, DeviceWindow::Marlo, "AV_GPS_MARLO", nullptr, 6, true},
     {70, DeviceWindow::Configurator, "AV-4", "AV-4", 3, true},
     {71, DeviceWindow::Configurator, "Kestrin", "Kestrin", 3, true},
     {80, DeviceWindow::Configurator, "AV-1", "AV-1_PC", 1, true},

@@ -6,8 +6,8 @@
 
 #include <QCloseEvent>
 #include <QDir>
+#include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -20,22 +20,16 @@ TForm1::TForm1(AppContext& ctx, QWidget* parent)
     AsynComm321->setObjectName(QStringLiteral("AsynComm321"));
     ctx_.startDir = QDir::currentPath();
 
-    auto* layout = new QVBoxLayout(this);
+    layout_ = new QVBoxLayout(this);
     Label3 = new QLabel(QStringLiteral("Alvento nem található"), this);
     Label3->setObjectName(QStringLiteral("Label3"));
-    Edit1 = new QLineEdit(this);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->clear();
-    Edit1->setEnabled(false);
-    sendButton_ = new QPushButton(QStringLiteral("Elküldés"), this);
-    readButton_ = new QPushButton(QStringLiteral("Olvasás"), this);
     exitButton_ = new QPushButton(QStringLiteral("Kilépés"), this);
-    sendButton_->setEnabled(false);
-    readButton_->setEnabled(false);
-    for (QWidget* w : {static_cast<QWidget*>(Label3), static_cast<QWidget*>(Edit1),
-                       static_cast<QWidget*>(sendButton_), static_cast<QWidget*>(readButton_),
-                       static_cast<QWidget*>(exitButton_)})
-        layout->addWidget(w);
+    exitButton_->setObjectName(QStringLiteral("exitButton"));
+    layout_->addWidget(Label3);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(exitButton_);
+    layout_->addLayout(buttons);
     connect(exitButton_, &QPushButton::clicked, this, &QWidget::close);
 
     start_->setObjectName(QStringLiteral("start"));
@@ -62,9 +56,29 @@ void TForm1::setLabel3(const QString& text) {
     Label3->setText(text);
 }
 
+void TForm1::hostRole(StartWindowRole* role) {
+    role_ = role;
+    QWidget* w = role->roleWidget();
+    layout_->insertWidget(1, w, 1);
+    // Until the module is found the start window only says that it is looking.
+    w->hide();
+}
+
 void TForm1::enableTransferButtons() {
-    sendButton_->setEnabled(true);
-    readButton_->setEnabled(true);
+    if (!role_)
+        return;
+    roleActive_ = true;
+    // The search window may have closed the port already; the role's first
+    // transfer must find it closed for idleness so that it opens it again.
+    idleClosed_ = !AsynComm321->isOpen();
+    role_->buttonRow()->addWidget(exitButton_);
+    role_->roleWidget()->show();
+    role_->begin();
+    adjustSize();
+}
+
+int TForm1::linkState() const {
+    return roleActive_ ? role_->linkState() : handshake_.LinkState;
 }
 
 bool TForm1::event(QEvent* e) {
@@ -77,6 +91,10 @@ bool TForm1::event(QEvent* e) {
 
 void TForm1::FormActivate() {
     activated_ = true;
+    // Once the start window configures the module itself, the port belongs to
+    // its transfers: searching again would cut a write short half way.
+    if (roleActive_)
+        return;
     const AppContext& ctx = ctx_;
     const QString port = ctx.comport();
     AsynComm321->setDeviceName(port);
@@ -118,21 +136,26 @@ void TForm1::adasTimer() {
     if (!gatePassed_)
         return;
     // The port is held only while there is something to do.
-    if (handshake_.LinkState == 0 && !idleClosed_) {
+    const int state = linkState();
+    if (state == 0 && !idleClosed_) {
         idleClosed_ = true;
         AsynComm321->close();
-    } else if (handshake_.LinkState != 0 && idleClosed_) {
+    } else if (state != 0 && idleClosed_) {
         idleClosed_ = false;
         AsynComm321->open();
     }
     adas_->setInterval(150);
-    if (portLost_ && handshake_.LinkState != 0 && !idleClosed_) {
+    if (portLost_ && state != 0 && !idleClosed_) {
         // The adapter was pulled during the search: try it again about once a
         // second, so the search goes on when it is plugged back in.
         if (++reopenTicks_ % kReopenEveryTicks == 0) {
             AsynComm321->open();
             portLost_ = !AsynComm321->isOpen();
         }
+    }
+    if (roleActive_) {
+        role_->tick();
+        return;
     }
     const IdentifyHandshake::Tick t = handshake_.tick();
     if (t.senderCalled)
@@ -145,6 +168,10 @@ void TForm1::AsynComm321RxChar(int count) {
     const QByteArray bytes = AsynComm321->read(count);
     if (bytes.isEmpty())
         return;
+    if (roleActive_) {
+        role_->receive(bytes);
+        return;
+    }
     const IdentifyHandshake::Received r = handshake_.receive(bytes);
     if (r.frames)
         showCounters();

@@ -6,8 +6,28 @@ struct AppContext;
 class TAsynComm32;
 class QTimer;
 class QLabel;
-class QLineEdit;
 class QPushButton;
+class QBoxLayout;
+class QVBoxLayout;
+
+// A module the start window configures itself (ModelCode 30). The role brings
+// its own controls and transfer states and shares the start window's port,
+// send timer (150 ms) and receive handler.
+class StartWindowRole {
+  public:
+    virtual ~StartWindowRole() = default;
+    virtual QWidget* roleWidget() = 0;
+    // The row of the role's transfer buttons; the start window's "Kilépés" joins it.
+    virtual QBoxLayout* buttonRow() = 0;
+    // The dispatcher has made the start window this module's configurator.
+    virtual void begin() = 0;
+    // The role's link state: the port is held while it is not 0.
+    virtual int linkState() const = 0;
+    // A send-timer tick, after the port has been opened or closed for it.
+    virtual void tick() = 0;
+    // The bytes of one receive event.
+    virtual void receive(const QByteArray& bytes) = 0;
+};
 
 // The start window: the program's main window. It owns the discovery port, runs
 // the language gate and the identify handshake, and the program ends when it
@@ -42,7 +62,9 @@ class TForm1 : public QWidget {
     QLabel* label3() const { return Label3; }
     void setLabel3(const QString& text);
     // Model 30: the start window itself becomes the configurator.
+    void hostRole(StartWindowRole* role);
     void enableTransferButtons();
+    bool roleActive() const { return roleActive_; }
 
   signals:
     void programEnded();
@@ -65,6 +87,7 @@ class TForm1 : public QWidget {
   private:
     void showCounters();
     void onModelReported(int code);
+    int linkState() const;
 
     AppContext& ctx_;
     TAsynComm32* AsynComm321;
@@ -79,8 +102,8 @@ class TForm1 : public QWidget {
     static constexpr int kReopenEveryTicks = 7;
     bool activated_ = false;
     QLabel* Label3;
-    QLineEdit* Edit1;
-    QPushButton* sendButton_;
-    QPushButton* readButton_;
     QPushButton* exitButton_;
+    QVBoxLayout* layout_;
+    StartWindowRole* role_ = nullptr;
+    bool roleActive_ = false;
 };
