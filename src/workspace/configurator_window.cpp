@@ -6,6 +6,7 @@
 #include "settings/edition.h"
 #include "ui/widgets.h"
 #include "workspace/pages/configurator_pages.h"
+#include "workspace/pages/reporting_pages.h"
 #include "workspace/pages/settings_pages.h"
 #include "workspace/stored_text_bytes.h"
 
@@ -75,6 +76,9 @@ TAV4Form1::TAV4Form1(AppContext& ctx, std::function<bool()> discoveryPortRelease
         PageControl1, [this] { return engine_->state().ModuleVersion; },
         [this] { return language_; });
     connect(pages_, &ConfiguratorPages::message, this, &TAV4Form1::showMessage);
+    // "PSTN send" writes the two telephone-line gains alone, then the clock.
+    connect(pages_->pstnGainBox(), &PstnGainBox::pstnSendRequested, this,
+            [this] { engine_->startPstnSend(); });
     Button16 = pages_->lifeSignalPage()->testButton();
     connect(Button16, &QPushButton::clicked, this, [this] { engine_->startLifeSignal(); });
     v->addWidget(PageControl1, 1);

@@ -80,9 +80,9 @@ TEST(IdentifyHandshake, RepliesDuringIdentifyPhaseAreNotModelCodes) {
 }
 
 TEST(ModelTable, WhichCodesDispatchAndTheirNames) {
-    for (int code : {30, 50, 60, 70, 71, 80, 90, 100})
+    for (int code : {30, 50, 60, 61, 70, 71, 80, 90, 100})
         EXPECT_TRUE(discoveryDispatches(code)) << code;
-    for (int code : {0, 10, 61, 72, 253})
+    for (int code : {0, 10, 72, 253})
         EXPECT_FALSE(discoveryDispatches(code)) << code;
     EXPECT_EQ(modelLabel3(71, 40), QStringLiteral("Norvik"));
     EXPECT_EQ(modelStatusName(80, 30), QStringLiteral("Ferrolt"));

@@ -420,7 +420,8 @@ TEST_F(PagesEdit, AnEditChangesOnlyItsBytes) {
              for (int record : {8, 12, 16, 20, 24, 28, 40, 44, 48})
                  put(i, record + 1, QByteArray("\x07\x05"));
              i[74] = 0x04;
-             i[118] = 0x04; // opening list: not on these pages, not written
+             i[118] = 0x04; // the opening and closing lists drop the number too
+             i[119] = 0xAD;
          },
          [](PagesEdit& t) { t.phone(3, QString()); },
          {{288, QByteArray("\xFF")},
@@ -433,7 +434,8 @@ TEST_F(PagesEdit, AnEditChangesOnlyItsBytes) {
           {41, QByteArray("\x03\x01")},
           {45, QByteArray("\x03\x01")},
           {49, QByteArray("\x07\x05")}, // temperature keeps its lists as they are
-          {74, QByteArray("\x00", 1)}}},
+          {74, QByteArray("\x00", 1)},
+          {118, QByteArray("\x00\xA9", 2)}}},
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.what);

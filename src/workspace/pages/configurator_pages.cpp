@@ -5,16 +5,19 @@
 #include "workspace/pages/page_changes.h"
 #include "workspace/pages/page_messages.h"
 #include "workspace/pages/phone_page.h"
+#include "workspace/pages/reporting_pages.h"
 #include "workspace/pages/settings_pages.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QVBoxLayout>
 
 namespace {
 // Pages whose show routine re-arms the accent warning.
@@ -68,10 +71,28 @@ ConfiguratorPages::ConfiguratorPages(QTabWidget* pageControl, std::function<int(
     gps_ = new GpsPage(sheet("TabSheet17"));
     speed_ = new SpeedPage(sheet("TabSheet18"));
     lift_ = new LiftPage(sheet("TabSheet19"));
+    remote_ = new RemoteMonitoringPage(sheet("TabSheet24"));
+    gprs_ = new GprsPage(sheet("TabSheet20"));
+    cidSms_ = new CidSmsPage(sheet("TabSheet21"));
+    openClose_ = new OpenClosePage(sheet("TabSheet27"));
+    sounds_ = new SoundFilesPage(sheet("TabSheet22"));
+    // The caller-identification box heads "Szám azonosítás", above the SIM names.
+    QWidget* callerSheet = sheet("TabSheet15");
+    auto* callerColumn = new QVBoxLayout(callerSheet);
+    auto* callerGroup = new QGroupBox(callerSheet);
+    callerGroup->setObjectName(QStringLiteral("CallerIdGroup"));
+    callerColumn->addWidget(callerGroup);
+    callerColumn->addStretch(1);
+    callerId_ = new CallerIdBox(callerGroup);
+    gains_ = new PstnGainBox(other_->addGainGroup());
     for (ConfigPage* p : std::initializer_list<ConfigPage*>{
-             phones_, inputs_[0], inputs_[1], inputs_[2], inputs_[3], output_, tamper_, power_,
-             lifeSignal_, other_, temperature_, gps_, speed_, lift_})
+             phones_, inputs_[0],  inputs_[1], inputs_[2],   inputs_[3], output_,   tamper_,
+             power_,  lifeSignal_, other_,     temperature_, gps_,       speed_,    lift_,
+             remote_, gprs_,       cidSms_,    openClose_,   sounds_,    callerId_, gains_})
         addPage(p);
+    // The level lists of "Távfelügyelet" run the tamper page's type rule.
+    connect(remote_, &RemoteMonitoringPage::levelChanged, this,
+            [this] { tamper_->record().applyTypeRule(); });
 
     // Greyed as well as hidden, so that keyboard paging passes them by.
     for (int i = 0; i < pageControl_->count(); ++i)
@@ -84,6 +105,7 @@ ConfiguratorPages::ConfiguratorPages(QTabWidget* pageControl, std::function<int(
 
 void ConfiguratorPages::setModelCode(int modelCode) {
     modelCode_ = modelCode;
+    openClose_->setModelCode(modelCode);
     other_->setHeaderLength(modelCode == kCodeRecordModel ? kSmsTextSize : kSmsHeaderLength);
 }
 
@@ -231,6 +253,10 @@ void ConfiguratorPages::applyVersionRules(int v, int modelCode, int brandCode) {
         for (const char* name : {"CheckEgyeb3", "CheckEgyeb4", "CheckEgyeb5", "CheckEgyeb6"})
             widget(QString::fromLatin1(name))->hide();
     other_->showFeatures();
+    if (v < 35)
+        remote_->setLifeSignalVisible(false);
+    if (v < 40)
+        callerId_->box()->hide();
     // Models 70..90 keep the SMS header at 1280, beyond the 1024 bytes a
     // byte-by-byte transfer reaches: before block transfers it can be neither
     // read nor sent, so it is not offered for editing.

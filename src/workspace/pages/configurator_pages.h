@@ -23,6 +23,13 @@ class SpeedPage;
 class TamperPage;
 class TemperaturePage;
 class GpsPage;
+class RemoteMonitoringPage;
+class GprsPage;
+class CidSmsPage;
+class OpenClosePage;
+class SoundFilesPage;
+class CallerIdBox;
+class PstnGainBox;
 class QLineEdit;
 class QTabWidget;
 
@@ -69,6 +76,13 @@ class ConfiguratorPages : public QObject {
     GpsPage* gpsPage() const { return gps_; }
     SpeedPage* speedPage() const { return speed_; }
     LiftPage* liftPage() const { return lift_; }
+    RemoteMonitoringPage* remoteMonitoringPage() const { return remote_; }
+    GprsPage* gprsPage() const { return gprs_; }
+    CidSmsPage* cidSmsPage() const { return cidSms_; }
+    OpenClosePage* openClosePage() const { return openClose_; }
+    SoundFilesPage* soundFilesPage() const { return sounds_; }
+    CallerIdBox* callerIdBox() const { return callerId_; }
+    PstnGainBox* pstnGainBox() const { return gains_; }
 
   signals:
     // A message box for the installer.
@@ -104,6 +118,13 @@ class ConfiguratorPages : public QObject {
     GpsPage* gps_;
     SpeedPage* speed_;
     LiftPage* lift_;
+    RemoteMonitoringPage* remote_;
+    GprsPage* gprs_;
+    CidSmsPage* cidSms_;
+    OpenClosePage* openClose_;
+    SoundFilesPage* sounds_;
+    CallerIdBox* callerId_;
+    PstnGainBox* gains_;
     QList<ConfigPage*> pages_;
     QHash<QWidget*, ConfigPage*> bySheet_;
 };

@@ -128,7 +128,7 @@ QList<QLineEdit*> LifeSignalPage::smsTexts() const {
 // ---------------------------------------------------------------- Egyéb
 
 OtherPage::OtherPage(QWidget* sheet) : ConfigPage(sheet) {
-    auto* grid = new QGridLayout(sheet);
+    auto* grid = grid_ = new QGridLayout(sheet);
 
     // Left column: SMS handling.
     QGroupBox* sms = plainGroup(sheet);
@@ -222,13 +222,19 @@ OtherPage::OtherPage(QWidget* sheet) : ConfigPage(sheet) {
     grid->addWidget(sms, 0, 0, 1, 2);
     grid->addWidget(ring, 1, 0, Qt::AlignTop);
     grid->addWidget(features, 1, 1, Qt::AlignTop);
-    grid->setRowStretch(2, 1);
+    grid->setRowStretch(3, 1);
     grid->setColumnStretch(2, 1);
 
     connect(CheckEgyeb2, &QCheckBox::toggled, this, &OtherPage::applyRedirectionRule);
     connect(Edit12, &QLineEdit::textChanged, this, &OtherPage::showHeaderRoom);
     applyRedirectionRule();
     showFeatures();
+}
+
+QGroupBox* OtherPage::addGainGroup() {
+    auto* group = new QGroupBox(sheet());
+    grid_->addWidget(group, 2, 0, Qt::AlignTop);
+    return group;
 }
 
 void OtherPage::setHeaderLength(int length) {

@@ -4,6 +4,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QGridLayout;
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -53,6 +54,8 @@ class OtherPage : public ConfigPage {
     void setHeaderReachable(bool reachable);
     // The frame of the version-dependent boxes shows while one of them does.
     void showFeatures();
+    // A frame below the calling options for the telephone-line gains.
+    QGroupBox* addGainGroup();
 
   private:
     QLineEdit* Edit1;
@@ -70,6 +73,7 @@ class OtherPage : public ConfigPage {
     QLineEdit* Edit12;
     QLabel* Label181;
     QGroupBox* features_;
+    QGridLayout* grid_;
 
     void showHeaderRoom();
 };

@@ -1,0 +1,748 @@
+#include "workspace/pages/reporting_pages.h"
+
+#include "ui/widgets.h"
+#include "workspace/contact_id_tables.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+QSpinBox* spin(const QString& name, ValueRange range, int value, QWidget* parent) {
+    auto* s = new QSpinBox(parent);
+    s->setObjectName(name);
+    s->setRange(range.min, range.max);
+    s->setValue(value);
+    s->setMaximumWidth(s->fontMetrics().horizontalAdvance(QStringLiteral("0")) * 12);
+    return s;
+}
+
+QComboBox* combo(const QString& name, const QStringList& items, int current, QWidget* parent) {
+    auto* c = new QComboBox(parent);
+    c->setObjectName(name);
+    c->addItems(items);
+    c->setCurrentIndex(current);
+    c->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    c->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    return c;
+}
+
+QCheckBox* checkBox(const QString& name, const QString& text, QWidget* parent) {
+    auto* b = new QCheckBox(text, parent);
+    b->setObjectName(name);
+    return b;
+}
+
+// A Contact ID code field: the characters a DigitCode can hold ('x' is what a
+// stored byte outside the alphabet shows as), upper case, `length` at most.
+QLineEdit* digitCodeEdit(const QString& name, int length, const QString& text, QWidget* parent) {
+    auto* e = new QLineEdit(text, parent);
+    e->setObjectName(name);
+    e->setMaxLength(length);
+    e->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[0-9A-Fa-f?xX]{0,%1}").arg(length)), e));
+    QObject::connect(e, &QLineEdit::textEdited, e, [e](const QString& t) {
+        const int pos = e->cursorPosition();
+        e->setText(t.toUpper().replace(u'X', u'x'));
+        e->setCursorPosition(pos);
+    });
+    e->setMaximumWidth(e->fontMetrics().horizontalAdvance(QStringLiteral("W")) * (length + 2));
+    return e;
+}
+
+QLineEdit* plainEdit(const QString& name, int length, QWidget* parent) {
+    auto* e = new QLineEdit(parent);
+    e->setObjectName(name);
+    e->setMaxLength(length);
+    return e;
+}
+
+std::optional<int> indexOf(const QComboBox* c) {
+    return c->currentIndex() < 0 ? std::nullopt : std::optional<int>(c->currentIndex());
+}
+
+TargetList targetsFromByte(int byte) {
+    TargetList t{};
+    for (int i = 0; i < 8; ++i)
+        t[static_cast<size_t>(i)] = ContactIdTables::targetTicked(byte, i + 1);
+    return t;
+}
+
+int byteFromTargets(const TargetList& t) {
+    int byte = 0;
+    for (int i = 0; i < 8; ++i)
+        byte = ContactIdTables::withTarget(byte, i + 1, t[static_cast<size_t>(i)]);
+    return byte;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- "Távfelügyelet"
+
+RemoteMonitoringPage::RemoteMonitoringPage(QWidget* sheet) : ConfigPage(sheet) {
+    auto* outer = new QVBoxLayout(sheet);
+    auto* top = new QHBoxLayout;
+    outer->addLayout(top);
+
+    auto* codes = new QGroupBox(sheet);
+    codes->setObjectName(QStringLiteral("CidGroup"));
+    auto* grid = new QGridLayout(codes);
+    CIDUGYFEL = digitCodeEdit(QStringLiteral("CIDUGYFEL"), 4, QStringLiteral("1234"), codes);
+    grid->addWidget(
+        buddyLabel(QStringLiteral("AccountLabel"), QStringLiteral("Ügyfélkód:"), CIDUGYFEL, codes),
+        0, 0);
+    grid->addWidget(CIDUGYFEL, 0, 1);
+    grid->addWidget(new QLabel(QStringLiteral("CID"), codes), 1, 1);
+    grid->addWidget(new QLabel(QStringLiteral("ZONA"), codes), 1, 2);
+    struct RowSpec {
+        const char* caption;
+        const char* code;
+        const char* zone;
+        const char* codeDefault;
+        const char* zoneDefault;
+    };
+    static const RowSpec specs[] = {
+        {"Be1:", "CIDbe1", "ZONAbe1", "130", "001"},
+        {"Be2:", "CIDbe2", "ZONAbe2", "130", "002"},
+        {"Be3:", "CIDbe3", "ZONAbe3", "130", "003"},
+        {"Be4:", "CIDbe4", "ZONAbe4", "130", "004"},
+        {"Tamper:", "CIDtamper", "ZONAtamper", "137", "001"},
+        {"Táp:", "CIDtap", "ZONAtap", "302", "001"},
+    };
+    for (int i = 0; i < 6; ++i) {
+        const RowSpec& s = specs[i];
+        CodeRow& r = rows_[static_cast<size_t>(i)];
+        r.code = digitCodeEdit(QString::fromLatin1(s.code), 3, QString::fromLatin1(s.codeDefault),
+                               codes);
+        r.zone = digitCodeEdit(QString::fromLatin1(s.zone), 3, QString::fromLatin1(s.zoneDefault),
+                               codes);
+        grid->addWidget(buddyLabel(QStringLiteral("CidLabel%1").arg(i + 1),
+                                   QString::fromUtf8(s.caption), r.code, codes),
+                        i + 2, 0);
+        grid->addWidget(r.code, i + 2, 1);
+        grid->addWidget(r.zone, i + 2, 2);
+    }
+    CIDelet = digitCodeEdit(QStringLiteral("CIDelet"), 3, QStringLiteral("602"), codes);
+    auto* lifeLabel =
+        buddyLabel(QStringLiteral("CidLabel7"), QStringLiteral("Életjel:"), CIDelet, codes);
+    grid->addWidget(lifeLabel, 8, 0);
+    grid->addWidget(CIDelet, 8, 1);
+    grid->setColumnStretch(3, 1);
+    top->addWidget(codes, 1);
+
+    auto* right = new QVBoxLayout;
+    top->addLayout(right, 1);
+    auto* receivers = new QGroupBox(sheet);
+    receivers->setObjectName(QStringLiteral("ReceiverGroup"));
+    auto* rf = new QFormLayout(receivers);
+    TAV1 = plainEdit(QStringLiteral("TAV1"), 16, receivers);
+    TAV2 = plainEdit(QStringLiteral("TAV2"), 16, receivers);
+    rf->addRow(
+        buddyLabel(QStringLiteral("TavLabel1"), QStringLiteral("Telefonszám 1."), TAV1, receivers),
+        TAV1);
+    rf->addRow(
+        buddyLabel(QStringLiteral("TavLabel2"), QStringLiteral("Telefonszám 2."), TAV2, receivers),
+        TAV2);
+    right->addWidget(receivers);
+
+    auto* life = new QGroupBox(sheet);
+    life->setObjectName(QStringLiteral("LifeSignalCidGroup"));
+    auto* lf = new QFormLayout(life);
+    ELETcid = checkBox(QStringLiteral("ELETcid"), QStringLiteral("Életjel"), life);
+    lf->addRow(ELETcid);
+    SpinEdit17 = spin(QStringLiteral("SpinEdit17"), kLifeSignalCycleRange, 1440, life);
+    auto* cycleLabel = buddyLabel(QStringLiteral("CycleLabel"),
+                                  QStringLiteral("Életjel ciklus: [perc]"), SpinEdit17, life);
+    lf->addRow(cycleLabel, SpinEdit17);
+    right->addWidget(life);
+    lifeSignalControls_ = {lifeLabel, CIDelet, ELETcid, SpinEdit17, cycleLabel};
+
+    auto* levels = new QGroupBox(sheet);
+    levels->setObjectName(QStringLiteral("LevelGroup"));
+    auto* lv = new QFormLayout(levels);
+    QStringList tx, rx;
+    for (int i = 1; i <= 10; ++i) {
+        if (i <= 9)
+            tx << QString::number(i);
+        rx << QString::number(i);
+    }
+    ComboBox17 = combo(QStringLiteral("ComboBox17"), tx, kDefaultTxLevel, levels);
+    ComboBox16 = combo(QStringLiteral("ComboBox16"), rx, kDefaultRxLevel, levels);
+    lv->addRow(
+        buddyLabel(QStringLiteral("TxLabel"), QStringLiteral("Jelszint TX:"), ComboBox17, levels),
+        ComboBox17);
+    lv->addRow(
+        buddyLabel(QStringLiteral("RxLabel"), QStringLiteral("Jelszint RX:"), ComboBox16, levels),
+        ComboBox16);
+    right->addWidget(levels);
+    right->addStretch(1);
+    outer->addStretch(1);
+    for (QComboBox* c : {ComboBox17, ComboBox16})
+        connect(c, &QComboBox::currentIndexChanged, this, &RemoteMonitoringPage::levelChanged);
+}
+
+void RemoteMonitoringPage::setLifeSignalVisible(bool visible) {
+    for (QWidget* w : lifeSignalControls_)
+        w->setVisible(visible);
+}
+
+void RemoteMonitoringPage::read(ImageValues& values) const {
+    RemoteMonitoringValues& v = values.remoteMonitoring;
+    v.account = CIDUGYFEL->text();
+    for (int i = 0; i < 6; ++i) {
+        ContactIdEntry& e = i < 4 ? v.inputs[static_cast<size_t>(i)] : i == 4 ? v.tamper : v.power;
+        e.code = rows_[static_cast<size_t>(i)].code->text();
+        e.zone = rows_[static_cast<size_t>(i)].zone->text();
+    }
+    v.lifeSignalCode = CIDelet->text();
+    v.lifeSignalReport = ELETcid->isChecked();
+    v.lifeSignalCycleMinutes = SpinEdit17->value();
+    v.receiver1 = TAV1->text();
+    v.receiver2 = TAV2->text();
+    v.txLevel = indexOf(ComboBox17);
+    v.rxLevel = indexOf(ComboBox16);
+}
+
+void RemoteMonitoringPage::fill(const ImageValues& values) {
+    const RemoteMonitoringValues& v = values.remoteMonitoring;
+    auto text = [](QLineEdit* e, const std::optional<QString>& t) {
+        if (t)
+            e->setText(*t);
+    };
+    text(CIDUGYFEL, v.account);
+    for (int i = 0; i < 6; ++i) {
+        const ContactIdEntry& e = i < 4    ? v.inputs[static_cast<size_t>(i)]
+                                  : i == 4 ? v.tamper
+                                           : v.power;
+        text(rows_[static_cast<size_t>(i)].code, e.code);
+        text(rows_[static_cast<size_t>(i)].zone, e.zone);
+    }
+    text(CIDelet, v.lifeSignalCode);
+    if (v.lifeSignalReport)
+        ELETcid->setChecked(*v.lifeSignalReport);
+    if (v.lifeSignalCycleMinutes)
+        SpinEdit17->setValue(*v.lifeSignalCycleMinutes);
+    text(TAV1, v.receiver1);
+    text(TAV2, v.receiver2);
+    // A stored level the list cannot show leaves it without selection.
+    ComboBox17->setCurrentIndex(v.txLevel ? *v.txLevel : -1);
+    ComboBox16->setCurrentIndex(v.rxLevel ? *v.rxLevel : -1);
+}
+
+// ---------------------------------------------------------------- "GPRS"
+
+GprsPage::GprsPage(QWidget* sheet) : ConfigPage(sheet) {
+    auto* outer = new QVBoxLayout(sheet);
+    auto* group = new QGroupBox(sheet);
+    group->setObjectName(QStringLiteral("GprsGroup"));
+    auto* form = new QFormLayout(group);
+    SpinEdit10 = spin(QStringLiteral("SpinEdit10"), kTestPeriodRange, 10, group);
+    form->addRow(buddyLabel(QStringLiteral("TestPeriodLabel"),
+                            QStringLiteral("Test jelentés iideje [sec]"), SpinEdit10, group),
+                 SpinEdit10);
+    ComboBox14 = combo(QStringLiteral("ComboBox14"),
+                       {QStringLiteral("Kikapcsolva"), QStringLiteral("Varonet APN"),
+                        QStringLiteral("Egyéni APN")},
+                       0, group);
+    form->addRow(
+        buddyLabel(QStringLiteral("ApnChoiceLabel"), QStringLiteral("GPRS:"), ComboBox14, group),
+        ComboBox14);
+    Edit10 = moduleTextEdit(QStringLiteral("Edit10"), kAccessPointLength, group);
+    Edit11 = moduleTextEdit(QStringLiteral("Edit11"), kServerLength, group);
+    auto* apnLabel = buddyLabel(QStringLiteral("ApnLabel"), QStringLiteral("APN"), Edit10, group);
+    auto* serverLabel =
+        buddyLabel(QStringLiteral("ServerLabel"), QStringLiteral("Server IP"), Edit11, group);
+    form->addRow(apnLabel, Edit10);
+    form->addRow(serverLabel, Edit11);
+    textControls_ = {apnLabel, Edit10, serverLabel, Edit11};
+    outer->addWidget(group);
+    outer->addStretch(1);
+    showTexts(false);
+    connect(ComboBox14, &QComboBox::activated, this,
+            [this](int index) { choose(static_cast<ApnChoice>(index)); });
+}
+
+void GprsPage::showTexts(bool shown) {
+    for (QWidget* w : textControls_)
+        w->setVisible(shown);
+}
+
+// "Varonet APN" fills in the service's access point and server; "Kikapcsolva"
+// empties both. "Egyéni APN" shows the two fields so the installer can type the
+// operator's own access point and server, starting from what they hold.
+void GprsPage::choose(ApnChoice choice) {
+    ComboBox14->setCurrentIndex(static_cast<int>(choice));
+    switch (choice) {
+    case ApnChoice::Off:
+        Edit10->clear();
+        Edit11->clear();
+        break;
+    case ApnChoice::Varonet:
+        Edit10->setText(QString::fromLatin1(kVaronetAccessPoint));
+        Edit11->setText(QString::fromLatin1(kVaronetServer));
+        break;
+    case ApnChoice::Custom:
+        break;
+    }
+    showTexts(choice == ApnChoice::Custom);
+}
+
+void GprsPage::read(ImageValues& values) const {
+    values.gprs.testPeriodSeconds = SpinEdit10->value();
+    values.gprs.accessPoint = Edit10->text();
+    values.gprs.server = Edit11->text();
+}
+
+void GprsPage::fill(const ImageValues& values) {
+    const GprsValues& v = values.gprs;
+    if (v.testPeriodSeconds)
+        SpinEdit10->setValue(*v.testPeriodSeconds);
+    if (v.accessPoint)
+        Edit10->setText(*v.accessPoint);
+    if (v.server)
+        Edit11->setText(*v.server);
+    // A module that holds its own access point shows it as "Egyéni APN", so the
+    // installer sees what is stored.
+    ApnChoice choice = v.apnChoice.value_or(ApnChoice::Off);
+    if (choice == ApnChoice::Off && !(Edit10->text().isEmpty() && Edit11->text().isEmpty()))
+        choice = ApnChoice::Custom;
+    ComboBox14->setCurrentIndex(static_cast<int>(choice));
+    showTexts(choice == ApnChoice::Custom);
+}
+
+// ---------------------------------------------------------------- "CID/SMS"
+
+CidSmsPage::CidSmsPage(QWidget* sheet) : ConfigPage(sheet) {
+    using namespace ContactIdTables;
+    auto* outer = new QHBoxLayout(sheet);
+
+    auto makeGrid = [sheet](const QString& name, int rows) {
+        auto* g = new QTableWidget(rows, 2, sheet);
+        g->setObjectName(name);
+        g->setHorizontalHeaderLabels({QStringLiteral("Kód"), QStringLiteral("Név")});
+        g->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+        g->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
+        g->verticalHeader()->setDefaultSectionSize(g->fontMetrics().height() + 6);
+        g->setContextMenuPolicy(Qt::CustomContextMenu);
+        for (int r = 0; r < rows; ++r)
+            for (int c = 0; c < 2; ++c)
+                g->setItem(r, c, new QTableWidgetItem);
+        return g;
+    };
+
+    auto* left = new QVBoxLayout;
+    StringGrid2 = makeGrid(QStringLiteral("StringGrid2"), kPartitionRows);
+    left->addWidget(buddyLabel(QStringLiteral("PartitionGridLabel"),
+                               QStringLiteral("Partició elnevezések"), StringGrid2, sheet));
+    left->addWidget(StringGrid2, 1);
+    outer->addLayout(left, 4);
+
+    auto* middle = new QVBoxLayout;
+    StringGrid3 = makeGrid(QStringLiteral("StringGrid3"), kCodeRows);
+    middle->addWidget(buddyLabel(QStringLiteral("CodeGridLabel"),
+                                 QStringLiteral("ContactID kódok elnevezései"), StringGrid3,
+                                 sheet));
+    middle->addWidget(StringGrid3, 1);
+    outer->addLayout(middle, 4);
+
+    auto* right = new QVBoxLayout;
+    SMSst7 = new TargetCheckList(QStringLiteral("SMSst7"), sheet);
+    auto* targetsLabel =
+        buddyLabel(QStringLiteral("CodeTargetsLabel"),
+                   QStringLiteral("Jelölje ki mely számokra kíván SMS-t küldeni"), SMSst7, sheet);
+    targetsLabel->setWordWrap(true);
+    right->addWidget(targetsLabel);
+    right->addWidget(SMSst7);
+    Label87 = new QLabel(QStringLiteral("???"), sheet);
+    Label87->setObjectName(QStringLiteral("Label87"));
+    Label87->setTextFormat(Qt::PlainText);
+    Label87->setWordWrap(true);
+    right->addWidget(Label87);
+    right->addStretch(1);
+    outer->addLayout(right, 2);
+
+    PopupMenu3 = new QMenu(StringGrid2);
+    PopupMenu3->setObjectName(QStringLiteral("PopupMenu3"));
+    PopupMenu3->addAction(QStringLiteral("Sablon Betöltése"), this,
+                          &CidSmsPage::loadPartitionTemplate);
+    PopupMenu2 = new QMenu(StringGrid3);
+    PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
+    PopupMenu2->addAction(QStringLiteral("Alap ContactID kódok betöltése"), this,
+                          &CidSmsPage::loadDefaultContactIdCodes);
+    connect(StringGrid2, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
+        PopupMenu3->popup(StringGrid2->viewport()->mapToGlobal(p));
+    });
+    connect(StringGrid3, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
+        PopupMenu2->popup(StringGrid3->viewport()->mapToGlobal(p));
+    });
+
+    for (QTableWidget* g : {StringGrid2, StringGrid3})
+        connect(g, &QTableWidget::cellChanged, this,
+                [this, g](int row, int column) { cellChanged(g, row, column); });
+    connect(StringGrid3, &QTableWidget::currentCellChanged, this,
+            [this](int row, int, int, int) { selectCodeRow(row + 1); });
+    connect(SMSst7, &TargetCheckList::targetsChanged, this, &CidSmsPage::targetsEdited);
+}
+
+QString CidSmsPage::cell(const QTableWidget* grid, int row, int column) const {
+    const QTableWidgetItem* item = grid->item(row - 1, column);
+    return item ? item->text() : QString();
+}
+
+void CidSmsPage::setCell(QTableWidget* grid, int row, int column, const QString& text) {
+    applyingRule_ = true;
+    grid->item(row - 1, column)->setText(text);
+    applyingRule_ = false;
+}
+
+// The input rules run on every change of a cell, so a code or a name never
+// grows beyond its limit.
+void CidSmsPage::cellChanged(QTableWidget* grid, int row, int column) {
+    if (applyingRule_)
+        return;
+    using namespace ContactIdTables;
+    const int k = row + 1;
+    const QString typed = cell(grid, k, column);
+    QString kept;
+    if (column == 1)
+        kept = nameInput(typed);
+    else
+        kept = grid == StringGrid2 ? partitionCodeInput(typed) : eventCodeInput(typed);
+    if (kept != typed)
+        setCell(grid, k, column, kept);
+    if (grid == StringGrid2) {
+        partitionGiven_[static_cast<size_t>(row)] = true;
+    } else {
+        codeGiven_[static_cast<size_t>(row)] = true;
+        if (k == selectedRow_)
+            Label87->setText(cell(StringGrid3, k, 1));
+    }
+}
+
+void CidSmsPage::selectCodeRow(int row) {
+    if (row < 1 || row > ContactIdTables::kCodeRows)
+        return;
+    selectedRow_ = row;
+    SMSst7->setTargets(targetsFromByte(targets_[static_cast<size_t>(row - 1)]));
+    Label87->setText(cell(StringGrid3, row, 1));
+}
+
+void CidSmsPage::targetsEdited() {
+    if (selectedRow_ < 1)
+        return;
+    targets_[static_cast<size_t>(selectedRow_ - 1)] = byteFromTargets(SMSst7->targets());
+    codeGiven_[static_cast<size_t>(selectedRow_ - 1)] = true;
+}
+
+void CidSmsPage::loadPartitionTemplate() {
+    const QList<ContactIdTables::Entry>& t = ContactIdTables::partitionTemplate();
+    for (int k = 1; k <= t.size(); ++k) {
+        setCell(StringGrid2, k, 0, t[k - 1].code);
+        setCell(StringGrid2, k, 1, t[k - 1].name);
+        partitionGiven_[static_cast<size_t>(k - 1)] = true;
+    }
+}
+
+void CidSmsPage::loadDefaultContactIdCodes() {
+    // Rows 1..100 only; the rows beyond and every row's SMS targets stay.
+    const QList<ContactIdTables::Entry>& d = ContactIdTables::defaultContactIdCodes();
+    for (int k = 1; k <= d.size(); ++k) {
+        setCell(StringGrid3, k, 0, d[k - 1].code);
+        setCell(StringGrid3, k, 1, d[k - 1].name);
+        codeGiven_[static_cast<size_t>(k - 1)] = true;
+    }
+    if (selectedRow_ >= 1)
+        Label87->setText(cell(StringGrid3, selectedRow_, 1));
+}
+
+void CidSmsPage::fillPhoneLists(const PhoneTexts& phones, int) {
+    fillTargetList(SMSst7, phones, false);
+}
+
+void CidSmsPage::read(ImageValues& values) const {
+    CodeRecordValues& v = values.codeRecords;
+    for (int k = 1; k <= ContactIdTables::kPartitionRows; ++k) {
+        auto& row = v.partitions[static_cast<size_t>(k - 1)];
+        if (partitionGiven_[static_cast<size_t>(k - 1)])
+            row = PartitionRow{cell(StringGrid2, k, 0), cell(StringGrid2, k, 1)};
+        else
+            row.reset();
+    }
+    for (int k = 1; k <= 161; ++k) {
+        auto& row = v.codes[static_cast<size_t>(k - 1)];
+        if (k > ContactIdTables::kCodeRows) {
+            row = unseenRows_[static_cast<size_t>(k - 1 - ContactIdTables::kCodeRows)];
+            continue;
+        }
+        if (!codeGiven_[static_cast<size_t>(k - 1)]) {
+            row.reset();
+            continue;
+        }
+        row = ContactIdCodeRow{cell(StringGrid3, k, 0), cell(StringGrid3, k, 1),
+                               targetsFromByte(targets_[static_cast<size_t>(k - 1)])};
+    }
+}
+
+void CidSmsPage::fill(const ImageValues& values) {
+    const CodeRecordValues& v = values.codeRecords;
+    for (int k = 1; k <= ContactIdTables::kPartitionRows; ++k) {
+        const auto& row = v.partitions[static_cast<size_t>(k - 1)];
+        if (!row)
+            continue;
+        setCell(StringGrid2, k, 0, row->code);
+        setCell(StringGrid2, k, 1, row->name);
+        partitionGiven_[static_cast<size_t>(k - 1)] = true;
+    }
+    for (int k = 1; k <= 161; ++k) {
+        const auto& row = v.codes[static_cast<size_t>(k - 1)];
+        if (!row)
+            continue;
+        if (k > ContactIdTables::kCodeRows) {
+            unseenRows_[static_cast<size_t>(k - 1 - ContactIdTables::kCodeRows)] = row;
+            continue;
+        }
+        setCell(StringGrid3, k, 0, row->code);
+        setCell(StringGrid3, k, 1, row->name);
+        targets_[static_cast<size_t>(k - 1)] = byteFromTargets(row->sms);
+        codeGiven_[static_cast<size_t>(k - 1)] = true;
+    }
+    if (selectedRow_ >= 1)
+        selectCodeRow(selectedRow_);
+}
+
+// ---------------------------------------------------------------- "Nyitás/Zárás"
+
+OpenClosePage::OpenClosePage(QWidget* sheet) : ConfigPage(sheet) {
+    auto* outer = new QVBoxLayout(sheet);
+    auto* lists = new QHBoxLayout;
+    outer->addLayout(lists);
+    auto makeList = [&](const QString& name, const QString& labelName, const QString& caption) {
+        auto* box = new QVBoxLayout;
+        auto* list = new TargetCheckList(name, sheet);
+        for (int i = 0; i < 8; ++i)
+            list->setItem(i, QStringLiteral("Szám %1.").arg(i + 1), true);
+        auto* label = buddyLabel(labelName, caption, list, sheet);
+        label->setWordWrap(true);
+        box->addWidget(label);
+        box->addWidget(list);
+        lists->addLayout(box);
+        return list;
+    };
+    SMSst16 = makeList(QStringLiteral("SMSst16"), QStringLiteral("OpeningTargetsLabel"),
+                       QStringLiteral("Jelölje ki mely számokra kíván SMS-t küldeni nyitáskor"));
+    SMSst17 = makeList(QStringLiteral("SMSst17"), QStringLiteral("ClosingTargetsLabel"),
+                       QStringLiteral("Jelölje ki mely számokra kíván SMS-t küldeni záráskor"));
+    auto* texts = new QGroupBox(sheet);
+    texts->setObjectName(QStringLiteral("OpenCloseTextGroup"));
+    auto* form = new QFormLayout(texts);
+    Edit17 = moduleTextEdit(QStringLiteral("Edit17"), kSmsTextSize, texts);
+    Edit17->setText(QStringLiteral("nyitás"));
+    Edit18 = moduleTextEdit(QStringLiteral("Edit18"), kSmsTextSize, texts);
+    Edit18->setText(QStringLiteral("zárás"));
+    form->addRow(buddyLabel(QStringLiteral("OpeningTextLabel"),
+                            QStringLiteral("SMS szöveg (nyitáskor):"), Edit17, texts),
+                 Edit17);
+    form->addRow(buddyLabel(QStringLiteral("ClosingTextLabel"),
+                            QStringLiteral("SMS szöveg (záráskor):"), Edit18, texts),
+                 Edit18);
+    outer->addWidget(texts);
+    outer->addStretch(1);
+}
+
+void OpenClosePage::setModelCode(int modelCode) {
+    modelCode_ = modelCode;
+    // The opening text's bytes hold ModelCode 100's SMS header; the field
+    // would change nothing there.
+    const bool own = modelCode != 100;
+    Edit17->setEnabled(own);
+    Edit17->setToolTip(own ? QString()
+                           : QStringLiteral("Ennél a modellnél a nyitás szövege helyén az SMS "
+                                            "fejléc áll (Egyéb lap)."));
+}
+
+void OpenClosePage::fillPhoneLists(const PhoneTexts& phones, int) {
+    fillTargetList(SMSst16, phones, false);
+    fillTargetList(SMSst17, phones, false);
+}
+
+QList<QLineEdit*> OpenClosePage::smsTexts() const {
+    return {Edit17, Edit18};
+}
+
+void OpenClosePage::read(ImageValues& values) const {
+    OpenCloseValues& v = values.openClose;
+    v.openingSms = SMSst16->targets();
+    v.closingSms = SMSst17->targets();
+    if (modelCode_ == 100)
+        v.openingText.reset();
+    else
+        v.openingText = Edit17->text();
+    v.closingText = Edit18->text();
+}
+
+void OpenClosePage::fill(const ImageValues& values) {
+    const OpenCloseValues& v = values.openClose;
+    if (v.openingSms)
+        SMSst16->setTargets(*v.openingSms);
+    if (v.closingSms)
+        SMSst17->setTargets(*v.closingSms);
+    if (v.openingText)
+        Edit17->setText(*v.openingText);
+    if (v.closingText)
+        Edit18->setText(*v.closingText);
+}
+
+// ---------------------------------------------------------------- "Hangok"
+
+SoundFilesPage::SoundFilesPage(QWidget* sheet) : ConfigPage(sheet) {
+    auto* outer = new QVBoxLayout(sheet);
+    auto* group = new QGroupBox(sheet);
+    group->setObjectName(QStringLiteral("SoundGroup"));
+    auto* grid = new QGridLayout(group);
+    static const char* names[] = {"Edit9", "Edit13", "Edit14", "Edit15"};
+    for (int i = 0; i < 4; ++i) {
+        auto* edit = new QLineEdit(group);
+        edit->setObjectName(QString::fromLatin1(names[i]));
+        edit->setReadOnly(true);
+        edit->setPlaceholderText(QStringLiteral("…"));
+        edit->installEventFilter(this);
+        files_[static_cast<size_t>(i)] = edit;
+        auto* browse = new QPushButton(QStringLiteral("…"), group);
+        browse->setObjectName(QStringLiteral("SoundBrowse%1").arg(i + 1));
+        browse->setAccessibleName(QStringLiteral("Hangfile választása, bemenet %1").arg(i + 1));
+        connect(browse, &QPushButton::clicked, this, [this, i] { pickFile(i); });
+        auto* upload = new QPushButton(QStringLiteral("Feltöltés"), group);
+        upload->setObjectName(QStringLiteral("SoundUpload%1").arg(i + 1));
+        connect(upload, &QPushButton::clicked, this, [this, i] { emit uploadRequested(i); });
+        grid->addWidget(buddyLabel(QStringLiteral("SoundLabel%1").arg(i + 1),
+                                   QStringLiteral("Bemenet %1:").arg(i + 1), edit, group),
+                        i, 0);
+        grid->addWidget(edit, i, 1);
+        grid->addWidget(browse, i, 2);
+        grid->addWidget(upload, i, 3);
+    }
+    grid->setColumnStretch(1, 1);
+    auto* help = new QLabel(QStringLiteral("Hangfile formátuma: 8Khz, 8bit, mono, PCM"), group);
+    help->setObjectName(QStringLiteral("SoundHelp"));
+    grid->addWidget(help, 4, 0, 1, 4);
+    outer->addWidget(group);
+    outer->addStretch(1);
+
+    chooseFile = [sheet] {
+        return QFileDialog::getOpenFileName(sheet, QString(), QString(),
+                                            QStringLiteral("Voice Files (*.wav);;All Files (*)"));
+    };
+    message = [sheet](const QString& text) { showMessage(sheet, text); };
+}
+
+bool SoundFilesPage::hasDataTag(const QByteArray& head) {
+    return head.left(256).contains("data");
+}
+
+void SoundFilesPage::pickFile(int index) {
+    const QString path = chooseFile ? chooseFile() : QString();
+    if (path.isEmpty())
+        return;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        // The field keeps what it held.
+        message(f.errorString());
+        return;
+    }
+    QLineEdit* field = files_[static_cast<size_t>(index)];
+    // A file shorter than 256 bytes is checked on what it has.
+    if (!hasDataTag(f.read(256))) {
+        message(QStringLiteral("Rossz formátum"));
+        field->clear();
+        return;
+    }
+    field->setText(path);
+}
+
+// A click in a field chooses its file, as the browse button does.
+bool SoundFilesPage::eventFilter(QObject* watched, QEvent* e) {
+    if (e->type() == QEvent::MouseButtonRelease)
+        for (int i = 0; i < 4; ++i)
+            if (watched == files_[static_cast<size_t>(i)]) {
+                pickFile(i);
+                return true;
+            }
+    return ConfigPage::eventFilter(watched, e);
+}
+
+QString SoundFilesPage::file(int index) const {
+    return files_[static_cast<size_t>(index)]->text();
+}
+
+// ---------------------------------------------------------------- boxes on other pages
+
+CallerIdBox::CallerIdBox(QGroupBox* group) : ConfigPage(group) {
+    auto* layout = new QVBoxLayout(group);
+    CheckEgyeb2_1 = checkBox(QStringLiteral("CheckEgyeb2_1"),
+                             QStringLiteral("Bejövő hívás felvétele (azonosított)"), group);
+    layout->addWidget(CheckEgyeb2_1);
+}
+
+void CallerIdBox::read(ImageValues& values) const {
+    values.callerId.answerIdentifiedCalls = CheckEgyeb2_1->isChecked();
+}
+
+void CallerIdBox::fill(const ImageValues& values) {
+    if (values.callerId.answerIdentifiedCalls)
+        CheckEgyeb2_1->setChecked(*values.callerId.answerIdentifiedCalls);
+}
+
+PstnGainBox::PstnGainBox(QGroupBox* group) : ConfigPage(group) {
+    group->setObjectName(QStringLiteral("PstnGainGroup"));
+    auto* form = new QFormLayout(group);
+    SpinEdit11 = spin(QStringLiteral("SpinEdit11"), kPstnRxGainRange, 20, group);
+    SpinEdit12 = spin(QStringLiteral("SpinEdit12"), kGainRange, 5, group);
+    SpinEdit13 = spin(QStringLiteral("SpinEdit13"), kGainRange, 40, group);
+    SpinEdit14 = spin(QStringLiteral("SpinEdit14"), kGainRange, 40, group);
+    const std::pair<QSpinBox*, const char*> rows[] = {{SpinEdit11, "PSTN Rx Gain:"},
+                                                      {SpinEdit12, "PSTN Tx Gain:"},
+                                                      {SpinEdit13, "DTMF Rx Gain:"},
+                                                      {SpinEdit14, "DTMF Tx Gain:"}};
+    for (const auto& [box, caption] : rows)
+        form->addRow(buddyLabel(box->objectName() + QStringLiteral("Label"),
+                                QString::fromLatin1(caption), box, group),
+                     box);
+    auto* send = new QPushButton(QStringLiteral("PSTN send"), group);
+    send->setObjectName(QStringLiteral("PstnSend"));
+    connect(send, &QPushButton::clicked, this, &PstnGainBox::pstnSendRequested);
+    form->addRow(send);
+}
+
+void PstnGainBox::read(ImageValues& values) const {
+    values.gains.pstnRx = SpinEdit11->value();
+    values.gains.pstnTx = SpinEdit12->value();
+    values.gains.dtmfRx = SpinEdit13->value();
+    values.gains.dtmfTx = SpinEdit14->value();
+}
+
+void PstnGainBox::fill(const ImageValues& values) {
+    const LineGainValues& v = values.gains;
+    const std::pair<const std::optional<int>*, QSpinBox*> rows[] = {{&v.pstnRx, SpinEdit11},
+                                                                    {&v.pstnTx, SpinEdit12},
+                                                                    {&v.dtmfRx, SpinEdit13},
+                                                                    {&v.dtmfTx, SpinEdit14}};
+    for (const auto& [value, box] : rows)
+        if (*value)
+            box->setValue(**value);
+}
