@@ -23,6 +23,9 @@ constexpr uint16_t kVersionAddress = 0x00FE;
 constexpr int kRecordSize = 32;
 constexpr int kRecordCount = 256;
 constexpr int kFirstCodeRecord = 32; // records below lie over bytes 0..1023, written byte by byte
+// ModelCode 100's Contact ID code names: records 48..208, above the six blocks.
+constexpr int kFirstRecordAboveBlocks = 48;
+constexpr int kLastCodeNameRecord = 208;
 constexpr int kBlockSize = 256;
 constexpr int kBlockCount = 6;
 constexpr int kBlockAddressStep = 16; // block address field counts 16-byte units
@@ -533,6 +536,7 @@ void LinkEngine::finishByteWrite() {
         // The Contact ID code records above byte 1023 follow; the next tick
         // sends the first of them.
         s_.Remaining = kFirstCodeRecord;
+        recordWriteEnd_ = kRecordCount;
         s_.LinkCommand = LinkCode::kRecordWrite;
         resetGauge(kRecordCount - kFirstCodeRecord);
         status("engine.send_contact_id");
@@ -557,7 +561,7 @@ bool LinkEngine::onRecordWriteReply() {
     // dropped as an overlong frame, costing a repeat per record.
     clearRx();
     ++s_.Remaining;
-    if (s_.Remaining >= kRecordCount) {
+    if (s_.Remaining >= recordWriteEnd_) {
         beginClockAfterWrite();
         return true;
     }
@@ -612,6 +616,19 @@ bool LinkEngine::onBlockWriteReply() {
     advanceGauge();
     ++s_.ImagePos;
     if (s_.ImagePos < kBlockCount) {
+        sendStep();
+        return true;
+    }
+    if (config_.modelCode == kModelWithRecords) {
+        // The six blocks end at 1535; the Contact ID code names and their SMS
+        // targets live in the records above, which a block write alone would
+        // leave unsent while reporting success.
+        s_.Remaining = kFirstRecordAboveBlocks;
+        recordWriteEnd_ = kLastCodeNameRecord + 1;
+        s_.LinkCommand = LinkCode::kRecordWrite;
+        resetGauge(recordWriteEnd_ - kFirstRecordAboveBlocks);
+        status("engine.send_contact_id");
+        clearRx(); // the block's acknowledgement byte is not part of the record's reply
         sendStep();
         return true;
     }

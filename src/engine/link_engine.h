@@ -330,8 +330,10 @@ class LinkEngine {
     // them. A block write carries them, so it sends these rather than whatever
     // the image holds there.
     std::optional<std::array<uint8_t, 3>> moduleOwned_;
-    int reopenWait_ = 0;      // ticks before a port that would not open is tried again
-    int sendsUnanswered_ = 0; // times the pending request has gone out without an answer
+    int reopenWait_ = 0;
+    int32_t recordWriteEnd_ = 256; // one past the last record a record write-all sends      //
+                                   // ticks before a port that would not open is tried again
+    int sendsUnanswered_ = 0;      // times the pending request has gone out without an answer
     // Modem pass-through.
     bool modemMayBeOn_ = false;
     int32_t modemOperation_ = 0; // first own code of the running modem operation

@@ -214,6 +214,10 @@ std::set<int> writtenAddresses(int model, int version, bool starred) {
         for (int a = 0; a < 1536; ++a)
             if (a != 75 && a != 254 && a != 255)
                 s.insert(a);
+        // ModelCode 100's Contact ID code names follow the blocks as records 48..208.
+        if (model == 100)
+            for (int a = 1536; a < 32 * 209; ++a)
+                s.insert(a);
         return s;
     }
     for (int a = 0; a < 1024; ++a) {

@@ -803,15 +803,23 @@ TEST(EngineWriteAll, RecordModelWritesBytesThenCodeRecordsUpToVersion32) {
     EXPECT_TRUE(rig.view.buttonsEnabled);
 }
 
-TEST(EngineWriteAll, RecordModelFromVersion33WritesSixBlocksAndNoRecords) {
+// The six blocks end at 1535; the Contact ID code names (records 48..208)
+// follow as records, so an edit of them reaches the module before success.
+TEST(EngineWriteAll, RecordModelFromVersion33WritesSixBlocksThenTheCodeNameRecords) {
     Rig rig({.model = 100, .version = 33});
     rig.fillImage(11);
     rig.engine.startWriteAll();
     ASSERT_GT(rig.runUntilIdle(), 0);
     EXPECT_EQ(rig.writesOf(262, 0xF6).size(), 6u);
-    EXPECT_TRUE(rig.writesOf(39, 0x80).empty());
+    const auto records = rig.writesOf(39, 0x80);
+    ASSERT_EQ(records.size(), 161u);
+    EXPECT_EQ(at(records.front(), 2), 48);
+    EXPECT_EQ(at(records.back(), 2), 208);
+    for (int a = 1536; a < 32 * 209; ++a)
+        ASSERT_EQ(rig.module.mem[size_t(a)], rig.image[a]) << a;
     EXPECT_TRUE(rig.writesOf(6, 0x01).empty());
     EXPECT_EQ(rig.channel.writes.back().size(), 18);
+    EXPECT_EQ(rig.view.status(), "Data send successful!");
 }
 
 // A frame for another record is not taken; being a valid frame it restarts
