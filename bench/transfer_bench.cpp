@@ -1,19 +1,31 @@
 // Read-all and write-all through `alvento read` / `alvento write` against
 // alvento-sim pacing both directions at 9600 baud. For each operation it
 // prints the wall time beside the time its bytes need on the line
-// (request + reply bytes x 10 bits / 9600) and their ratio.
+// (request + reply bytes x 10 bits / 9600) and their ratio; the target is
+// 1.05 at most.
+//
+//   transfer_bench [--repeat N]
 //
 // The CLI reports each transfer as
 //   transfer <what> sent=N received=N ms=N first_request_ms=N last_reply_ms=N
 // timed from the moment the operation is started in the engine. "ms" is the
 // operation as a user sees it; "busy" (first request to last reply) leaves out
 // the ticks the engine waits before its first request.
+//
+// Each case runs N times (default 3) and the best run is shown, with the
+// ratios of all runs after it: the machine is shared, and nothing the tool
+// does can make a transfer faster than its best run, only other programs
+// slower. The gap above the wire time is shown as its parts: the wait before
+// the first request, and the rest spread over the request/reply pairs
+// (turnaround in the tool, the simulator and the pseudo-terminal, plus any
+// tick the engine waits for between requests).
 
 #include "support/pty_sim.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QMap>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -24,6 +36,7 @@ namespace {
 
 constexpr int kBaud = 9600;
 constexpr double kBitsPerByte = 10.0;
+constexpr double kTarget = 1.05;
 
 struct Case {
     const char* method;
@@ -32,6 +45,7 @@ struct Case {
     int version;
     // Bytes on the line without a single repeat, counted from the frame sizes.
     long idealBytes;
+    long exchanges; // request/reply pairs without a repeat
 };
 
 // Byte read: 6-byte request, 6-byte reply per byte. Byte write: the same for
@@ -39,17 +53,23 @@ struct Case {
 // frame and its 6-byte reply. Block: 6-byte request + 257-byte reply, or
 // 262-byte write + 1-byte reply. Record: 6 + 39 bytes, or 39 + 6 bytes.
 const Case kCases[] = {
-    {"bytes", "read", 70, 32, 1024L * 12},
-    {"bytes", "write", 70, 32, 1005L * 12 + 24},
-    {"blocks", "read", 71, 43, 6L * 263},
-    {"blocks", "write", 71, 43, 6L * 263 + 24},
-    {"records", "read", 100, 43, 256L * 45},
-    {"records", "write", 100, 32, 1005L * 12 + 224L * 45 + 24},
+    {"bytes", "read", 70, 32, 1024L * 12, 1024},
+    {"bytes", "write", 70, 32, 1005L * 12 + 24, 1005 + 1},
+    {"blocks", "read", 71, 43, 6L * 263, 6},
+    {"blocks", "write", 71, 43, 6L * 263 + 24, 6 + 1},
+    {"records", "read", 100, 43, 256L * 45, 256},
+    {"records", "write", 100, 32, 1005L * 12 + 224L * 45 + 24, 1005 + 224 + 1},
 };
+// The block write first reads the module (restore-read): six block reads.
+constexpr long kRestoreReadBytes = 6L * 263;
+constexpr long kRestoreReadExchanges = 6;
 
 struct Transfer {
     QString what;
     long sent = 0, received = 0, ms = 0, firstRequestMs = 0, lastReplyMs = 0;
+
+    double wireSeconds() const { return (sent + received) * kBitsPerByte / kBaud; }
+    double ratio() const { return ms / 1000.0 / wireSeconds(); }
 };
 
 QList<Transfer> transfersIn(const QString& err) {
@@ -66,11 +86,8 @@ QList<Transfer> transfersIn(const QString& err) {
     return list;
 }
 
-double wireSeconds(long bytes) {
-    return bytes * kBitsPerByte / kBaud;
-}
-
-bool runCase(const Case& c, const QTemporaryDir& dir) {
+// One run of the case's command; its transfers, empty on failure.
+QList<Transfer> runCase(const Case& c, const QTemporaryDir& dir) {
     QByteArray memory(8192, '\0');
     QRandomGenerator rng(uint(c.model * 100 + c.version));
     for (char& b : memory)
@@ -95,14 +112,17 @@ bool runCase(const Case& c, const QTemporaryDir& dir) {
                 "--memory", memoryPath, "--pace-baud", QString::number(kBaud)});
     if (!sim.started()) {
         std::fprintf(stderr, "simulator did not start\n");
-        return false;
+        return {};
     }
     QProcess p;
+    // Settings of their own, so that no "company" of the user's changes which
+    // bytes a write sends.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+    p.setProcessEnvironment(env);
     const QStringList args{QLatin1String(c.command), "--port", sim.path(),
                            QLatin1String(c.command) == QLatin1String("read") ? "--out" : "--in",
                            file};
-    QElapsedTimer wall;
-    wall.start();
     p.start(QStringLiteral(ALVENTO_EXE_PATH), args);
     while (!p.waitForFinished(10)) {
         QCoreApplication::processEvents();
@@ -110,30 +130,13 @@ bool runCase(const Case& c, const QTemporaryDir& dir) {
         if (p.state() == QProcess::NotRunning)
             break;
     }
-    const qint64 wallMs = wall.elapsed();
     const QString err = QString::fromLocal8Bit(p.readAllStandardError());
     if (p.exitCode() != 0) {
         std::fprintf(stderr, "alvento %s failed (%d):\n%s\n", c.command, p.exitCode(),
                      err.toLocal8Bit().constData());
-        return false;
+        return {};
     }
-
-    for (const Transfer& t : transfersIn(err)) {
-        const long bytes = t.sent + t.received;
-        const double wire = wireSeconds(bytes);
-        const double ms = t.ms / 1000.0;
-        const double busy = (t.lastReplyMs - t.firstRequestMs) / 1000.0;
-        std::printf("%-8s %-5s model %3d v%d %-13s %6ld bytes (ideal %6ld)  wire %7.3f s  "
-                    "wall %7.3f s  ratio %5.3f  |  first request after %4ld ms, "
-                    "busy %7.3f s ratio %5.3f\n",
-                    c.method, c.command, c.model, c.version, t.what.toLocal8Bit().constData(),
-                    bytes, t.what == QLatin1String("restore-read") ? 6L * 263 : c.idealBytes, wire,
-                    ms, ms / wire, t.firstRequestMs, busy, busy / wire);
-    }
-    std::printf("%-8s %-5s whole command (search, version query, transfers): %.3f s\n\n", c.method,
-                c.command, wallMs / 1000.0);
-    std::fflush(stdout);
-    return true;
+    return transfersIn(err);
 }
 
 } // namespace
@@ -142,11 +145,55 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     if (qEnvironmentVariableIsEmpty("ALVENTO_SIM"))
         qputenv("ALVENTO_SIM", ALVENTO_SIM_PATH);
+    int repeat = 3;
+    const QStringList a = app.arguments();
+    for (int i = 1; i + 1 < a.size(); ++i)
+        if (a[i] == QLatin1String("--repeat"))
+            repeat = std::max(1, a[i + 1].toInt());
     QTemporaryDir dir;
-    std::printf("transfers at %d baud, %g bits per byte; target ratio <= 1.10\n\n", kBaud,
-                kBitsPerByte);
+    std::printf("transfers at %d baud, %g bits per byte; target ratio <= %.2f; best of %d runs\n\n",
+                kBaud, kBitsPerByte, kTarget, repeat);
     bool ok = true;
-    for (const Case& c : kCases)
-        ok = runCase(c, dir) && ok;
+    bool allWithin = true;
+    for (const Case& c : kCases) {
+        QMap<QString, QList<Transfer>> runs; // by transfer: restore-read, read-all, write-all
+        for (int r = 0; r < repeat; ++r) {
+            const QList<Transfer> transfers = runCase(c, dir);
+            if (transfers.isEmpty())
+                ok = false;
+            for (const Transfer& t : transfers)
+                runs[t.what] << t;
+        }
+        for (auto it = runs.cbegin(); it != runs.cend(); ++it) {
+            const QList<Transfer>& list = it.value();
+            const Transfer* best = &list.front();
+            for (const Transfer& t : list)
+                if (t.ratio() < best->ratio())
+                    best = &t;
+            const bool restore = best->what == QLatin1String("restore-read");
+            const long ideal = restore ? kRestoreReadBytes : c.idealBytes;
+            const long exchanges = restore ? kRestoreReadExchanges : c.exchanges;
+            const double wire = best->wireSeconds();
+            const double busy = (best->lastReplyMs - best->firstRequestMs) / 1000.0;
+            const double perExchangeMs = (busy - wire) * 1000.0 / exchanges;
+            QStringList all;
+            for (const Transfer& t : list)
+                all << QString::number(t.ratio(), 'f', 3);
+            allWithin = allWithin && best->ratio() <= kTarget;
+            std::printf("%-8s %-5s model %3d v%d %-13s %6ld bytes (ideal %6ld)  wire %7.3f s  "
+                        "wall %7.3f s  ratio %5.3f %s  (runs %s)\n"
+                        "         gap: first request after %ld ms, then %+.2f ms per "
+                        "request/reply pair over %ld pairs\n",
+                        c.method, c.command, c.model, c.version,
+                        best->what.toLocal8Bit().constData(), best->sent + best->received, ideal,
+                        wire, best->ms / 1000.0, best->ratio(),
+                        best->ratio() <= kTarget ? "ok  " : "OVER", qPrintable(all.join(' ')),
+                        best->firstRequestMs, perExchangeMs, exchanges);
+        }
+        std::printf("\n");
+        std::fflush(stdout);
+    }
+    std::printf("%s\n", allWithin ? "every transfer within the target"
+                                  : "some transfers above the target (OVER)");
     return ok ? 0 : 1;
 }
