@@ -17,8 +17,10 @@
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QSpinBox>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <sstream>
@@ -107,6 +109,8 @@ class PagesE2EBase : public ::testing::Test {
             memory = exampleMemory(m.model);
         } else {
             memory = randomMemory(static_cast<quint32>(m.model * 100 + m.version));
+            if (prepare)
+                prepare(memory);
             QFile f(dir.path() + QStringLiteral("/module.bin"));
             EXPECT_TRUE(f.open(QIODevice::WriteOnly));
             f.write(memory);
@@ -176,6 +180,8 @@ class PagesE2EBase : public ::testing::Test {
         return f.readAll();
     }
 
+    // Changes the random memory before the module starts with it.
+    std::function<void(QByteArray&)> prepare;
     QTemporaryDir dir;
     std::unique_ptr<PtySim> sim;
     std::unique_ptr<AlventoApplication> app;
@@ -320,4 +326,46 @@ TEST_F(PagesE2EBase, AStarredCompanyWritesTheEditionTag) {
         EXPECT_TRUE(after == expected) << differences(after, expected, 8192);
         finish();
     }
+}
+
+// The reporting pages through their widgets: a read sent back untouched
+// changes nothing they hold, and an edit of the account, a receiver number,
+// the access point or a Contact ID name changes exactly its bytes.
+TEST_F(PagesE2EBase, ReportingEditsChangeExactlyTheirBytes) {
+    for (int model : {70, 100}) {
+        SCOPED_TRACE(model);
+        // ModelCode 100: code row 1 holds "E130" named "Betores" for numbers 1 and 2.
+        prepare = [](QByteArray& m) {
+            put(m, 32 * 48, QByteArray("\x01\x01\x03\x0A\x03\x00", 6) + "Betores\xFF");
+        };
+        QByteArray module = start(Module{model, 43, false});
+        readAll();
+        QByteArray expected = sendAll(); // the untouched send is checked by the test above
+        if (model == 70) {
+            auto* account = control<QLineEdit>("CIDUGYFEL");
+            account->selectAll();
+            QTest::keyClicks(account, QStringLiteral("4070"));
+            put(expected, 1024, QByteArray("\x04\x0A\x07\x0A"));
+            auto* receiver = control<QLineEdit>("TAV1");
+            receiver->selectAll();
+            QTest::keyClicks(receiver, QStringLiteral("+36309998888"));
+            put(expected, 1248, QByteArray("+36309998888\xFF"));
+        } else {
+            auto* choice = control<QComboBox>("ComboBox14");
+            choice->setCurrentIndex(2);
+            emit choice->activated(2); // "Egyéni APN"
+            auto* apn = control<QLineEdit>("Edit10");
+            apn->selectAll();
+            QTest::keyClicks(apn, QStringLiteral("internet.test"));
+            put(expected, 640, QByteArray("\"internet.test\",\"\",\"\"\xFF"));
+            auto* names = control<QTableWidget>("StringGrid3");
+            ASSERT_EQ(names->item(0, 0)->text(), QStringLiteral("E130"));
+            names->item(0, 1)->setText(QStringLiteral("Bejarati ajto"));
+            put(expected, 32 * 48 + 6, QByteArray("Bejarati ajto\xFF"));
+        }
+        const QByteArray after = sendAll();
+        EXPECT_TRUE(after == expected) << differences(after, expected, 8192);
+        finish();
+    }
+    prepare = nullptr;
 }
