@@ -10,7 +10,9 @@
 #include "startup/port_chooser_window.h"
 #include "startup/start_window.h"
 #include "ui/picture.h"
+#include "workspace/balance_window.h"
 #include "workspace/configurator_window.h"
+#include "workspace/sms_centre_window.h"
 
 #include <QTimer>
 
@@ -61,8 +63,8 @@ AlventoApplication::AlventoApplication(const Options& options) {
     createPlaceholder("TAV4Form9");
     createPlaceholder("TFirmware");
     createPlaceholder("Tleiras");
-    createPlaceholder("TSMSk");
-    createPlaceholder("TMESS1");
+    smsk_ = create<TSMSk>(av4_->engine());
+    mess1_ = create<TMESS1>(av4_->engine());
     wire();
 }
 
@@ -96,6 +98,9 @@ void AlventoApplication::wire() {
     QObject::connect(form8_, &TForm8::programEndRequested, form1_, [this] { endProgram(); });
     QObject::connect(comprt_, &Tcomprt::programEndRequested, form1_, [this] { endProgram(); });
     QObject::connect(av4_, &TAV4Form1::programEndRequested, form1_, [this] { endProgram(); });
+    // The configurator's modem windows.
+    QObject::connect(av4_, &TAV4Form1::smsCentreRequested, smsk_, &TSMSk::openWindow);
+    QObject::connect(av4_, &TAV4Form1::balanceRequested, mess1_, &TMESS1::openAndQuery);
     // The older windows' modal helpers.
     QObject::connect(form5_, &TForm5::helpRequested, form6_, &TForm6::showGuide);
     QObject::connect(form7_, &TForm7::wiringDiagramRequested, rajz_, &TrajzGPS14::showDiagram);

@@ -16,6 +16,8 @@ class Ttrekkamain;
 class TrajzGPS14;
 class Model30Form;
 class TAV4Form1;
+class TSMSk;
+class TMESS1;
 
 // One run of the tool: every window, created once in a fixed order, and the
 // settings context they share. Tests build one per edition without rebuilding.
@@ -47,6 +49,8 @@ class AlventoApplication {
     TrajzGPS14* wiringDiagram() const { return rajz_; }
     Model30Form* model30Form() const { return model30_; }
     TAV4Form1* configurator() const { return av4_; }
+    TSMSk* smsCentreWindow() const { return smsk_; }
+    TMESS1* balanceWindow() const { return mess1_; }
 
     // Class names in the order the windows were created.
     QStringList creationOrder() const;
@@ -81,4 +85,6 @@ class AlventoApplication {
     TrajzGPS14* rajz_ = nullptr;
     Model30Form* model30_ = nullptr;
     TAV4Form1* av4_ = nullptr;
+    TSMSk* smsk_ = nullptr;
+    TMESS1* mess1_ = nullptr;
 };

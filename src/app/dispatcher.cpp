@@ -65,6 +65,7 @@ void AlventoApplication::dispatch() {
         form1_->hide();
         av4_->setModelTitle(modelStatusName(model, brand));
         av4_->setModelCode(model);
+        av4_->setModelLabel(modelLabel3(model, brand));
         if (demoModuleVersion_)
             av4_->presetModuleVersion(demoModuleVersion_);
         for (const ConfiguratorItemRow& row : configuratorItemRules())

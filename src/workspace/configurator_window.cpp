@@ -5,14 +5,21 @@
 #include "settings/app_context.h"
 #include "settings/edition.h"
 #include "ui/widgets.h"
+#include "workspace/configuration_files.h"
+#include "workspace/installation_panel.h"
 #include "workspace/pages/configurator_pages.h"
 #include "workspace/pages/reporting_pages.h"
 #include "workspace/pages/settings_pages.h"
 #include "workspace/stored_text_bytes.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QDateTime>
+#include <QFormLayout>
 #include <QHBoxLayout>
+#include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -35,6 +42,12 @@ TAV4Form1::TAV4Form1(AppContext& ctx, std::function<bool()> discoveryPortRelease
     engine_ = std::make_unique<LinkEngine>(*AsynComm321, *this, image_, config);
     connect(AsynComm321, &TAsynComm32::rxChar, this, &TAV4Form1::AsynComm321RxChar);
     connect(AsynComm321, &TAsynComm32::portLost, this, [this] { engine_->portLost(); });
+    askText = [this](const QString& caption, const QString& prompt) -> std::optional<QString> {
+        bool ok = false;
+        const QString text =
+            QInputDialog::getText(this, caption, prompt, QLineEdit::Normal, QString(), &ok);
+        return ok ? std::optional<QString>(text) : std::nullopt;
+    };
     askYesNo = [this](const QString& question) {
         return QMessageBox::question(this, QString(), question,
                                      QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
@@ -44,6 +57,7 @@ TAV4Form1::TAV4Form1(AppContext& ctx, std::function<bool()> discoveryPortRelease
 
     auto* central = new QWidget(this);
     auto* v = new QVBoxLayout(central);
+    v->setContentsMargins(4, 4, 4, 4);
     auto* top = new QHBoxLayout;
     Image1 = new QLabel(central);
     Image1->setObjectName(QStringLiteral("Image1"));
@@ -81,7 +95,26 @@ TAV4Form1::TAV4Form1(AppContext& ctx, std::function<bool()> discoveryPortRelease
             [this] { engine_->startPstnSend(); });
     Button16 = pages_->lifeSignalPage()->testButton();
     connect(Button16, &QPushButton::clicked, this, [this] { engine_->startLifeSignal(); });
-    v->addWidget(PageControl1, 1);
+    // The installation panel is a narrow column beside the pages, each label
+    // above its edit: the pages keep the width their longest captions need
+    // and their full height in the 1036 x 708 window.
+    auto* middle = new QHBoxLayout;
+    middle->addWidget(PageControl1, 1);
+    Panel16_ = new Panel16(central);
+    if (auto* form = Panel16_->findChild<QFormLayout*>())
+        form->setRowWrapPolicy(QFormLayout::WrapAllRows);
+    Panel16_->setFixedWidth(170);
+    middle->addWidget(Panel16_, 0, Qt::AlignTop);
+    v->addLayout(middle, 1);
+    files_ = new ConfigurationFiles(image_, *Panel16_, this);
+    files_->modelCode = [this] { return ModelCode_; };
+    files_->language = [this] { return language_; };
+    files_->busy = [this] { return ConfigurationFiles::transferRunning(*engine_); };
+    files_->encode = [this] { encode(); };
+    files_->decode = [this] { decode(); };
+    files_->setStartDirectory(ctx_.startDir);
+    connect(Panel16_, &Panel16::saveRequested, this, &TAV4Form1::saveConfiguration);
+    connect(Panel16_, &Panel16::openRequested, this, &TAV4Form1::openConfiguration);
 
     kijelzo = new QProgressBar(central);
     kijelzo->setObjectName(QStringLiteral("kijelzo"));
@@ -102,6 +135,32 @@ TAV4Form1::TAV4Form1(AppContext& ctx, std::function<bool()> discoveryPortRelease
     buttons->addStretch(1);
     buttons->addWidget(BitBtn3);
     v->addLayout(buttons);
+
+    // Service controls: shown only in service mode.
+    auto* service = new QHBoxLayout;
+    const std::pair<const char*, const char*> serviceButtons[] = {
+        {"Button6", "Memory load"}, {"Button7", "Sziréna Hangfile Beírása"},
+        {"Button13", "DTMF"},       {"Button14", "Modul állapot"},
+        {"Button15", "Elküldés"},
+    };
+    for (const auto& [name, caption] : serviceButtons) {
+        auto* b = new QPushButton(QString::fromUtf8(caption), central);
+        b->setObjectName(QString::fromLatin1(name));
+        service->addWidget(b);
+        serviceControls_.push_back(b);
+    }
+    for (int i = 28; i <= 32; ++i) {
+        auto* p = new QLabel(i == 32 ? QStringLiteral("KI1") : QString(), central);
+        p->setObjectName(QStringLiteral("Panel%1").arg(i));
+        p->setFrameShape(QFrame::Panel);
+        p->setMinimumWidth(30);
+        service->addWidget(p);
+        serviceControls_.push_back(p);
+    }
+    service->addStretch(1);
+    for (QWidget* w : serviceControls_)
+        w->hide();
+    v->addLayout(service);
     connect(BitBtn3, &QPushButton::clicked, this, &QWidget::close);
     connect(BitBtn1, &QPushButton::clicked, this, &TAV4Form1::BitBtn1Click);
     connect(BitBtn2, &QPushButton::clicked, this, &TAV4Form1::BitBtn2Click);
@@ -138,33 +197,115 @@ TAV4Form1::TAV4Form1(AppContext& ctx, std::function<bool()> discoveryPortRelease
 
 TAV4Form1::~TAV4Form1() = default;
 
+namespace {
+QAction* addItem(QMenu* menu, const char* objectName, const char* caption) {
+    QAction* a = menu->addAction(QString::fromUtf8(caption));
+    a->setObjectName(QString::fromLatin1(objectName));
+    return a;
+}
+
+QMenu* addMenu(QMenuBar* bar, const char* objectName, const char* caption) {
+    QMenu* m = bar->addMenu(QString::fromUtf8(caption));
+    m->setObjectName(QString::fromLatin1(objectName));
+    m->menuAction()->setObjectName(QString::fromLatin1(objectName));
+    return m;
+}
+
+// The text the "Verzió" menu shows, per edition.
+QString versionText(int brand) {
+    switch (brand) {
+    case 10:
+        return QStringLiteral("Olmira Programska različica 2.1");
+    case 20:
+        return QStringLiteral("Program version 2.1");
+    case 30:
+        return QStringLiteral("Belvance Program version 2.2");
+    case 50:
+        return QStringLiteral("Dravik program version 2.3");
+    default:
+        return QString::fromUtf8(edition(brand).configuratorTitle);
+    }
+}
+} // namespace
+
 void TAV4Form1::buildMenus() {
-    QMenu* gsm = menuBar()->addMenu(QStringLiteral("GSM"));
-    gsm->setObjectName(QStringLiteral("GSM1"));
-    QAction* read = gsm->addAction(QStringLiteral("Olvasás"), this, &TAV4Form1::BitBtn2Click);
-    read->setObjectName(QStringLiteral("Olvass1"));
-    QAction* send = gsm->addAction(QStringLiteral("Elküldés"), this, &TAV4Form1::BitBtn1Click);
-    send->setObjectName(QStringLiteral("Elklds1"));
-    QAction* restart =
-        gsm->addAction(QStringLiteral("Újraindítás"), this, &TAV4Form1::BitBtn4Click);
-    restart->setObjectName(QStringLiteral("jraindts1"));
-
-    QMenu* functions = menuBar()->addMenu(QStringLiteral("Funciók"));
-    functions->setObjectName(QStringLiteral("Funcik1"));
-    QAction* version = functions->addAction(QStringLiteral("GSM szoftver verzió"), this,
-                                            [this] { engine_->startVersionQuery(true); });
-    version->setObjectName(QStringLiteral("GSMsoftververzi1"));
-    QAction* clock = functions->addAction(QStringLiteral("GSM óra szinkronozása"), this,
-                                          [this] { engine_->startClockSync(); });
-    clock->setObjectName(QStringLiteral("GSMraszinkronozsa1"));
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+    QMenu* functions = addMenu(bar, "Funcik1", "Funciók");
+    connect(addItem(functions, "GSMsoftververzi1", "GSM szoftver verzió"), &QAction::triggered,
+            this, [this] { engine_->startVersionQuery(true); });
+    addItem(functions, "Modulllapotmegjelentse1", "Modul állapot megjelenítése");
+    connect(addItem(functions, "GSMraszinkronozsa1", "GSM óra szinkronozása"), &QAction::triggered,
+            this, [this] { engine_->startClockSync(); });
+    connect(addItem(functions, "SIMPINkdkikapcsolsa1", "SIM PIN kód kikapcsolása"),
+            &QAction::triggered, this, [this] {
+                if (const auto pin = askText(message("engine.pin_title", language_),
+                                             message("engine.pin_prompt", language_)))
+                    engine_->startPinSwitchOff(*pin);
+            });
+    addItem(functions, "Hibakeress1", "Monitor")->setEnabled(false);
+    connect(addItem(functions, "Voicehvstest1", "Voice hívás test (Nincs HANG!)"),
+            &QAction::triggered, this, [this] {
+                if (const auto n = askText(message("engine.voice_call_title", language_),
+                                           message("engine.call_prompt", language_)))
+                    engine_->startVoiceCallTest(*n);
+            });
+    connect(addItem(functions, "Adathvsellenrzs1", "Adathívás test"), &QAction::triggered, this,
+            [this] {
+                if (const auto n = askText(message("engine.data_call_title", language_),
+                                           message("engine.call_prompt", language_)))
+                    engine_->startDataCallTest(*n);
+            });
+    connect(addItem(functions, "SMStest1", "SMS test"), &QAction::triggered, this, [this] {
+        if (const auto n = askText(message("engine.sms_test_title", language_),
+                                   message("engine.sms_prompt", language_)))
+            engine_->startSmsTest(*n);
+    });
+    addItem(functions, "Szoftverfrissts1", "Szoftver frissítés")->setVisible(false);
+    connect(addItem(functions, "IMEInumber1", "IMEI number"), &QAction::triggered, this,
+            [this] { engine_->startImeiQuery(); });
+    connect(addItem(functions, "SMSkzponttelefonszm1", "SMS központ telefonszám"),
+            &QAction::triggered, this, &TAV4Form1::smsCentreRequested);
+    connect(addItem(functions, "EgyenleglekrdezsTMobile1", "Egyenleg lekérdezés (T-Mobile)"),
+            &QAction::triggered, this, &TAV4Form1::balanceRequested);
     functions->addSeparator();
-    QAction* quit = functions->addAction(QStringLiteral("Kilépés"), this, &QWidget::close);
-    quit->setObjectName(QStringLiteral("Kilps1"));
+    connect(addItem(functions, "Kilps1", "Kilépés"), &QAction::triggered, this, &QWidget::close);
 
-    QAction* help = menuBar()->addAction(QStringLiteral("Help"), this, [this] {
+    QAction* help = bar->addAction(QStringLiteral("Help"), this, [this] {
         showMessage(message("workspace.no_help", language_));
     });
     help->setObjectName(QStringLiteral("Help1"));
+    QAction* version = bar->addAction(QStringLiteral("Verzió"), this,
+                                      [this] { showMessage(versionText(ctx_.brandCode)); });
+    version->setObjectName(QStringLiteral("Verzi1"));
+
+    // "Saját Profil" has only hidden items: it opens empty where it is shown.
+    QMenu* profile = addMenu(bar, "SajtProfil1", "Saját Profil");
+    QAction* forbid = addItem(profile, "ilts1", "Tiltás");
+    forbid->setCheckable(true);
+    forbid->setChecked(true);
+    forbid->setVisible(false);
+    addItem(profile, "Ments1", "Mentés")->setVisible(false);
+
+    QMenu* descriptions = addMenu(bar, "Lersok1", "Leírások");
+    addItem(descriptions, "Bektsirajz1", "Bekötési rajz");
+    addItem(descriptions, "eleptilers1", "Telepítői leírás");
+
+    QMenu* settings = addMenu(bar, "Belltsok1", "Beállítások");
+    addItem(settings, "Contact1", "Contact")->setVisible(false);
+    addItem(settings, "Kpernyfelbontsbelltsa1", "Képernyő felbontás beállítása");
+    addItem(settings, "Magyar1", "Magyar");
+    addItem(settings, "Angol1", "English");
+    addItem(settings, "German1", "German");
+    addItem(settings, "Sloven1", "Sloven");
+
+    QMenu* gsm = addMenu(bar, "GSM1", "GSM");
+    connect(addItem(gsm, "Olvass1", "Olvasás"), &QAction::triggered, this,
+            &TAV4Form1::BitBtn2Click);
+    connect(addItem(gsm, "Elklds1", "Elküldés"), &QAction::triggered, this,
+            &TAV4Form1::BitBtn1Click);
+    connect(addItem(gsm, "jraindts1", "Újraindítás"), &QAction::triggered, this,
+            &TAV4Form1::BitBtn4Click);
 }
 
 void TAV4Form1::setModelCode(int code) {
@@ -184,7 +325,21 @@ void TAV4Form1::AsynComm321RxChar(int count) {
 }
 
 void TAV4Form1::BitBtn1Click() {
+    // A short configuration file would leave the remote-monitoring bytes of
+    // the block write empty: they must come from the module first.
+    if (files_->imageNeedsModuleBytes(engine_->state().ModuleVersion)) {
+        showMessage(files_->moduleBytesMessage());
+        return;
+    }
     engine_->startWriteAll();
+}
+
+void TAV4Form1::saveConfiguration() {
+    files_->saveConfiguration();
+}
+
+void TAV4Form1::openConfiguration() {
+    files_->openConfiguration();
 }
 
 void TAV4Form1::BitBtn2Click() {
@@ -241,6 +396,8 @@ void TAV4Form1::decode() {
     engine_->state().ModuleVersion = r.moduleVersion;
     showModuleVersion(r.statusText);
     pages_->fill(r.values);
+    holdsModuleData_ = true;
+    files_->moduleImageRead();
 }
 
 void TAV4Form1::runPageShowLogic() {
@@ -262,8 +419,26 @@ void TAV4Form1::setPageVisible(const QString& objectName, bool visible) {
     applyItemRule(objectName, visible ? ItemRule::Show : ItemRule::Hide);
 }
 
+QAction* TAV4Form1::menuAction(const QString& objectName) const {
+    return menuBar()->findChild<QAction*>(objectName);
+}
+
+QAction* TAV4Form1::menuItem(const char* objectName) const {
+    return menuAction(QString::fromLatin1(objectName));
+}
+
 void TAV4Form1::applyVersionRules() {
     const int v = engine_->state().ModuleVersion;
+    // Items a version switches on stay on when a lower version answers later.
+    if (v >= 16)
+        menuItem("Hibakeress1")->setEnabled(true);
+    if (v >= 29)
+        menuItem("Szoftverfrissts1")->setVisible(true);
+    if (ModelCode_ == 100) {
+        menuItem("SajtProfil1")->setVisible(false);
+        menuItem("Bektsirajz1")->setEnabled(false);
+        menuItem("GSMraszinkronozsa1")->setEnabled(false);
+    }
     if (v < 34)
         setPageVisible(QStringLiteral("TabSheet24"), false); // Távfelügyelet
     if (v < 40)
@@ -330,12 +505,86 @@ bool TAV4Form1::event(QEvent* e) {
     return QMainWindow::event(e);
 }
 
+namespace {
+// The list selections a fresh window starts with (objectName, item).
+constexpr std::pair<const char*, int> kFreshSelections[] = {
+    {"ComboKi1", 0},  {"ComboKi2", 0},  {"ComboBox1", 1},  {"ComboBox2", 1},  {"ComboBox3", 0},
+    {"ComboBox4", 0}, {"ComboBox9", 1}, {"ComboBox10", 1}, {"ComboBox12", 2}, {"ComboBox13", 0},
+};
+} // namespace
+
+void TAV4Form1::resetListSelections() {
+    for (const auto& [name, item] : kFreshSelections)
+        if (auto* box = findChild<QComboBox*>(QString::fromLatin1(name)))
+            box->setCurrentIndex(item);
+}
+
+void TAV4Form1::showServiceControls() {
+    for (QWidget* w : serviceControls_)
+        w->show();
+}
+
+void TAV4Form1::applyEditionAdjustments() {
+    const int brand = ctx_.brandCode;
+    auto hide = [this](std::initializer_list<const char*> names) {
+        for (const char* name : names)
+            if (QAction* a = menuItem(name))
+                a->setVisible(false);
+    };
+    switch (brand) {
+    case 10:
+    case 30:
+        hide({"Help1", "Lersok1"});
+        Label3D1->setText(brand == 10 ? QStringLiteral("Olmira") : QStringLiteral("Belvance"));
+        break;
+    case 20:
+        hide({"Help1", "Lersok1", "Verzi1", "Hibakeress1", "Adathvsellenrzs1", "SajtProfil1"});
+        Label3D1->clear();
+        Label3D1->hide();
+        Panel16_->hide();
+        Image1->hide();
+        break;
+    case 40:
+    case 41:
+        hide({"SajtProfil1", "Help1"});
+        break;
+    case 50:
+        hide({"Voicehvstest1", "Adathvsellenrzs1", "Help1", "SajtProfil1", "Lersok1"});
+        menuItem("Contact1")->setVisible(true);
+        Label3D1->hide();
+        Label99->show();
+        setPageVisible(QStringLiteral("TabSheet16"), false);
+        break;
+    default:
+        break;
+    }
+}
+
 void TAV4Form1::FormActivate() {
     const int brand = ctx_.brandCode;
     const EditionInfo& e = edition(brand);
     setWindowTitle(
         QString::fromUtf8(e.configuratorCaption ? e.configuratorCaption : e.configuratorTitle));
     const AppContext& ctx = ctx_;
+    setBackground(this, brand == 50 ? palette().color(QPalette::Button) : QColor(174, 204, 248));
+    Panel16_->fillEmptyTexts(modelLabel_, systemDateTimeText(QDateTime::currentDateTime()));
+    language_ = languageFromSetting(ctx.read(QStringLiteral("Language")));
+    engine_->setLanguage(language_);
+    // The window comes back to the front whenever one of its dialogs closes:
+    // once the pages hold a module's or a file's settings, the installer's
+    // choices stay as they are.
+    if (!holdsModuleData_)
+        resetListSelections();
+    QString mode = ctx.read(QStringLiteral("mode"));
+    if (mode.isEmpty()) {
+        ctx.write(QStringLiteral("mode"), QStringLiteral("0"));
+        mode = QStringLiteral("0");
+    }
+    modeText_ = mode;
+    if (mode == QLatin1String(kServiceCode))
+        showServiceControls();
+    if (!engine_->busy())
+        engine_->startVersionQuery(false);
     QString company = ctx.read(QStringLiteral("company"));
     if (company.isEmpty()) {
         // A default written now leaves the company-write flag as it was.
@@ -348,10 +597,7 @@ void TAV4Form1::FormActivate() {
         company.remove(0, 1);
     Label3D1->setText(company);
     engine_->setCompanyStarred(companyStarred_);
-    language_ = languageFromSetting(ctx.read(QStringLiteral("Language")));
-    engine_->setLanguage(language_);
-    if (!engine_->busy())
-        engine_->startVersionQuery(false);
+    applyEditionAdjustments();
 }
 
 void TAV4Form1::closeEvent(QCloseEvent* e) {

@@ -7,6 +7,8 @@
 #include <QMainWindow>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 
 struct AppContext;
 class QLabel;
@@ -18,6 +20,8 @@ class QMenu;
 class QTimer;
 class TAsynComm32;
 class ConfiguratorPages;
+class ConfigurationFiles;
+class Panel16;
 struct ImageContext;
 
 // The configurator of the multi-model communicators (ModelCode 70 ... 100):
@@ -41,8 +45,12 @@ class TAV4Form1 : public QMainWindow, public LinkView {
     // Shows, hides or disables a page (by objectName) or a control group.
     void applyItemRule(const QString& item, ItemRule rule);
     void setModelPicture(const QPixmap& picture);
+    // The start window's model text, the default of an empty communicator type.
+    void setModelLabel(const QString& text) { modelLabel_ = text; }
 
     QTabWidget* pageControl() const { return PageControl1; }
+    // A menu or menu item of the main menu, by objectName.
+    QAction* menuAction(const QString& objectName) const;
     ConfiguratorPages& pages() const { return *pages_; }
     bool pageVisible(const QString& objectName) const;
     QString statusPanel(int i) const;
@@ -50,6 +58,14 @@ class TAV4Form1 : public QMainWindow, public LinkView {
     LinkEngine& engine() { return *engine_; }
     TAsynComm32* channel() const { return AsynComm321; }
     int language() const { return language_; }
+    // The settings value "mode" that turns the service controls on.
+    static constexpr const char* kServiceCode = "5082613";
+    QString modeText() const { return modeText_; }
+    // Set by the first read or file load: from then on the pages hold
+    // settings that activations must not reset.
+    bool holdsModuleData() const { return holdsModuleData_; }
+    Panel16* installationPanel() const { return Panel16_; }
+    ConfigurationFiles& files() const { return *files_; }
 
     void FormActivate();
     void adasTimer();
@@ -57,9 +73,13 @@ class TAV4Form1 : public QMainWindow, public LinkView {
     void BitBtn1Click(); // send all
     void BitBtn2Click(); // read all
     void BitBtn4Click(); // restart, after a question
+    void saveConfiguration();
+    void openConfiguration();
 
     // Yes/No questions go through here so tests can answer them.
     std::function<bool(const QString&)> askYesNo;
+    // Input boxes (caption, prompt) likewise; nothing when cancelled.
+    std::function<std::optional<QString>(const QString&, const QString&)> askText;
 
     // LinkView
     void showPortName(const QString& name) override;
@@ -81,6 +101,10 @@ class TAV4Form1 : public QMainWindow, public LinkView {
   signals:
     // Closing the configurator ends the program.
     void programEndRequested();
+    // "SMS központ telefonszám" and "Egyenleg lekérdezés (T-Mobile)": their
+    // windows work through this window's engine.
+    void smsCentreRequested();
+    void balanceRequested();
 
   protected:
     bool event(QEvent* e) override;
@@ -89,6 +113,10 @@ class TAV4Form1 : public QMainWindow, public LinkView {
 
   private:
     void buildMenus();
+    void resetListSelections();
+    void showServiceControls();
+    void applyEditionAdjustments();
+    QAction* menuItem(const char* objectName) const;
     void setPageVisible(const QString& objectName, bool visible);
     ImageContext imageContext() const;
 
@@ -114,4 +142,10 @@ class TAV4Form1 : public QMainWindow, public LinkView {
     QLabel* Image1;
     QLabel* Label3D1;
     QLabel* Label99;
+    Panel16* Panel16_;
+    ConfigurationFiles* files_;
+    QString modelLabel_;
+    QString modeText_;
+    bool holdsModuleData_ = false;
+    std::vector<QWidget*> serviceControls_;
 };
