@@ -12,11 +12,13 @@
 #include "workspace/pages/settings_pages.h"
 #include "workspace/stored_text_bytes.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateTime>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -27,6 +29,7 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -106,6 +109,7 @@ TAV4Form1::TAV4Form1(AppContext& ctx, std::function<bool()> discoveryPortRelease
     Panel16_->setFixedWidth(170);
     middle->addWidget(Panel16_, 0, Qt::AlignTop);
     v->addLayout(middle, 1);
+    buildSimNamesPage();
     files_ = new ConfigurationFiles(image_, *Panel16_, this);
     files_->modelCode = [this] { return ModelCode_; };
     files_->language = [this] { return language_; };
@@ -608,4 +612,136 @@ void TAV4Form1::closeEvent(QCloseEvent* e) {
     QMainWindow::closeEvent(e);
     AsynComm321->close();
     emit programEndRequested();
+}
+
+// The SIM names grid goes below the caller-identification box of its page.
+void TAV4Form1::buildSimNamesPage() {
+    QWidget* sheet = PageControl1->findChild<QWidget*>(QStringLiteral("TabSheet15"));
+    auto* box = new QWidget(sheet);
+    box->setObjectName(QStringLiteral("SimNamesBox"));
+    auto* column = new QVBoxLayout(box);
+    column->setContentsMargins(0, 0, 0, 0);
+    StringGrid1 = new QTableWidget(1, 3, box);
+    StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
+    StringGrid1->setHorizontalHeaderLabels(
+        {QStringLiteral("SIM"), QStringLiteral("Number"), QStringLiteral("Name")});
+    StringGrid1->verticalHeader()->hide();
+    StringGrid1->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
+    StringGrid1->setColumnWidth(0, 50);
+    StringGrid1->setColumnWidth(1, 180);
+    setSimGridRows(1);
+    column->addWidget(StringGrid1, 1);
+    Gauge2 = new QProgressBar(box);
+    Gauge2->setObjectName(QStringLiteral("Gauge2"));
+    Gauge2->hide();
+    column->addWidget(Gauge2);
+    auto* row = new QHBoxLayout;
+    BitBtn5 = new QPushButton(QStringLiteral("Számok beolvasása"), box);
+    BitBtn5->setObjectName(QStringLiteral("BitBtn5"));
+    BitBtn6 = new QPushButton(QStringLiteral("Számok kiírása"), box);
+    BitBtn6->setObjectName(QStringLiteral("BitBtn6"));
+    BitBtn6->setEnabled(false); // until a read has finished
+    Button2 = new QPushButton(QStringLiteral("Új"), box);
+    Button2->setObjectName(QStringLiteral("Button2"));
+    Button3 = new QPushButton(QStringLiteral("Mentés"), box);
+    Button3->setObjectName(QStringLiteral("Button3"));
+    Button4 = new QPushButton(QStringLiteral("Megnyitás"), box);
+    Button4->setObjectName(QStringLiteral("Button4"));
+    CheckBox12 = new QCheckBox(QStringLiteral("250db szám ir/olvas"), box);
+    CheckBox12->setObjectName(QStringLiteral("CheckBox12"));
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{BitBtn5, BitBtn6, Button2, Button3, Button4, CheckBox12})
+        row->addWidget(w);
+    row->addStretch(1);
+    column->addLayout(row);
+    if (auto* layout = qobject_cast<QVBoxLayout*>(sheet->layout()))
+        layout->insertWidget(1, box, 1);
+    connect(BitBtn5, &QPushButton::clicked, this, &TAV4Form1::BitBtn5Click);
+    connect(BitBtn6, &QPushButton::clicked, this, &TAV4Form1::BitBtn6Click);
+    connect(Button2, &QPushButton::clicked, this, &TAV4Form1::Button2Click);
+    connect(Button3, &QPushButton::clicked, this, &TAV4Form1::Button3Click);
+    connect(Button4, &QPushButton::clicked, this, &TAV4Form1::Button4Click);
+}
+
+int TAV4Form1::phonebookSlots() const {
+    return CheckBox12->isChecked() ? 250 : 100;
+}
+
+// Grid rows 1..rows; the slot column shows each row's slot.
+void TAV4Form1::setSimGridRows(int rows) {
+    rows = std::clamp(rows, 1, SimNamesFile::kRows);
+    const int old = StringGrid1->rowCount();
+    StringGrid1->setRowCount(rows);
+    for (int r = old; r < rows; ++r) {
+        auto* slot = new QTableWidgetItem(QString::number(r + 1));
+        slot->setFlags(slot->flags() & ~Qt::ItemIsEditable);
+        StringGrid1->setItem(r, 0, slot);
+    }
+}
+
+void TAV4Form1::showPhonebookSlot(const PhonebookEntry& entry) {
+    if (entry.slot < 1 || entry.slot > SimNamesFile::kRows)
+        return;
+    if (entry.number.isEmpty() && entry.slot > StringGrid1->rowCount())
+        return;
+    if (entry.slot > StringGrid1->rowCount())
+        setSimGridRows(entry.slot);
+    StringGrid1->setItem(entry.slot - 1, 1, new QTableWidgetItem(entry.number));
+    StringGrid1->setItem(entry.slot - 1, 2, new QTableWidgetItem(entry.name));
+}
+
+void TAV4Form1::setPhonebookGaugeMaximum(int maximum) {
+    Gauge2->setMaximum(maximum);
+}
+void TAV4Form1::setPhonebookGaugeValue(int value) {
+    Gauge2->setValue(value);
+}
+void TAV4Form1::setPhonebookGaugeVisible(bool visible) {
+    Gauge2->setVisible(visible);
+}
+void TAV4Form1::setPhonebookButtonsEnabled(bool read, bool write) {
+    BitBtn5->setEnabled(read);
+    BitBtn6->setEnabled(write);
+}
+
+void TAV4Form1::BitBtn5Click() {
+    engine_->startPhonebookRead(phonebookSlots());
+}
+
+namespace {
+QString cellText(const QTableWidget* grid, int row, int column) {
+    const QTableWidgetItem* item = grid->item(row, column);
+    return item ? item->text() : QString();
+}
+} // namespace
+
+void TAV4Form1::BitBtn6Click() {
+    std::vector<PhonebookEntry> rows;
+    for (int r = 0; r < StringGrid1->rowCount(); ++r)
+        rows.push_back({r + 1, cellText(StringGrid1, r, 1).trimmed(), cellText(StringGrid1, r, 2)});
+    engine_->startPhonebookWrite(rows, phonebookSlots());
+}
+
+void TAV4Form1::Button2Click() {
+    setSimGridRows(StringGrid1->rowCount() + 1);
+}
+
+void TAV4Form1::Button3Click() {
+    std::vector<SimNamesFile::Row> rows;
+    for (int r = 0; r < StringGrid1->rowCount(); ++r)
+        rows.push_back({cellText(StringGrid1, r, 1), cellText(StringGrid1, r, 2)});
+    // The file counts the grid's header row.
+    files_->saveSimNames(StringGrid1->rowCount() + 1, rows);
+}
+
+void TAV4Form1::Button4Click() {
+    const std::optional<SimNamesFile::Content> content = files_->openSimNames();
+    if (!content)
+        return;
+    setSimGridRows(content->rowCount - 1);
+    for (int r = 0; r < StringGrid1->rowCount(); ++r) {
+        const SimNamesFile::Row& row = content->rows[static_cast<size_t>(r)];
+        StringGrid1->setItem(r, 1, new QTableWidgetItem(row.number));
+        StringGrid1->setItem(r, 2, new QTableWidgetItem(row.name));
+    }
 }

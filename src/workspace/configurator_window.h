@@ -16,6 +16,8 @@ class QProgressBar;
 class QPushButton;
 class QTabWidget;
 class QAction;
+class QCheckBox;
+class QTableWidget;
 class QMenu;
 class QTimer;
 class TAsynComm32;
@@ -97,6 +99,19 @@ class TAV4Form1 : public QMainWindow, public LinkView {
     void resetOutput2TimeUnit() override;
     void showTime(const QString& text) override;
     void setTickInterval(int milliseconds) override;
+    void showPhonebookSlot(const PhonebookEntry& entry) override;
+    void setPhonebookGaugeMaximum(int maximum) override;
+    void setPhonebookGaugeValue(int value) override;
+    void setPhonebookGaugeVisible(bool visible) override;
+    void setPhonebookButtonsEnabled(bool read, bool write) override;
+
+    // The SIM names grid: "SIM", "Number", "Name"; grid row n (from 1) is SIM slot n.
+    QTableWidget* simNamesGrid() const { return StringGrid1; }
+    void BitBtn5Click(); // read the SIM phonebook into the grid
+    void BitBtn6Click(); // write the grid's rows to the SIM phonebook
+    void Button2Click(); // one more row
+    void Button3Click(); // save the grid as a SIM names file
+    void Button4Click(); // open a SIM names file into the grid
 
   signals:
     // Closing the configurator ends the program.
@@ -116,6 +131,9 @@ class TAV4Form1 : public QMainWindow, public LinkView {
     void resetListSelections();
     void showServiceControls();
     void applyEditionAdjustments();
+    void buildSimNamesPage();
+    int phonebookSlots() const;
+    void setSimGridRows(int rows);
     QAction* menuItem(const char* objectName) const;
     void setPageVisible(const QString& objectName, bool visible);
     ImageContext imageContext() const;
@@ -148,4 +166,12 @@ class TAV4Form1 : public QMainWindow, public LinkView {
     QString modeText_;
     bool holdsModuleData_ = false;
     std::vector<QWidget*> serviceControls_;
+    QTableWidget* StringGrid1;
+    QProgressBar* Gauge2;
+    QPushButton* BitBtn5;
+    QPushButton* BitBtn6;
+    QPushButton* Button2;
+    QPushButton* Button3;
+    QPushButton* Button4;
+    QCheckBox* CheckBox12;
 };
