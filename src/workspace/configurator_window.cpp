@@ -621,7 +621,7 @@ void TAV4Form1::buildSimNamesPage() {
     box->setObjectName(QStringLiteral("SimNamesBox"));
     auto* column = new QVBoxLayout(box);
     column->setContentsMargins(0, 0, 0, 0);
-    StringGrid1 = new QTableWidget(1, 3, box);
+    StringGrid1 = new QTableWidget(0, 3, box);
     StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
     StringGrid1->setHorizontalHeaderLabels(
         {QStringLiteral("SIM"), QStringLiteral("Number"), QStringLiteral("Name")});
@@ -655,7 +655,7 @@ void TAV4Form1::buildSimNamesPage() {
     row->addStretch(1);
     column->addLayout(row);
     if (auto* layout = qobject_cast<QVBoxLayout*>(sheet->layout()))
-        layout->insertWidget(1, box, 1);
+        layout->insertWidget(1, box, 10);
     connect(BitBtn5, &QPushButton::clicked, this, &TAV4Form1::BitBtn5Click);
     connect(BitBtn6, &QPushButton::clicked, this, &TAV4Form1::BitBtn6Click);
     connect(Button2, &QPushButton::clicked, this, &TAV4Form1::Button2Click);

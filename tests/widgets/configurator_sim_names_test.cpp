@@ -97,10 +97,24 @@ TEST_F(SimNamesGrid, FileRoundTripAndNewRow) {
     open(71, 43);
     auto* grid = control<QTableWidget>("StringGrid1");
     ASSERT_NE(grid, nullptr);
+    // The grid stands on its page, below the caller-identification box.
+    window->setAttribute(Qt::WA_DontShowOnScreen);
+    window->resize(1036, 708);
+    window->show();
+    showPage("TabSheet15");
+    QApplication::processEvents();
+    EXPECT_TRUE(grid->isVisible());
+    QWidget* callerBox = control("CallerIdGroup");
+    ASSERT_NE(callerBox, nullptr);
+    EXPECT_GT(grid->mapTo(window.get(), QPoint(0, 0)).y(),
+              callerBox->mapTo(window.get(), QPoint(0, callerBox->height())).y() - 1);
+    EXPECT_GT(grid->height(), 150);
     EXPECT_EQ(grid->horizontalHeaderItem(0)->text(), QStringLiteral("SIM"));
     EXPECT_EQ(grid->horizontalHeaderItem(1)->text(), QStringLiteral("Number"));
     EXPECT_EQ(grid->horizontalHeaderItem(2)->text(), QStringLiteral("Name"));
     const int before = grid->rowCount();
+    ASSERT_GE(before, 1);
+    EXPECT_EQ(cell(grid, 1, 0), QStringLiteral("1"));
     control<QPushButton>("Button2")->click();
     control<QPushButton>("Button2")->click();
     EXPECT_EQ(grid->rowCount(), before + 2);
