@@ -331,3 +331,35 @@ TEST_F(ConfiguratorFrame, EditionsHideTheirMenus) {
             EXPECT_TRUE(item(name)->isVisible()) << name;
     }
 }
+
+// A configuration file of ModelCode 71 holds bytes 0..1023 while the block
+// write sends 0..1535: until a read has brought the rest from the module, the
+// send button and the menu item refuse with a message.
+TEST_F(ConfiguratorFrame, SendOfAShortFileWaitsForARead) {
+    for (const bool fromMenu : {false, true}) {
+        SCOPED_TRACE(fromMenu ? "Elklds1" : "BitBtn1");
+        open(71, 43);
+        const QString file = settingsDir.filePath(QStringLiteral("short.dat"));
+        window->files().chooseFile = [&](const FileDialogRequest&) { return file; };
+        window->files().showMessage = [](const QString& t) { ADD_FAILURE() << t.toStdString(); };
+        ASSERT_TRUE(window->files().saveConfiguration());
+        ASSERT_TRUE(window->files().openConfiguration());
+        window->presetModuleVersion(43);
+        auto send = [&] {
+            if (fromMenu)
+                item("Elklds1")->trigger();
+            else
+                control<QPushButton>("BitBtn1")->click();
+        };
+        takeMessages();
+        send();
+        EXPECT_EQ(window->engine().state().LinkCommand, LinkCode::kIdle);
+        EXPECT_EQ(takeMessages(), QStringList{window->files().moduleBytesMessage()});
+
+        window->decode(); // what a finished read calls
+        window->presetModuleVersion(43);
+        send();
+        EXPECT_NE(window->engine().state().LinkCommand, LinkCode::kIdle);
+        EXPECT_TRUE(takeMessages().isEmpty());
+    }
+}
