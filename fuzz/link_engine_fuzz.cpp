@@ -42,6 +42,10 @@
 namespace {
 
 constexpr int kLanguage = 1;
+// Engine steps (ticks and receive events) one input may take: enough for the
+// longest operation with faults on the way (a byte write-all of ModelCode 100
+// is some 1300 exchanges), and a bound on the time one execution takes.
+constexpr int kMaxSteps = 6000;
 constexpr int kModels[] = {70, 71, 80, 90, 100};
 constexpr int kVersions[] = {0, 27, 28, 32, 33, 43};
 const QDateTime kNow(QDate(2024, 2, 29), QTime(23, 59, 58));
@@ -347,7 +351,10 @@ struct Harness {
     // Text typed by the user: any bytes, read as Latin-1.
     static QString text(FuzzInput& in) { return QString::fromLatin1(in.bytes(in.byte() % 24)); }
 
+    int steps = 0;
+
     void tick() {
+        ++steps;
         const bool idle = !engine->busy();
         engine->tick();
         if (idle)
@@ -359,6 +366,7 @@ struct Harness {
         // The engine hears only what arrives while its port is open.
         if (!channel.opened || bytes.isEmpty())
             return;
+        ++steps;
         const bool idle = !engine->busy();
         engine->receive(bytes);
         if (idle)
@@ -508,7 +516,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     h.setUp(in);
     h.start(first, in);
 
-    while (!in.done()) {
+    while (!in.done() && h.steps < kMaxSteps) {
         const uint8_t op = in.byte();
         const uint8_t arg = op >> 4;
         switch (op & 0x0F) {
