@@ -184,7 +184,9 @@ TEST_F(TraceE2E, ReadAllTraceHoldsEveryRequestAndReplyInOrder) {
         for (const TraceLine& l : lines)
             EXPECT_EQ(l.port, sim.path());
 
-        // What the trace says was sent is what the module took in.
+        // What the trace says was sent is what the module took in. The
+        // simulator has printed all it took in once it has ended.
+        sim.stop();
         QStringList sent;
         for (const TraceLine& l : lines)
             if (l.direction == QLatin1String("TX")) {
