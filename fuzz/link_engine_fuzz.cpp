@@ -24,6 +24,13 @@
 // A doubled or late reply ends those last checks for the run: a block reply
 // carries no address, so a second copy of block k that arrives once block
 // k + 1 has been asked for is taken as block k + 1.
+//
+// With ALVENTO_FUZZ_STRICT set, the target also checks what the engine does
+// not do yet, so that a fix can be tried on it: a reply doubled right away is
+// held to the module's bytes like any other, replies may come one byte at a
+// time as a serial port hands them over, and at the end a clean line (every
+// reply whole and in time, one byte at a time) must bring the running
+// operation to its end. Without it every input runs as before.
 
 #include "core/sim_module.h"
 #include "engine/link_engine.h"
@@ -33,6 +40,7 @@
 #include "serial/memory_frame.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <memory>
@@ -46,6 +54,10 @@ constexpr int kLanguage = 1;
 // longest operation with faults on the way (a byte write-all of ModelCode 100
 // is some 1300 exchanges), and a bound on the time one execution takes.
 constexpr int kMaxSteps = 6000;
+// Steps of the clean line at the end in strict mode: more than the longest
+// operation needs from its start.
+constexpr int kCleanTailSteps = 20000;
+const bool kStrict = std::getenv("ALVENTO_FUZZ_STRICT") != nullptr;
 constexpr int kModels[] = {70, 71, 80, 90, 100};
 constexpr int kVersions[] = {0, 27, 28, 32, 33, 43};
 const QDateTime kNow(QDate(2024, 2, 29), QTime(23, 59, 58));
@@ -374,6 +386,29 @@ struct Harness {
         afterStep();
     }
 
+    void receiveByteByByte(const QByteArray& bytes) {
+        for (char b : bytes)
+            receive(QByteArray(1, b));
+    }
+
+    // Strict mode: from here on the line is clean, and the operation must end.
+    // Not when stray bytes have made the engine take another version than the
+    // module's: it then asks in a way this module does not answer.
+    void cleanLineToTheEnd() {
+        if (engine->state().ModuleVersion != version)
+            return;
+        channel.refuseOpen = false;
+        gateOpen = true;
+        for (int i = 0; i < kCleanTailSteps && engine->busy(); ++i) {
+            if (replies.empty()) {
+                tick();
+                continue;
+            }
+            receiveByteByByte(takeReply(false));
+        }
+        FUZZ_CHECK(!engine->busy() || !"the operation does not end on a clean line");
+    }
+
     // The next answer on the line. Handing over a reply to an earlier request
     // than the latest one on the wire is a late reply.
     QByteArray takeReply(bool handedOver = true) {
@@ -542,7 +577,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 h.receive(h.lastDelivered);
             }
             break;
-        case 5: { // the next reply in two pieces, perhaps with a tick between
+        case 5: {                       // the next reply in two pieces, perhaps with a tick between
+            if (kStrict && (arg & 2)) { // or one byte at a time
+                h.lastDelivered = h.takeReply();
+                h.receiveByteByByte(h.lastDelivered);
+                break;
+            }
             const QByteArray r = h.takeReply();
             const qsizetype cut = r.isEmpty() ? 0 : in.byte() % r.size();
             h.receive(r.left(cut));
@@ -562,7 +602,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             break;
         }
         case 7: // the last reply once more
-            h.trusted = false;
+            if (!kStrict)
+                h.trusted = false;
             h.receive(h.lastDelivered);
             break;
         case 8: // the next reply is lost
@@ -602,6 +643,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             break;
         }
     }
+    if (kStrict)
+        h.cleanLineToTheEnd();
     h.finish();
     return 0;
 }
