@@ -2,7 +2,10 @@
 // pseudo-terminal with reply faults switched on at random: rounds of a
 // version query, a read-all and a write-all, each checked byte for byte.
 //
-//   soak_bench [ROUNDS] [--speedup S] [--seed N] [--verbose]
+//   soak_bench [ROUNDS] [--speedup S] [--seed N] [--verbose] [--round R] [--trace FILE]
+//
+// --round R runs round R alone, as it runs among the others; --trace writes
+// the serial trace of what runs.
 //
 // Every round starts a simulator with a random memory and a random set of
 // faults (lost replies, wrong check, wrong complement, split, duplicated and
@@ -22,6 +25,7 @@
 
 #include "engine/link_engine.h"
 #include "image/image_extent.h"
+#include "serial/serial_trace.h"
 #include "serial/tasyncomm32.h"
 #include "support/pty_sim.h"
 
@@ -122,8 +126,26 @@ int wrongBytes(const uint8_t* a, const uint8_t* b, int n) {
     return wrong;
 }
 
-void runRound(int round, QRandomGenerator& rng, int speedup, bool verbose, const QTemporaryDir& dir,
+// Where the engine stands, for a transfer that did not end.
+QString engineState(const LinkEngine& engine, PtySim& sim) {
+    const LinkEngineState& s = engine.state();
+    return QStringLiteral("LinkCommand %1 ImagePos %2 Remaining %3 ModuleAddress %4 RxCount %5 "
+                          "Pace %6, awaiting a reply: %7; the module took %8 requests")
+        .arg(s.LinkCommand)
+        .arg(s.ImagePos)
+        .arg(s.Remaining)
+        .arg(s.ModuleAddress)
+        .arg(s.RxCount)
+        .arg(s.Pace)
+        .arg(engine.awaitingReply() ? "yes" : "no")
+        .arg(sim.countLines(QStringLiteral("RX ")));
+}
+
+// Each round draws from a generator of its own, so that a round can be run
+// again alone (--round R) with the same module, faults and images.
+void runRound(int round, quint32 seed, int speedup, bool verbose, const QTemporaryDir& dir,
               Totals& totals) {
+    QRandomGenerator rng(seed * 100003u + static_cast<quint32>(round));
     const Config& c = kConfigs[rng.bounded(4)];
     const int tickMs = std::max(1, 50 / speedup);
 
@@ -204,8 +226,8 @@ void runRound(int round, QRandomGenerator& rng, int speedup, bool verbose, const
     if (!runUntil(
             engine, sim, tickMs,
             [&] { return !engine.busy() && engine.state().ModuleVersion == c.version; }, limitMs)) {
-        std::printf("round %d %s: version query stalled (%s)\n", round, c.name,
-                    qPrintable(faults.join(", ")));
+        std::printf("round %d %s: version query stalled (%s)\n    %s\n", round, c.name,
+                    qPrintable(faults.join(", ")), qPrintable(engineState(engine, sim)));
         ++totals.stalled;
         return;
     }
@@ -218,8 +240,8 @@ void runRound(int round, QRandomGenerator& rng, int speedup, bool verbose, const
     ++totals.reads;
     if (!runUntil(
             engine, sim, tickMs, [&] { return view.decodes > 0 && !engine.busy(); }, limitMs)) {
-        std::printf("round %d %s: read-all stalled (%s)\n", round, c.name,
-                    qPrintable(faults.join(", ")));
+        std::printf("round %d %s: read-all stalled (%s)\n    %s\n", round, c.name,
+                    qPrintable(faults.join(", ")), qPrintable(engineState(engine, sim)));
         ++totals.stalled;
         return;
     }
@@ -240,8 +262,8 @@ void runRound(int round, QRandomGenerator& rng, int speedup, bool verbose, const
     ++totals.writes;
     if (!runUntil(
             engine, sim, tickMs, [&] { return !engine.busy(); }, limitMs)) {
-        std::printf("round %d %s: write-all stalled (%s)\n", round, c.name,
-                    qPrintable(faults.join(", ")));
+        std::printf("round %d %s: write-all stalled (%s)\n    %s\n", round, c.name,
+                    qPrintable(faults.join(", ")), qPrintable(engineState(engine, sim)));
         ++totals.stalled;
         return;
     }
@@ -287,6 +309,7 @@ int main(int argc, char** argv) {
     int speedup = 8;
     quint32 seed = 1;
     bool verbose = false;
+    int only = -1;
     const QStringList a = app.arguments();
     for (int i = 1; i < a.size(); ++i) {
         if (a[i] == QLatin1String("--speedup") && i + 1 < a.size())
@@ -295,19 +318,38 @@ int main(int argc, char** argv) {
             seed = a[++i].toUInt();
         else if (a[i] == QLatin1String("--verbose"))
             verbose = true;
-        else
+        else if (a[i] == QLatin1String("--round") && i + 1 < a.size())
+            only = a[++i].toInt();
+        else if (a[i] == QLatin1String("--trace") && i + 1 < a.size()) {
+            QString error;
+            if (!SerialTrace::start(a[++i], &error)) {
+                std::fprintf(stderr, "cannot write the trace %s: %s\n", qPrintable(a[i]),
+                             qPrintable(error));
+                return 2;
+            }
+        } else {
             rounds = std::max(1, a[i].toInt());
+        }
     }
+    // A round past the count still runs, as it would among that many.
+    if (only >= 0)
+        rounds = std::max(rounds, only + 1);
     QTemporaryDir dir;
-    QRandomGenerator rng(seed);
+
     Totals totals;
     QElapsedTimer wall;
     wall.start();
-    std::printf("soak: %d rounds (version query, read-all, write-all), %dx speed, seed %u\n",
-                rounds, speedup, seed);
+    if (only >= 0)
+        std::printf("soak: round %d alone (version query, read-all, write-all), %dx speed, "
+                    "seed %u\n",
+                    only, speedup, seed);
+    else
+        std::printf("soak: %d rounds (version query, read-all, write-all), %dx speed, seed %u\n",
+                    rounds, speedup, seed);
     for (int r = 0; r < rounds; ++r) {
-        runRound(r, rng, speedup, verbose, dir, totals);
-        if ((r + 1) % 50 == 0) {
+        if (only < 0 || r == only)
+            runRound(r, seed, speedup, verbose || r == only, dir, totals);
+        if (only < 0 && (r + 1) % 50 == 0) {
             std::printf("... %d rounds, %ld wrong bytes so far\n", r + 1,
                         totals.readWrong + totals.writeWrong);
             std::fflush(stdout);
@@ -321,5 +363,6 @@ int main(int argc, char** argv) {
     std::printf("requests the module took %ld; late replies %ld, duplicated replies %ld\n",
                 totals.requests, totals.late, totals.duplicates);
     std::printf("time %.0f s; goal: no wrong bytes, nothing stalled\n", wall.elapsed() / 1000.0);
+    SerialTrace::stop(); // writes the received bytes it still holds
     return totals.readWrong + totals.writeWrong + totals.stalled == 0 ? 0 : 1;
 }
