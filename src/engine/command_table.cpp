@@ -52,6 +52,14 @@ std::span<const LinkEngine::CommandEntry> LinkEngine::commandTable() {
          true},
         {LinkCode::kBlockWrite, &E::sendBlockWrite, R::OneByte, &E::onBlockWriteReply, nullptr, 50,
          true},
+        {LinkCode::kCallerIdRead, &E::sendCallerIdRead, R::Block, &E::onCallerIdBlockRead, nullptr,
+         50, true},
+        {LinkCode::kCallerIdWrite, &E::sendCallerIdWrite, R::OneByte, &E::onCallerIdBlockWritten,
+         nullptr, 50, true},
+        // Sound upload: the start frame, then raw blocks; their answers are
+        // taken by receiveStream, ahead of every reply shape.
+        {LinkCode::kUploadStart, &E::sendStreamStart, R::None, nullptr, nullptr, 50, true},
+        {LinkCode::kUploadBlock, &E::sendStreamBlock, R::None, nullptr, nullptr, 120, true},
         // The network's answer takes seconds; the dial is repeated once.
         {LinkCode::kBalanceQuery, &E::sendBalanceDial, R::ModemText, &E::onBalanceAnswer, nullptr,
          300, true, 2, &E::modemSilent},
@@ -66,6 +74,20 @@ std::span<const LinkEngine::CommandEntry> LinkEngine::commandTable() {
         {LinkCode::kSmsTestText, &E::sendSmsText, R::None, nullptr, "engine.test_sms", 5, true},
         {LinkCode::kImeiQuery, &E::sendImeiQuery, R::ModemText, &E::onImeiAnswer, nullptr, 5, true,
          5, &E::modemSilent},
+        // Maintenance (maintenance_commands.cpp). The status poll and the
+        // monitor entry repeat until their window closes; the firmware blocks
+        // count their own transmissions.
+        {LinkCode::kStatusPoll, &E::sendStatusRead, R::Frame, &E::onStatusByte, nullptr, 5, true},
+        {LinkCode::kMonitorEnter, &E::sendMonitorEnter, R::ModeFrame, &E::onMonitorEntered,
+         nullptr, 5, true},
+        {LinkCode::kTestEnd, &E::sendTestEnd, R::Frame, &E::onTestEnded, nullptr, 5, true},
+        {LinkCode::kProcessorQuery, &E::sendProcessorQuery, R::Frame, &E::onProcessorReply,
+         nullptr, 5, true},
+        {LinkCode::kFirmwareStreamStart, &E::sendFirmwareStart, R::OneByte, nullptr, nullptr, 50,
+         true},
+        {LinkCode::kFirmwareBlock, &E::sendFirmwareBlock, R::OneByte, &E::onFirmwareBlockAck,
+         nullptr, 10, true},
+        {LinkCode::kFirmwareLoad, &E::sendFirmwareLoad, R::None, nullptr, nullptr, 120, true},
     };
     return kTable;
 }

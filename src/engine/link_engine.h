@@ -1,5 +1,6 @@
 #pragma once
 #include "engine/link_view.h"
+#include "engine/maintenance_listener.h"
 #include "engine/modem_results.h"
 #include "image/config_image.h"
 #include "serial/serial_channel.h"
@@ -14,6 +15,10 @@
 #include <optional>
 #include <span>
 #include <vector>
+
+#include "engine/caller_id_memory.h"
+#include "engine/sound_upload.h"
+#include "engine/upload_view.h"
 
 // Command codes the engine understands. An operation is a sequence of these;
 // 0 is idle.
@@ -42,6 +47,11 @@ inline constexpr int32_t kRecordWrite = 102;
 inline constexpr int32_t kRecordRead = 103;
 inline constexpr int32_t kBlockRead = 110;
 inline constexpr int32_t kBlockWrite = 111;
+// Caller-ID memory (upload_commands.cpp), and the sound upload's raw blocks
+// that follow its start frame (kUploadStart).
+inline constexpr int32_t kCallerIdRead = 115;
+inline constexpr int32_t kCallerIdWrite = 116;
+inline constexpr int32_t kUploadBlock = 1001;
 inline constexpr int32_t kBalanceQuery = 130;
 inline constexpr int32_t kRestart = 200;
 inline constexpr int32_t kClockSync = 210;
@@ -52,6 +62,15 @@ inline constexpr int32_t kSmsTestText = 281;
 inline constexpr int32_t kImeiQuery = 290;
 inline constexpr int32_t kUploadStart = 1000;
 inline constexpr int32_t kFirmwareStreamStart = 1100;
+// Maintenance: the live status poll, the end of the installer's test, monitor
+// mode, and the firmware download (maintenance_commands.cpp).
+inline constexpr int32_t kStatusPoll = 5;
+inline constexpr int32_t kMonitorEnter = 80;
+inline constexpr int32_t kMonitorRunning = 82;
+inline constexpr int32_t kTestEnd = 250;
+inline constexpr int32_t kProcessorQuery = 1099;
+inline constexpr int32_t kFirmwareBlock = 1101;
+inline constexpr int32_t kFirmwareLoad = 1102;
 } // namespace LinkCode
 
 // The engine's state, named as the system names it. Maintenance windows that
@@ -77,6 +96,12 @@ struct LinkEngineState {
     bool ClockSyncOnly = false;
     bool PstnPending = false;
 
+    // Sound upload stream.
+    int32_t StreamAddress = 0;  // address field of the stream start frame
+    int32_t BlocksLeft = 0;     // blocks still allowed, from 255
+    int32_t StreamSequence = 0; // acknowledgement byte expected for the next block
+    bool StreamError = false;   // an acknowledgement was wrong or missing
+
     // Modem pass-through.
     int32_t PhonebookIndex = 0;  // SIM slot being read or written, from 1
     int32_t PhonebookEnd = 100;  // last slot: 100 or 250
@@ -84,6 +109,12 @@ struct LinkEngineState {
     QString SimPin;              // the four digits of the PIN switch-off
     int32_t AnswerCountdown = 0; // send steps left while a PIN answer is awaited
     QString TestNumber;          // number of a call or SMS test
+
+    // Firmware download.
+    int32_t FirmwareBlock = 0;   // next 256-byte block, 0..511
+    int32_t FirmwareAddress = 0; // address field of the next block write, from 0x3E00
+    int32_t FirmwareRetries = 0; // transmissions of the current block without acknowledgement
+    bool FirmwareError = false;  // a stream answer named the wrong block
 };
 
 struct LinkEngineConfig {
@@ -122,6 +153,22 @@ class LinkEngine {
     // Writes bytes 94 and 95 (telephone-line gains) and then syncs the clock.
     void startPstnSend();
 
+    // Sound uploads (upload_commands.cpp). The file is checked first: one that
+    // cannot be read, has no "data" tag in its first 256 bytes, holds no
+    // samples or more than 255 blocks take gets a message and nothing is sent.
+    bool startSoundUpload(const QString& path, int32_t streamAddress);
+    // Leaving "Hangok": a running upload is abandoned.
+    void abandonSoundUpload();
+    bool uploadRunning() const {
+        return s_.LinkCommand == LinkCode::kUploadStart || s_.LinkCommand == LinkCode::kUploadBlock;
+    }
+    // Caller-ID memory: the 19 blocks read into the copy (and shown), or the
+    // copy written after the window has encoded its grid into it.
+    void startCallerIdRead();
+    void startCallerIdWrite();
+    CallerIdMemory& callerIdMemory() { return callerIds_; }
+    void setUploadView(UploadView* view) { uploadView_ = view ? view : &noUploadView_; }
+
     // Modem pass-through. Each operation first stops the module's GSM program
     // and checks that the modem answers; all but the call and SMS tests give
     // the module its GSM program back at their end, and so does every failure.
@@ -147,6 +194,30 @@ class LinkEngine {
 
     void addModemListener(ModemListener* listener);
     void removeModemListener(ModemListener* listener);
+
+    // Maintenance (maintenance_commands.cpp). The status poll reads the live
+    // status block into a buffer of its own, never into the ConfigImage.
+    void startStatusPoll();
+    void startTestEnd();
+    void startMonitor();
+    // Monitor mode ends: the module is told to leave it.
+    void leaveMonitor();
+    void startProcessorQuery();
+    // image: the carried firmware, at most 512 blocks; the rest of the 512
+    // blocks goes out as zeros.
+    void startFirmwareDownload(std::span<const uint8_t> image);
+    // A maintenance window closes: whatever runs ends (LinkCommand := 0).
+    void stopCommand();
+    std::span<const uint8_t> statusBlock() const { return statusBlock_; }
+    void addMaintenanceListener(MaintenanceListener* listener);
+    void removeMaintenanceListener(MaintenanceListener* listener);
+
+    // Runs once when a write-all has ended: its clock synchronisation was
+    // acknowledged. Never for a write-all that another operation replaced or
+    // whose port was lost.
+    void setWriteAllDoneHandler(std::function<void()> handler) {
+        writeAllDone_ = std::move(handler);
+    }
 
     // The channel reports that the port has gone (adapter pulled). The running
     // operation ends with a status saying so, never with success, and the next
@@ -251,6 +322,10 @@ class LinkEngine {
     bool sendBlockWrite();
     bool sendRestart();
     bool sendClock();
+    bool sendStreamStart();
+    bool sendStreamBlock();
+    bool sendCallerIdRead();
+    bool sendCallerIdWrite();
 
     // Modem pass-through requests.
     bool sendModemEnter();
@@ -279,6 +354,12 @@ class LinkEngine {
     bool onBlockReadReply();
     bool onBlockWriteReply();
     bool onClockReply();
+    bool onCallerIdBlockRead();
+    bool onCallerIdBlockWritten();
+    // Stream answers are raw bytes: taken here before any other rule.
+    bool receiveStream();
+    void finishStream();
+    void finishCallerId();
     bool onModemEntered();
     bool onModemChecked();
     bool onPhonebookSelected();
@@ -290,6 +371,27 @@ class LinkEngine {
     bool onModeLeft();
     bool onBalanceAnswer();
     bool onImeiAnswer();
+
+    // Maintenance (maintenance_commands.cpp). receiveMaintenance takes what
+    // arrives for the commands whose replies are not frames of the table and
+    // returns whether it did.
+    bool receiveMaintenance(const QByteArray& bytes);
+    bool sendStatusRead();
+    bool onStatusByte();
+    bool sendTestEnd();
+    bool onTestEnded();
+    bool sendMonitorEnter();
+    bool onMonitorEntered();
+    bool sendProcessorQuery();
+    bool onProcessorReply();
+    bool takeProcessorAnswer(bool checked);
+    bool sendFirmwareStart();
+    bool sendFirmwareBlock();
+    bool onFirmwareBlockAck();
+    void onFirmwareStreamAnswer();
+    bool sendFirmwareLoad();
+    void firmwareFailed(FirmwareFailure failure);
+    template <class F> void notifyMaintenance(F f);
 
     // Requests given up.
     void modemNotEntered();
@@ -326,6 +428,15 @@ class LinkEngine {
     LinkEngineConfig config_;
     LinkEngineState s_;
     PendingRequest pending_;
+    // Sound upload and caller-ID memory.
+    UploadView noUploadView_;
+    UploadView* uploadView_ = &noUploadView_;
+    std::vector<SoundUpload::Block> streamBlocks_;
+    size_t streamNext_ = 0;        // next block to send
+    bool streamStartSent_ = false; // the start frame is on the wire
+    bool streamAwaitingAck_ = false;
+    int uploadGauge_ = 0;
+    CallerIdMemory callerIds_;
     // The module's own bytes (75, 254, 255) as the last complete read-all found
     // them. A block write carries them, so it sends these rather than whatever
     // the image holds there.
@@ -347,4 +458,10 @@ class LinkEngine {
     std::vector<ModemListener*> listeners_;
     int gauge_ = 0;
     int64_t rxDropped_ = 0;
+    std::function<void()> writeAllDone_;
+    bool writeAllClock_ = false; // the pending clock synchronisation ends a write-all
+    // Maintenance.
+    std::array<uint8_t, 32> statusBlock_{};
+    std::vector<uint8_t> firmware_; // the 512 blocks of a firmware download
+    std::vector<MaintenanceListener*> maintenanceListeners_;
 };
