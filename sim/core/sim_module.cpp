@@ -55,8 +55,7 @@ std::uint8_t sum8(std::span<const std::uint8_t> bytes) {
     return static_cast<std::uint8_t>(std::accumulate(bytes.begin(), bytes.end(), 0u));
 }
 
-SimModule::SimModule(const ModuleOptions& options)
-    : options_(options), modem_(options.modem), writeFaults_(options.dropWriteAt) {
+SimModule::SimModule(const ModuleOptions& options) : options_(options), modem_(options.modem) {
     memory_.fill(kErased);
     restoreOwnedBytes();
 }
@@ -83,10 +82,6 @@ std::uint8_t SimModule::byteAt(std::uint32_t address) const {
 void SimModule::storeByte(std::uint32_t address, std::uint8_t value) {
     if (ownedByModule(address))
         return;
-    if (writeFaults_.drops(address)) {
-        writeFaults_.noteDropped(address);
-        return;
-    }
     if (address < kMemorySize) {
         memory_[address] = value;
         return;
@@ -106,8 +101,6 @@ Bytes SimModule::takeDropped() {
 void SimModule::lineIdle() {
     dropped_.insert(dropped_.end(), pending_.begin(), pending_.end());
     pending_.clear();
-    // A stream block cut short is lost; the module waits for a whole one.
-    streamBlock_.clear();
 }
 
 std::size_t SimModule::expectedLength(std::uint8_t command) const {
@@ -131,20 +124,10 @@ std::vector<Exchange> SimModule::feed(std::span<const std::uint8_t> bytes) {
             i += feedModem(bytes.subspan(i), out);
             continue;
         }
-        if (firmwareStream_) {
-            i += feedFirmwareStream(bytes.subspan(i), out);
-            continue;
-        }
         // A byte at a time: what follows the frame that starts modem mode is
         // the modem's.
         pending_.push_back(bytes[i++]);
         parseFrames(out);
-        if (firmwareStream_ && !pending_.empty()) {
-            Bytes rest;
-            rest.swap(pending_);
-            const std::size_t used = feedFirmwareStream(rest, out);
-            pending_.assign(rest.begin() + static_cast<std::ptrdiff_t>(used), rest.end());
-        }
         if (modemMode_ && !pending_.empty()) {
             Bytes rest;
             rest.swap(pending_);
@@ -254,8 +237,6 @@ Exchange SimModule::handle(const Bytes& req) {
     Exchange ex;
     ex.request = req;
     ex.address = requestAddress(req);
-    if (handleMaintenance(req, ex))
-        return ex;
     const auto payload = std::span(req).subspan(kHeader);
     switch (req[1]) {
     case 0xF6: { // block write, address high byte first
@@ -311,8 +292,6 @@ Exchange SimModule::handle(const Bytes& req) {
     default:
         handleFrame(req, ex);
     }
-    for (std::string& e : writeFaults_.takeEvents())
-        ex.events.push_back(std::move(e));
     return ex;
 }
 

@@ -4,7 +4,6 @@
 // each complete request comes back as an Exchange holding the reply to send.
 
 #include "core/gsm_modem.h"
-#include "core/write_faults.h"
 
 #include <array>
 #include <cstdint>
@@ -56,19 +55,6 @@ struct ModuleOptions {
     bool identifyOnly = false;
     // The GSM modem behind the module, reached in modem mode.
     ModemOptions modem;
-    // Firmware download: the processor type the module reports (10 "J10",
-    // 11 "J11"), its hardware and third version bytes, the version it runs
-    // after loading a complete new firmware, and how many version queries it
-    // leaves unanswered while it loads.
-    int processor = 10;
-    int hardware = 1;
-    int third = 6;
-    int firmwareVersion = 43;
-    int loadSilentQueries = 0;
-    // Live status: the clock as HHMM, or empty for the PC's local time.
-    std::string statusClock;
-    // Memory addresses whose writes are acknowledged but not stored.
-    std::vector<std::uint32_t> dropWriteAt;
 };
 
 struct Exchange {
@@ -97,7 +83,7 @@ class SimModule {
     std::vector<Exchange> feed(std::span<const std::uint8_t> bytes);
     // The line went quiet in the middle of a request: forget the partial bytes.
     void lineIdle();
-    bool hasPartial() const { return !pending_.empty() || !streamBlock_.empty(); }
+    bool hasPartial() const { return !pending_.empty(); }
     // Bytes thrown away while looking for a valid request header.
     Bytes takeDropped();
 
@@ -129,17 +115,6 @@ class SimModule {
     void setCallerId(int record, const std::string& number);
     std::string callerId(int record) const;
 
-    // Maintenance (sim_maintenance.cpp). Monitor mode: the module sends its
-    // diagnostic text, a line at a time, until the leave frame.
-    bool monitorMode() const { return monitorMode_; }
-    std::string nextMonitorLine();
-    // The firmware memory, 512 blocks of 256 bytes, as downloaded so far.
-    const Bytes& firmware() const { return firmware_; }
-    int firmwareBlocksReceived() const;
-    // The 16 digits of the last Contact ID message ("0".."9", "B".."F", "?"),
-    // kept in status bytes 16..31 one digit code each.
-    void setContactIdMessage(const std::string& digits);
-
   private:
     std::size_t expectedLength(std::uint8_t command) const;
     std::optional<std::uint32_t> requestAddress(const Bytes& request) const;
@@ -152,9 +127,6 @@ class SimModule {
     bool startSoundStream(const Bytes& req, Exchange& ex);
     void takeSoundBlock(std::vector<Exchange>& out);
     std::size_t feedModem(std::span<const std::uint8_t> bytes, std::vector<Exchange>& out);
-    bool handleMaintenance(const Bytes& req, Exchange& ex);
-    std::size_t feedFirmwareStream(std::span<const std::uint8_t> bytes, std::vector<Exchange>& out);
-    void refreshStatusClock();
 
     ModuleOptions options_;
     std::array<std::uint8_t, kMemorySize> memory_{};
@@ -166,22 +138,12 @@ class SimModule {
     Bytes dropped_;
     std::string clock_;
     GsmModem modem_;
-    WriteFaults writeFaults_;
     bool modemMode_ = false;
     std::uint8_t statusBeforeModem_ = 0;
     Bytes held_; // what may be the start of the leave frame, kept from the modem
     // A sound stream: raw blocks gather in pending_ until 256 have come.
     bool soundStream_ = false;
     std::vector<ReceivedSound> sounds_;
-    // Maintenance.
-    bool monitorMode_ = false;
-    int monitorLines_ = 0;
-    Bytes firmware_;
-    std::vector<bool> firmwareSeen_;
-    bool firmwareStream_ = false;
-    int streamBlocks_ = 0;
-    Bytes streamBlock_;
-    int loadSilent_ = 0;
 };
 
 } // namespace alvento::sim

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <utility>
 
 namespace {
 constexpr uint8_t kReplyMark = 0xAB; // byte 0 of every module answer
@@ -154,7 +153,6 @@ bool LinkEngine::openPort() {
 
 void LinkEngine::portLost() {
     const bool wasBusy = busy();
-    writeAllClock_ = false;
     s_.LinkPortOpen = false;
     pending_ = {};
     clearRx();
@@ -251,10 +249,7 @@ bool LinkEngine::skippedPosition(int32_t pos) const {
 }
 
 bool LinkEngine::sendByteWrite() {
-    // Positions the module keeps for itself are passed over at once: nothing
-    // goes out for them, so there is no answer to wait for, and the line
-    // stays as busy as the module allows.
-    while (skippedPosition(s_.ImagePos)) {
+    if (skippedPosition(s_.ImagePos)) {
         // Nothing goes out for this position, so nothing may be taken as its
         // answer: a late copy of the previous reply would otherwise pass for it.
         pending_ = {};
@@ -262,11 +257,10 @@ bool LinkEngine::sendByteWrite() {
         --s_.Remaining;
         ++s_.ModuleAddress;
         clearRx();
-        if (s_.Remaining <= 0) {
-            s_.Pace = 0;
+        s_.Pace = 0; // the next tick handles the next position
+        if (s_.Remaining <= 0)
             finishByteWrite();
-            return false;
-        }
+        return false;
     }
     writeFrame(static_cast<uint16_t>(s_.ModuleAddress), Frames::kWrite, image_[s_.ImagePos]);
     return true;
@@ -398,8 +392,6 @@ void LinkEngine::storeText(const QByteArray& bytes) {
 }
 
 void LinkEngine::receive(const QByteArray& bytes) {
-    if (receiveMaintenance(bytes))
-        return;
     const CommandEntry* entry = findCommand(s_.LinkCommand);
     const ReplyShape shape = entry ? entry->reply : ReplyShape::None;
     if (shape == ReplyShape::ModemText || shape == ReplyShape::ModeFrame)
@@ -543,14 +535,13 @@ bool LinkEngine::onByteWriteReply() {
 
 void LinkEngine::finishByteWrite() {
     if (config_.modelCode == kModelWithRecords && !s_.PstnPending) {
-        // The Contact ID code records above byte 1023 follow, the first at
-        // once: the last byte's answer is in.
+        // The Contact ID code records above byte 1023 follow; the next tick
+        // sends the first of them.
         s_.Remaining = kFirstCodeRecord;
         recordWriteEnd_ = kRecordCount;
         s_.LinkCommand = LinkCode::kRecordWrite;
         resetGauge(kRecordCount - kFirstCodeRecord);
         status("engine.send_contact_id");
-        sendStep();
         return;
     }
     s_.PstnPending = false;
@@ -644,11 +635,9 @@ bool LinkEngine::onBlockWriteReply() {
         return true;
     }
     finishTransfer();
-    // The module has taken the last block, so the clock frame may follow at
-    // once: with this command still pending on an open port, the clock
-    // synchronisation sends as it starts.
+    s_.LinkCommand = LinkCode::kIdle;
+    s_.Pace = 2;
     startClockSync();
-    writeAllClock_ = true;
     return true;
 }
 
@@ -664,8 +653,6 @@ bool LinkEngine::onClockReply() {
         status("engine.send_done");
         finishTransfer();
     }
-    if (std::exchange(writeAllClock_, false) && writeAllDone_)
-        writeAllDone_();
     return true;
 }
 
@@ -681,7 +668,6 @@ bool LinkEngine::sendsAtOnce() const {
 void LinkEngine::beginOperation() {
     // Whatever was on the wire belongs to the operation being replaced.
     pending_ = {};
-    writeAllClock_ = false;
     // A version query from the menu that is replaced must not pop up its
     // message at the next quiet activation.
     if (s_.VersionPopup == 2)
@@ -711,10 +697,7 @@ void LinkEngine::startReadAll() {
     status("engine.readout_running");
     s_.StatusReadMode = false;
     view_.setTransferButtonsEnabled(false);
-    // The first request goes at once whenever the port is open, also while
-    // idle: the port still open from the last command has nothing on the
-    // wire, so the transfer need not wait for a tick.
-    const bool atOnce = s_.LinkPortOpen;
+    const bool atOnce = sendsAtOnce();
     int gaugeMax = 0;
     if (config_.modelCode == kModelWithRecords) {
         s_.LinkCommand = LinkCode::kRecordRead;
@@ -743,12 +726,11 @@ void LinkEngine::startReadAll() {
 
 void LinkEngine::startWriteAll() {
     beginOperation();
-    writeAllClock_ = true;
     status("engine.send_running");
     s_.ClockSyncOnly = false;
     view_.runPageShowLogic();
     s_.StatusReadMode = false;
-    const bool atOnce = s_.LinkPortOpen; // as for read-all
+    const bool atOnce = sendsAtOnce();
     view_.encode();
     if (!transfersByBlocks(s_.ModuleVersion)) {
         s_.LinkCommand = LinkCode::kByteWrite;
