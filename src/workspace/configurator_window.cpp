@@ -4,6 +4,7 @@
 #include "serial/tasyncomm32.h"
 #include "settings/app_context.h"
 #include "settings/edition.h"
+#include "ui/analog_clock.h"
 #include "ui/widgets.h"
 #include "workspace/configuration_files.h"
 #include "workspace/installation_panel.h"
@@ -77,6 +78,10 @@ TAV4Form1::TAV4Form1(AppContext& ctx, std::function<bool()> discoveryPortRelease
     top->addWidget(Label3D1);
     top->addStretch(1);
     top->addWidget(Label99);
+    Clock1 = new AnalogClock(central);
+    Clock1->setObjectName(QStringLiteral("Clock1"));
+    Clock1->setFixedSize(72, 72);
+    top->addWidget(Clock1);
     v->addLayout(top);
 
     PageControl1 = new QTabWidget(central);
@@ -107,7 +112,9 @@ TAV4Form1::TAV4Form1(AppContext& ctx, std::function<bool()> discoveryPortRelease
     if (auto* form = Panel16_->findChild<QFormLayout*>())
         form->setRowWrapPolicy(QFormLayout::WrapAllRows);
     Panel16_->setFixedWidth(170);
-    middle->addWidget(Panel16_, 0, Qt::AlignTop);
+    auto* side = new QVBoxLayout;
+    side->addWidget(Panel16_, 0, Qt::AlignTop);
+    middle->addLayout(side);
     v->addLayout(middle, 1);
     buildSimNamesPage();
     files_ = new ConfigurationFiles(image_, *Panel16_, this);
@@ -139,6 +146,8 @@ TAV4Form1::TAV4Form1(AppContext& ctx, std::function<bool()> discoveryPortRelease
     buttons->addStretch(1);
     buttons->addWidget(BitBtn3);
     v->addLayout(buttons);
+    auto* helpRow = new QHBoxLayout;
+    v->addLayout(helpRow);
 
     // Service controls: shown only in service mode.
     auto* service = new QHBoxLayout;
@@ -184,6 +193,10 @@ TAV4Form1::TAV4Form1(AppContext& ctx, std::function<bool()> discoveryPortRelease
     }
     buildMenus();
     resize(1036, 708);
+    if (ctx_.brandCode == 20) {
+        side->addStretch(1);
+        arrangeForEdition20(side, helpRow);
+    }
 
     // Five timers share one handler; the engine counts their ticks.
     adas_->setObjectName(QStringLiteral("adas"));
@@ -528,42 +541,6 @@ void TAV4Form1::showServiceControls() {
         w->show();
 }
 
-void TAV4Form1::applyEditionAdjustments() {
-    const int brand = ctx_.brandCode;
-    auto hide = [this](std::initializer_list<const char*> names) {
-        for (const char* name : names)
-            if (QAction* a = menuItem(name))
-                a->setVisible(false);
-    };
-    switch (brand) {
-    case 10:
-    case 30:
-        hide({"Help1", "Lersok1"});
-        Label3D1->setText(brand == 10 ? QStringLiteral("Olmira") : QStringLiteral("Belvance"));
-        break;
-    case 20:
-        hide({"Help1", "Lersok1", "Verzi1", "Hibakeress1", "Adathvsellenrzs1", "SajtProfil1"});
-        Label3D1->clear();
-        Label3D1->hide();
-        Panel16_->hide();
-        Image1->hide();
-        break;
-    case 40:
-    case 41:
-        hide({"SajtProfil1", "Help1"});
-        break;
-    case 50:
-        hide({"Voicehvstest1", "Adathvsellenrzs1", "Help1", "SajtProfil1", "Lersok1"});
-        menuItem("Contact1")->setVisible(true);
-        Label3D1->hide();
-        Label99->show();
-        setPageVisible(QStringLiteral("TabSheet16"), false);
-        break;
-    default:
-        break;
-    }
-}
-
 void TAV4Form1::FormActivate() {
     const int brand = ctx_.brandCode;
     const EditionInfo& e = edition(brand);
@@ -571,6 +548,7 @@ void TAV4Form1::FormActivate() {
         QString::fromUtf8(e.configuratorCaption ? e.configuratorCaption : e.configuratorTitle));
     const AppContext& ctx = ctx_;
     setBackground(this, brand == 50 ? palette().color(QPalette::Button) : QColor(174, 204, 248));
+    CheckBox12->setChecked(false); // the phonebook commands handle 100 entries
     Panel16_->fillEmptyTexts(modelLabel_, systemDateTimeText(QDateTime::currentDateTime()));
     language_ = languageFromSetting(ctx.read(QStringLiteral("Language")));
     engine_->setLanguage(language_);
@@ -602,6 +580,7 @@ void TAV4Form1::FormActivate() {
     Label3D1->setText(company);
     engine_->setCompanyStarred(companyStarred_);
     applyEditionAdjustments();
+    applyScreenSize();
 }
 
 void TAV4Form1::closeEvent(QCloseEvent* e) {

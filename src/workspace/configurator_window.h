@@ -20,6 +20,10 @@ class QCheckBox;
 class QTableWidget;
 class QMenu;
 class QTimer;
+class QTextEdit;
+class QPlainTextEdit;
+class QVBoxLayout;
+class QBoxLayout;
 class TAsynComm32;
 class ConfiguratorPages;
 class ConfigurationFiles;
@@ -66,6 +70,10 @@ class TAV4Form1 : public QMainWindow, public LinkView {
     // Set by the first read or file load: from then on the pages hold
     // settings that activations must not reset.
     bool holdsModuleData() const { return holdsModuleData_; }
+    // The window's scale for a settings value "monitor"; none for "2" and any
+    // value that is not a choice of the screen size window.
+    static std::optional<double> screenScaleFactor(const QString& monitor);
+    bool screenSizeApplied() const { return scalingDone_; }
     Panel16* installationPanel() const { return Panel16_; }
     ConfigurationFiles& files() const { return *files_; }
 
@@ -131,6 +139,9 @@ class TAV4Form1 : public QMainWindow, public LinkView {
     void resetListSelections();
     void showServiceControls();
     void applyEditionAdjustments();
+    void applyEdition20Values();
+    void arrangeForEdition20(QVBoxLayout* column, QBoxLayout* helpRow);
+    void applyScreenSize();
     void buildSimNamesPage();
     int phonebookSlots() const;
     void setSimGridRows(int rows);
@@ -165,6 +176,11 @@ class TAV4Form1 : public QMainWindow, public LinkView {
     QString modelLabel_;
     QString modeText_;
     bool holdsModuleData_ = false;
+    // The screen size is applied at the first activation of the run only.
+    bool scalingDone_ = false;
+    QWidget* Clock1 = nullptr;
+    QTextEdit* RichEdit1 = nullptr;
+    QPlainTextEdit* Memo_[6] = {};
     std::vector<QWidget*> serviceControls_;
     QTableWidget* StringGrid1;
     QProgressBar* Gauge2;

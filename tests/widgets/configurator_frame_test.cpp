@@ -2,14 +2,17 @@
 // activation routine's list resets and the service controls.
 #include "i18n/messages.h"
 #include "pages_fixture.h"
+#include "ui/widgets.h"
 #include "workspace/configuration_files.h"
 #include "workspace/installation_panel.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QSpinBox>
 #include <optional>
 
 namespace {
@@ -362,4 +365,120 @@ TEST_F(ConfiguratorFrame, SendOfAShortFileWaitsForARead) {
         EXPECT_NE(window->engine().state().LinkCommand, LinkCode::kIdle);
         EXPECT_TRUE(takeMessages().isEmpty());
     }
+}
+
+// Edition 20 hides what its installers do not use and starts the pages with
+// its own values, but only while they hold no module's or file's settings.
+TEST_F(ConfiguratorFrame, Edition20RearrangesTheWindowAndItsPages) {
+    for (const bool afterRead : {false, true}) {
+        SCOPED_TRACE(afterRead ? "after a read" : "fresh window");
+        open(71, 43, 20);
+        const int designHeight = window->height();
+        if (afterRead) {
+            image()[66] = 5; // output 1: 5 s
+            window->decode();
+        }
+        window->FormActivate();
+        // Hidden by the edition; the others only wait for their page.
+        for (const char* name :
+             {"best11", "best13", "best14", "best23", "best34", "best44", "best91", "Label11",
+              "Label31", "Label33", "Label42", "ComboBox12", "Label57", "Label3D1", "Image1"})
+            EXPECT_TRUE(control(name)->isHidden()) << name;
+        for (const char* name :
+             {"best15", "best16", "CheckBox1", "riasztas", "RichEdit1", "Memo1", "Memo6", "Clock1"})
+            EXPECT_FALSE(control(name)->isHidden()) << name;
+        EXPECT_FALSE(window->installationPanel()->isVisibleTo(window.get()));
+        for (const char* page : {"TabSheet10", "TabSheet15", "TabSheet16"})
+            EXPECT_FALSE(window->pageVisible(QString::fromLatin1(page))) << page;
+        EXPECT_TRUE(window->pageVisible(QStringLiteral("TabSheet2")));
+        EXPECT_EQ(control("RichEdit1")->size(), QSize(465, 90));
+        EXPECT_EQ(designHeight, 708 - 110);
+
+        const bool values = !afterRead;
+        EXPECT_EQ(control<QLineEdit>("riasztas")->text() == QStringLiteral("Area #1"), values);
+        EXPECT_EQ(control<QLineEdit>("riasztas4")->text() == QStringLiteral("Area #4"), values);
+        EXPECT_EQ(control<QLineEdit>("riasztas9")->text() == QStringLiteral("Area #3 or Tamper"),
+                  values);
+        for (const char* name : {"ComboBox1", "ComboBox3", "ComboBox9"})
+            EXPECT_EQ(control<QComboBox>(name)->currentIndex() == 3, values) << name;
+        for (const char* name : {"CheckBox1", "CheckBox4", "CheckBox9"})
+            EXPECT_EQ(control<QCheckBox>(name)->isChecked(), values) << name;
+        EXPECT_EQ(control<QSpinBox>("SpinKI1")->value() == 1, values);
+        EXPECT_EQ(control<QSpinBox>("SpinEdit5")->value() == 2, values);
+    }
+    // Other editions have neither the help texts nor the changed values.
+    open(71, 43, 40);
+    window->FormActivate();
+    EXPECT_EQ(window->findChild<QWidget*>(QStringLiteral("RichEdit1")), nullptr);
+    EXPECT_EQ(window->height(), 708);
+    EXPECT_NE(control<QLineEdit>("riasztas")->text(), QStringLiteral("Area #1"));
+    EXPECT_FALSE(control("best11")->isHidden());
+}
+
+TEST_F(ConfiguratorFrame, Edition50ShowsTheTimeAndHidesTheSecondOutput) {
+    open(71, 43, 50);
+    window->FormActivate();
+    EXPECT_TRUE(control("Label99")->isVisibleTo(window.get()));
+    EXPECT_FALSE(control("Label3D1")->isVisibleTo(window.get()));
+    EXPECT_TRUE(control("Output2Group")->isHidden());
+    EXPECT_FALSE(window->pageVisible(QStringLiteral("TabSheet16")));
+    EXPECT_EQ(backgroundOf(window.get()), window->palette().color(QPalette::Button));
+    open(71, 43, 40);
+    window->FormActivate();
+    EXPECT_FALSE(control("Output2Group")->isHidden());
+    EXPECT_FALSE(control("Label99")->isVisibleTo(window.get()));
+}
+
+// The screen size chosen in its window is applied at the first activation of
+// the run only: a later one (a dialog closed, a language chosen) keeps it.
+TEST_F(ConfiguratorFrame, ScreenSizeIsAppliedOnceAtTheFirstActivation) {
+    const struct {
+        const char* stored; // nullptr: no value
+        double factor;      // 0: size and position unchanged
+    } cases[] = {
+        {nullptr, 0},   {"2", 0},       {"0", 1.0 / 2}, {"1", 2.0 / 3},
+        {"3", 4.0 / 3}, {"4", 5.0 / 3}, {"5", 0},       {"x", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored ? c.stored : "(none)");
+        open(71, 43);
+        if (c.stored)
+            ctx.write(QStringLiteral("monitor"), QString::fromLatin1(c.stored));
+        window->move(40, 40);
+        const QSize before = window->size();
+        const qreal fontBefore = window->font().pointSizeF();
+        const qreal labelFontBefore = control("Label3D1")->font().pointSizeF();
+        window->FormActivate();
+        EXPECT_TRUE(window->screenSizeApplied());
+        EXPECT_EQ(ctx.read(QStringLiteral("monitor")),
+                  QString::fromLatin1(c.stored ? c.stored : "2"));
+        if (c.factor == 0) {
+            EXPECT_EQ(window->size(), before);
+            EXPECT_EQ(window->pos(), QPoint(40, 40));
+            EXPECT_DOUBLE_EQ(window->font().pointSizeF(), fontBefore);
+            continue;
+        }
+        EXPECT_NEAR(window->font().pointSizeF(), fontBefore * c.factor, 0.01);
+        EXPECT_NEAR(control("Label3D1")->font().pointSizeF(), labelFontBefore * c.factor, 0.01);
+        EXPECT_EQ(window->pos(), QPoint(5, 5));
+        if (c.factor > 1)
+            EXPECT_EQ(window->width(), qRound(before.width() * c.factor));
+        else
+            EXPECT_LT(window->width(), before.width());
+        const QSize scaled = window->size();
+        window->move(40, 40);
+        window->FormActivate();
+        EXPECT_EQ(window->size(), scaled);
+        EXPECT_EQ(window->pos(), QPoint(40, 40));
+        EXPECT_NEAR(window->font().pointSizeF(), fontBefore * c.factor, 0.01);
+    }
+}
+
+TEST_F(ConfiguratorFrame, ActivationSetsThePhonebookBackTo100Entries) {
+    open(71, 43);
+    auto* entries250 = control<QCheckBox>("CheckBox12");
+    ASSERT_NE(entries250, nullptr);
+    entries250->setChecked(true);
+    window->FormActivate();
+    EXPECT_FALSE(entries250->isChecked());
 }
