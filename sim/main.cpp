@@ -7,7 +7,10 @@
 // discarded bytes ("DROP <hex>"), per held-back reply and duplicate copy sent
 // ("LATE", "DUPLICATE"), per pulled and restored port ("VANISH",
 // "BACK <slave path>"), per failed save ("SAVEFAIL <reason>") and per run of
-// bytes sent at a speed the module does not run at ("NOISE <baud> <hex>").
+// bytes sent at a speed the module does not run at ("NOISE <baud> <hex>"),
+// and per maintenance event ("PROCESSOR", "FIRMWARE STREAM", "FIRMWARE STREAM
+// END", "FIRMWARE LOAD", "FIRMWARE INCOMPLETE <blocks>", "MONITOR ON",
+// "MONITOR OFF").
 
 #include "core/example_config.h"
 #include "core/legacy_records.h"
@@ -71,6 +74,13 @@ struct Options {
     int paceBaud = 0;
     int vanishAfter = 0;
     int vanishMs = 500;
+    // Maintenance: where the downloaded firmware is saved when the module
+    // loads it, the pace of the monitor text, status bytes and the last
+    // Contact ID message.
+    std::string firmwareOut;
+    int monitorMs = 200;
+    std::vector<std::pair<int, int>> statusBytes;
+    std::string contactIdMessage;
 };
 
 [[noreturn]] void usage(const char* why) {
@@ -86,7 +96,10 @@ struct Options {
                  "  [--pace-baud B] [--vanish-after N] [--vanish-ms MS]\n"
                  "  [--records FILE] [--line-baud B]\n"
                  "  [--pin PIN] [--imei DIGITS] [--balance-text TEXT] [--balance-code CODE]\n"
-                 "  [--ussd-ms MS] [--phonebook FILE] [--modem-silent-after N]\n",
+                 "  [--ussd-ms MS] [--phonebook FILE] [--modem-silent-after N]\n"
+                 "  [--processor 10|11] [--hardware N] [--firmware-version V]\n"
+                 "  [--load-silent N] [--firmware-out FILE] [--monitor-ms MS]\n"
+                 "  [--status I=V] [--cid-message DIGITS] [--status-clock HHMM]\n",
                  why);
     std::exit(2);
 }
@@ -180,6 +193,34 @@ Options parse(int argc, char** argv) {
             o.vanishAfter = number(0, kMany);
         } else if (a == "--vanish-ms") {
             o.vanishMs = number(0, kMaxMs);
+        } else if (a == "--processor") {
+            o.module.processor = number(0, 255);
+        } else if (a == "--hardware") {
+            o.module.hardware = number(0, 255);
+        } else if (a == "--firmware-version") {
+            o.module.firmwareVersion = number(0, 255);
+        } else if (a == "--load-silent") {
+            o.module.loadSilentQueries = number(0, kMany);
+        } else if (a == "--firmware-out") {
+            o.firmwareOut = value();
+        } else if (a == "--monitor-ms") {
+            o.monitorMs = number(1, kMaxMs);
+        } else if (a == "--status") {
+            // I=V: status byte I (0..31) holds V (0..255).
+            const std::string iv = value();
+            const auto eq = iv.find('=');
+            if (eq == std::string::npos)
+                usage("--status needs I=V");
+            o.statusBytes.emplace_back(toInt(iv.substr(0, eq).c_str(), 0, kStatusSize - 1, "--status"),
+                                       toInt(iv.substr(eq + 1).c_str(), 0, 255, "--status"));
+        } else if (a == "--cid-message") {
+            o.contactIdMessage = value();
+        } else if (a == "--status-clock") {
+            o.module.statusClock = value();
+            if (o.module.statusClock.size() != 4 ||
+                !std::all_of(o.module.statusClock.begin(), o.module.statusClock.end(),
+                             [](char c) { return c >= '0' && c <= '9'; }))
+                usage("--status-clock needs HHMM");
         } else if (a == "--phonebook") {
             o.phonebookFile = value();
         } else if (a == "--ussd-ms") {
@@ -389,6 +430,10 @@ int main(int argc, char** argv) {
         if (!error.empty())
             usage(("--phonebook " + error).c_str());
     }
+    for (const auto& [index, value] : opt.statusBytes)
+        module.setStatusByte(index, static_cast<std::uint8_t>(value));
+    if (!opt.contactIdMessage.empty())
+        module.setContactIdMessage(opt.contactIdMessage);
     ReplyFaults faults(opt.faults);
 
     Port port;
@@ -429,6 +474,7 @@ int main(int argc, char** argv) {
     Clock::time_point lastInput = Clock::now();
     Clock::time_point lastReply{};
     std::optional<Clock::time_point> backAt; // away: when the port returns by itself
+    Clock::time_point nextMonitorLine{};
 
     auto printDropped = [&] {
         const Bytes dropped = module.takeDropped();
@@ -534,7 +580,21 @@ int main(int argc, char** argv) {
         if (phonebookDirty && now - lastInput >= milliseconds(50))
             savePhonebook();
 
+        // In monitor mode the module sends a line of its diagnostic text now and then.
+        if (!module.monitorMode()) {
+            nextMonitorLine = {};
+        } else if (nextMonitorLine == Clock::time_point{}) {
+            nextMonitorLine = now + milliseconds(opt.monitorMs);
+        } else if (now >= nextMonitorLine && port.present()) {
+            const std::string text = module.nextMonitorLine();
+            line.send(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+            lastReply = Clock::now();
+            nextMonitorLine = now + milliseconds(opt.monitorMs);
+        }
+
         auto wake = now + milliseconds(250);
+        if (nextMonitorLine != Clock::time_point{})
+            wake = std::min(wake, nextMonitorLine);
         if (!queue.empty())
             wake = std::min(wake, queue.begin()->first);
         if (module.hasPartial())
@@ -591,6 +651,8 @@ int main(int argc, char** argv) {
             }
             for (const auto& e : ex.events)
                 printLine(e);
+            if (std::find(ex.events.begin(), ex.events.end(), "FIRMWARE LOAD") != ex.events.end())
+                saveOne(opt.firmwareOut, module.firmware());
 
             const FaultedReply reply = faults.apply(std::move(ex.reply), ex.address);
             std::vector<Transmission> parts = faults.schedule(reply, opt.delayMs + ex.delayMs);

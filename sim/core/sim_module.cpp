@@ -101,6 +101,8 @@ Bytes SimModule::takeDropped() {
 void SimModule::lineIdle() {
     dropped_.insert(dropped_.end(), pending_.begin(), pending_.end());
     pending_.clear();
+    // A stream block cut short is lost; the module waits for a whole one.
+    streamBlock_.clear();
 }
 
 std::size_t SimModule::expectedLength(std::uint8_t command) const {
@@ -124,10 +126,20 @@ std::vector<Exchange> SimModule::feed(std::span<const std::uint8_t> bytes) {
             i += feedModem(bytes.subspan(i), out);
             continue;
         }
+        if (firmwareStream_) {
+            i += feedFirmwareStream(bytes.subspan(i), out);
+            continue;
+        }
         // A byte at a time: what follows the frame that starts modem mode is
         // the modem's.
         pending_.push_back(bytes[i++]);
         parseFrames(out);
+        if (firmwareStream_ && !pending_.empty()) {
+            Bytes rest;
+            rest.swap(pending_);
+            const std::size_t used = feedFirmwareStream(rest, out);
+            pending_.assign(rest.begin() + static_cast<std::ptrdiff_t>(used), rest.end());
+        }
         if (modemMode_ && !pending_.empty()) {
             Bytes rest;
             rest.swap(pending_);
@@ -237,6 +249,8 @@ Exchange SimModule::handle(const Bytes& req) {
     Exchange ex;
     ex.request = req;
     ex.address = requestAddress(req);
+    if (handleMaintenance(req, ex))
+        return ex;
     const auto payload = std::span(req).subspan(kHeader);
     switch (req[1]) {
     case 0xF6: { // block write, address high byte first

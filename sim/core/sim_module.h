@@ -55,6 +55,17 @@ struct ModuleOptions {
     bool identifyOnly = false;
     // The GSM modem behind the module, reached in modem mode.
     ModemOptions modem;
+    // Firmware download: the processor type the module reports (10 "J10",
+    // 11 "J11"), its hardware and third version bytes, the version it runs
+    // after loading a complete new firmware, and how many version queries it
+    // leaves unanswered while it loads.
+    int processor = 10;
+    int hardware = 1;
+    int third = 6;
+    int firmwareVersion = 43;
+    int loadSilentQueries = 0;
+    // Live status: the clock as HHMM, or empty for the PC's local time.
+    std::string statusClock;
 };
 
 struct Exchange {
@@ -83,7 +94,7 @@ class SimModule {
     std::vector<Exchange> feed(std::span<const std::uint8_t> bytes);
     // The line went quiet in the middle of a request: forget the partial bytes.
     void lineIdle();
-    bool hasPartial() const { return !pending_.empty(); }
+    bool hasPartial() const { return !pending_.empty() || !streamBlock_.empty(); }
     // Bytes thrown away while looking for a valid request header.
     Bytes takeDropped();
 
@@ -106,6 +117,17 @@ class SimModule {
     bool modemMode() const { return modemMode_; }
     GsmModem& modem() { return modem_; }
 
+    // Maintenance (sim_maintenance.cpp). Monitor mode: the module sends its
+    // diagnostic text, a line at a time, until the leave frame.
+    bool monitorMode() const { return monitorMode_; }
+    std::string nextMonitorLine();
+    // The firmware memory, 512 blocks of 256 bytes, as downloaded so far.
+    const Bytes& firmware() const { return firmware_; }
+    int firmwareBlocksReceived() const;
+    // The 16 digits of the last Contact ID message ("0".."9", "B".."F", "?"),
+    // kept in status bytes 16..31 one digit code each.
+    void setContactIdMessage(const std::string& digits);
+
     // Sounds (sim_sounds.cpp): every stream started so far, the last one
     // still arriving while soundStreamOpen().
     const std::vector<ReceivedSound>& sounds() const { return sounds_; }
@@ -127,6 +149,9 @@ class SimModule {
     bool startSoundStream(const Bytes& req, Exchange& ex);
     void takeSoundBlock(std::vector<Exchange>& out);
     std::size_t feedModem(std::span<const std::uint8_t> bytes, std::vector<Exchange>& out);
+    bool handleMaintenance(const Bytes& req, Exchange& ex);
+    std::size_t feedFirmwareStream(std::span<const std::uint8_t> bytes, std::vector<Exchange>& out);
+    void refreshStatusClock();
 
     ModuleOptions options_;
     std::array<std::uint8_t, kMemorySize> memory_{};
@@ -141,6 +166,15 @@ class SimModule {
     bool modemMode_ = false;
     std::uint8_t statusBeforeModem_ = 0;
     Bytes held_; // what may be the start of the leave frame, kept from the modem
+    // Maintenance.
+    bool monitorMode_ = false;
+    int monitorLines_ = 0;
+    Bytes firmware_;
+    std::vector<bool> firmwareSeen_;
+    bool firmwareStream_ = false;
+    int streamBlocks_ = 0;
+    Bytes streamBlock_;
+    int loadSilent_ = 0;
     // A sound stream: raw blocks gather in pending_ until 256 have come.
     bool soundStream_ = false;
     std::vector<ReceivedSound> sounds_;

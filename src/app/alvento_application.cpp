@@ -4,6 +4,10 @@
 #include "legacy/legacy_device_window.h"
 #include "legacy/model30_form.h"
 #include "legacy/wiring_window.h"
+#include "maintenance/firmware_form.h"
+#include "maintenance/firmware_window.h"
+#include "maintenance/monitor_window.h"
+#include "maintenance/status_window.h"
 #include "serial/tasyncomm32.h"
 #include "settings/edition.h"
 #include "startup/language_window.h"
@@ -51,17 +55,17 @@ AlventoApplication::AlventoApplication(const Options& options) {
     rajz_ = create<TrajzGPS14>();
     trekka_ = create<Ttrekkamain>(ctx_, released);
     av4_ = create<TAV4Form1>(ctx_, released);
-    createPlaceholder("TAV4Form2");
+    av4Form2_ = create<TAV4Form2>(av4_->engine(), ctx_);
     comprt_ = create<Tcomprt>(ctx_);
     form10_ = create<TForm10>(ctx_);
-    createPlaceholder("TAV4Form3");
+    av4Form3_ = create<TAV4Form3>(av4_->engine(), ctx_);
     createPlaceholder("TAV4Form4");
     createPlaceholder("Tav4Form5");
     createPlaceholder("TAV4Form6");
     createPlaceholder("TAV4Form7");
     createPlaceholder("TAV4Form8");
-    createPlaceholder("TAV4Form9");
-    createPlaceholder("TFirmware");
+    av4Form9_ = create<TAV4Form9>(av4_->engine());
+    firmware_ = create<TFirmware>();
     createPlaceholder("Tleiras");
     smsk_ = create<TSMSk>(av4_->engine());
     mess1_ = create<TMESS1>(av4_->engine());
@@ -101,6 +105,16 @@ void AlventoApplication::wire() {
     // The configurator's modem windows.
     QObject::connect(av4_, &TAV4Form1::smsCentreRequested, smsk_, &TSMSk::openWindow);
     QObject::connect(av4_, &TAV4Form1::balanceRequested, mess1_, &TMESS1::openAndQuery);
+    // The maintenance windows.
+    QObject::connect(av4_, &TAV4Form1::statusWindowRequested, av4Form2_, &TAV4Form2::openWindow);
+    QObject::connect(av4Form2_, &TAV4Form2::output1Active, av4_, &TAV4Form1::showOutput1Active);
+    QObject::connect(av4Form2_, &TAV4Form2::testEndPressed, av4_,
+                     &TAV4Form1::resetServiceIndicators);
+    QObject::connect(av4_, &TAV4Form1::monitorWindowRequested, av4Form3_, &TAV4Form3::openWindow);
+    QObject::connect(av4_, &TAV4Form1::firmwareWindowRequested, av4Form9_, &TAV4Form9::openWindow);
+    QObject::connect(av4_, &TAV4Form1::firmwareWindowCloseRequested, av4Form9_,
+                     &TAV4Form9::versionAfterLoad);
+    av4Form9_->carriedImage = [this]() -> const FirmwareImage::Parsed& { return firmware_->image(); };
     // The older windows' modal helpers.
     QObject::connect(form5_, &TForm5::helpRequested, form6_, &TForm6::showGuide);
     QObject::connect(form7_, &TForm7::wiringDiagramRequested, rajz_, &TrajzGPS14::showDiagram);

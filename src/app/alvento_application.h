@@ -18,6 +18,10 @@ class Model30Form;
 class TAV4Form1;
 class TSMSk;
 class TMESS1;
+class TAV4Form2;
+class TAV4Form3;
+class TAV4Form9;
+class TFirmware;
 
 // One run of the tool: every window, created once in a fixed order, and the
 // settings context they share. Tests build one per edition without rebuilding.
@@ -51,6 +55,10 @@ class AlventoApplication {
     TAV4Form1* configurator() const { return av4_; }
     TSMSk* smsCentreWindow() const { return smsk_; }
     TMESS1* balanceWindow() const { return mess1_; }
+    TAV4Form2* statusWindow() const { return av4Form2_; }
+    TAV4Form3* monitorWindow() const { return av4Form3_; }
+    TAV4Form9* firmwareWindow() const { return av4Form9_; }
+    TFirmware* firmwareForm() const { return firmware_; }
 
     // Class names in the order the windows were created.
     QStringList creationOrder() const;
@@ -87,4 +95,8 @@ class AlventoApplication {
     TAV4Form1* av4_ = nullptr;
     TSMSk* smsk_ = nullptr;
     TMESS1* mess1_ = nullptr;
+    TAV4Form2* av4Form2_ = nullptr;
+    TAV4Form3* av4Form3_ = nullptr;
+    TAV4Form9* av4Form9_ = nullptr;
+    TFirmware* firmware_ = nullptr;
 };

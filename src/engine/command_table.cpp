@@ -74,6 +74,20 @@ std::span<const LinkEngine::CommandEntry> LinkEngine::commandTable() {
         {LinkCode::kSmsTestText, &E::sendSmsText, R::None, nullptr, "engine.test_sms", 5, true},
         {LinkCode::kImeiQuery, &E::sendImeiQuery, R::ModemText, &E::onImeiAnswer, nullptr, 5, true,
          5, &E::modemSilent},
+        // Maintenance (maintenance_commands.cpp). The status poll and the
+        // monitor entry repeat until their window closes; the firmware blocks
+        // count their own transmissions.
+        {LinkCode::kStatusPoll, &E::sendStatusRead, R::Frame, &E::onStatusByte, nullptr, 5, true},
+        {LinkCode::kMonitorEnter, &E::sendMonitorEnter, R::ModeFrame, &E::onMonitorEntered,
+         nullptr, 5, true},
+        {LinkCode::kTestEnd, &E::sendTestEnd, R::Frame, &E::onTestEnded, nullptr, 5, true},
+        {LinkCode::kProcessorQuery, &E::sendProcessorQuery, R::Frame, &E::onProcessorReply,
+         nullptr, 5, true},
+        {LinkCode::kFirmwareStreamStart, &E::sendFirmwareStart, R::OneByte, nullptr, nullptr, 50,
+         true},
+        {LinkCode::kFirmwareBlock, &E::sendFirmwareBlock, R::OneByte, &E::onFirmwareBlockAck,
+         nullptr, 10, true},
+        {LinkCode::kFirmwareLoad, &E::sendFirmwareLoad, R::None, nullptr, nullptr, 120, true},
     };
     return kTable;
 }

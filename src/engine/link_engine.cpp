@@ -392,6 +392,8 @@ void LinkEngine::storeText(const QByteArray& bytes) {
 }
 
 void LinkEngine::receive(const QByteArray& bytes) {
+    if (receiveMaintenance(bytes))
+        return;
     const CommandEntry* entry = findCommand(s_.LinkCommand);
     const ReplyShape shape = entry ? entry->reply : ReplyShape::None;
     if (shape == ReplyShape::ModemText || shape == ReplyShape::ModeFrame)

@@ -1,5 +1,6 @@
 #pragma once
 #include "engine/link_view.h"
+#include "engine/maintenance_listener.h"
 #include "engine/modem_results.h"
 #include "image/config_image.h"
 #include "serial/serial_channel.h"
@@ -61,6 +62,15 @@ inline constexpr int32_t kSmsTestText = 281;
 inline constexpr int32_t kImeiQuery = 290;
 inline constexpr int32_t kUploadStart = 1000;
 inline constexpr int32_t kFirmwareStreamStart = 1100;
+// Maintenance: the live status poll, the end of the installer's test, monitor
+// mode, and the firmware download (maintenance_commands.cpp).
+inline constexpr int32_t kStatusPoll = 5;
+inline constexpr int32_t kMonitorEnter = 80;
+inline constexpr int32_t kMonitorRunning = 82;
+inline constexpr int32_t kTestEnd = 250;
+inline constexpr int32_t kProcessorQuery = 1099;
+inline constexpr int32_t kFirmwareBlock = 1101;
+inline constexpr int32_t kFirmwareLoad = 1102;
 } // namespace LinkCode
 
 // The engine's state, named as the system names it. Maintenance windows that
@@ -99,6 +109,12 @@ struct LinkEngineState {
     QString SimPin;              // the four digits of the PIN switch-off
     int32_t AnswerCountdown = 0; // send steps left while a PIN answer is awaited
     QString TestNumber;          // number of a call or SMS test
+
+    // Firmware download.
+    int32_t FirmwareBlock = 0;   // next 256-byte block, 0..511
+    int32_t FirmwareAddress = 0; // address field of the next block write, from 0x3E00
+    int32_t FirmwareRetries = 0; // transmissions of the current block without acknowledgement
+    bool FirmwareError = false;  // a stream answer named the wrong block
 };
 
 struct LinkEngineConfig {
@@ -178,6 +194,23 @@ class LinkEngine {
 
     void addModemListener(ModemListener* listener);
     void removeModemListener(ModemListener* listener);
+
+    // Maintenance (maintenance_commands.cpp). The status poll reads the live
+    // status block into a buffer of its own, never into the ConfigImage.
+    void startStatusPoll();
+    void startTestEnd();
+    void startMonitor();
+    // Monitor mode ends: the module is told to leave it.
+    void leaveMonitor();
+    void startProcessorQuery();
+    // image: the carried firmware, at most 512 blocks; the rest of the 512
+    // blocks goes out as zeros.
+    void startFirmwareDownload(std::span<const uint8_t> image);
+    // A maintenance window closes: whatever runs ends (LinkCommand := 0).
+    void stopCommand();
+    std::span<const uint8_t> statusBlock() const { return statusBlock_; }
+    void addMaintenanceListener(MaintenanceListener* listener);
+    void removeMaintenanceListener(MaintenanceListener* listener);
 
     // The channel reports that the port has gone (adapter pulled). The running
     // operation ends with a status saying so, never with success, and the next
@@ -332,6 +365,27 @@ class LinkEngine {
     bool onBalanceAnswer();
     bool onImeiAnswer();
 
+    // Maintenance (maintenance_commands.cpp). receiveMaintenance takes what
+    // arrives for the commands whose replies are not frames of the table and
+    // returns whether it did.
+    bool receiveMaintenance(const QByteArray& bytes);
+    bool sendStatusRead();
+    bool onStatusByte();
+    bool sendTestEnd();
+    bool onTestEnded();
+    bool sendMonitorEnter();
+    bool onMonitorEntered();
+    bool sendProcessorQuery();
+    bool onProcessorReply();
+    bool takeProcessorAnswer(bool checked);
+    bool sendFirmwareStart();
+    bool sendFirmwareBlock();
+    bool onFirmwareBlockAck();
+    void onFirmwareStreamAnswer();
+    bool sendFirmwareLoad();
+    void firmwareFailed(FirmwareFailure failure);
+    template <class F> void notifyMaintenance(F f);
+
     // Requests given up.
     void modemNotEntered();
     void modemSilent();
@@ -397,4 +451,8 @@ class LinkEngine {
     std::vector<ModemListener*> listeners_;
     int gauge_ = 0;
     int64_t rxDropped_ = 0;
+    // Maintenance.
+    std::array<uint8_t, 32> statusBlock_{};
+    std::vector<uint8_t> firmware_; // the 512 blocks of a firmware download
+    std::vector<MaintenanceListener*> maintenanceListeners_;
 };

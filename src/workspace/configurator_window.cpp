@@ -251,7 +251,8 @@ void TAV4Form1::buildMenus() {
     QMenu* functions = addMenu(bar, "Funcik1", "Funciók");
     connect(addItem(functions, "GSMsoftververzi1", "GSM szoftver verzió"), &QAction::triggered,
             this, [this] { engine_->startVersionQuery(true); });
-    addItem(functions, "Modulllapotmegjelentse1", "Modul állapot megjelenítése");
+    connect(addItem(functions, "Modulllapotmegjelentse1", "Modul állapot megjelenítése"),
+            &QAction::triggered, this, &TAV4Form1::statusWindowRequested);
     connect(addItem(functions, "GSMraszinkronozsa1", "GSM óra szinkronozása"), &QAction::triggered,
             this, [this] { engine_->startClockSync(); });
     connect(addItem(functions, "SIMPINkdkikapcsolsa1", "SIM PIN kód kikapcsolása"),
@@ -260,7 +261,9 @@ void TAV4Form1::buildMenus() {
                                              message("engine.pin_prompt", language_)))
                     engine_->startPinSwitchOff(*pin);
             });
-    addItem(functions, "Hibakeress1", "Monitor")->setEnabled(false);
+    QAction* monitor = addItem(functions, "Hibakeress1", "Monitor");
+    monitor->setEnabled(false);
+    connect(monitor, &QAction::triggered, this, &TAV4Form1::monitorWindowRequested);
     connect(addItem(functions, "Voicehvstest1", "Voice hívás test (Nincs HANG!)"),
             &QAction::triggered, this, [this] {
                 if (const auto n = askText(message("engine.voice_call_title", language_),
@@ -278,7 +281,9 @@ void TAV4Form1::buildMenus() {
                                    message("engine.sms_prompt", language_)))
             engine_->startSmsTest(*n);
     });
-    addItem(functions, "Szoftverfrissts1", "Szoftver frissítés")->setVisible(false);
+    QAction* firmware = addItem(functions, "Szoftverfrissts1", "Szoftver frissítés");
+    firmware->setVisible(false);
+    connect(firmware, &QAction::triggered, this, &TAV4Form1::firmwareWindowRequested);
     connect(addItem(functions, "IMEInumber1", "IMEI number"), &QAction::triggered, this,
             [this] { engine_->startImeiQuery(); });
     connect(addItem(functions, "SMSkzponttelefonszm1", "SMS központ telefonszám"),
@@ -723,4 +728,19 @@ void TAV4Form1::Button4Click() {
         StringGrid1->setItem(r, 1, new QTableWidgetItem(row.number));
         StringGrid1->setItem(r, 2, new QTableWidgetItem(row.name));
     }
+}
+
+void TAV4Form1::closeFirmwareWindow() {
+    emit firmwareWindowCloseRequested();
+}
+
+void TAV4Form1::showOutput1Active() {
+    if (auto* p = findChild<QLabel*>(QStringLiteral("Panel32")))
+        setBackground(p, Qt::green);
+}
+
+void TAV4Form1::resetServiceIndicators() {
+    for (int i = 28; i <= 31; ++i)
+        if (auto* p = findChild<QLabel*>(QStringLiteral("Panel%1").arg(i)))
+            setBackground(p, palette().color(QPalette::Window));
 }

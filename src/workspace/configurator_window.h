@@ -112,6 +112,7 @@ class TAV4Form1 : public QMainWindow, public LinkView {
     void setPhonebookGaugeValue(int value) override;
     void setPhonebookGaugeVisible(bool visible) override;
     void setPhonebookButtonsEnabled(bool read, bool write) override;
+    void closeFirmwareWindow() override;
 
     // The SIM names grid: "SIM", "Number", "Name"; grid row n (from 1) is SIM slot n.
     QTableWidget* simNamesGrid() const { return StringGrid1; }
@@ -128,6 +129,20 @@ class TAV4Form1 : public QMainWindow, public LinkView {
     // windows work through this window's engine.
     void smsCentreRequested();
     void balanceRequested();
+    // The maintenance windows, which work through this window's engine:
+    // "Modul állapot megjelenítése", "Monitor", "Szoftver frissítés"; and the
+    // module's version answer after a firmware load.
+    void statusWindowRequested();
+    void monitorWindowRequested();
+    void firmwareWindowRequested();
+    void firmwareWindowCloseRequested();
+
+  public slots:
+    // The service indicators: `Panel32` turns green while the status window
+    // sees output 1 active; "Tesztelés END" gives `Panel28`..`Panel31` back
+    // their face colour.
+    void showOutput1Active();
+    void resetServiceIndicators();
 
   protected:
     bool event(QEvent* e) override;

@@ -1,0 +1,3 @@
+alvento_add_test(NAME maintenance_e2e_test LABEL e2e
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/maintenance_e2e_test.cpp LIBS alvento_gui)
+add_dependencies(maintenance_e2e_test alvento-sim)
