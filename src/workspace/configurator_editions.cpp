@@ -76,6 +76,8 @@ void TAV4Form1::applyScreenSize() {
 }
 
 namespace {
+const QColor kEdition20HelpColour(174, 204, 248);
+
 // The English help texts of edition 20: one below the buttons, six beside the
 // pages where the other editions have the installation panel.
 constexpr const char* kEdition20Help =
@@ -84,37 +86,58 @@ constexpr const char* kEdition20Help =
     "then send. Restart makes the module start again with what it holds.";
 
 constexpr const char* kEdition20Notes[6] = {
-    "Phone numbers: enter up to eight numbers in international form (+36...). A number "
-    "left empty is never called.",
-    "Areas: Area 1 to Area 3 are the module's inputs. Tick the numbers that get an SMS "
-    "and the numbers that get a call when an area is triggered.",
-    "Area texts: the SMS text of each area is what the phone shows. Use plain letters; "
-    "accented letters may not show on every phone.",
-    "Life signal: the module can send a test SMS every few days at a set hour, so you "
-    "know it is alive.",
-    "Other: the SMS security code (four characters) protects remote commands; keep it "
-    "where the owner can find it.",
-    "After sending, check the status bar: it says when the module has taken every "
-    "setting. Keep the module powered while it works.",
+    "Phone numbers: up to eight, in international form (+36...). An empty number is "
+    "never called.",
+    "Areas 1 to 3 are the module's inputs. Tick who gets an SMS and who gets a call "
+    "when an area is triggered.",
+    "Area texts are what the phone shows. Use plain letters: accents may not show on "
+    "every phone.",
+    "Life signal: a test SMS every few days at a set hour shows that the module is "
+    "alive.",
+    "The SMS security code (four characters) protects remote commands. Keep it where "
+    "the owner can find it.",
+    "After sending, the status bar says when the module has taken every setting. Keep "
+    "the module powered meanwhile.",
 };
 } // namespace
 
+namespace {
+// Help texts read as part of the window: its colour behind the text too.
+void helpColours(QWidget* w) {
+    setBackground(w, kEdition20HelpColour);
+    QPalette p = w->palette();
+    p.setColor(QPalette::Base, kEdition20HelpColour);
+    w->setPalette(p);
+}
+} // namespace
+
 void TAV4Form1::arrangeForEdition20(QVBoxLayout* column, QBoxLayout* helpRow) {
+    // The edition never shows the installation panel, the picture or the
+    // company: without them the window can be as low as the edition wants.
+    Panel16_->hide();
+    Image1->hide();
+    Label3D1->hide();
     RichEdit1 = new QTextEdit(this);
     RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
     RichEdit1->setReadOnly(true);
     RichEdit1->setPlainText(QString::fromLatin1(kEdition20Help));
     RichEdit1->setFixedSize(465, 90);
-    setBackground(RichEdit1, QColor(174, 204, 248));
+    helpColours(RichEdit1);
     helpRow->addWidget(RichEdit1);
     helpRow->addStretch(1);
+    // Nothing else is left in the top row (no picture, no company): the
+    // clock goes beside the help text and the pages get the height.
+    helpRow->addWidget(Clock1, 0, Qt::AlignBottom);
+    const int lineHeight = fontMetrics().lineSpacing();
     for (int i = 0; i < 6; ++i) {
         auto* memo = new QPlainTextEdit(QString::fromLatin1(kEdition20Notes[i]), this);
         memo->setObjectName(QStringLiteral("Memo%1").arg(i + 1));
         memo->setReadOnly(true);
         memo->setFrameShape(QFrame::NoFrame);
-        memo->setFixedWidth(170);
-        setBackground(memo, QColor(174, 204, 248));
+        memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        memo->setFixedWidth(250);
+        memo->setFixedHeight(4 * lineHeight + 10);
+        helpColours(memo);
         column->addWidget(memo);
         Memo_[i] = memo;
     }

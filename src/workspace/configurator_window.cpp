@@ -466,6 +466,8 @@ void TAV4Form1::applyVersionRules() {
     if (v < 40)
         setPageVisible(QStringLiteral("TabSheet27"), false); // Nyitás/Zárás
     setPageVisible(QStringLiteral("TabSheet15"), v < 50);    // Szám azonosítás
+    if (ctx_.brandCode == 20) // the edition has no SIM names page
+        setPageVisible(QStringLiteral("TabSheet15"), false);
     setPageVisible(QStringLiteral("TabSheet23"), v >= 50);   // Szám Azonosítás MEM
     if (v >= 34)
         setPageVisible(QStringLiteral("TabSheet24"), true);

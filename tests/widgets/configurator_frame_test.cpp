@@ -86,12 +86,13 @@ TEST_F(ConfiguratorFrame, MainMenuItemsCaptionsAndInitialStates) {
     EXPECT_TRUE(item("ilts1")->isCheckable());
     EXPECT_TRUE(item("ilts1")->isChecked());
     // The GSM menu and the send/read/restart items are in the window's menu bar
-    // in the table's order.
+    // in the table's order; menus of the tool's own (the safety net) come after.
     QStringList order;
     for (QAction* a : window->menuBar()->actions())
         order << a->objectName();
-    EXPECT_EQ(order, (QStringList{"Funcik1", "Help1", "Verzi1", "SajtProfil1", "Lersok1",
-                                  "Belltsok1", "GSM1"}));
+    const QStringList fixed{"Funcik1", "Help1",     "Verzi1", "SajtProfil1",
+                            "Lersok1", "Belltsok1", "GSM1"};
+    EXPECT_EQ(order.mid(0, fixed.size()), fixed);
 }
 
 // Items a version reply switches on stay on after a lower version.
@@ -388,6 +389,7 @@ TEST_F(ConfiguratorFrame, Edition20RearrangesTheWindowAndItsPages) {
              {"best15", "best16", "CheckBox1", "riasztas", "RichEdit1", "Memo1", "Memo6", "Clock1"})
             EXPECT_FALSE(control(name)->isHidden()) << name;
         EXPECT_FALSE(window->installationPanel()->isVisibleTo(window.get()));
+        window->applyVersionRules(); // a version reply does not bring them back
         for (const char* page : {"TabSheet10", "TabSheet15", "TabSheet16"})
             EXPECT_FALSE(window->pageVisible(QString::fromLatin1(page))) << page;
         EXPECT_TRUE(window->pageVisible(QStringLiteral("TabSheet2")));
