@@ -249,7 +249,10 @@ bool LinkEngine::skippedPosition(int32_t pos) const {
 }
 
 bool LinkEngine::sendByteWrite() {
-    if (skippedPosition(s_.ImagePos)) {
+    // Positions the module keeps for itself are passed over at once: nothing
+    // goes out for them, so there is no answer to wait for, and the line
+    // stays as busy as the module allows.
+    while (skippedPosition(s_.ImagePos)) {
         // Nothing goes out for this position, so nothing may be taken as its
         // answer: a late copy of the previous reply would otherwise pass for it.
         pending_ = {};
@@ -257,10 +260,11 @@ bool LinkEngine::sendByteWrite() {
         --s_.Remaining;
         ++s_.ModuleAddress;
         clearRx();
-        s_.Pace = 0; // the next tick handles the next position
-        if (s_.Remaining <= 0)
+        if (s_.Remaining <= 0) {
+            s_.Pace = 0;
             finishByteWrite();
-        return false;
+            return false;
+        }
     }
     writeFrame(static_cast<uint16_t>(s_.ModuleAddress), Frames::kWrite, image_[s_.ImagePos]);
     return true;
@@ -537,13 +541,14 @@ bool LinkEngine::onByteWriteReply() {
 
 void LinkEngine::finishByteWrite() {
     if (config_.modelCode == kModelWithRecords && !s_.PstnPending) {
-        // The Contact ID code records above byte 1023 follow; the next tick
-        // sends the first of them.
+        // The Contact ID code records above byte 1023 follow, the first at
+        // once: the last byte's answer is in.
         s_.Remaining = kFirstCodeRecord;
         recordWriteEnd_ = kRecordCount;
         s_.LinkCommand = LinkCode::kRecordWrite;
         resetGauge(kRecordCount - kFirstCodeRecord);
         status("engine.send_contact_id");
+        sendStep();
         return;
     }
     s_.PstnPending = false;
@@ -637,8 +642,9 @@ bool LinkEngine::onBlockWriteReply() {
         return true;
     }
     finishTransfer();
-    s_.LinkCommand = LinkCode::kIdle;
-    s_.Pace = 2;
+    // The module has taken the last block, so the clock frame may follow at
+    // once: with this command still pending on an open port, the clock
+    // synchronisation sends as it starts.
     startClockSync();
     return true;
 }
@@ -699,7 +705,10 @@ void LinkEngine::startReadAll() {
     status("engine.readout_running");
     s_.StatusReadMode = false;
     view_.setTransferButtonsEnabled(false);
-    const bool atOnce = sendsAtOnce();
+    // The first request goes at once whenever the port is open, also while
+    // idle: the port still open from the last command has nothing on the
+    // wire, so the transfer need not wait for a tick.
+    const bool atOnce = s_.LinkPortOpen;
     int gaugeMax = 0;
     if (config_.modelCode == kModelWithRecords) {
         s_.LinkCommand = LinkCode::kRecordRead;
@@ -732,7 +741,7 @@ void LinkEngine::startWriteAll() {
     s_.ClockSyncOnly = false;
     view_.runPageShowLogic();
     s_.StatusReadMode = false;
-    const bool atOnce = sendsAtOnce();
+    const bool atOnce = s_.LinkPortOpen; // as for read-all
     view_.encode();
     if (!transfersByBlocks(s_.ModuleVersion)) {
         s_.LinkCommand = LinkCode::kByteWrite;

@@ -827,18 +827,24 @@ TEST(EngineWriteAll, RecordModelFromVersion33WritesSixBlocksThenTheCodeNameRecor
 // the record waits its own, longer pace.
 TEST(EngineWriteAll, RecordWriteIsRepeatedUntilItsOwnNumberIsEchoed) {
     Rig rig({.model = 100, .version = 32});
+    bool answerRecords = true; // with the frame of the next record
+    rig.reply = [&answerRecords](const QByteArray& req) -> std::optional<QByteArray> {
+        if (req.size() != 39)
+            return std::nullopt;
+        if (!answerRecords)
+            return QByteArray();
+        return frame(0xAB, at(req, 2), static_cast<uint8_t>(at(req, 2) + 1), 0);
+    };
     rig.engine.startWriteAll();
     for (int i = 0; i < 2000 && rig.engine.state().LinkCommand != LinkCode::kRecordWrite; ++i)
         rig.step();
     ASSERT_EQ(rig.engine.state().LinkCommand, LinkCode::kRecordWrite);
-    rig.reply = [](const QByteArray& req) -> std::optional<QByteArray> {
-        return frame(0xAB, at(req, 2), static_cast<uint8_t>(at(req, 2) + 1), 0);
-    };
-    ASSERT_GT(rig.ticksUntilNextWrite(), 0);
+    // The first record follows the last byte's answer without a tick between.
     const QByteArray first = rig.channel.writes.back();
+    ASSERT_EQ(first.size(), 39);
     EXPECT_EQ(rig.ticksUntilNextWrite(), 6);
     EXPECT_EQ(rig.channel.writes.back(), first);
-    rig.reply = loseAll;
+    answerRecords = false;
     EXPECT_EQ(rig.ticksUntilNextWrite(), 6);
     EXPECT_EQ(rig.ticksUntilNextWrite(), 11);
     EXPECT_EQ(rig.channel.writes.back(), first);
@@ -916,6 +922,88 @@ TEST(EngineClock, OtherFramesDoNotCompleteTheSync) {
     rig.step();
     EXPECT_EQ(rig.engine.state().LinkCommand, LinkCode::kClockSync);
     EXPECT_EQ(rig.engine.state().RxCount, 0);
+}
+
+// ------------------------------------------------------------------ transfers at the module's pace
+
+struct TransferCase {
+    const char* name;
+    int model, version;
+    bool write;
+    size_t requests;      // requests on the wire, the clock frame included
+    int ticksFromClosed;  // ticks from a closed port to the end
+    int readBytes;        // bytes of the image a read fills
+};
+const TransferCase kTransfers[] = {
+    {"bytes read", 70, 32, false, 1024, 1, 1024},
+    {"bytes write", 70, 32, true, 1005 + 1, 1, 0},
+    {"blocks read", 71, 43, false, 6, 3, 1536},
+    {"blocks write", 71, 43, true, 6 + 1, 3, 0},
+    {"records read", 100, 43, false, 256, 1, 8192},
+    {"records write", 100, 32, true, 1005 + 224 + 1, 1, 0},
+    {"blocks and records write", 100, 43, true, 6 + 161 + 1, 3, 0},
+};
+
+// Once the port is open, a read-all or write-all runs on the module's answers
+// alone: every request after the first follows the complete answer to the one
+// before (never a piece of it), skipped positions and the step to the clock
+// frame cost no tick, and the whole transfer needs none.
+TEST(EngineTransferPace, EachRequestFollowsTheCompleteAnswerWithoutATick) {
+    for (const TransferCase& c : kTransfers) {
+        SCOPED_TRACE(c.name);
+        Rig rig({.model = c.model, .version = c.version});
+        rig.fillModule(5);
+        rig.fillImage(8);
+        rig.engine.startVersionQuery(false);
+        rig.step(); // the port is open, the engine idle
+        ASSERT_FALSE(rig.engine.busy());
+        ASSERT_EQ(rig.engine.state().ModuleVersion, c.version);
+        const size_t before = rig.channel.writes.size();
+
+        if (c.write)
+            rig.engine.startWriteAll();
+        else
+            rig.engine.startReadAll();
+        // The module answers one byte at a time.
+        size_t answered = before;
+        while (answered < rig.channel.writes.size()) {
+            const QByteArray reply = rig.module.answer(rig.channel.writes[answered++]);
+            for (int i = 0; i < reply.size(); ++i) {
+                const size_t sent = rig.channel.writes.size();
+                rig.engine.receive(reply.mid(i, 1));
+                if (i + 1 < reply.size())
+                    ASSERT_EQ(rig.channel.writes.size(), sent)
+                        << "request " << answered << " answered only up to byte " << i;
+            }
+        }
+        EXPECT_FALSE(rig.engine.busy());
+        EXPECT_EQ(rig.channel.writes.size() - before, c.requests);
+        if (c.write) {
+            EXPECT_EQ(rig.channel.writes.back().size(), 18);
+        } else {
+            EXPECT_TRUE(std::equal(rig.image.data(), rig.image.data() + c.readBytes,
+                                   rig.module.mem.data()));
+            EXPECT_EQ(rig.view.decodes, 1);
+        }
+    }
+}
+
+// From a closed port the first tick opens it; a byte or record transfer sends
+// at once, a block transfer two ticks later, and nothing after that waits.
+TEST(EngineTransferPace, FromAClosedPortOnlyTheFirstRequestWaitsForTicks) {
+    for (const TransferCase& c : kTransfers) {
+        SCOPED_TRACE(c.name);
+        Rig rig({.model = c.model, .version = c.version});
+        rig.fillModule(5);
+        rig.fillImage(8);
+        if (c.write)
+            rig.engine.startWriteAll();
+        else
+            rig.engine.startReadAll();
+        EXPECT_TRUE(rig.channel.writes.empty());
+        EXPECT_EQ(rig.runUntilIdle(), c.ticksFromClosed);
+        EXPECT_EQ(rig.channel.writes.size(), c.requests);
+    }
 }
 
 } // namespace
