@@ -10,7 +10,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-3}
 build=${ALVENTO_FUZZ_BUILD:-build-fuzz}
-targets=(frame_assembler identify_handshake config_file sim_names_file link_engine)
+targets=(frame_assembler identify_handshake config_file sim_names_file link_engine modem_replies)
 
 if ! command -v clang++ >/dev/null; then
   echo "fuzz-smoke: clang++ is missing (scripts/deps.sh installs it)" >&2
@@ -34,6 +34,9 @@ for t in "${targets[@]}"; do
   # any operation; longer ones only make each execution slower.
   max_len=()
   [ "$t" = link_engine ] && max_len=(-max_len=256)
+  # A modem answer of a kilobyte holds every case the parsers have; longer
+  # inputs only repeat lines.
+  [ "$t" = modem_replies ] && max_len=(-max_len=1024)
   if ! "$build/fuzz/fuzz_$t" "$build/fuzz-corpus/$t" "fuzz/corpus/$t" "${max_len[@]}" \
       -max_total_time="$seconds" -print_final_stats=1 \
       -artifact_prefix="$build/fuzz-artifacts/$t-" >"$log" 2>&1; then

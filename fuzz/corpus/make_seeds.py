@@ -117,3 +117,26 @@ write("sim_names_file", "three-rows", b"3\r\n" + b"".join(r + b"\r\n" for r in r
       + b"\r\n" * (500 - len(rows)))
 write("sim_names_file", "lf-only-short", b" 12 \nx\ny\n")
 write("sim_names_file", "not-a-number", b"abc\r\n1\r\n")
+
+# modem_replies: byte 0 the command line (an index into the target's list of
+# the engine's command lines), then the phonebook slot - 1 and where the echo
+# goes in; then the bytes received.
+(AT, CPBS, CPBR5, CPBR250, CPBW, CPIN, CLCK, CSCA, BALANCE_DIAL, DIAL, CMGS, CGSN) = range(12)
+modem = {
+    "at-ok": [AT, 0, 0] + list(b"AT\r\r\nOK\r\n"),
+    "phonebook-slot": [CPBR5, 4, 3] + list(b"AT+CPBR=5\r\r\n+CPBR: 5,\"+36301234567\",145,"
+                                           b"\"Anna\"\r\n\r\nOK\r\n"),
+    "phonebook-empty-after-old": [CPBR5, 4, 0] + list(b"+CPBR: 4,\"1\",129,\"x\"\r\nOK\r\n"
+                                                      b"AT+CPBR=5\r\r\nOK\r\n"),
+    "phonebook-refused": [CPBR250, 249, 0] + list(b"AT+CPBR=250\r\r\n+CME ERROR: 21\r\n"),
+    "imei": [CGSN, 0, 0] + list(b"AT+CGSN\r\r\n+CGSN: \"356938035643809\"\r\n\r\nOK\r\n"),
+    "balance-text": [BALANCE_DIAL, 0, 0] + list(b"ATD*102#;\r\r\nOK\r\n\r\n+CUSD: 0,\"Egyenleg:"
+                                                b" 1234 Ft\r\nK\xf6sz\xf6nj\xfck\",15\r\n"),
+    "balance-no-text": [BALANCE_DIAL, 0, 0] + list(b"ATD*102#;\r\r\nOK\r\n+CUSD: 2\r\n"),
+    "balance-cut": [BALANCE_DIAL, 0, 0] + list(b"ATD*102#;\r\nOK\r\n+CUSD: 1,\"Egyenleg"),
+    "pin-error": [CPIN, 0, 0] + list(b"\x00\xffAT+CPIN=\"1234\"\r\r\nERROR\r\n"),
+    # 0xF0 and up: the command line is the input's own, its length first.
+    "own-command": [0xF0, 4] + list(b"ATI9") + [0, 5] + list(b"ATI9\r\r\nSIM800\r\n0\r\n"),
+}
+for name, data in modem.items():
+    write("modem_replies", name, data)
