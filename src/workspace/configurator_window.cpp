@@ -12,6 +12,7 @@
 #include "workspace/pages/reporting_pages.h"
 #include "workspace/pages/settings_pages.h"
 #include "workspace/stored_text_bytes.h"
+#include "workspace/trace_menu.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -320,6 +321,8 @@ void TAV4Form1::buildMenus() {
     addItem(settings, "Angol1", "English");
     addItem(settings, "German1", "German");
     addItem(settings, "Sloven1", "Sloven");
+    settings->addSeparator();
+    new TraceMenuItem(settings, this, [this] { return language_; });
 
     QMenu* gsm = addMenu(bar, "GSM1", "GSM");
     connect(addItem(gsm, "Olvass1", "Olvasás"), &QAction::triggered, this,
