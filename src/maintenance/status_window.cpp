@@ -117,6 +117,7 @@ TAV4Form2::TAV4Form2(LinkEngine& engine, AppContext& ctx, QWidget* parent)
     Gauge1->setRange(0, 31);
     Gauge1->setValue(0);
     Gauge1->setFormat(QStringLiteral("%v"));
+    Gauge1->setAlignment(Qt::AlignCenter);
     grid->addWidget(Gauge1, 0, 3);
     Edit1 = edit("Edit1");
     Edit2 = edit("Edit2");
@@ -152,6 +153,7 @@ TAV4Form2::TAV4Form2(LinkEngine& engine, AppContext& ctx, QWidget* parent)
         cidEdits[i]->hide();
     }
     grid->setColumnStretch(3, 1);
+    v->addStretch(1);
 
     auto* buttons = new QHBoxLayout;
     TILed1 = new Led(this);
@@ -176,6 +178,7 @@ TAV4Form2::TAV4Form2(LinkEngine& engine, AppContext& ctx, QWidget* parent)
         statusPanels_[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
         statusPanels_[i]->setFrameShape(QFrame::StyledPanel);
         statusPanels_[i]->setMinimumWidth(150);
+        statusPanels_[i]->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
         bar->addWidget(statusPanels_[i], i);
     }
     v->addWidget(bar);

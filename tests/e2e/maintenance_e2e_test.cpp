@@ -3,20 +3,30 @@
 // stream (the module keeps what it received and runs the new version after
 // the load command), a module that stops acknowledging, the live status of
 // ModelCodes 80, 71 and 100, and monitor mode with its fault report.
+#include "app/alvento_application.h"
 #include "engine/link_engine.h"
+#include "maintenance/fault_report.h"
 #include "maintenance/firmware_form.h"
 #include "maintenance/firmware_window.h"
+#include "maintenance/monitor_window.h"
+#include "maintenance/status_window.h"
 #include "serial/tasyncomm32.h"
 #include "settings/app_context.h"
+#include "settings/edition.h"
 #include "settings/settings_store.h"
 #include "support/pty_sim.h"
 #include "support/wait.h"
+#include "workspace/configurator_window.h"
 
+#include <QAction>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -162,6 +172,8 @@ TEST_F(FirmwareE2E, BlockDownloadLeavesTheCarriedImageInTheModule) {
     ASSERT_TRUE(
         waitUntil([&] { return sim.countLines(QStringLiteral("FIRMWARE LOAD")) == 1; }, kWaitMs));
     EXPECT_EQ(label(w, "Label1")->text(), QStringLiteral("FPGA Download please wait..."));
+    // The module saves its firmware memory (whole, by a rename) as it loads it.
+    ASSERT_TRUE(waitUntil([&] { return readFile(firmwareOut()).size() == 512 * 256; }, kWaitMs));
     EXPECT_EQ(readFile(firmwareOut()), expectedFirmware(form));
     // The module loads and stays silent for three queries; its answer closes the window.
     ASSERT_TRUE(waitUntil([&] { return !w->isVisible(); }, kWaitMs));
@@ -191,6 +203,8 @@ TEST_F(FirmwareE2E, StreamDownloadLeavesTheCarriedImageInTheModule) {
         << run.messages.join(QLatin1Char('|')).toStdString()
         << w->findChild<QLabel*>(QStringLiteral("Label1"))->text().toStdString();
     EXPECT_EQ(sim.countLines(QStringLiteral("FIRMWARE STREAM END")), 1);
+    // The module saves its firmware memory (whole, by a rename) as it loads it.
+    ASSERT_TRUE(waitUntil([&] { return readFile(firmwareOut()).size() == 512 * 256; }, kWaitMs));
     EXPECT_EQ(readFile(firmwareOut()), expectedFirmware(form));
     ASSERT_TRUE(waitUntil([&] { return !w->isVisible(); }, kWaitMs));
     EXPECT_EQ(run.session->engine.state().ModuleVersion, 43);
@@ -244,4 +258,244 @@ TEST_F(FirmwareE2E, MalformedImageSendsNothing) {
     EXPECT_TRUE(run.messages[0].contains(QStringLiteral("odd number")));
     EXPECT_FALSE(run.session->engine.busy());
     EXPECT_EQ(sim.countLines(QStringLiteral("RX ")), requests);
+}
+
+// ---------------------------------------------------------------- status
+
+namespace {
+struct StatusCase {
+    int model;
+    int version;
+    QStringList simArgs;
+};
+} // namespace
+
+class StatusE2E : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());
+        ctx.keyPath = settingsKeyPath(40);
+        ctx.write(QStringLiteral("Language"), QStringLiteral("1"));
+    }
+    void TearDown() override { qunsetenv("XDG_CONFIG_HOME"); }
+    template <class T> T* child(QWidget* w, const char* name) {
+        return w->findChild<T*>(QString::fromLatin1(name));
+    }
+    QColor colour(QWidget* w, const char* name) {
+        return child<QLabel>(w, name)->palette().color(QPalette::Window);
+    }
+    QTemporaryDir dir;
+    AppContext ctx;
+};
+
+// The live block of each kind of module, as the simulated module keeps it.
+TEST_F(StatusE2E, StatusOfModelCodes80And71And100) {
+    const StatusCase kCases[] = {
+        {80, 43,
+         args({QStringLiteral("--status"), QStringLiteral("0=13"), QStringLiteral("--status"),
+               QStringLiteral("3=17"), QStringLiteral("--status"), QStringLiteral("4=6"),
+               QStringLiteral("--status"), QStringLiteral("9=133"),
+               QStringLiteral("--status-clock"), QStringLiteral("1234")})},
+        {71, 43,
+         args({QStringLiteral("--status"), QStringLiteral("0=4"), QStringLiteral("--status"),
+               QStringLiteral("1=1"), QStringLiteral("--status"), QStringLiteral("3=25"),
+               QStringLiteral("--status"), QStringLiteral("4=16"), QStringLiteral("--status-clock"),
+               QStringLiteral("0905")})},
+        {100, 30,
+         args({QStringLiteral("--status"), QStringLiteral("2=3"), QStringLiteral("--status"),
+               QStringLiteral("3=8"), QStringLiteral("--cid-message"),
+               QStringLiteral("5279181130010031")})},
+    };
+    for (const StatusCase& c : kCases) {
+        SCOPED_TRACE(c.model);
+        PtySim sim(args({QStringLiteral("--model"), QString::number(c.model),
+                         QStringLiteral("--version"), QString::number(c.version),
+                         QStringLiteral("--split-every"), QStringLiteral("3")}) +
+                   c.simArgs);
+        ASSERT_TRUE(sim.started());
+        Session s(sim.path(), c.model);
+        ASSERT_TRUE(s.queryVersion());
+        TAV4Form2 w(s.engine, ctx);
+        w.openWindow();
+        ASSERT_TRUE(
+            waitUntil([&] { return !child<QLineEdit>(&w, "Edit2")->text().isEmpty(); }, kWaitMs));
+        ASSERT_TRUE(waitUntil([&] { return w.linkCounter() == 3; }, kWaitMs));
+        const QColor grey = w.palette().color(QPalette::Button);
+        if (c.model == 80) {
+            EXPECT_EQ(colour(&w, "Panel1"), QColor(Qt::red));
+            EXPECT_EQ(colour(&w, "Panel2"), QColor(Qt::green));
+            EXPECT_EQ(colour(&w, "Panel3"), grey);
+            EXPECT_EQ(colour(&w, "Panel4"), grey);
+            EXPECT_EQ(colour(&w, "Panel6"), grey);
+            EXPECT_EQ(colour(&w, "Panel7"), QColor(Qt::red));
+            EXPECT_EQ(child<QProgressBar>(&w, "Gauge1")->value(), 17);
+            EXPECT_EQ(child<QProgressBar>(&w, "Gauge1")->property("colour").toString(),
+                      QStringLiteral("green"));
+            EXPECT_EQ(child<QLineEdit>(&w, "Edit3")->text(), QStringLiteral("-5"));
+            EXPECT_EQ(w.statusPanel(0), QStringLiteral("GSM Time: 12:34"));
+        } else if (c.model == 71) {
+            EXPECT_EQ(colour(&w, "Panel3"), QColor(Qt::red));
+            EXPECT_EQ(colour(&w, "Panel6"), QColor(Qt::green));
+            EXPECT_EQ(colour(&w, "Panel9"), QColor(Qt::red));
+            EXPECT_EQ(child<QLineEdit>(&w, "Edit1")->text(), QStringLiteral("MEMORY FAULT"));
+            EXPECT_EQ(child<QLineEdit>(&w, "Edit2")->text(),
+                      QStringLiteral("Registered on home network"));
+            EXPECT_EQ(child<QProgressBar>(&w, "Gauge1")->property("colour").toString(),
+                      QStringLiteral("lime"));
+            EXPECT_EQ(w.statusPanel(0), QStringLiteral("GSM Time: 09:05"));
+        } else {
+            EXPECT_EQ(colour(&w, "Panel1"), grey);
+            EXPECT_EQ(child<QLineEdit>(&w, "Edit1")->text(),
+                      QStringLiteral("SIM Card not inserted"));
+            EXPECT_EQ(child<QLineEdit>(&w, "Edit4")->text(), QStringLiteral("5279181130010031"));
+            EXPECT_EQ(child<QLineEdit>(&w, "Edit5")->text(), QStringLiteral("5279"));
+            EXPECT_EQ(child<QLineEdit>(&w, "Edit6")->text(), QStringLiteral("01003"));
+            EXPECT_EQ(child<QLineEdit>(&w, "Edit7")->text(), QStringLiteral("E130"));
+            // 32 bytes a block from 512.
+            EXPECT_GT(sim.countLines(QStringLiteral("RX 02 02 1F 00")), 0);
+        }
+        EXPECT_GT(sim.countLines(QStringLiteral("RX 02 02 00 00")), 0);
+        w.reject();
+        EXPECT_FALSE(s.engine.busy());
+    }
+}
+
+// The status block lands in the image's first bytes if it shares its buffer:
+// a send after a poll would then carry status bytes (4..7 are never rewritten
+// by the pages) into the module. Sends before and after a poll must be equal.
+TEST_F(StatusE2E, SendAfterStatusPollWritesWhatThePagesHold) {
+    QByteArray memory(8192, '\0');
+    for (int i = 0; i < memory.size(); ++i)
+        memory[i] = static_cast<char>((i * 37 + 11) & 0xFF);
+    memory.replace(0, 16, QByteArray(16, '\xEE'));
+    const QString memFile = dir.path() + QStringLiteral("/module.bin");
+    const QString saveFile = dir.path() + QStringLiteral("/saved.bin");
+    QFile f(memFile);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(memory);
+    f.close();
+    QStringList simArgs =
+        args({QStringLiteral("--model"), QStringLiteral("71"), QStringLiteral("--version"),
+              QStringLiteral("43"), QStringLiteral("--memory"), memFile, QStringLiteral("--save"),
+              saveFile});
+    for (int i = 0; i < 16; ++i)
+        simArgs << QStringLiteral("--status") << QStringLiteral("%1=%2").arg(i).arg(0x40 + i);
+    PtySim sim(simArgs);
+    ASSERT_TRUE(sim.started());
+    SettingsStore::WriteString(settingsKeyPath(40), QStringLiteral("comport"), sim.path());
+    AlventoApplication::Options o;
+    o.brandCode = 40;
+    auto app = std::make_unique<AlventoApplication>(o);
+    app->start();
+    TAV4Form1* c = app->configurator();
+    ASSERT_TRUE(waitUntil([&] { return c->isVisible() && !c->engine().busy(); }, 15000));
+    auto button = [&](const char* name) {
+        return c->findChild<QPushButton*>(QString::fromLatin1(name));
+    };
+    button("BitBtn2")->click();
+    ASSERT_TRUE(waitUntil(
+        [&] { return c->statusPanel(3) == QStringLiteral("Successful readout!"); }, kWaitMs));
+    auto send = [&] {
+        const int clocks = sim.countLines(QStringLiteral("CLOCK "));
+        button("BitBtn1")->click();
+        EXPECT_TRUE(waitUntil(
+            [&] {
+                return !c->engine().busy() && sim.countLines(QStringLiteral("CLOCK ")) > clocks;
+            },
+            kWaitMs));
+        // The module has saved its memory by the time it takes the clock.
+        return readFile(saveFile);
+    };
+    const QByteArray before = send();
+    ASSERT_EQ(before.size(), 8192);
+
+    const ConfigImage held = c->image();
+    TAV4Form2* w = app->statusWindow();
+    c->menuAction(QStringLiteral("Modulllapotmegjelentse1"))->trigger();
+    ASSERT_TRUE(w->isVisible());
+    const int polls = sim.countLines(QStringLiteral("RX 02 02 0F 00"));
+    ASSERT_TRUE(waitUntil(
+        [&] { return sim.countLines(QStringLiteral("RX 02 02 0F 00")) >= polls + 2; }, kWaitMs));
+    w->reject();
+    ASSERT_TRUE(waitUntil([&] { return !c->engine().busy(); }, kWaitMs));
+    for (int i = 0; i < 64; ++i)
+        EXPECT_EQ(c->image()[i], held[i]) << "image byte " << i;
+
+    const QByteArray after = send();
+    ASSERT_EQ(after.size(), 8192);
+    for (int i = 0; i < 8192; ++i)
+        ASSERT_EQ(static_cast<uint8_t>(after[i]), static_cast<uint8_t>(before[i])) << "byte " << i;
+    for (int i = 0; i < 1536; ++i)
+        ASSERT_EQ(static_cast<uint8_t>(after[i]), c->image()[i]) << "byte " << i;
+    c->askYesNo = [](const QString&) { return true; };
+    app.reset();
+}
+
+// ---------------------------------------------------------------- monitor
+
+class MonitorE2E : public StatusE2E {};
+
+TEST_F(MonitorE2E, MonitorTextAndFaultReportReceivedByteForByte) {
+    PtySim sim(args({QStringLiteral("--model"), QStringLiteral("71"), QStringLiteral("--version"),
+                     QStringLiteral("43"), QStringLiteral("--monitor-ms"), QStringLiteral("40"),
+                     QStringLiteral("--status"), QStringLiteral("3=17"), QStringLiteral("--status"),
+                     QStringLiteral("0=5")}));
+    ASSERT_TRUE(sim.started());
+    Session s(sim.path(), 71);
+    ASSERT_TRUE(s.queryVersion());
+    TAV4Form3 w(s.engine, ctx);
+    QStringList messages;
+    w.showMessage = [&](const QString& t) { messages << t; };
+    w.openWindow();
+    w.timer1()->stop(); // no time marks in the text compared
+    ASSERT_TRUE(
+        waitUntil([&] { return w.monitorText().contains(QStringLiteral("MON 00005")); }, kWaitMs));
+    w.reject();
+    ASSERT_TRUE(
+        waitUntil([&] { return sim.countLines(QStringLiteral("MONITOR OFF")) == 1; }, kWaitMs));
+    ASSERT_TRUE(waitUntil([&] { return !s.engine.busy(); }, kWaitMs));
+    const QString text = w.monitorText();
+    const QStringList lines = text.split(QStringLiteral("\r\n"));
+    ASSERT_GE(lines.size(), 6);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(lines[i], QStringLiteral("MON %1 IN=5 REG=0 ERR=0 CSQ=17 PWR=00")
+                                .arg(i + 1, 5, 10, QLatin1Char('0')));
+
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+    ctx.write(QStringLiteral("reportserver"),
+              QStringLiteral("127.0.0.1:%1").arg(server.serverPort()));
+    QByteArray received;
+    bool closed = false;
+    QObject::connect(&server, &QTcpServer::newConnection, [&] {
+        QTcpSocket* peer = server.nextPendingConnection();
+        QObject::connect(peer, &QTcpSocket::readyRead,
+                         [&received, peer] { received += peer->readAll(); });
+        QObject::connect(peer, &QTcpSocket::disconnected, [&closed, &received, peer] {
+            received += peer->readAll();
+            closed = true;
+        });
+    });
+    const QString imei = QStringLiteral("356938035643809");
+    w.askText = [&](const QString& caption, const QString&) -> std::optional<QString> {
+        return caption == QStringLiteral("File name") ? imei : QString::fromUtf8("nem jelez ő");
+    };
+    w.Button2Click();
+    ASSERT_TRUE(waitUntil([&] { return closed && !messages.isEmpty(); }, kWaitMs));
+    EXPECT_EQ(messages, QStringList{QStringLiteral("OK")});
+    const QByteArray expected = QByteArray("QTX_START356938035643809 Szoftver verzi\xF3:43\n"
+                                           "nem jelez \xF5\n") +
+                                text.toLatin1() + QByteArray("QTX_STOP");
+    EXPECT_EQ(received, expected);
+    EXPECT_EQ(w.monitorText(), text); // the text stays
+
+    // Nobody listens at the address any more: the failure message.
+    const quint16 port = server.serverPort();
+    server.close();
+    ctx.write(QStringLiteral("reportserver"), QStringLiteral("127.0.0.1:%1").arg(port));
+    messages.clear();
+    w.Button2Click();
+    ASSERT_TRUE(waitUntil([&] { return !messages.isEmpty(); }, kWaitMs));
+    EXPECT_EQ(messages, QStringList{QStringLiteral("Unsuccessful sending")});
+    EXPECT_EQ(w.monitorText(), text);
 }

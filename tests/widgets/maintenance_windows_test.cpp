@@ -1,0 +1,509 @@
+// The firmware download, module status and monitor windows on an engine whose
+// port is a recorder: what each window shows for the module's answers, what
+// its buttons start, and the fault report's checks and byte layout.
+#include "engine/link_engine.h"
+#include "maintenance/fault_report.h"
+#include "maintenance/firmware_window.h"
+#include "maintenance/monitor_window.h"
+#include "maintenance/status_window.h"
+#include "serial/memory_frame.h"
+#include "settings/app_context.h"
+#include "settings/edition.h"
+#include "settings/settings_store.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+QByteArray frame(uint8_t b0, uint8_t b1, uint8_t b2, uint8_t b3) {
+    return MemoryFrame::fromHeader(b0, b1, b2, b3).toByteArray();
+}
+
+class Channel : public SerialChannel {
+  public:
+    void setDeviceName(const QString&) override {}
+    QString deviceName() const override { return {}; }
+    void setBaudRate(int) override {}
+    int baudRate() const override { return 9600; }
+    void open() override { opened = true; }
+    void close() override { opened = false; }
+    bool isOpen() const override { return opened; }
+    int write(const QByteArray& bytes) override {
+        writes.push_back(bytes);
+        return static_cast<int>(bytes.size());
+    }
+    bool opened = false;
+    std::vector<QByteArray> writes;
+};
+
+class View : public LinkView {
+  public:
+    void showPortName(const QString&) override {}
+    void showModuleVersion(const QString&) override {}
+    void showStatus(const QString&) override {}
+    void setGaugeMaximum(int) override {}
+    void setGaugeValue(int) override {}
+    void setGaugeVisible(bool) override {}
+    void setTransferButtonsEnabled(bool) override {}
+    void showMessage(const QString&) override {}
+    void encode() override {}
+    void decode() override {}
+    void runPageShowLogic() override {}
+    void applyVersionRules() override {}
+    void resetOutput2TimeUnit() override {}
+    void showTime(const QString&) override {}
+    void setTickInterval(int) override {}
+};
+
+class MaintenanceWindows : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());
+        ctx.keyPath = settingsKeyPath(40);
+        ctx.write(QStringLiteral("Language"), QStringLiteral("1"));
+    }
+    void TearDown() override { qunsetenv("XDG_CONFIG_HOME"); }
+    void makeEngine(int model, int version) {
+        LinkEngineConfig c;
+        c.modelCode = model;
+        c.portName = [] { return QStringLiteral("ttyTEST"); };
+        engine = std::make_unique<LinkEngine>(channel, view, image, c);
+        engine->state().ModuleVersion = version;
+    }
+    // Ticks until something is written; the bytes, or empty.
+    QByteArray nextWrite(int limit = 200) {
+        const size_t before = channel.writes.size();
+        for (int i = 0; i < limit && channel.writes.size() == before; ++i)
+            engine->tick();
+        return channel.writes.size() > before ? channel.writes.back() : QByteArray();
+    }
+    // Answers a status poll with a block of the given bytes.
+    void answerStatus(const std::vector<uint8_t>& block) {
+        QByteArray req = nextWrite();
+        for (size_t i = 0; i < block.size(); ++i) {
+            ASSERT_EQ(req, frame(0x02, 0x02, static_cast<uint8_t>(i), 0));
+            const size_t before = channel.writes.size();
+            engine->receive(frame(0xAB, 0x02, static_cast<uint8_t>(i), block[i]));
+            if (i + 1 < block.size()) {
+                ASSERT_GT(channel.writes.size(), before);
+                req = channel.writes.back();
+            }
+        }
+    }
+    template <class T> T* child(QWidget* w, const char* name) {
+        return w->findChild<T*>(QString::fromLatin1(name));
+    }
+
+    QTemporaryDir dir;
+    AppContext ctx;
+    Channel channel;
+    View view;
+    ConfigImage image;
+    std::unique_ptr<LinkEngine> engine;
+};
+
+struct FirmwareRig {
+    explicit FirmwareRig(LinkEngine& engine) : window(engine) {
+        window.showMessage = [this](const QString& t) { messages << t; };
+        window.carriedImage = [this]() -> const FirmwareImage::Parsed& { return image; };
+        image.bytes = QByteArray(FirmwareImage::kImageBytes, '\x5A');
+    }
+    TAV4Form9 window;
+    FirmwareImage::Parsed image;
+    QStringList messages;
+};
+
+} // namespace
+
+// ---------------------------------------------------------------- firmware
+
+// A newer module keeps its firmware unless the service code is given; the
+// same version may be downloaded again.
+TEST_F(MaintenanceWindows, FirmwareVersionComparison) {
+    const struct {
+        int software;
+        bool startEnabled;
+    } kCases[] = {{44, false}, {43, true}, {38, true}};
+    for (const auto& c : kCases) {
+        makeEngine(71, 43);
+        FirmwareRig rig(*engine);
+        TAV4Form9& w = rig.window;
+        w.openWindow();
+        EXPECT_EQ(child<QLabel>(&w, "Label3")->text(), QStringLiteral("?"));
+        EXPECT_EQ(nextWrite(), QByteArray::fromHex("00F8000008F7"));
+        engine->receive(frame(10, 3, static_cast<uint8_t>(c.software), 9));
+        EXPECT_EQ(child<QLabel>(&w, "Label2")->text(), QStringLiteral("Processor: J10"));
+        EXPECT_EQ(child<QLabel>(&w, "Label3")->text(), QStringLiteral("SW:%1").arg(c.software));
+        EXPECT_EQ(child<QLabel>(&w, "Label4")->text(), QStringLiteral("HW:3"));
+        EXPECT_EQ(child<QLabel>(&w, "Label5")->text(), QStringLiteral("BW:9"));
+        EXPECT_EQ(child<QPushButton>(&w, "Button1")->isEnabled(), c.startEnabled);
+        EXPECT_EQ(child<QLabel>(&w, "Label6")->isVisible(), !c.startEnabled);
+        EXPECT_EQ(child<QLabel>(&w, "Label6")->text(),
+                  QStringLiteral("Nincs elérhető új Firmware!"));
+        w.reject();
+    }
+}
+
+TEST_F(MaintenanceWindows, OldFirmwareNeedsTheServiceCode) {
+    makeEngine(71, 45);
+    FirmwareRig rig(*engine);
+    TAV4Form9& w = rig.window;
+    QString answer = QStringLiteral("1234");
+    w.askText = [&](const QString& caption, const QString& prompt) -> std::optional<QString> {
+        EXPECT_EQ(caption, QStringLiteral("Activation OLD firmware"));
+        EXPECT_EQ(prompt, QStringLiteral("Please enter your activation code"));
+        return answer;
+    };
+    w.openWindow();
+    nextWrite();
+    engine->receive(frame(10, 1, 45, 0));
+    ASSERT_FALSE(child<QPushButton>(&w, "Button1")->isEnabled());
+    QAction* old = child<QLabel>(&w, "Label6")->actions().value(0);
+    ASSERT_NE(old, nullptr);
+    EXPECT_EQ(old->text(), QStringLiteral("Download OLD firmware!"));
+    old->trigger();
+    EXPECT_FALSE(w.parseTimer()->isActive());
+    answer = QString::fromLatin1(TAV4Form9::kServiceCode);
+    old->trigger();
+    ASSERT_TRUE(w.parseTimer()->isActive());
+    w.parseTimer()->stop();
+    w.startDownload();
+    EXPECT_EQ(engine->state().LinkCommand, LinkCode::kFirmwareStreamStart);
+    EXPECT_TRUE(rig.messages.isEmpty());
+    w.reject();
+    EXPECT_EQ(engine->state().LinkCommand, LinkCode::kIdle);
+}
+
+TEST_F(MaintenanceWindows, WrongProcessorOrBadImageSendsNothing) {
+    {
+        makeEngine(71, 43);
+        FirmwareRig rig(*engine);
+        rig.window.openWindow();
+        nextWrite();
+        engine->receive(frame(11, 1, 43, 0));
+        EXPECT_EQ(child<QLabel>(&rig.window, "Label2")->text(), QStringLiteral("Processor: J11"));
+        EXPECT_TRUE(rig.window.parseTimer()->isActive()); // parsed and refused
+        rig.window.startDownload();
+        EXPECT_EQ(rig.messages, QStringList{QStringLiteral("FAULT FIRMWARE")});
+        EXPECT_FALSE(engine->busy());
+    }
+    {
+        makeEngine(71, 43);
+        FirmwareRig rig(*engine);
+        rig.image = FirmwareImage::parse("0A1G");
+        rig.window.openWindow();
+        nextWrite();
+        engine->receive(frame(10, 1, 43, 0));
+        const size_t writes = channel.writes.size();
+        rig.window.Button1Click();
+        rig.window.startDownload();
+        ASSERT_EQ(rig.messages.size(), 1);
+        EXPECT_TRUE(rig.messages[0].contains(QStringLiteral("Nothing was sent")));
+        EXPECT_FALSE(engine->busy());
+        EXPECT_EQ(nextWrite(50), QByteArray());
+        EXPECT_EQ(channel.writes.size(), writes);
+    }
+}
+
+// Firmware 2.9 goes straight on to the download once it names its processor.
+TEST_F(MaintenanceWindows, FirmwareOfVersion29StartsWithoutTheButton) {
+    makeEngine(71, 29);
+    FirmwareRig rig(*engine);
+    rig.window.openWindow();
+    nextWrite();
+    engine->receive(QByteArray::fromHex("0A0000000000"));
+    EXPECT_TRUE(rig.window.parseTimer()->isActive());
+    EXPECT_FALSE(child<QPushButton>(&rig.window, "Button1")->isEnabled());
+}
+
+TEST_F(MaintenanceWindows, FirmwareProgressLoadAndFailure) {
+    makeEngine(71, 43);
+    FirmwareRig rig(*engine);
+    TAV4Form9& w = rig.window;
+    w.openWindow();
+    nextWrite();
+    engine->receive(frame(10, 1, 43, 0));
+    w.startDownload();
+    QByteArray block = nextWrite();
+    EXPECT_EQ(child<QLabel>(&w, "Label1")->text(), QStringLiteral("Memory Download"));
+    for (int b = 0; b < 3; ++b) {
+        EXPECT_EQ(child<QLabel>(&w, "Label5")->text(), QStringLiteral("FirmPnt:%1").arg(b));
+        engine->receive(block.left(1));
+        block = channel.writes.back();
+    }
+    EXPECT_EQ(child<QProgressBar>(&w, "ProgressBar1")->value(), 3);
+    // An activation during the download changes nothing.
+    w.FormActivate();
+    EXPECT_EQ(engine->state().LinkCommand, LinkCode::kFirmwareBlock);
+    EXPECT_EQ(child<QLabel>(&w, "Label5")->text(), QStringLiteral("FirmPnt:3"));
+    int sends = 1;
+    while (rig.messages.isEmpty() && !nextWrite(20).isEmpty())
+        ++sends;
+    EXPECT_EQ(sends, 30);
+    for (int i = 0; i < 20 && rig.messages.isEmpty(); ++i)
+        engine->tick();
+    EXPECT_EQ(rig.messages, QStringList{QStringLiteral("ERROR communication!")});
+    EXPECT_TRUE(w.isVisible());
+}
+
+TEST_F(MaintenanceWindows, FirmwareLoadRunsTheBarAndVersionClosesTheWindow) {
+    makeEngine(71, 43);
+    FirmwareRig rig(*engine);
+    TAV4Form9& w = rig.window;
+    w.openWindow();
+    nextWrite();
+    engine->receive(frame(10, 1, 43, 0));
+    w.startDownload();
+    for (int b = 0; b < 512; ++b)
+        engine->receive(nextWrite().left(1));
+    EXPECT_EQ(nextWrite(), QByteArray::fromHex("00F9BB004CB3"));
+    EXPECT_EQ(child<QLabel>(&w, "Label1")->text(), QStringLiteral("FPGA Download please wait..."));
+    EXPECT_EQ(child<QProgressBar>(&w, "ProgressBar1")->value(), 0);
+    ASSERT_TRUE(w.timer1()->isActive());
+    int ticks = 0;
+    for (; ticks < 300 && w.timer1()->isActive(); ++ticks)
+        QMetaObject::invokeMethod(w.timer1(), "timeout", Qt::DirectConnection);
+    EXPECT_EQ(ticks, 256); // half-seconds: about two minutes
+    EXPECT_EQ(child<QProgressBar>(&w, "ProgressBar1")->value(), 256);
+    w.versionAfterLoad();
+    EXPECT_FALSE(w.isVisible());
+}
+
+// ---------------------------------------------------------------- status
+
+TEST_F(MaintenanceWindows, StatusOfModelCode80) {
+    makeEngine(80, 43);
+    TAV4Form2 w(*engine, ctx);
+    w.openWindow();
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Modul status"));
+    std::vector<uint8_t> block(16, 0);
+    block[0] = 0x0D;        // inputs 1, 3, 4
+    block[3] = 5;           // signal
+    block[4] = 0x02 | 0x04; // supply, output 1
+    block[5] = '1';
+    block[6] = '2';
+    block[7] = '3';
+    block[8] = '4';
+    block[9] = 0x85;
+    QSignalSpy output1(&w, &TAV4Form2::output1Active);
+    answerStatus(block);
+    auto colour = [&](const char* name) {
+        return child<QLabel>(&w, name)->palette().color(QPalette::Window);
+    };
+    const QColor grey = w.palette().color(QPalette::Button);
+    EXPECT_EQ(colour("Panel1"), QColor(Qt::red));
+    EXPECT_EQ(colour("Panel2"), QColor(Qt::green));
+    EXPECT_EQ(colour("Panel3"), grey);
+    EXPECT_EQ(colour("Panel4"), grey);
+    EXPECT_EQ(colour("Panel6"), grey); // supply: not on this model
+    EXPECT_EQ(colour("Panel8"), grey);
+    EXPECT_EQ(colour("Panel7"), QColor(Qt::red));
+    EXPECT_EQ(colour("Panel5"), QColor(Qt::green));
+    EXPECT_EQ(output1.count(), 1);
+    EXPECT_EQ(child<QProgressBar>(&w, "Gauge1")->value(), 5);
+    EXPECT_EQ(child<QProgressBar>(&w, "Gauge1")->property("colour").toString(),
+              QStringLiteral("red"));
+    EXPECT_EQ(child<QLineEdit>(&w, "Edit3")->text(), QStringLiteral("-5"));
+    EXPECT_EQ(child<QLineEdit>(&w, "Edit2")->text(), QStringLiteral("Not registered on network"));
+    EXPECT_EQ(w.statusPanel(0), QStringLiteral("GSM Time: 12:34"));
+    EXPECT_FALSE(child<QLineEdit>(&w, "Edit4")->isVisible());
+    EXPECT_FALSE(child<QPushButton>(&w, "Button1")->isVisible());
+    // The next block follows after the pace.
+    block[3] = 6;
+    answerStatus(block);
+    EXPECT_EQ(child<QProgressBar>(&w, "Gauge1")->property("colour").toString(),
+              QStringLiteral("yellow"));
+    w.reject();
+    EXPECT_FALSE(engine->busy());
+    EXPECT_FALSE(engine->state().StatusReadMode);
+}
+
+// COM OK while complete blocks come at least every three seconds.
+TEST_F(MaintenanceWindows, StatusLinkStateCountsDown) {
+    makeEngine(71, 43);
+    TAV4Form2 w(*engine, ctx);
+    w.openWindow();
+    w.timer1()->stop(); // its ticks are given by hand
+    w.Timer1Tick();
+    EXPECT_EQ(w.statusPanel(1), QStringLiteral("COM ERROR"));
+    answerStatus(std::vector<uint8_t>(16, 0x80));
+    EXPECT_EQ(w.linkCounter(), 3);
+    for (int i = 0; i < 3; ++i) {
+        w.Timer1Tick();
+        EXPECT_EQ(w.statusPanel(1), QStringLiteral("COM OK")) << i;
+    }
+    w.Timer1Tick();
+    EXPECT_EQ(w.statusPanel(1), QStringLiteral("COM ERROR"));
+    EXPECT_EQ(child<QLabel>(&w, "StatusPanel1")->palette().color(QPalette::Window),
+              QColor(Qt::red));
+}
+
+TEST_F(MaintenanceWindows, StatusTestEndInServiceMode) {
+    ctx.write(QStringLiteral("mode"), QStringLiteral("5082613"));
+    makeEngine(71, 43);
+    TAV4Form2 w(*engine, ctx);
+    QSignalSpy pressed(&w, &TAV4Form2::testEndPressed);
+    w.openWindow();
+    QPushButton* end = child<QPushButton>(&w, "Button1");
+    ASSERT_TRUE(end->isVisible());
+    EXPECT_EQ(end->text(), QStringLiteral("Tesztelés END"));
+    nextWrite();
+    end->click();
+    EXPECT_EQ(pressed.count(), 1);
+    EXPECT_EQ(channel.writes.back(), QByteArray::fromHex("00014BBBF906"));
+    engine->receive(frame(0xAB, 0x01, 0x4B, 0xBB));
+    EXPECT_EQ(w.statusPanel(1), QStringLiteral("REG ok"));
+    EXPECT_FALSE(engine->busy());
+}
+
+TEST_F(MaintenanceWindows, StatusOfModelCode100ShowsTheLastContactIdMessage) {
+    makeEngine(100, 30);
+    TAV4Form2 w(*engine, ctx);
+    w.openWindow();
+    std::vector<uint8_t> block(32, 0);
+    const uint8_t digits[] = {5, 2, 7, 9, 1, 8, 1, 1, 3, 10, 10, 1, 10, 10, 3, 1};
+    std::copy(std::begin(digits), std::end(digits), block.begin() + 16);
+    block[0] = 0x0F;
+    answerStatus(block);
+    EXPECT_TRUE(child<QLineEdit>(&w, "Edit4")->isVisible());
+    EXPECT_EQ(child<QLineEdit>(&w, "Edit4")->text(), QStringLiteral("5279181130010031"));
+    EXPECT_EQ(child<QLineEdit>(&w, "Edit7")->text(), QStringLiteral("E130"));
+    EXPECT_GE(w.height(), 620);
+    EXPECT_EQ(child<QLabel>(&w, "Panel1")->palette().color(QPalette::Window),
+              w.palette().color(QPalette::Button));
+    EXPECT_TRUE(w.statusPanel(0).isEmpty());
+}
+
+// ---------------------------------------------------------------- monitor
+
+TEST_F(MaintenanceWindows, MonitorTextMarksSaveAndDelete) {
+    makeEngine(71, 43);
+    TAV4Form3 w(*engine, ctx);
+    w.clock = [] { return QDateTime(QDate(2026, 3, 4), QTime(5, 6, 7)); };
+    w.openWindow();
+    ASSERT_EQ(w.timer1()->interval(), TAV4Form3::kFirstMarkMs);
+    w.timer1()->stop(); // its ticks are given by hand
+    EXPECT_EQ(nextWrite(), QByteArray::fromHex("00FB010004FB"));
+    engine->receive(frame(0xAB, 0xAC, 0, 0));
+    engine->receive(QByteArray("MON 1 \xE1rv\r\nMON"));
+    engine->receive(QByteArray(" 2\r\n"));
+    EXPECT_EQ(w.monitorText(), QString::fromUtf8("MON 1 árv\r\nMON 2\r\n"));
+    w.Timer1Tick();
+    EXPECT_EQ(w.timer1()->interval(), TAV4Form3::kMarkMs);
+    const QStringList lines = w.monitorText().split(QStringLiteral("\r\n"));
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_TRUE(lines[2].startsWith(QStringLiteral("##########")));
+    EXPECT_TRUE(lines[2].endsWith(QStringLiteral("05:06:07")));
+
+    const QString path = dir.path() + QStringLiteral("/monitor.TXT");
+    w.askSaveFile = [&] { return path; };
+    w.BitBtn2Click();
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray saved = f.readAll();
+    EXPECT_TRUE(saved.startsWith("MON 1 \xE1rv\r\nMON 2\r\n##########"));
+    EXPECT_TRUE(saved.endsWith("05:06:07\r\n\r\n"));
+
+    child<QPushButton>(&w, "Button1")->click();
+    EXPECT_TRUE(w.monitorText().isEmpty());
+    w.reject();
+    EXPECT_EQ(channel.writes.back(), QByteArray::fromHex("00FB000005FA"));
+}
+
+// Hours of text: the oldest lines go, an endless line is broken.
+TEST_F(MaintenanceWindows, MonitorTextIsBounded) {
+    makeEngine(71, 43);
+    TAV4Form3 w(*engine, ctx);
+    w.openWindow();
+    w.timer1()->stop();
+    nextWrite();
+    engine->receive(frame(0xAB, 0xAC, 0, 0));
+    QByteArray chunk;
+    for (int i = 0; i < TAV4Form3::kMaxLines + 500; ++i)
+        chunk += "line " + QByteArray::number(i) + "\r\n";
+    engine->receive(chunk);
+    auto* edit = child<QPlainTextEdit>(&w, "RichEdit1");
+    EXPECT_LE(edit->document()->blockCount(), TAV4Form3::kMaxLines);
+    const QString kept = w.monitorText();
+    EXPECT_GE(kept.section(QLatin1Char(' '), 1, 1).section(QLatin1Char('\r'), 0, 0).toInt(), 500);
+    EXPECT_TRUE(kept.endsWith(QStringLiteral("line 20499\r\n")));
+    child<QPushButton>(&w, "Button1")->click();
+    engine->receive(QByteArray(3000, 'z'));
+    const QStringList lines = w.monitorText().split(QStringLiteral("\r\n"));
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_EQ(lines[0].size(), TAV4Form3::kMaxLineLength);
+    EXPECT_EQ(lines[2].size(), 3000 - 2 * TAV4Form3::kMaxLineLength);
+}
+
+TEST_F(MaintenanceWindows, FaultReportChecksBeforeConnecting) {
+    makeEngine(71, 43);
+    TAV4Form3 w(*engine, ctx);
+    QStringList messages;
+    w.showMessage = [&](const QString& t) { messages << t; };
+    QString imei;
+    w.askText = [&](const QString& caption, const QString&) -> std::optional<QString> {
+        return caption == QStringLiteral("File name") ? imei : QStringLiteral("fault");
+    };
+    for (const char* bad : {"12345678901234", "1234567890123456", ""}) {
+        messages.clear();
+        imei = QString::fromLatin1(bad);
+        w.Button2Click();
+        EXPECT_EQ(messages, QStringList{QStringLiteral("Not valid IMEI number!")}) << bad;
+        EXPECT_FALSE(w.reportRunning());
+    }
+    messages.clear();
+    imei = QStringLiteral("123456789012345");
+    w.Button2Click();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains(QStringLiteral("No report server is set")));
+    EXPECT_FALSE(w.reportRunning());
+}
+
+TEST(FaultReport, ServerSetting) {
+    const struct {
+        const char* setting;
+        const char* host;
+        int port; // 0: refused
+    } kCases[] = {
+        {"reports.example.com", "reports.example.com", 49000},
+        {"10.1.2.3:5000", "10.1.2.3", 5000},
+        {" 10.1.2.3 ", "10.1.2.3", 49000},
+        {"[::1]:7000", "::1", 7000},
+        {"[::1]", "::1", 49000},
+        {"::1", "::1", 49000},
+        {"host:0", "", 0},
+        {"host:70000", "", 0},
+        {"host:x", "", 0},
+        {":5000", "", 0},
+        {"", "", 0},
+    };
+    for (const auto& c : kCases) {
+        const auto s = FaultReport::parseServer(QString::fromLatin1(c.setting));
+        if (c.port == 0) {
+            EXPECT_FALSE(s.has_value()) << c.setting;
+            continue;
+        }
+        ASSERT_TRUE(s.has_value()) << c.setting;
+        EXPECT_EQ(s->host, QString::fromLatin1(c.host));
+        EXPECT_EQ(s->port, c.port);
+    }
+}
+
+TEST(FaultReport, ByteLayout) {
+    const QByteArray report =
+        FaultReport::build(QStringLiteral("356938035643809"), 43, QString::fromUtf8("nem jelez ő"),
+                           QStringLiteral("MON 1\r\nMON 2\r\n"));
+    EXPECT_EQ(report, QByteArray("QTX_START356938035643809 Szoftver verzi\xF3:43\nnem jelez \xF5\n"
+                                 "MON 1\r\nMON 2\r\nQTX_STOP"));
+}
