@@ -20,6 +20,7 @@
 #include <QSaveFile>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -192,9 +193,21 @@ void TAV4Form3::append(const QString& text) {
         }
         out += c;
     }
-    QTextCursor cursor(RichEdit1->document());
+    QTextDocument* doc = RichEdit1->document();
+    QTextCursor cursor(doc);
     cursor.movePosition(QTextCursor::End);
     cursor.insertText(out);
+    if (doc->characterCount() > kMaxCharacters) {
+        // The oldest whole lines go, down to nine tenths of the limit, so that
+        // this happens once in a while rather than with every piece of text.
+        const int cut = doc->characterCount() - kMaxCharacters / 10 * 9;
+        const QTextBlock last = doc->findBlock(cut);
+        QTextCursor oldest(doc);
+        oldest.setPosition(last.next().isValid() ? last.next().position()
+                                                 : last.position() + last.length() - 1,
+                           QTextCursor::KeepAnchor);
+        oldest.removeSelectedText();
+    }
     RichEdit1->moveCursor(QTextCursor::End);
 }
 

@@ -17,14 +17,16 @@ class QTimer;
 // `TAV4Form3` "Monitor": puts the module into monitor mode through the
 // configurator's link engine, shows the text it sends, saves it to a file and
 // sends it as a fault report. The text stays between openings until "Törlés".
-// It keeps the last kMaxLines lines (the oldest go first) and breaks a line
-// at kMaxLineLength characters, so hours of monitoring stay quick and small
-// (at most about 2 MB of text). The engine must outlive it.
+// It keeps the last kMaxLines lines and at most kMaxCharacters characters
+// (the oldest lines go first), and breaks a line at kMaxLineLength
+// characters, so hours of monitoring stay quick and small. The engine must
+// outlive it.
 class TAV4Form3 : public QDialog, public MaintenanceListener {
     Q_OBJECT
   public:
     static constexpr int kMaxLines = 20000;
     static constexpr int kMaxLineLength = 1024;
+    static constexpr int kMaxCharacters = 2'000'000;
     // The marks: a second after each opening, then every ten minutes.
     static constexpr int kFirstMarkMs = 1000;
     static constexpr int kMarkMs = 600000;

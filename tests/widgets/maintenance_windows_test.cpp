@@ -438,6 +438,15 @@ TEST_F(MaintenanceWindows, MonitorTextIsBounded) {
     const QString kept = w.monitorText();
     EXPECT_GE(kept.section(QLatin1Char(' '), 1, 1).section(QLatin1Char('\r'), 0, 0).toInt(), 500);
     EXPECT_TRUE(kept.endsWith(QStringLiteral("line 20499\r\n")));
+    // Long lines: the characters are bounded too.
+    child<QPushButton>(&w, "Button1")->click();
+    const QByteArray longLine = QByteArray(998, 'y') + "\r\n";
+    for (int i = 0; i < 2500; ++i)
+        engine->receive(QByteArray::number(i).rightJustified(6, '0') + longLine);
+    EXPECT_LE(edit->document()->characterCount(), TAV4Form3::kMaxCharacters);
+    EXPECT_GT(edit->document()->characterCount(), TAV4Form3::kMaxCharacters / 2);
+    EXPECT_TRUE(w.monitorText().endsWith(QByteArray("002499") + longLine));
+    EXPECT_EQ(w.monitorText().section(QStringLiteral("\r\n"), 0, 0).size(), 1004); // whole lines
     child<QPushButton>(&w, "Button1")->click();
     engine->receive(QByteArray(3000, 'z'));
     const QStringList lines = w.monitorText().split(QStringLiteral("\r\n"));
