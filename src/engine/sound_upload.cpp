@@ -46,8 +46,12 @@ std::vector<Block> makeBlocks(QByteArrayView samples) {
     }
     Block last;
     last.fill(kEndByte);
-    if (samples.size() > pos)
-        std::memcpy(last.data(), samples.data() + pos, static_cast<size_t>(samples.size() - pos));
+    const auto rest = static_cast<size_t>(samples.size() - pos);
+    if (rest > 0) {
+        std::memcpy(last.data(), samples.data() + pos, rest);
+        std::replace(last.begin(), last.begin() + static_cast<long>(rest), kEndByte,
+                     kFullScaleSample);
+    }
     std::fill(last.begin() + kEndMarkFrom, last.end(), kEndByte);
     blocks.push_back(last);
     return blocks;

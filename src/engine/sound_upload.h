@@ -20,8 +20,11 @@ inline constexpr int kHeadSize = 256;
 // past the tag, its four-byte chunk length and the first sample byte.
 inline constexpr int kSkipAfterTag = 9;
 // The module plays until it meets 0xFF: the last block carries it in its
-// bytes 253..255, the rest of that block is 0xFF fill, and a 0xFF sample in a
-// full block goes out as 0xFE so that it cannot end the sound early.
+// bytes 253..255, the rest of that block is 0xFF fill, and a 0xFF sample goes
+// out as 0xFE so that it cannot end the sound early, in the last block too
+// (there a full-scale sample would otherwise cut off the rest of the sound).
+// The end mark takes the place of the last block's samples 253 and 254, so a
+// last block of 254 or 255 samples loses one or two of them.
 inline constexpr int kEndMarkFrom = 253;
 inline constexpr uint8_t kEndByte = 0xFF;
 inline constexpr uint8_t kFullScaleSample = 0xFE;
@@ -55,8 +58,8 @@ Sound fromFile(QByteArrayView file);
 // fits and one byte more.
 inline constexpr int kMaxFileRead = kHeadSize + kSkipAfterTag + kMaxSamples + 1;
 
-// The stream's blocks: full blocks with 0xFF samples as 0xFE, then one last
-// block of the remaining 0..255 samples, 0xFF fill and the end mark. A sound
+// The stream's blocks: full blocks, then one last block of the remaining
+// 0..255 samples, 0xFF fill and the end mark; 0xFF samples as 0xFE. A sound
 // that fills its last block exactly gets a block holding only the end mark.
 std::vector<Block> makeBlocks(QByteArrayView samples);
 

@@ -13,6 +13,7 @@
 #include "workspace/pages/settings_pages.h"
 #include "workspace/stored_text_bytes.h"
 #include "workspace/trace_menu.h"
+#include "workspace/upload_controls.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -101,7 +102,7 @@ TAV4Form1::TAV4Form1(AppContext& ctx, std::function<bool()> discoveryPortRelease
     connect(pages_, &ConfiguratorPages::message, this, &TAV4Form1::showMessage);
     // "PSTN send" writes the two telephone-line gains alone, then the clock.
     connect(pages_->pstnGainBox(), &PstnGainBox::pstnSendRequested, this,
-            [this] { engine_->startPstnSend(); });
+            [this] { uploads_->pstnSend(); });
     Button16 = pages_->lifeSignalPage()->testButton();
     connect(Button16, &QPushButton::clicked, this, [this] { engine_->startLifeSignal(); });
     // The installation panel is a narrow column beside the pages, each label
@@ -175,6 +176,9 @@ TAV4Form1::TAV4Form1(AppContext& ctx, std::function<bool()> discoveryPortRelease
     for (QWidget* w : serviceControls_)
         w->hide();
     v->addLayout(service);
+    uploads_ = new UploadControls(*this, *engine_, *pages_, PageControl1);
+    connect(uploads_, &UploadControls::statusWindowRequested, this,
+            &TAV4Form1::statusWindowRequested);
     connect(BitBtn3, &QPushButton::clicked, this, &QWidget::close);
     connect(BitBtn1, &QPushButton::clicked, this, &TAV4Form1::BitBtn1Click);
     connect(BitBtn2, &QPushButton::clicked, this, &TAV4Form1::BitBtn2Click);

@@ -28,6 +28,7 @@ class TAsynComm32;
 class ConfiguratorPages;
 class ConfigurationFiles;
 class Panel16;
+class UploadControls;
 struct ImageContext;
 
 // The configurator of the multi-model communicators (ModelCode 70 ... 100):
@@ -76,6 +77,8 @@ class TAV4Form1 : public QMainWindow, public LinkView {
     bool screenSizeApplied() const { return scalingDone_; }
     Panel16* installationPanel() const { return Panel16_; }
     ConfigurationFiles& files() const { return *files_; }
+    // Voice uploads, caller-ID memory and the service buttons.
+    UploadControls* uploads() const { return uploads_; }
 
     void FormActivate();
     void adasTimer();
@@ -205,4 +208,5 @@ class TAV4Form1 : public QMainWindow, public LinkView {
     QPushButton* Button3;
     QPushButton* Button4;
     QCheckBox* CheckBox12;
+    UploadControls* uploads_ = nullptr;
 };

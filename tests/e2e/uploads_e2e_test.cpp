@@ -84,12 +84,12 @@ struct Session {
     QTimer adas;
 };
 
-// What the module must receive for a sound: full blocks with 0xFF samples
-// as 0xFE, then the rest, 0xFF fill and the end mark in bytes 253..255.
-QByteArray expectedStream(const QByteArray& samples) {
+// What the module must receive for a sound: full blocks, then the rest, 0xFF
+// fill and the end mark in bytes 253..255; 0xFF samples as 0xFE.
+QByteArray expectedStream(QByteArray samples) {
+    samples.replace('\xFF', '\xFE');
     const int full = static_cast<int>(samples.size()) / 256 * 256;
     QByteArray out = samples.left(full);
-    out.replace('\xFF', '\xFE');
     QByteArray last = samples.mid(full).leftJustified(256, '\xFF');
     last[253] = last[254] = last[255] = '\xFF';
     return out + last;
@@ -115,14 +115,20 @@ TEST_F(UploadsE2E, SoxToneArrivesAsTheModuleMustGetIt) {
     const QByteArray wav = readAll(fixture("tone.wav"));
     ASSERT_EQ(wav.indexOf("data"), 36);
     const QByteArray samples = wav.mid(45);
-    ASSERT_GT(samples.left(1792).count('\xFF'), 0); // the fixture has full-scale samples
+    // The fixture has full-scale samples in the full blocks and in the last.
+    ASSERT_GT(samples.left(1792).count('\xFF'), 0);
+    ASSERT_GT(samples.mid(1792).count('\xFF'), 0);
     PtySim sim(simArgs());
     ASSERT_TRUE(sim.started());
     Session s(sim.path());
     ASSERT_TRUE(s.engine.startSoundUpload(fixture("tone.wav"), 0x0300));
-    ASSERT_TRUE(sim.waitForLine(QStringLiteral("SOUND END 0300 BLOCKS 8"), kWaitMs));
+    // The module plays every sample: a full-scale one no longer ends the sound early.
+    ASSERT_TRUE(sim.waitForLine(QStringLiteral("SOUND END 0300 BLOCKS 8 BYTES 1999"), kWaitMs));
     ASSERT_TRUE(s.finish());
     EXPECT_EQ(sim.countLines(QStringLiteral("RX 00 FA 03 00 03 FC")), 1);
+    QByteArray played = samples;
+    played.replace('\xFF', '\xFE');
+    EXPECT_EQ(readAll(dir.filePath(QStringLiteral("sound-0300.raw"))), played);
     const QByteArray blocks = readAll(dir.filePath(QStringLiteral("sound-0300.blocks")));
     ASSERT_EQ(blocks.size(), 8 * 256);
     EXPECT_EQ(blocks, expectedStream(samples));

@@ -227,7 +227,9 @@ TEST(SoundBlocks, FullBlocksThenAShortBlockWithItsEndMark) {
     }
 }
 
-TEST(SoundBlocks, FullScaleSamplesBecomeFEOutsideTheLastBlock) {
+// A full-scale sample would end the sound where it stands, in the last block
+// as anywhere: every one goes out as 0xFE, and the module plays all samples.
+TEST(SoundBlocks, FullScaleSamplesBecomeFEInEveryBlock) {
     QByteArray samples = ramp(1000);
     for (int i : {0, 100, 255, 256, 767})
         samples[i] = '\xFF';
@@ -241,7 +243,10 @@ TEST(SoundBlocks, FullScaleSamplesBecomeFEOutsideTheLastBlock) {
     expected.replace('\xFF', '\xFE');
     EXPECT_EQ(sent, expected);
     EXPECT_FALSE(sent.contains('\xFF'));
-    EXPECT_EQ(at(blockBytes(blocks[3]), 800 - 768), 0xFF);
+    EXPECT_EQ(at(blockBytes(blocks[3]), 800 - 768), 0xFE);
+    QByteArray played = samples;
+    played.replace('\xFF', '\xFE');
+    EXPECT_EQ(SoundUpload::playedSamples(blocks), played);
 }
 
 // ---------------------------------------------------------------- engine: sound upload

@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QSpinBox>
@@ -628,7 +629,8 @@ SoundFilesPage::SoundFilesPage(QWidget* sheet) : ConfigPage(sheet) {
         browse->setAccessibleName(QStringLiteral("Hangfile választása, bemenet %1").arg(i + 1));
         connect(browse, &QPushButton::clicked, this, [this, i] { pickFile(i); });
         auto* upload = new QPushButton(QStringLiteral("Feltöltés"), group);
-        upload->setObjectName(QStringLiteral("SoundUpload%1").arg(i + 1));
+        upload->setObjectName(QStringLiteral("Button%1").arg(i + 8));
+        upload->setAccessibleName(QStringLiteral("Feltöltés, bemenet %1").arg(i + 1));
         connect(upload, &QPushButton::clicked, this, [this, i] { emit uploadRequested(i); });
         grid->addWidget(buddyLabel(QStringLiteral("SoundLabel%1").arg(i + 1),
                                    QStringLiteral("Bemenet %1:").arg(i + 1), edit, group),
@@ -641,6 +643,10 @@ SoundFilesPage::SoundFilesPage(QWidget* sheet) : ConfigPage(sheet) {
     auto* help = new QLabel(QStringLiteral("Hangfile formátuma: 8Khz, 8bit, mono, PCM"), group);
     help->setObjectName(QStringLiteral("SoundHelp"));
     grid->addWidget(help, 4, 0, 1, 4);
+    Gauge1 = new QProgressBar(group);
+    Gauge1->setObjectName(QStringLiteral("Gauge1"));
+    Gauge1->hide();
+    grid->addWidget(Gauge1, 5, 0, 1, 4);
     outer->addWidget(group);
     outer->addStretch(1);
 
@@ -724,7 +730,7 @@ PstnGainBox::PstnGainBox(QGroupBox* group) : ConfigPage(group) {
                                 QString::fromLatin1(caption), box, group),
                      box);
     auto* send = new QPushButton(QStringLiteral("PSTN send"), group);
-    send->setObjectName(QStringLiteral("PstnSend"));
+    send->setObjectName(QStringLiteral("Button5"));
     connect(send, &QPushButton::clicked, this, &PstnGainBox::pstnSendRequested);
     form->addRow(send);
 }

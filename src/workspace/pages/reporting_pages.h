@@ -15,6 +15,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QProgressBar;
 class QPushButton;
 class QSpinBox;
 class QTableWidget;
@@ -148,6 +149,8 @@ class SoundFilesPage : public ConfigPage {
     QString file(int index) const;
     // Whether the first 256 bytes of `head` hold the tag "data".
     static bool hasDataTag(const QByteArray& head);
+    // The upload gauge `Gauge1`, hidden while no upload runs.
+    QProgressBar* uploadGauge() const { return Gauge1; }
 
   signals:
     void uploadRequested(int index);
@@ -157,6 +160,7 @@ class SoundFilesPage : public ConfigPage {
 
   private:
     std::array<QLineEdit*, 4> files_{};
+    QProgressBar* Gauge1 = nullptr;
 };
 
 // "Szám azonosítás" (TabSheet15): the caller-identification box (byte 122).
