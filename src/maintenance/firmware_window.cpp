@@ -142,9 +142,11 @@ void TAV4Form9::openWindow() {
 }
 
 void TAV4Form9::FormActivate() {
-    // A download on its way keeps its labels and its command.
-    if (downloading_)
+    // A download on its way keeps its labels and its command; one the engine
+    // has let go of (the port was lost) does not.
+    if (downloading_ && firmwareCommand(engine_.state()))
         return;
+    downloading_ = false;
     for (QLabel* l : {Label2, Label3, Label4, Label5})
         l->setText(QStringLiteral("?"));
     Button1->setEnabled(false);

@@ -247,6 +247,24 @@ TEST_F(MaintenanceWindows, FirmwareProgressLoadAndFailure) {
     w.FormActivate();
     EXPECT_EQ(engine->state().LinkCommand, LinkCode::kFirmwareBlock);
     EXPECT_EQ(child<QLabel>(&w, "Label5")->text(), QStringLiteral("FirmPnt:3"));
+    // The port goes away: the next activation asks for the processor again.
+    {
+        const QByteArray current = channel.writes.back();
+        engine->portLost();
+        EXPECT_FALSE(engine->busy());
+        w.FormActivate();
+        EXPECT_EQ(engine->state().LinkCommand, LinkCode::kProcessorQuery);
+        EXPECT_EQ(child<QLabel>(&w, "Label5")->text(), QStringLiteral("?"));
+        EXPECT_EQ(nextWrite(), QByteArray::fromHex("00F8000008F7"));
+        engine->receive(frame(10, 1, 43, 0));
+        w.startDownload();
+        block = nextWrite();
+        for (int b = 0; b < 3; ++b) {
+            engine->receive(block.left(1));
+            block = channel.writes.back();
+        }
+        EXPECT_EQ(block.mid(6), current.mid(6)); // block 3 again, from the start
+    }
     int sends = 1;
     while (rig.messages.isEmpty() && !nextWrite(20).isEmpty())
         ++sends;
