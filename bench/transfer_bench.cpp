@@ -19,6 +19,13 @@
 // the first request, and the rest spread over the request/reply pairs
 // (turnaround in the tool, the simulator and the pseudo-terminal, plus any
 // tick the engine waits for between requests).
+//
+// What the rig itself costs is measured too: a bare client (blocking reads and
+// writes on the pseudo-terminal, no Qt, no engine) makes byte read requests
+// against the same simulator, 256 just before every run and the whole 1024 at
+// the end. Its gap per pair is the simulator's paced line and the scheduling
+// of this machine at that moment; the tool's gap per pair above it is what the
+// tool adds.
 
 #include "support/pty_sim.h"
 
@@ -31,6 +38,11 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <cstdio>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
 
 namespace {
 
@@ -60,13 +72,23 @@ const Case kCases[] = {
     {"records", "read", 100, 43, 256L * 45, 256},
     {"records", "write", 100, 32, 1005L * 12 + 224L * 45 + 24, 1005 + 224 + 1},
 };
-// The block write first reads the module (restore-read): six block reads.
-constexpr long kRestoreReadBytes = 6L * 263;
-constexpr long kRestoreReadExchanges = 6;
+// A write may read the module before (restore-read) and after it
+// (verify-read); such a read is the model's read-all.
+struct Ideal {
+    long bytes, exchanges;
+};
+Ideal readIdeal(int model, int version) {
+    if (model == 100)
+        return {256L * 45, 256};
+    if (version > 32)
+        return {6L * 263, 6};
+    return {1024L * 12, 1024};
+}
 
 struct Transfer {
     QString what;
     long sent = 0, received = 0, ms = 0, firstRequestMs = 0, lastReplyMs = 0;
+    double rigGapMs = 0; // the rig alone's gap per pair, measured just before this run
 
     double wireSeconds() const { return (sent + received) * kBitsPerByte / kBaud; }
     double ratio() const { return ms / 1000.0 / wireSeconds(); }
@@ -139,6 +161,52 @@ QList<Transfer> runCase(const Case& c, const QTemporaryDir& dir) {
     return transfersIn(err);
 }
 
+// The rig alone: the first `pairs` requests of the byte read-all from a bare
+// client, each sent as soon as the whole reply is in. Seconds, or -1 when the
+// simulator did not answer.
+double bareByteReads(int pairs) {
+    PtySim sim({"--model", "70", "--version", "32", "--pace-baud", QString::number(kBaud)});
+    if (!sim.started())
+        return -1;
+    const int fd = ::open(sim.path().toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
+    if (fd < 0)
+        return -1;
+    termios t{};
+    ::tcgetattr(fd, &t);
+    ::cfmakeraw(&t);
+    ::cfsetspeed(&t, B9600);
+    ::tcsetattr(fd, TCSANOW, &t);
+    ::tcflush(fd, TCIOFLUSH);
+    QElapsedTimer clock;
+    clock.start();
+    double seconds = -1;
+    for (int a = 0; a < pairs; ++a) {
+        const auto hi = static_cast<uint8_t>(a >> 8), lo = static_cast<uint8_t>(a);
+        const auto check = static_cast<uint8_t>(hi + lo - 1);
+        const uint8_t request[6] = {hi, 0x00, lo, 0, static_cast<uint8_t>(255 - check), check};
+        if (::write(fd, request, sizeof request) != 6)
+            break;
+        int got = 0;
+        while (got < 6) {
+            pollfd p{fd, POLLIN, 0};
+            if (::poll(&p, 1, 2000) <= 0)
+                break;
+            uint8_t buf[64];
+            const ssize_t n = ::read(fd, buf, sizeof buf);
+            if (n > 0)
+                got += static_cast<int>(n);
+        }
+        if (got < 6)
+            break;
+        if (a % 64 == 0)
+            sim.lines(); // keep the simulator's output pipe drained
+        if (a == pairs - 1)
+            seconds = clock.elapsed() / 1000.0;
+    }
+    ::close(fd);
+    return seconds;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -158,11 +226,18 @@ int main(int argc, char** argv) {
     for (const Case& c : kCases) {
         QMap<QString, QList<Transfer>> runs; // by transfer: restore-read, read-all, write-all
         for (int r = 0; r < repeat; ++r) {
-            const QList<Transfer> transfers = runCase(c, dir);
+            // The machine is shared: what the rig alone costs at this moment.
+            constexpr int kRigPairs = 256;
+            const double rig = bareByteReads(kRigPairs);
+            const double rigGapMs =
+                rig > 0 ? (rig - kRigPairs * 12 * kBitsPerByte / kBaud) * 1000.0 / kRigPairs : 0;
+            QList<Transfer> transfers = runCase(c, dir);
             if (transfers.isEmpty())
                 ok = false;
-            for (const Transfer& t : transfers)
+            for (Transfer& t : transfers) {
+                t.rigGapMs = rigGapMs;
                 runs[t.what] << t;
+            }
         }
         for (auto it = runs.cbegin(); it != runs.cend(); ++it) {
             const QList<Transfer>& list = it.value();
@@ -170,9 +245,11 @@ int main(int argc, char** argv) {
             for (const Transfer& t : list)
                 if (t.ratio() < best->ratio())
                     best = &t;
-            const bool restore = best->what == QLatin1String("restore-read");
-            const long ideal = restore ? kRestoreReadBytes : c.idealBytes;
-            const long exchanges = restore ? kRestoreReadExchanges : c.exchanges;
+            const bool extraRead =
+                best->what != QLatin1String("read-all") && best->what != QLatin1String("write-all");
+            const Ideal read = readIdeal(c.model, c.version);
+            const long ideal = extraRead ? read.bytes : c.idealBytes;
+            const long exchanges = extraRead ? read.exchanges : c.exchanges;
             const double wire = best->wireSeconds();
             const double busy = (best->lastReplyMs - best->firstRequestMs) / 1000.0;
             const double perExchangeMs = (busy - wire) * 1000.0 / exchanges;
@@ -183,15 +260,36 @@ int main(int argc, char** argv) {
             std::printf("%-8s %-5s model %3d v%d %-13s %6ld bytes (ideal %6ld)  wire %7.3f s  "
                         "wall %7.3f s  ratio %5.3f %s  (runs %s)\n"
                         "         gap: first request after %ld ms, then %+.2f ms per "
-                        "request/reply pair over %ld pairs\n",
+                        "request/reply pair over %ld pairs (the rig alone just before: %+.2f)\n",
                         c.method, c.command, c.model, c.version,
                         best->what.toLocal8Bit().constData(), best->sent + best->received, ideal,
                         wire, best->ms / 1000.0, best->ratio(),
                         best->ratio() <= kTarget ? "ok  " : "OVER", qPrintable(all.join(' ')),
-                        best->firstRequestMs, perExchangeMs, exchanges);
+                        best->firstRequestMs, perExchangeMs, exchanges, best->rigGapMs);
         }
         std::printf("\n");
         std::fflush(stdout);
+    }
+    // The rig's own cost, for the byte transfers' gap per pair above.
+    double bare = -1;
+    QStringList bareRuns;
+    for (int r = 0; r < repeat; ++r) {
+        const double sec = bareByteReads(1024);
+        bareRuns << QString::number(sec, 'f', 3);
+        if (sec > 0 && (bare < 0 || sec < bare))
+            bare = sec;
+    }
+    if (bare > 0) {
+        const double wire = 1024 * 12 * kBitsPerByte / kBaud;
+        std::printf("rig alone   a bare client's byte read-all (no Qt, no engine): wire %.3f s  "
+                    "wall %.3f s  ratio %5.3f  (runs %s s)\n"
+                    "         gap: %+.2f ms per request/reply pair: the simulator's paced line, "
+                    "the pseudo-terminal and this machine's scheduling\n\n",
+                    wire, bare, bare / wire, qPrintable(bareRuns.join(' ')),
+                    (bare - wire) * 1000.0 / 1024);
+    } else {
+        std::printf("rig alone   the bare client got no answer\n\n");
+        ok = false;
     }
     std::printf("%s\n", allWithin ? "every transfer within the target"
                                   : "some transfers above the target (OVER)");
