@@ -20,7 +20,9 @@ function(alvento_add_test)
   add_test(NAME ${T_NAME} COMMAND ${T_NAME})
   set(env "QT_QPA_PLATFORM=offscreen"
           "ALVENTO_SIM=$<TARGET_FILE:alvento-sim>"
-          "ALVENTO_EXE=$<TARGET_FILE:alvento>")
+          "ALVENTO_EXE=$<TARGET_FILE:alvento>"
+          # Every write keeps a backup below the user's data folder; tests keep theirs here.
+          "XDG_DATA_HOME=${PROJECT_BINARY_DIR}/test-data")
   set_tests_properties(${T_NAME} PROPERTIES LABELS ${T_LABEL} TIMEOUT ${T_TIMEOUT}
                        ENVIRONMENT "${env}")
 endfunction()

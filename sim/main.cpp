@@ -94,7 +94,7 @@ struct Options {
                  "  [--drop-at A] [--late-at A] [--duplicate-at A] [--at-times K]\n"
                  "  [--late-ms MS] [--duplicate-gap-ms MS] [--delay-ms MS]\n"
                  "  [--pace-baud B] [--vanish-after N] [--vanish-ms MS]\n"
-                 "  [--records FILE] [--line-baud B]\n"
+                 "  [--records FILE] [--line-baud B] [--drop-write-at A]\n"
                  "  [--pin PIN] [--imei DIGITS] [--balance-text TEXT] [--balance-code CODE]\n"
                  "  [--ussd-ms MS] [--phonebook FILE] [--modem-silent-after N]\n"
                  "  [--processor 10|11] [--hardware N] [--firmware-version V]\n"
@@ -175,6 +175,8 @@ Options parse(int argc, char** argv) {
             o.faults.lateEvery = number(0, kMany);
         } else if (a == "--drop-at") {
             o.faults.dropAt.push_back(static_cast<std::uint32_t>(number(0, kMaxAddress)));
+        } else if (a == "--drop-write-at") {
+            o.module.dropWriteAt.push_back(static_cast<std::uint32_t>(number(0, kMaxAddress)));
         } else if (a == "--late-at") {
             o.faults.lateAt.push_back(static_cast<std::uint32_t>(number(0, kMaxAddress)));
         } else if (a == "--duplicate-at") {

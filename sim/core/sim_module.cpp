@@ -55,7 +55,8 @@ std::uint8_t sum8(std::span<const std::uint8_t> bytes) {
     return static_cast<std::uint8_t>(std::accumulate(bytes.begin(), bytes.end(), 0u));
 }
 
-SimModule::SimModule(const ModuleOptions& options) : options_(options), modem_(options.modem) {
+SimModule::SimModule(const ModuleOptions& options)
+    : options_(options), modem_(options.modem), writeFaults_(options.dropWriteAt) {
     memory_.fill(kErased);
     restoreOwnedBytes();
 }
@@ -82,6 +83,10 @@ std::uint8_t SimModule::byteAt(std::uint32_t address) const {
 void SimModule::storeByte(std::uint32_t address, std::uint8_t value) {
     if (ownedByModule(address))
         return;
+    if (writeFaults_.drops(address)) {
+        writeFaults_.noteDropped(address);
+        return;
+    }
     if (address < kMemorySize) {
         memory_[address] = value;
         return;
@@ -306,6 +311,8 @@ Exchange SimModule::handle(const Bytes& req) {
     default:
         handleFrame(req, ex);
     }
+    for (std::string& e : writeFaults_.takeEvents())
+        ex.events.push_back(std::move(e));
     return ex;
 }
 

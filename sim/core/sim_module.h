@@ -4,6 +4,7 @@
 // each complete request comes back as an Exchange holding the reply to send.
 
 #include "core/gsm_modem.h"
+#include "core/write_faults.h"
 
 #include <array>
 #include <cstdint>
@@ -55,6 +56,8 @@ struct ModuleOptions {
     bool identifyOnly = false;
     // The GSM modem behind the module, reached in modem mode.
     ModemOptions modem;
+    // Memory addresses whose writes are acknowledged but not stored.
+    std::vector<std::uint32_t> dropWriteAt;
     // Firmware download: the processor type the module reports (10 "J10",
     // 11 "J11"), its hardware and third version bytes, the version it runs
     // after loading a complete new firmware, and how many version queries it
@@ -163,6 +166,7 @@ class SimModule {
     Bytes dropped_;
     std::string clock_;
     GsmModem modem_;
+    WriteFaults writeFaults_;
     bool modemMode_ = false;
     std::uint8_t statusBeforeModem_ = 0;
     Bytes held_; // what may be the start of the leave frame, kept from the modem

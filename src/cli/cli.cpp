@@ -1,5 +1,6 @@
 #include "cli/cli.h"
 
+#include "cli/cli_diff.h"
 #include "cli/cli_session.h"
 #include "serial/serial_trace.h"
 
@@ -16,12 +17,22 @@ const char kUsage[] =
     "usage: alvento identify --port PORT [--timeout SECONDS] [--trace FILE]\n"
     "       alvento read --port PORT --out FILE [--timeout SECONDS] [--trace FILE]\n"
     "       alvento write --port PORT --in FILE [--timeout SECONDS] [--trace FILE]\n"
+    "       alvento diff A B [--timeout SECONDS]\n"
+    "       alvento diff A --port PORT [--timeout SECONDS]\n"
     "\n"
     "  identify  find the module on PORT; print its ModelCode, name and software version\n"
     "  read      read the module's whole configuration by its own method (bytes, blocks\n"
     "            or records) and save it as a configuration file\n"
     "  write     send a configuration file's image to the module, skipping the bytes the\n"
-    "            module owns, and synchronise the module's clock with this PC\n"
+    "            module owns, and synchronise the module's clock with this PC. The module\n"
+    "            is read first and kept as a backup (newest 10 per module, in\n"
+    "            <user data folder>/Alvento Configurator/backups); afterwards it is read\n"
+    "            back and compared with what was sent, unless the settings value\n"
+    "            \"verify\" is \"0\"\n"
+    "  diff      list the fields whose values differ between two configurations, one\n"
+    "            line each: \"page / field: value in A -> value in B\". A and B are\n"
+    "            configuration files or port:PORT (the module on PORT, read first);\n"
+    "            --port PORT stands for B\n"
     "\n"
     "  --port PORT        COM1, \\\\.\\COM12 or a device path such as /dev/ttyUSB0\n"
     "  --out FILE         configuration file to create (read)\n"
@@ -40,9 +51,11 @@ const char kUsage[] =
     "70..90 does not carry).\n"
     "\n"
     "Progress goes to standard error, the result to standard output.\n"
-    "Exit status: 0 done; 2 bad arguments, file or port; 3 the module did not answer\n"
-    "within the timeout; 4 the module is a model (ModelCode 30, 50, 60, 61) that only\n"
-    "its own device window configures.\n";
+    "Exit status: 0 done; 2 bad arguments, file or port, or a backup that cannot be\n"
+    "written (nothing is sent then); 3 the module did not answer within the timeout;\n"
+    "4 the module is a model (ModelCode 30, 50, 60, 61) that only its own device\n"
+    "window configures; 5 write: the module, read back, does not hold what was sent\n"
+    "(the fields are listed). diff: 0 no field differs, 1 some do.\n";
 
 const char kWindowUsage[] =
     "usage: alvento [--port NAME] [--trace FILE]\n"
@@ -83,7 +96,7 @@ bool startTrace(const QCommandLineParser& parser, const QCommandLineOption& trac
 
 bool isCliCommand(const char* word) {
     return std::strcmp(word, "identify") == 0 || std::strcmp(word, "read") == 0 ||
-           std::strcmp(word, "write") == 0;
+           std::strcmp(word, "write") == 0 || std::strcmp(word, "diff") == 0;
 }
 
 int handleWithoutWindows(int argc, char** argv, WindowStartOptions& options) {
@@ -159,6 +172,21 @@ int runCli(int argc, char** argv) {
     }
 
     const QStringList words = parser.positionalArguments();
+    if (!words.isEmpty() && words.front() == QLatin1String("diff")) {
+        QStringList sources = words.mid(1);
+        if (parser.isSet(port))
+            sources << QStringLiteral("port:") + parser.value(port);
+        int seconds = kDefaultTimeoutSeconds;
+        if (parser.isSet(timeout)) {
+            bool ok = false;
+            seconds = parser.value(timeout).toInt(&ok);
+            if (!ok || seconds <= 0)
+                return usageError(QStringLiteral("--timeout takes a whole number of seconds above 0"));
+        }
+        if (sources.size() != 2)
+            return usageError(QStringLiteral("diff compares two sources: A B, or A --port PORT"));
+        return runDiff(sources, seconds);
+    }
     if (words.size() != 1)
         return usageError(QStringLiteral("one command word, then options"));
     CliSession::Options options;

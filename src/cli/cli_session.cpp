@@ -164,6 +164,7 @@ void CliSession::onReceived() {
     case Phase::Version:
     case Phase::RestoreRead:
     case Phase::Transfer:
+    case Phase::Verify:
         channel_.received += bytes.size();
         channel_.lastReceiveMs = phaseClock_.elapsed();
         engine_->receive(bytes);
@@ -252,10 +253,14 @@ void CliSession::afterEngineStep() {
         return;
     case Phase::RestoreRead:
         reportTransfer("restore-read");
-        startTransfer();
+        if (backupBeforeWrite())
+            startTransfer();
         return;
     case Phase::Transfer:
         transferDone();
+        return;
+    case Phase::Verify:
+        verifyDone();
         return;
     case Phase::Identify:
     case Phase::Done:
@@ -285,17 +290,16 @@ void CliSession::versionKnown() {
         engine_->startReadAll();
         return;
     case Command::Write: {
-        if (writeSendsModuleBytes(extent)) {
-            // A block write sends bytes the file does not carry (1024..1535)
-            // and bytes the module keeps for itself: send back what the module
-            // holds there, so a restore changes nothing but the file's settings.
-            progress(QStringLiteral("Reading the module first to keep its own bytes"));
-            restoreRead_ = true;
-            enterPhase(Phase::RestoreRead);
-            engine_->startReadAll();
-            return;
-        }
-        startTransfer();
+        // Every write reads the module first, for the backup of what it held.
+        // A block write also sends bytes the file does not carry (1024..1535)
+        // and bytes the module keeps for itself: it sends back what the module
+        // holds there, so a restore changes nothing but the file's settings.
+        progress(writeSendsModuleBytes(extent)
+                     ? QStringLiteral("Reading the module first to keep its own bytes")
+                     : QStringLiteral("Reading the module first for the backup"));
+        restoreRead_ = true;
+        enterPhase(Phase::RestoreRead);
+        engine_->startReadAll();
         return;
     }
     }
@@ -340,7 +344,7 @@ void CliSession::transferDone() {
     reportTransfer("write-all");
     printLine(stdout, QStringLiteral("Wrote %1 from %2; module clock synchronised")
                           .arg(methodOf(extent.write), options_.file));
-    finish(CliExit::kDone);
+    startVerify();
 }
 
 void CliSession::enterPhase(Phase phase) {
@@ -391,7 +395,9 @@ QString CliSession::phaseName() const {
     case Phase::Version:
         return QStringLiteral("asking for the software version");
     case Phase::RestoreRead:
-        return QStringLiteral("reading the bytes the file does not hold");
+        return QStringLiteral("reading the module before writing");
+    case Phase::Verify:
+        return QStringLiteral("reading back what was written");
     case Phase::Transfer:
         return options_.command == Command::Read ? QStringLiteral("reading")
                                                  : QStringLiteral("writing");

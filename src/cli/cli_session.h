@@ -22,6 +22,7 @@ inline constexpr int kDone = 0;
 inline constexpr int kBadInput = 2;  // arguments, files, or a port that cannot be opened
 inline constexpr int kNoAnswer = 3;  // the module stopped answering for the timeout
 inline constexpr int kNotServed = 4; // a model only its own device window configures
+inline constexpr int kNotVerified = 5; // the module does not hold what was written
 } // namespace CliExit
 
 // Counts what the engine writes, so a transfer can be set against the time its
@@ -70,7 +71,7 @@ class CliSession : public QObject {
     int run();
 
   private:
-    enum class Phase { Identify, Version, RestoreRead, Transfer, Done };
+    enum class Phase { Identify, Version, RestoreRead, Transfer, Verify, Done };
 
     void begin();
     void onIdentifyTick();
@@ -85,6 +86,13 @@ class CliSession : public QObject {
     bool writeSendsModuleBytes(const ImageExtent& extent) const;
     void startTransfer();
     void transferDone();
+    // The safety net of a write (cli_safety.cpp): the module's memory as the
+    // first read found it goes to the backups folder before anything is
+    // written (false: the write must not start, the session has failed);
+    // after the write the module is read back and compared.
+    bool backupBeforeWrite();
+    void startVerify();
+    void verifyDone();
     void enterPhase(Phase phase);
     void reportTransfer(const char* what);
     void finish(int exitCode);
@@ -120,4 +128,5 @@ class CliSession : public QObject {
 
     QByteArray fileBytes_;           // write: the whole file
     std::unique_ptr<QSaveFile> out_; // read: written in full or not at all
+    ConfigImage sent_;               // write: the image as the write sent it
 };

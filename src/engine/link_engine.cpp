@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace {
 constexpr uint8_t kReplyMark = 0xAB; // byte 0 of every module answer
@@ -153,6 +154,7 @@ bool LinkEngine::openPort() {
 
 void LinkEngine::portLost() {
     const bool wasBusy = busy();
+    writeAllClock_ = false;
     s_.LinkPortOpen = false;
     pending_ = {};
     clearRx();
@@ -646,6 +648,7 @@ bool LinkEngine::onBlockWriteReply() {
     // once: with this command still pending on an open port, the clock
     // synchronisation sends as it starts.
     startClockSync();
+    writeAllClock_ = true;
     return true;
 }
 
@@ -661,6 +664,8 @@ bool LinkEngine::onClockReply() {
         status("engine.send_done");
         finishTransfer();
     }
+    if (std::exchange(writeAllClock_, false) && writeAllDone_)
+        writeAllDone_();
     return true;
 }
 
@@ -676,6 +681,7 @@ bool LinkEngine::sendsAtOnce() const {
 void LinkEngine::beginOperation() {
     // Whatever was on the wire belongs to the operation being replaced.
     pending_ = {};
+    writeAllClock_ = false;
     // A version query from the menu that is replaced must not pop up its
     // message at the next quiet activation.
     if (s_.VersionPopup == 2)
@@ -737,6 +743,7 @@ void LinkEngine::startReadAll() {
 
 void LinkEngine::startWriteAll() {
     beginOperation();
+    writeAllClock_ = true;
     status("engine.send_running");
     s_.ClockSyncOnly = false;
     view_.runPageShowLogic();

@@ -212,6 +212,13 @@ class LinkEngine {
     void addMaintenanceListener(MaintenanceListener* listener);
     void removeMaintenanceListener(MaintenanceListener* listener);
 
+    // Runs once when a write-all has ended: its clock synchronisation was
+    // acknowledged. Never for a write-all that another operation replaced or
+    // whose port was lost.
+    void setWriteAllDoneHandler(std::function<void()> handler) {
+        writeAllDone_ = std::move(handler);
+    }
+
     // The channel reports that the port has gone (adapter pulled). The running
     // operation ends with a status saying so, never with success, and the next
     // operation opens the port again.
@@ -451,6 +458,8 @@ class LinkEngine {
     std::vector<ModemListener*> listeners_;
     int gauge_ = 0;
     int64_t rxDropped_ = 0;
+    std::function<void()> writeAllDone_;
+    bool writeAllClock_ = false; // the pending clock synchronisation ends a write-all
     // Maintenance.
     std::array<uint8_t, 32> statusBlock_{};
     std::vector<uint8_t> firmware_; // the 512 blocks of a firmware download

@@ -1,0 +1,80 @@
+#pragma once
+#include "image/config_image.h"
+#include "image/image_convert.h"
+#include "image/image_values.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+#include <vector>
+
+// The configuration image described field by field: where each page field
+// lies, how it is stored, and its value as the page shows it. Values come
+// from Decode (image_convert.h), so the byte layouts stay where Encode and
+// Decode keep them; this table adds the page, the caption and the bytes.
+// Compare lists every field of this table whose shown value differs; verify
+// names the fields whose bytes did not reach the module.
+namespace FieldMap {
+
+// Which modules carry a field: some bytes mean one field on ModelCodes 70..90
+// and another on ModelCode 100.
+enum class Carried { All, Models70To90, Model100 };
+
+struct Field {
+    QString page;     // the tab caption ("Be1", "Telefonszámok", ...)
+    QString name;     // the control's caption
+    int first = 0;    // image bytes first..last hold it (with other fields'
+    int last = 0;     // bits where a byte is shared)
+    QString encoding; // "InputRecord type", "TargetMask", "ImageText 32", ...
+    Carried carried = Carried::All;
+    // The value as the page shows it; empty where the control would show no
+    // selection.
+    std::function<std::optional<QString>(const ImageValues&)> show;
+};
+
+// Every field, page by page in tab order.
+const std::vector<Field>& fields();
+bool carriedBy(const Field& field, int modelCode);
+
+// A decoded image: its values, keeping the bytes for fields that show nothing.
+struct Decoded {
+    ConfigImage image;
+    ImageValues values;
+    int moduleVersion = 0;
+};
+Decoded decode(const ConfigImage& image, int modelCode);
+
+// The field's value text; where the control would show nothing, the stored
+// bytes in hex, so two different unshowable values still differ.
+QString valueText(const Field& field, const Decoded& decoded);
+
+struct FieldDifference {
+    QString page;
+    QString name;
+    QString left;
+    QString right;
+    int first = 0;
+    int last = 0;
+};
+
+// The fields of a module of this model whose values differ between two images,
+// in table order.
+std::vector<FieldDifference> diff(const ConfigImage& left, const ConfigImage& right, int modelCode);
+
+// "page / name" of the fields that hold this byte on this model; empty for a
+// byte no field holds.
+QStringList fieldsAt(int address, int modelCode);
+
+// "page / caption", the caption without a closing colon.
+QString label(const QString& page, const QString& name);
+
+// One line of a difference, as the command line prints it.
+QString line(const FieldDifference& d);
+
+// The model a configuration file was saved from: its size tells ModelCode 100;
+// otherwise the module's own byte 255, or `fallback` where that holds no model
+// of the configurator.
+int modelOfFile(const ConfigImage& image, int imageSize, int fallback);
+
+} // namespace FieldMap

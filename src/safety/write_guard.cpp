@@ -1,0 +1,261 @@
+#include "safety/write_guard.h"
+
+#include "i18n/messages.h"
+#include "safety/backup_store.h"
+
+namespace {
+// Ticks the port stays open after the guard hands it back, as after any
+// operation of the window's engine.
+constexpr int kHandBackPace = 5;
+constexpr int kShownDifferences = 3;
+
+// Read-all and write-all: they turn the transfer buttons off and on themselves.
+bool transferCode(int32_t code) {
+    return code == LinkCode::kByteRead || code == LinkCode::kByteWrite ||
+           code == LinkCode::kRecordWrite || code == LinkCode::kRecordRead ||
+           code == LinkCode::kBlockRead || code == LinkCode::kBlockWrite;
+}
+} // namespace
+
+// The reading engine's view: gauge and port texts go to the window, the
+// engine's own read texts are replaced by the guard's, and the buttons stay
+// off until the guard has finished.
+class WriteGuard::ReadView : public LinkView {
+  public:
+    explicit ReadView(WriteGuard& guard) : g_(guard) {}
+    void showPortName(const QString& name) override { g_.s_.view->showPortName(name); }
+    void showModuleVersion(const QString&) override {}
+    void showStatus(const QString& text) override {
+        // The port problems are worth telling; "readout in progress/done" is not.
+        const int lang = g_.s_.language ? g_.s_.language() : 0;
+        if (text == message("engine.readout_running", lang) ||
+            text == message("engine.readout_done", lang))
+            return;
+        g_.s_.view->showStatus(text);
+    }
+    void setGaugeMaximum(int maximum) override { g_.s_.view->setGaugeMaximum(maximum); }
+    void setGaugeValue(int value) override { g_.s_.view->setGaugeValue(value); }
+    void setGaugeVisible(bool visible) override { g_.s_.view->setGaugeVisible(visible); }
+    void setTransferButtonsEnabled(bool enabled) override {
+        // A read-back leaves the buttons as the write left them.
+        if (!enabled && g_.phase_ != Phase::ReadBack)
+            g_.s_.view->setTransferButtonsEnabled(false);
+    }
+    void showMessage(const QString& text) override { g_.s_.view->showMessage(text); }
+    void encode() override {}
+    // Called by the engine when its read-all is complete.
+    void decode() override { g_.readComplete_ = true; }
+    void runPageShowLogic() override {}
+    void applyVersionRules() override {}
+    void resetOutput2TimeUnit() override {}
+    void showTime(const QString& text) override { g_.s_.view->showTime(text); }
+    void setTickInterval(int milliseconds) override { g_.s_.view->setTickInterval(milliseconds); }
+
+  private:
+    WriteGuard& g_;
+};
+
+WriteGuard::WriteGuard(Setup setup) : s_(std::move(setup)) {
+    readView_ = std::make_unique<ReadView>(*this);
+    reader_ = std::make_unique<LinkEngine>(*s_.channel, *readView_, readImage_, s_.config);
+}
+
+WriteGuard::~WriteGuard() = default;
+
+QString WriteGuard::text(const char* key) const {
+    return message(key, s_.language ? s_.language() : 0);
+}
+
+void WriteGuard::startRead(Phase phase) {
+    LinkEngine& main = *s_.engine;
+    // Whatever the window's engine had pending (a version query) is replaced,
+    // as any new operation replaces it.
+    main.state().LinkCommand = LinkCode::kIdle;
+    main.state().NextCommand = LinkCode::kIdle;
+    reader_->setModelCode(main.modelCode());
+    reader_->setLanguage(s_.language ? s_.language() : 0);
+    reader_->state().ModuleVersion = main.state().ModuleVersion;
+    // A read that replaces one of the guard's own keeps the port as it has it.
+    if (!busy())
+        reader_->state().LinkPortOpen = main.state().LinkPortOpen;
+    reader_->state().Pace = 0;
+    readComplete_ = false;
+    phase_ = phase;
+    reader_->startReadAll();
+}
+
+void WriteGuard::takePortBack() {
+    LinkEngineState& r = reader_->state();
+    s_.engine->state().LinkPortOpen = r.LinkPortOpen;
+    s_.engine->state().Pace = kHandBackPace;
+    r.LinkCommand = LinkCode::kIdle;
+    r.LinkPortOpen = false;
+}
+
+void WriteGuard::verifyPanel(const char* key, bool failed) {
+    if (s_.showVerify)
+        s_.showVerify(key ? text(key) : QString(), failed);
+}
+
+void WriteGuard::abandonReadBack() {
+    outcome_ = Outcome::Abandoned;
+    report_ = {text("safety.verify_abandoned")};
+    verifyPanel("safety.verify_abandoned", true);
+}
+
+void WriteGuard::startWrite() {
+    if (phase_ == Phase::ReadBack)
+        abandonReadBack();
+    verifyPanel(nullptr);
+    outcome_ = Outcome::None;
+    differences_.clear();
+    report_.clear();
+    s_.view->setTransferButtonsEnabled(false);
+    s_.view->showStatus(text("safety.backup_running"));
+    startRead(Phase::BackupRead);
+}
+
+void WriteGuard::readModule(std::function<void(const ConfigImage&)> done) {
+    if (phase_ == Phase::ReadBack)
+        abandonReadBack();
+    compareDone_ = std::move(done);
+    s_.view->setTransferButtonsEnabled(false);
+    s_.view->showStatus(text("safety.compare_reading"));
+    startRead(Phase::CompareRead);
+}
+
+bool WriteGuard::tick() {
+    if (!busy())
+        return false;
+    LinkEngineState& main = s_.engine->state();
+    // The window asks the module's version at every activation; that query
+    // waits for the guard's read (the read-all tells the version anyway).
+    if (main.LinkCommand == LinkCode::kVersionQuery && main.VersionPopup != 2)
+        main.LinkCommand = LinkCode::kIdle;
+    if (s_.engine->busy()) {
+        // The installer started something else through the window's engine.
+        const Phase was = phase_;
+        phase_ = Phase::Idle;
+        takePortBack();
+        if (was == Phase::ReadBack)
+            abandonReadBack();
+        else if (!transferCode(main.LinkCommand))
+            s_.view->setTransferButtonsEnabled(true); // a transfer gives them back itself
+        if (was == Phase::BackupRead)
+            s_.view->showStatus(QString());
+        return false;
+    }
+    reader_->tick();
+    if (readComplete_)
+        readFinished();
+    return true;
+}
+
+bool WriteGuard::receive(const QByteArray& bytes) {
+    if (!busy())
+        return false;
+    reader_->receive(bytes);
+    if (readComplete_)
+        readFinished();
+    return true;
+}
+
+void WriteGuard::portLost() {
+    if (!busy())
+        return;
+    reader_->portLost();
+    if (phase_ == Phase::ReadBack)
+        abandonReadBack();
+    phase_ = Phase::Idle;
+    takePortBack();
+    s_.engine->state().LinkPortOpen = false;
+    s_.view->setTransferButtonsEnabled(true);
+}
+
+void WriteGuard::readFinished() {
+    readComplete_ = false;
+    const Phase was = phase_;
+    phase_ = Phase::Idle;
+    takePortBack();
+    LinkEngine& main = *s_.engine;
+
+    switch (was) {
+    case Phase::BackupRead: {
+        BackupStore store(s_.backupFolder && !s_.backupFolder().isEmpty()
+                              ? s_.backupFolder()
+                              : BackupStore::defaultFolder());
+        const BackupStore::Result r =
+            store.save(readImage_, main.modelCode(), main.state().ModuleVersion);
+        if (!r.ok) {
+            outcome_ = Outcome::BackupFailed;
+            report_ = {text("safety.backup_failed").arg(r.error)};
+            s_.view->setGaugeVisible(false);
+            s_.view->showStatus(report_.front());
+            s_.view->showMessage(report_.front());
+            s_.view->setTransferButtonsEnabled(true);
+            return;
+        }
+        lastBackup_ = r.path;
+        // The module keeps these whatever is sent; a block write carries the
+        // module's own, which this read has just seen.
+        for (int a : {int(ImageAddress::kModuleOwnedByte), int(ImageAddress::kModuleVersion),
+                      int(ImageAddress::kModelCode)})
+            (*s_.image)[a] = readImage_[a];
+        phase_ = Phase::Writing;
+        main.state().Pace = 0; // the write follows at the next tick
+        main.startWriteAll();
+        return;
+    }
+    case Phase::ReadBack: {
+        const int model = main.modelCode();
+        differences_ = WriteVerify::compare(sent_, readImage_, model, main.state().ModuleVersion,
+                                            s_.companyStarred && s_.companyStarred());
+        s_.view->setGaugeVisible(false);
+        if (differences_.empty()) {
+            outcome_ = Outcome::Verified;
+            report_ = {text("safety.verified")};
+            verifyPanel("safety.verified");
+            return;
+        }
+        verifyPanel("safety.verify_failed", true);
+        outcome_ = Outcome::Differs;
+        report_ = WriteVerify::describe(differences_, sent_, readImage_, model);
+        const QStringList shown = report_.mid(0, kShownDifferences);
+        const QString summary =
+            text("safety.not_verified")
+                .arg(differences_.size())
+                .arg(shown.join(QStringLiteral("; ")) +
+                     (report_.size() > kShownDifferences ? QStringLiteral("; ...") : QString()));
+        s_.view->showStatus(summary);
+        s_.view->showMessage(text("safety.not_verified")
+                                 .arg(differences_.size())
+                                 .arg(QStringLiteral("\n") + report_.join(QLatin1Char('\n'))));
+        return;
+    }
+    case Phase::CompareRead: {
+        s_.view->setGaugeVisible(false);
+        s_.view->setTransferButtonsEnabled(true);
+        s_.view->showStatus(QString());
+        if (auto done = std::move(compareDone_))
+            done(readImage_);
+        return;
+    }
+    case Phase::Idle:
+    case Phase::Writing:
+        return;
+    }
+}
+
+void WriteGuard::writeAllDone() {
+    if (phase_ != Phase::Writing)
+        return;
+    phase_ = Phase::Idle;
+    if (s_.verifyEnabled && !s_.verifyEnabled()) {
+        outcome_ = Outcome::NotVerified;
+        verifyPanel("safety.verify_off");
+        return;
+    }
+    sent_ = *s_.image;
+    verifyPanel("safety.verify_running");
+    startRead(Phase::ReadBack);
+}

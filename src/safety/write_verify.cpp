@@ -1,0 +1,81 @@
+#include "safety/write_verify.h"
+
+#include "image/module_version.h"
+#include "safety/field_map.h"
+
+#include <set>
+
+namespace {
+constexpr int kCodeRecordModel = 100;
+constexpr int kRecordSize = 32;
+// After the blocks, ModelCode 100 gets its Contact ID code name records 48..208.
+constexpr ImageRange kCodeNamesAfterBlocks{48 * kRecordSize, 209 * kRecordSize - 1,
+                                           TransferUnit::Records};
+} // namespace
+
+namespace WriteVerify {
+
+std::vector<ImageRange> writtenRanges(int modelCode, int moduleVersion) {
+    std::vector<ImageRange> ranges = exchangedExtent(modelCode, moduleVersion).write;
+    if (modelCode == kCodeRecordModel && transfersByBlocks(moduleVersion))
+        ranges.push_back(kCodeNamesAfterBlocks);
+    return ranges;
+}
+
+bool checked(int address, int modelCode, int moduleVersion, bool companyStarred) {
+    // The build number is the module's too: a block write carries a copy of
+    // it, but the module keeps its own.
+    if (isModuleOwned(address) || address == ImageAddress::kBuildNumber)
+        return false;
+    for (const ImageRange& r : writtenRanges(modelCode, moduleVersion)) {
+        if (address < r.first || address > r.last)
+            continue;
+        if (r.unit == TransferUnit::Bytes)
+            return !skippedOnByteWrite(address, companyStarred);
+        return true;
+    }
+    return false;
+}
+
+std::vector<Difference> compare(const ConfigImage& sent, const ConfigImage& readBack, int modelCode,
+                                int moduleVersion, bool companyStarred) {
+    std::vector<Difference> out;
+    for (const ImageRange& r : writtenRanges(modelCode, moduleVersion))
+        for (int a = r.first; a <= r.last; ++a)
+            if (sent[a] != readBack[a] && checked(a, modelCode, moduleVersion, companyStarred))
+                out.push_back({a, sent[a], readBack[a]});
+    return out;
+}
+
+QStringList describe(const std::vector<Difference>& differences, const ConfigImage& sent,
+                     const ConfigImage& readBack, int modelCode) {
+    const FieldMap::Decoded a = FieldMap::decode(sent, modelCode);
+    const FieldMap::Decoded b = FieldMap::decode(readBack, modelCode);
+    QStringList lines;
+    QStringList loose;
+    std::set<const FieldMap::Field*> named;
+    for (const Difference& d : differences) {
+        bool held = false;
+        for (const FieldMap::Field& f : FieldMap::fields()) {
+            if (!FieldMap::carriedBy(f, modelCode) || d.address < f.first || d.address > f.last)
+                continue;
+            // A byte shared by several fields names only those whose value changed.
+            const QString wanted = FieldMap::valueText(f, a);
+            const QString found = FieldMap::valueText(f, b);
+            if (wanted == found)
+                continue;
+            held = true;
+            if (named.insert(&f).second)
+                lines << QStringLiteral("%1: sent %2 but the module holds %3")
+                             .arg(FieldMap::label(f.page, f.name), wanted, found);
+        }
+        if (!held)
+            loose << QStringLiteral("byte %1: sent %2 but the module holds %3")
+                         .arg(d.address)
+                         .arg(d.sent, 2, 16, QLatin1Char('0'))
+                         .arg(d.found, 2, 16, QLatin1Char('0'));
+    }
+    return lines + loose;
+}
+
+} // namespace WriteVerify

@@ -1,0 +1,259 @@
+// The command line's safety net against the simulator on a pseudo-terminal:
+// a write keeps a backup of the module as it was, reads back what it wrote,
+// and fails when the module did not store a byte.
+
+#include "settings/edition.h"
+#include "settings/settings_store.h"
+#include "support/pty_sim.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr int kMemorySize = 8192;
+constexpr int kTextsSize = 6 * 128;
+
+struct CliRun {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_EQ(f.write(bytes), bytes.size());
+}
+
+QByteArray randomBytes(quint32 seed, int n) {
+    QRandomGenerator rng(seed);
+    QByteArray m(n, '\0');
+    for (char& b : m)
+        b = static_cast<char>(rng.bounded(256));
+    return m;
+}
+
+// A module's memory: random bytes with build, version and model at 252, 254, 255.
+QByteArray moduleMemory(quint32 seed, int model, int version) {
+    QByteArray m = randomBytes(seed, kMemorySize);
+    m[252] = 1;
+    m[254] = static_cast<char>(version);
+    m[255] = static_cast<char>(model);
+    return m;
+}
+
+int fileImageSize(int model) {
+    return model == 100 ? 8192 : 1024;
+}
+
+// A configuration file whose every image byte differs from the module's.
+QByteArray fileUnlike(const QByteArray& memory, int model) {
+    const int n = fileImageSize(model);
+    QByteArray image(n, '\0');
+    for (int i = 0; i < n; ++i)
+        image[i] = static_cast<char>(~memory[i]);
+    QByteArray texts(kTextsSize, '\0');
+    for (int t = 0; t < 6; ++t)
+        texts[128 * t + 1] = ' ';
+    return image + texts;
+}
+
+class SafetyCli : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        qputenv("XDG_CONFIG_HOME", dir_.filePath(QStringLiteral("config")).toLocal8Bit());
+        qputenv("XDG_DATA_HOME", dir_.filePath(QStringLiteral("data")).toLocal8Bit());
+        setSetting(QStringLiteral("company"), QStringLiteral("PLAIN"));
+    }
+
+    void setSetting(const QString& name, const QString& value) {
+        SettingsStore::WriteString(settingsKeyPath(buildBrandCode()), name, value);
+    }
+
+    QString path(const QString& name) const { return dir_.filePath(name); }
+    QString backupFolder() const {
+        return dir_.filePath(QStringLiteral("data/Alvento Configurator/backups"));
+    }
+    QStringList backups(const QString& pattern = QStringLiteral("*.dat")) const {
+        return QDir(backupFolder()).entryList({pattern}, QDir::Files, QDir::Name);
+    }
+
+    CliRun run(const QStringList& args, PtySim* sim) {
+        QProcess p;
+        p.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
+        p.start(qEnvironmentVariable("ALVENTO_EXE"), args);
+        EXPECT_TRUE(p.waitForStarted(5000));
+        QElapsedTimer t;
+        t.start();
+        while (p.state() != QProcess::NotRunning && t.elapsed() < 120000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            if (sim)
+                sim->lines();
+            p.waitForFinished(10);
+        }
+        if (p.state() != QProcess::NotRunning) {
+            ADD_FAILURE() << "alvento " << args.join(' ').toStdString() << " did not end";
+            p.kill();
+            p.waitForFinished(2000);
+        }
+        CliRun r;
+        r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        r.out = QString::fromLocal8Bit(p.readAllStandardOutput());
+        r.err = QString::fromLocal8Bit(p.readAllStandardError());
+        return r;
+    }
+
+    QTemporaryDir dir_;
+};
+
+struct Method {
+    const char* name;
+    int model;
+    int version;
+    int droppedAddress; // a byte the write sends, for the dropped-write case
+};
+
+std::ostream& operator<<(std::ostream& os, const Method& m) {
+    return os << m.name;
+}
+
+const Method kMethods[] = {
+    {"bytes_model70_v32", 70, 32, 300},
+    {"blocks_model71_v43", 71, 43, 900},
+    {"bytes_records_model100_v32", 100, 32, 5000}, // in a code record
+    {"blocks_records_model100_v43", 100, 43, 2000},
+};
+
+class SafetyCliMethods : public SafetyCli, public ::testing::WithParamInterface<Method> {};
+
+// The backup is the module as it was before the write, byte for byte, and
+// the read-back finds what was sent.
+TEST_P(SafetyCliMethods, BackupHoldsTheModuleBeforeTheWriteAndTheWriteIsVerified) {
+    const Method& m = GetParam();
+    const QByteArray memory = moduleMemory(500u + m.model + m.version, m.model, m.version);
+    writeFile(path("memory.bin"), memory);
+    writeFile(path("in.dat"), fileUnlike(memory, m.model));
+    PtySim sim({"--model", QString::number(m.model), "--version", QString::number(m.version),
+                "--memory", path("memory.bin"), "--drop-every", "301"});
+    ASSERT_TRUE(sim.started());
+
+    const CliRun r = run({"write", "--port", sim.path(), "--in", path("in.dat")}, &sim);
+    ASSERT_EQ(r.exitCode, 0) << r.out.toStdString() << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains(QLatin1String("Verified"))) << r.out.toStdString();
+
+    const QStringList files = backups();
+    ASSERT_EQ(files.size(), 1) << files.join(' ').toStdString();
+    EXPECT_TRUE(r.out.contains(files.front())) << "the backup is named on the terminal";
+    EXPECT_TRUE(files.front().contains(QStringLiteral("_M%1_").arg(m.model)));
+    const QByteArray backup = readFile(QDir(backupFolder()).filePath(files.front()));
+    const int n = fileImageSize(m.model);
+    ASSERT_EQ(backup.size(), n + kTextsSize);
+    for (int a = 0; a < n; ++a)
+        ASSERT_EQ(uint8_t(backup[a]), uint8_t(memory[a])) << "backup byte " << a;
+
+    // Block modules of 70..90 hold 1024..1535 beyond the file: kept beside it.
+    const QStringList extra = backups(QStringLiteral("*.1024-1535.bin"));
+    if (m.model != 100 && m.version >= 33) {
+        ASSERT_EQ(extra.size(), 1);
+        EXPECT_EQ(readFile(QDir(backupFolder()).filePath(extra.front())), memory.mid(1024, 512));
+    } else {
+        EXPECT_TRUE(extra.isEmpty());
+    }
+}
+
+// The module acknowledges a write but does not store one byte: the write
+// must not end as a success.
+TEST_P(SafetyCliMethods, AByteTheModuleDidNotStoreFailsTheWrite) {
+    const Method& m = GetParam();
+    const QByteArray memory = moduleMemory(700u + m.model + m.version, m.model, m.version);
+    writeFile(path("memory.bin"), memory);
+    QByteArray file = fileUnlike(memory, m.model);
+    writeFile(path("in.dat"), file);
+    PtySim sim({"--model", QString::number(m.model), "--version", QString::number(m.version),
+                "--memory", path("memory.bin"), "--drop-write-at",
+                QString::number(m.droppedAddress)});
+    ASSERT_TRUE(sim.started());
+
+    const CliRun r = run({"write", "--port", sim.path(), "--in", path("in.dat")}, &sim);
+    EXPECT_TRUE(sim.waitForLine(QStringLiteral("DROPWRITE %1").arg(m.droppedAddress), 5000));
+    EXPECT_EQ(r.exitCode, 5) << r.out.toStdString() << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains(QLatin1String("NOT VERIFIED: 1 byte(s)"))) << r.out.toStdString();
+    EXPECT_FALSE(r.out.contains(QLatin1String("Verified:"))) << r.out.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Methods, SafetyCliMethods, ::testing::ValuesIn(kMethods),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The dropped byte is named by its field, with the values as the page shows them.
+TEST_F(SafetyCli, TheByteNotStoredIsNamedByItsField) {
+    PtySim reader({"--model", "80", "--version", "43", "--example-config"});
+    ASSERT_TRUE(reader.started());
+    ASSERT_EQ(run({"read", "--port", reader.path(), "--out", path("a.dat")}, &reader).exitCode, 0);
+    reader.stop();
+    QByteArray file = readFile(path("a.dat"));
+    ASSERT_EQ(file.size(), 1024 + kTextsSize);
+    file[78] = 77; // "Csöngetési idő [sec]:" on "Egyéb"
+    writeFile(path("b.dat"), file);
+
+    PtySim sim({"--model", "80", "--version", "43", "--example-config", "--drop-write-at", "78"});
+    ASSERT_TRUE(sim.started());
+    const CliRun r = run({"write", "--port", sim.path(), "--in", path("b.dat")}, &sim);
+    EXPECT_EQ(r.exitCode, 5);
+    EXPECT_TRUE(r.out.contains(QStringLiteral("Egyéb / Csöngetési idő [sec]: sent 77 but the "
+                                              "module holds ")))
+        << r.out.toStdString();
+}
+
+// Turned off, the write ends after the clock as before, and says it was not verified.
+TEST_F(SafetyCli, TheVerifySettingTurnsTheReadBackOff) {
+    setSetting(QStringLiteral("verify"), QStringLiteral("0"));
+    const QByteArray memory = moduleMemory(9, 71, 43);
+    writeFile(path("memory.bin"), memory);
+    writeFile(path("in.dat"), fileUnlike(memory, 71));
+    PtySim sim({"--model", "71", "--version", "43", "--memory", path("memory.bin"),
+                "--drop-write-at", "10"});
+    ASSERT_TRUE(sim.started());
+    const CliRun r = run({"write", "--port", sim.path(), "--in", path("in.dat")}, &sim);
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains(QLatin1String("Not verified"))) << r.out.toStdString();
+    EXPECT_FALSE(r.err.contains(QLatin1String("Reading back"))) << r.err.toStdString();
+}
+
+// A backup that cannot be written stops the write before anything is sent.
+TEST_F(SafetyCli, WithoutABackupNothingIsWritten) {
+    // The data folder is a file, so no backups folder can be made below it.
+    writeFile(dir_.filePath(QStringLiteral("data")), "not a folder");
+    const QByteArray memory = moduleMemory(11, 70, 32);
+    writeFile(path("memory.bin"), memory);
+    writeFile(path("in.dat"), fileUnlike(memory, 70));
+    PtySim sim({"--model", "70", "--version", "32", "--memory", path("memory.bin")});
+    ASSERT_TRUE(sim.started());
+    const CliRun r = run({"write", "--port", sim.path(), "--in", path("in.dat")}, &sim);
+    EXPECT_EQ(r.exitCode, 2) << r.out.toStdString();
+    EXPECT_TRUE(r.err.contains(QLatin1String("backup"))) << r.err.toStdString();
+    sim.stop(); // everything it received is printed by the time it has ended
+    for (const QString& line : sim.lines()) {
+        if (!line.startsWith(QLatin1String("RX ")))
+            continue;
+        const QStringList b = line.mid(3).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        ASSERT_GE(b.size(), 2);
+        // byte write, record write, block write, clock
+        EXPECT_FALSE(b[1] == "01" || b[1] == "80" || b[1] == "F6" || b[1] == "FC")
+            << line.toStdString();
+    }
+}
+
+} // namespace
