@@ -128,11 +128,23 @@ TEST_F(UploadsPages, ServiceButtonsTurnTheirIndicatorsRed) {
     EXPECT_EQ(backgroundOf(control("Panel31")), QColor(Qt::red));
     EXPECT_NE(backgroundOf(control("Panel28")), QColor(Qt::red));
 
+    // "Elküldés" of the service row sends as "Elküldés" (BitBtn1) does.
     control<QPushButton>("Button15")->click();
     EXPECT_EQ(backgroundOf(control("Panel28")), QColor(Qt::red));
     EXPECT_EQ(backgroundOf(control("Panel32")), QColor(Qt::red));
-    const int code = window->engine().state().LinkCommand;
-    EXPECT_TRUE(code == LinkCode::kByteWrite || code == LinkCode::kBlockWrite) << code;
+    const int serviceCode = window->engine().state().LinkCommand;
+    const QString serviceStatus = window->statusPanel(3);
+    EXPECT_NE(serviceCode, LinkCode::kVersionQuery);
+    {
+        TAV4Form1 plain(ctx, [] { return true; });
+        plain.setModelCode(100);
+        plain.presetModuleVersion(43);
+        plain.applyVersionRules();
+        plain.FormActivate();
+        plain.findChild<QPushButton*>(QStringLiteral("BitBtn1"))->click();
+        EXPECT_EQ(serviceCode, plain.engine().state().LinkCommand);
+        EXPECT_EQ(serviceStatus, plain.statusPanel(3));
+    }
 
     control<QPushButton>("Button6")->click();
     EXPECT_EQ(control<QLineEdit>("Edit10")->text(),
