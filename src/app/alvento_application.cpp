@@ -1,4 +1,8 @@
 #include "app/alvento_application.h"
+#include "auxiliary/contact_window.h"
+#include "auxiliary/description_window.h"
+#include "auxiliary/screen_size_window.h"
+#include "auxiliary/wiring_diagram_window.h"
 #include "discovery/search_window.h"
 #include "legacy/converter_help_window.h"
 #include "legacy/legacy_device_window.h"
@@ -14,10 +18,14 @@
 #include "startup/port_chooser_window.h"
 #include "startup/start_window.h"
 #include "ui/picture.h"
+#include "ui/widgets.h"
 #include "workspace/balance_window.h"
 #include "workspace/configurator_window.h"
 #include "workspace/sms_centre_window.h"
 
+#include <QAction>
+#include <QLabel>
+#include <QLayout>
 #include <QTimer>
 
 template <class W, class... Args> W* AlventoApplication::create(Args&&... args) {
@@ -59,14 +67,14 @@ AlventoApplication::AlventoApplication(const Options& options) {
     comprt_ = create<Tcomprt>(ctx_);
     form10_ = create<TForm10>(ctx_);
     av4Form3_ = create<TAV4Form3>(av4_->engine(), ctx_);
-    createPlaceholder("TAV4Form4");
+    av4Form4_ = create<TAV4Form4>(ctx_.brandCode);
     createPlaceholder("Tav4Form5");
     createPlaceholder("TAV4Form6");
-    createPlaceholder("TAV4Form7");
-    createPlaceholder("TAV4Form8");
+    av4Form7_ = create<TAV4Form7>(ctx_);
+    av4Form8_ = create<TAV4Form8>();
     av4Form9_ = create<TAV4Form9>(av4_->engine());
     firmware_ = create<TFirmware>();
-    createPlaceholder("Tleiras");
+    leiras_ = create<Tleiras>();
     smsk_ = create<TSMSk>(av4_->engine());
     mess1_ = create<TMESS1>(av4_->engine());
     wire();
@@ -115,6 +123,30 @@ void AlventoApplication::wire() {
     QObject::connect(av4_, &TAV4Form1::firmwareWindowCloseRequested, av4Form9_,
                      &TAV4Form9::versionAfterLoad);
     av4Form9_->carriedImage = [this]() -> const FirmwareImage::Parsed& { return firmware_->image(); };
+    // The configurator's small windows, each modal over it.
+    av4Form4_->modelCode = [this] { return av4_->modelCode(); };
+    av4Form8_->startDirectory = [this] { return ctx_.startDir; };
+    av4Form8_->logo = [this] {
+        const auto* banner = form8_->findChild<QLabel*>(QStringLiteral("Image14"));
+        return banner ? banner->pixmap() : QPixmap();
+    };
+    const std::pair<const char*, QDialog*> smallWindows[] = {
+        {"Bektsirajz1", av4Form4_},
+        {"eleptilers1", leiras_},
+        {"Contact1", av4Form8_},
+        {"Kpernyfelbontsbelltsa1", av4Form7_},
+    };
+    for (const auto& [item, window] : smallWindows)
+        QObject::connect(av4_->menuAction(QString::fromLatin1(item)), &QAction::triggered,
+                         window, [window] {
+                             // Modal over the whole program; the configurator's
+                             // activation runs again when it closes.
+                             window->setWindowModality(Qt::ApplicationModal);
+                             if (window->layout()->sizeConstraint() == QLayout::SetFixedSize)
+                                 window->adjustSize();
+                             centreOnScreen(window);
+                             window->show();
+                         });
     // The older windows' modal helpers.
     QObject::connect(form5_, &TForm5::helpRequested, form6_, &TForm6::showGuide);
     QObject::connect(form7_, &TForm7::wiringDiagramRequested, rajz_, &TrajzGPS14::showDiagram);

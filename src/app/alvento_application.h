@@ -22,6 +22,10 @@ class TAV4Form2;
 class TAV4Form3;
 class TAV4Form9;
 class TFirmware;
+class TAV4Form4;
+class TAV4Form7;
+class TAV4Form8;
+class Tleiras;
 
 // One run of the tool: every window, created once in a fixed order, and the
 // settings context they share. Tests build one per edition without rebuilding.
@@ -99,4 +103,8 @@ class AlventoApplication {
     TAV4Form3* av4Form3_ = nullptr;
     TAV4Form9* av4Form9_ = nullptr;
     TFirmware* firmware_ = nullptr;
+    TAV4Form4* av4Form4_ = nullptr;
+    TAV4Form7* av4Form7_ = nullptr;
+    TAV4Form8* av4Form8_ = nullptr;
+    Tleiras* leiras_ = nullptr;
 };
