@@ -2,6 +2,7 @@
 
 #include "engine/link_engine.h"
 #include "i18n/messages.h"
+#include "serial/tasyncomm32.h"
 #include "ui/widgets.h"
 #include "workspace/configurator_window.h"
 #include "workspace/pages/caller_id_memory_page.h"
@@ -44,6 +45,15 @@ UploadControls::UploadControls(TAV4Form1& window, LinkEngine& engine, Configurat
             connect(b, &QPushButton::clicked, this, action);
     currentPage_ = pageControl_->currentIndex();
     connect(pageControl_, &QTabWidget::currentChanged, this, &UploadControls::pageChanged);
+    connect(window_.channel(), &TAsynComm32::portLost, this, &UploadControls::portLost);
+}
+
+void UploadControls::portLost() {
+    setUploadGaugeVisible(false);
+    if (callerIdRunning_ && !engine_.busy()) {
+        setCallerIdGaugeVisible(false);
+        setCallerIdButtonsEnabled(true);
+    }
 }
 
 QWidget* UploadControls::control(const char* name) const {
@@ -169,6 +179,7 @@ void UploadControls::setCallerIdGaugeVisible(bool visible) {
 // its own. The SIM write button comes back as it was: it waits for a
 // phonebook read of its own.
 void UploadControls::setCallerIdButtonsEnabled(bool enabled) {
+    callerIdRunning_ = !enabled;
     QWidget* simWrite = control("BitBtn6");
     if (!enabled && simWrite)
         simWriteWasEnabled_ = simWrite->isEnabled();

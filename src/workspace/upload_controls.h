@@ -66,6 +66,9 @@ class UploadControls : public QObject, public UploadView {
 
   private:
     void pageChanged(int index);
+    // The port went away: the engine has ended whatever ran; a caller-ID
+    // transfer or an upload gives its gauge and buttons back.
+    void portLost();
     void setIndicatorRed(const char* panel);
     QWidget* control(const char* name) const;
 
@@ -76,4 +79,5 @@ class UploadControls : public QObject, public UploadView {
     CallerIdMemoryPage* page_;
     int currentPage_ = 0;
     bool simWriteWasEnabled_ = false; // BitBtn6 before a caller-ID transfer took it
+    bool callerIdRunning_ = false;    // a caller-ID transfer holds the buttons
 };

@@ -198,3 +198,21 @@ TEST_F(UploadsWindowE2E, CallerIdGridWrittenAndReadBack) {
     EXPECT_EQ(fresh->number(303), QStringLiteral("112"));
     EXPECT_EQ(fresh->number(288), QString());
 }
+
+// The port goes away in the middle of a caller-ID read: the engine ends it,
+// and the page gives its buttons and the transfer buttons back, gauge hidden.
+TEST_F(UploadsWindowE2E, LostPortGivesTheCallerIdButtonsBack) {
+    PtySim sim({QStringLiteral("--model"), QStringLiteral("100"), QStringLiteral("--version"),
+                QStringLiteral("50"), QStringLiteral("--vanish-after"), QStringLiteral("3"),
+                QStringLiteral("--vanish-ms"), QStringLiteral("60000")});
+    ASSERT_TRUE(sim.started());
+    openOn(sim, 100, 50);
+    showPage("TabSheet23");
+    control<QPushButton>("BitBtn18")->click();
+    ASSERT_TRUE(sim.waitForLine(QStringLiteral("VANISH"), kWaitMs));
+    ASSERT_TRUE(idle());
+    for (const char* b : {"BitBtn1", "BitBtn2", "BitBtn18", "BitBtn19"})
+        EXPECT_TRUE(control(b)->isEnabled()) << b;
+    EXPECT_FALSE(control<QProgressBar>("ProgressBar2")->isVisibleTo(window.get()));
+    EXPECT_FALSE(window->statusPanel(3).isEmpty());
+}
