@@ -4,7 +4,7 @@
 // (request + reply bytes x 10 bits / 9600) and their ratio; the target is
 // 1.05 at most.
 //
-//   transfer_bench [--repeat N]
+//   transfer_bench [--repeat N] [--only METHOD[/read|write]] [--shared-clock]
 //
 // The CLI reports each transfer as
 //   transfer <what> sent=N received=N ms=N first_request_ms=N last_reply_ms=N
@@ -214,16 +214,49 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("ALVENTO_SIM"))
         qputenv("ALVENTO_SIM", ALVENTO_SIM_PATH);
     int repeat = 3;
+    bool moduleClock = true;
+    QString only;
     const QStringList a = app.arguments();
-    for (int i = 1; i + 1 < a.size(); ++i)
-        if (a[i] == QLatin1String("--repeat"))
-            repeat = std::max(1, a[i + 1].toInt());
+    for (int i = 1; i < a.size(); ++i) {
+        if (a[i] == QLatin1String("--repeat") && i + 1 < a.size())
+            repeat = std::max(1, a[++i].toInt());
+        else if (a[i] == QLatin1String("--only") && i + 1 < a.size())
+            only = a[++i];
+        else if (a[i] == QLatin1String("--shared-clock"))
+            moduleClock = false;
+    }
     QTemporaryDir dir;
-    std::printf("transfers at %d baud, %g bits per byte; target ratio <= %.2f; best of %d runs\n\n",
-                kBaud, kBitsPerByte, kTarget, repeat);
+    // A module keeps its line's pace with a clock of its own, whatever else the
+    // PC is doing. The simulator stands in for it, so it runs at a real-time
+    // priority where the system allows, and the machine's other work cannot
+    // stretch its line; the tool runs as any program does. --shared-clock runs
+    // the simulator like any other program.
+    if (moduleClock) {
+        const QString wrapper = dir.filePath(QStringLiteral("sim-module-clock"));
+        QFile w(wrapper);
+        const bool made =
+            w.open(QIODevice::WriteOnly) &&
+            w.write("#!/bin/sh\nexec chrt -f 20 \"" + qgetenv("ALVENTO_SIM") + "\" \"$@\"\n") > 0;
+        w.close();
+        moduleClock =
+            made && w.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner) &&
+            QProcess::execute(QStringLiteral("chrt"), {QStringLiteral("-f"), QStringLiteral("20"),
+                                                       QStringLiteral("true")}) == 0;
+        if (moduleClock)
+            qputenv("ALVENTO_SIM", wrapper.toLocal8Bit());
+    }
+    std::printf("transfers at %d baud, %g bits per byte; target ratio <= %.2f; best of %d runs; "
+                "simulator %s\n\n",
+                kBaud, kBitsPerByte, kTarget, repeat,
+                moduleClock ? "at a real-time priority (the module's own clock)"
+                            : "at the priority of any program (--shared-clock, or no real-time "
+                              "priority allowed)");
     bool ok = true;
     bool allWithin = true;
     for (const Case& c : kCases) {
+        if (!only.isEmpty() && only != QLatin1String(c.method) &&
+            only != QLatin1String(c.method) + QLatin1Char('/') + QLatin1String(c.command))
+            continue;
         QMap<QString, QList<Transfer>> runs; // by transfer: restore-read, read-all, write-all
         for (int r = 0; r < repeat; ++r) {
             // The machine is shared: what the rig alone costs at this moment.
