@@ -142,6 +142,8 @@ bool ConfigurationFiles::openConfiguration() {
         return false;
     }
     const std::optional<ConfigFile::Content> content = ConfigFile::parse(read.bytes, imageSize);
+    const ConfigImage before = windowImage ? windowImage() : image_;
+    const bool heldData = moduleRead_ || loadedFileImageSize_ > 0;
     std::memcpy(image_.data(), content->image.constData(), size_t(imageSize));
     panel_.setTexts(ConfigFile::textsFromBytes(content->texts));
     loadedFileImageSize_ = imageSize;
@@ -149,6 +151,8 @@ bool ConfigurationFiles::openConfiguration() {
     if (decode)
         decode();
     decodingFile_ = false;
+    if (fileOpened)
+        fileOpened(before, heldData, path);
     return true;
 }
 

@@ -47,6 +47,11 @@ class ConfigurationFiles : public QObject {
     std::function<bool()> busy;     // a transfer is running; see transferRunning()
     std::function<void()> encode;   // window -> image
     std::function<void()> decode;   // image -> window
+    // What the window holds now, encoded (for the comparison an open offers).
+    std::function<ConfigImage()> windowImage;
+    // A configuration file has been loaded; `before` is what the window held,
+    // `heldData` whether that came from a module or a file at all.
+    std::function<void(const ConfigImage& before, bool heldData, const QString& path)> fileOpened;
 
     // Replaceable so that tests can answer them.
     std::function<QString(const FileDialogRequest&)> chooseFile; // "" = cancelled

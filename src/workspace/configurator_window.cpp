@@ -14,6 +14,10 @@
 #include "workspace/stored_text_bytes.h"
 #include "workspace/trace_menu.h"
 #include "workspace/upload_controls.h"
+#include "safety/safety_menu.h"
+#include "safety/safety_settings.h"
+#include "safety/write_guard.h"
+#include "safety/backup_store.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -26,6 +30,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
@@ -47,7 +52,11 @@ TAV4Form1::TAV4Form1(AppContext& ctx, std::function<bool()> discoveryPortRelease
     config.startWindowIdleClosed = std::move(discoveryPortReleased);
     engine_ = std::make_unique<LinkEngine>(*AsynComm321, *this, image_, config);
     connect(AsynComm321, &TAsynComm32::rxChar, this, &TAV4Form1::AsynComm321RxChar);
-    connect(AsynComm321, &TAsynComm32::portLost, this, [this] { engine_->portLost(); });
+    connect(AsynComm321, &TAsynComm32::portLost, this, [this] {
+        if (guard_)
+            guard_->portLost();
+        engine_->portLost();
+    });
     askText = [this](const QString& caption, const QString& prompt) -> std::optional<QString> {
         bool ok = false;
         const QString text =
@@ -197,6 +206,7 @@ TAV4Form1::TAV4Form1(AppContext& ctx, std::function<bool()> discoveryPortRelease
         bar->addWidget(statusPanels_[i], i == 3 ? 1 : 0);
     }
     buildMenus();
+    buildSafetyNet();
     resize(1036, 708);
     if (ctx_.brandCode == 20) {
         side->addStretch(1);
@@ -344,12 +354,14 @@ void TAV4Form1::setModelCode(int code) {
 }
 
 void TAV4Form1::adasTimer() {
+    if (guard_ && guard_->tick())
+        return;
     engine_->tick();
 }
 
 void TAV4Form1::AsynComm321RxChar(int count) {
     const QByteArray bytes = AsynComm321->read(count);
-    if (!bytes.isEmpty())
+    if (!bytes.isEmpty() && !(guard_ && guard_->receive(bytes)))
         engine_->receive(bytes);
 }
 
@@ -360,7 +372,7 @@ void TAV4Form1::BitBtn1Click() {
         showMessage(files_->moduleBytesMessage());
         return;
     }
-    engine_->startWriteAll();
+    guard_->startWrite(); // backup, write-all, read-back
 }
 
 void TAV4Form1::saveConfiguration() {
@@ -752,4 +764,79 @@ void TAV4Form1::resetServiceIndicators() {
     for (int i = 28; i <= 31; ++i)
         if (auto* p = findChild<QLabel*>(QStringLiteral("Panel%1").arg(i)))
             setBackground(p, palette().color(QPalette::Window));
+}
+
+// ---------------------------------------------------------------- safety net
+
+ConfigImage TAV4Form1::imageToSend() const {
+    ConfigImage image = image_;
+    encodeImage(image, pages_->changedValues(), imageContext());
+    return image;
+}
+
+void TAV4Form1::buildSafetyNet() {
+    WriteGuard::Setup s;
+    s.channel = AsynComm321;
+    s.engine = engine_.get();
+    s.image = &image_;
+    s.view = this;
+    s.config.portName = [this] { return ctx_.comport(); };
+    s.config.startWindowIdleClosed = [] { return true; };
+    s.language = [this] { return language_; };
+    s.companyStarred = [this] { return companyStarred_; };
+    s.verifyEnabled = [this] { return SafetySettings::verifyAfterWrite(ctx_.keyPath); };
+    auto* verifyPanel = new QLabel(this);
+    verifyPanel->setObjectName(QStringLiteral("StatusPanelVerify"));
+    statusBar()->addPermanentWidget(verifyPanel);
+    s.showVerify = [verifyPanel](const QString& text, bool failed) {
+        verifyPanel->setText(text);
+        verifyPanel->setStyleSheet(failed ? QStringLiteral("color: white; background: #c00000;")
+                                          : QString());
+    };
+    guard_ = std::make_unique<WriteGuard>(std::move(s));
+    engine_->setWriteAllDoneHandler([this] { guard_->writeAllDone(); });
+
+    SafetyMenu::Hooks h;
+    h.parent = this;
+    h.guard = guard_.get();
+    h.modelCode = [this] { return ModelCode_; };
+    h.windowImage = [this] { return imageToSend(); };
+    h.chooseFile = [this] {
+        FileDialogRequest r;
+        r.objectName = QStringLiteral("OpenDialog3");
+        r.nameFilters = {QStringLiteral("Konfigurációs fájl (*.dat)"), QStringLiteral("*.*")};
+        r.defaultSuffix = QStringLiteral("dat");
+        r.directory = files_->dialogDirectory();
+        return files_->chooseFile ? files_->chooseFile(r) : runFileDialog(this, r);
+    };
+    h.message = [this](const QString& text) { showMessage(text); };
+    h.verifyEnabled = [this] { return SafetySettings::verifyAfterWrite(ctx_.keyPath); };
+    h.setVerifyEnabled = [this](bool on) {
+        ctx_.write(QString::fromLatin1(SafetySettings::kVerifyName),
+                   on ? QStringLiteral("1") : QStringLiteral("0"));
+    };
+    h.backupFolder = [] { return BackupStore::defaultFolder(); };
+    safetyMenu_ = new SafetyMenu(std::move(h), this);
+    safetyMenu_->build(menuBar());
+
+    // Opening a file offers to show what it changes against what the window
+    // held, before anything is sent.
+    files_->windowImage = [this] { return imageToSend(); };
+    files_->fileOpened = [this](const ConfigImage& before, bool heldData, const QString& path) {
+        if (!heldData)
+            return;
+        auto* offer = new QMessageBox(QMessageBox::Question, QString(),
+                                      message("safety.offer_compare", language_),
+                                      QMessageBox::Yes | QMessageBox::No, this);
+        offer->setObjectName(QStringLiteral("CompareOffer"));
+        offer->setAttribute(Qt::WA_DeleteOnClose);
+        const QString name = QFileInfo(path).fileName();
+        connect(offer, &QMessageBox::buttonClicked, this, [this, offer, before, name](auto* b) {
+            if (offer->standardButton(b) != QMessageBox::Yes)
+                return;
+            safetyMenu_->showCompare(QStringLiteral("Ablak (előtte)"), before, name, imageToSend(),
+                                     ModelCode_);
+        });
+        offer->open();
+    };
 }

@@ -29,6 +29,8 @@ class ConfiguratorPages;
 class ConfigurationFiles;
 class Panel16;
 class UploadControls;
+class WriteGuard;
+class SafetyMenu;
 struct ImageContext;
 
 // The configurator of the multi-model communicators (ModelCode 70 ... 100):
@@ -79,6 +81,11 @@ class TAV4Form1 : public QMainWindow, public LinkView {
     ConfigurationFiles& files() const { return *files_; }
     // Voice uploads, caller-ID memory and the service buttons.
     UploadControls* uploads() const { return uploads_; }
+    // The safety net: backup before each send, read-back verify, comparisons.
+    WriteGuard& safetyNet() const { return *guard_; }
+    SafetyMenu& safetyMenu() const { return *safetyMenu_; }
+    // What a send would write now: the image with the installer's edits encoded.
+    ConfigImage imageToSend() const;
 
     void FormActivate();
     void adasTimer();
@@ -209,4 +216,7 @@ class TAV4Form1 : public QMainWindow, public LinkView {
     QPushButton* Button4;
     QCheckBox* CheckBox12;
     UploadControls* uploads_ = nullptr;
+    void buildSafetyNet();
+    std::unique_ptr<WriteGuard> guard_;
+    SafetyMenu* safetyMenu_ = nullptr;
 };

@@ -1,0 +1,303 @@
+// The configurator window's safety net against the simulator: the send keeps
+// a backup of the module as it was, reads back what it wrote, and shows a
+// module that did not store a byte; the compare window lists exactly the
+// fields that differ.
+#include "app/alvento_application.h"
+#include "safety/backup_store.h"
+#include "safety/compare_window.h"
+#include "safety/safety_menu.h"
+#include "safety/write_guard.h"
+#include "settings/edition.h"
+#include "settings/settings_store.h"
+#include "support/pty_sim.h"
+#include "support/wait.h"
+#include "workspace/configuration_files.h"
+#include "workspace/configurator_window.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+QByteArray randomMemory(quint32 seed) {
+    QRandomGenerator rng(seed);
+    QByteArray m(8192, '\0');
+    for (auto& c : m)
+        c = static_cast<char>(rng.bounded(256));
+    return m;
+}
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_EQ(f.write(bytes), bytes.size());
+}
+
+// The fields a compare window lists, as "page / field".
+QStringList listedFields(CompareWindow* w) {
+    QStringList out;
+    QTreeWidget* tree = w->tree();
+    for (int p = 0; p < tree->topLevelItemCount(); ++p) {
+        QTreeWidgetItem* page = tree->topLevelItem(p);
+        for (int f = 0; f < page->childCount(); ++f)
+            out << page->text(0) + QStringLiteral(" / ") + page->child(f)->text(0);
+    }
+    return out;
+}
+
+class SafetyWindow : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        qputenv("XDG_CONFIG_HOME", dir.filePath(QStringLiteral("config")).toUtf8());
+        qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("data")).toUtf8());
+        SettingsStore::WriteString(settingsKeyPath(40), QStringLiteral("Language"),
+                                   QStringLiteral("1"));
+    }
+    void TearDown() override {
+        if (app)
+            app->configurator()->askYesNo = [](const QString&) { return true; };
+        app.reset();
+    }
+
+    TAV4Form1* open(PtySim& sim) {
+        SettingsStore::WriteString(settingsKeyPath(40), QStringLiteral("comport"), sim.path());
+        AlventoApplication::Options o;
+        o.brandCode = 40;
+        app = std::make_unique<AlventoApplication>(o);
+        app->start();
+        TAV4Form1* c = app->configurator();
+        EXPECT_TRUE(waitUntil([&] { return c->isVisible() && !c->engine().busy(); }, 15000));
+        return c;
+    }
+    QPushButton* button(TAV4Form1* c, const char* name) {
+        return c->findChild<QPushButton*>(QString::fromLatin1(name));
+    }
+    QString verifyPanel(TAV4Form1* c) {
+        return c->findChild<QLabel*>(QStringLiteral("StatusPanelVerify"))->text();
+    }
+    bool read(TAV4Form1* c) {
+        button(c, "BitBtn2")->click();
+        return waitUntil([&] { return c->statusPanel(3) == QStringLiteral("Successful readout!"); },
+                         60000);
+    }
+    // Sends and waits for the read-back's outcome.
+    bool send(TAV4Form1* c) {
+        button(c, "BitBtn1")->click();
+        return waitUntil(
+            [&] {
+                const auto o = c->safetyNet().outcome();
+                return o != WriteGuard::Outcome::None && !c->safetyNet().busy() &&
+                       !c->engine().busy();
+            },
+            90000);
+    }
+    QString backupFolder() const {
+        return dir.filePath(QStringLiteral("data/Alvento Configurator/backups"));
+    }
+    QStringList backups() const {
+        return QDir(backupFolder()).entryList({QStringLiteral("*.dat")}, QDir::Files, QDir::Name);
+    }
+
+    QTemporaryDir dir;
+    std::unique_ptr<AlventoApplication> app;
+};
+
+struct Method {
+    const char* name;
+    int model;
+    int version;
+};
+
+class SafetyWindowMethods : public SafetyWindow, public ::testing::WithParamInterface<Method> {};
+
+// The backup holds the module as it was just before the send, whatever the
+// window held; the send is verified; the module then holds the window's edit.
+TEST_P(SafetyWindowMethods, ASendLeavesABackupOfTheModuleBeforeIt) {
+    const Method& m = GetParam();
+    QByteArray memory = randomMemory(40u + m.model + m.version);
+    writeFile(dir.filePath(QStringLiteral("module.bin")), memory);
+    memory[252] = 1;
+    memory[254] = static_cast<char>(m.version);
+    memory[255] = static_cast<char>(m.model);
+    PtySim sim({"--model", QString::number(m.model), "--version", QString::number(m.version),
+                "--memory", dir.filePath(QStringLiteral("module.bin")), "--save",
+                dir.filePath(QStringLiteral("saved.bin")), "--drop-every", "97"});
+    ASSERT_TRUE(sim.started());
+    TAV4Form1* c = open(sim);
+    ASSERT_TRUE(read(c));
+    c->findChild<QSpinBox*>(QStringLiteral("SpinEdit4"))->setValue(123);
+
+    ASSERT_TRUE(send(c));
+    EXPECT_EQ(c->safetyNet().outcome(), WriteGuard::Outcome::Verified)
+        << c->safetyNet().report().join('\n').toStdString();
+    EXPECT_EQ(verifyPanel(c), QStringLiteral("Verified: the module holds what was sent"));
+    const QStringList files = backups();
+    ASSERT_EQ(files.size(), 1);
+    EXPECT_EQ(QDir(backupFolder()).filePath(files.front()), c->safetyNet().lastBackup());
+    const QByteArray backup = readFile(c->safetyNet().lastBackup());
+    const int n = m.model == 100 ? 8192 : 1024;
+    ASSERT_EQ(backup.size(), n + 768);
+    for (int a = 0; a < n; ++a)
+        ASSERT_EQ(uint8_t(backup[a]), uint8_t(memory[a])) << "backup byte " << a;
+    sim.stop();
+    EXPECT_EQ(uint8_t(readFile(dir.filePath(QStringLiteral("saved.bin")))[78]), 123);
+}
+
+const Method kMethods[] = {
+    {"bytes_model80_v32", 80, 32},
+    {"blocks_model71_v43", 71, 43},
+    {"records_model100_v43", 100, 43},
+};
+
+INSTANTIATE_TEST_SUITE_P(Methods, SafetyWindowMethods, ::testing::ValuesIn(kMethods),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The module acknowledges the ring time but keeps its old one: the send ends
+// as an error naming the field, "Data send successful!" does not stand, and
+// the window still holds what the installer set, not the module's byte.
+TEST_F(SafetyWindow, AByteTheModuleDidNotStoreIsShownAndTheWindowKeepsItsValue) {
+    for (const char* version : {"32", "43"}) {
+        SCOPED_TRACE(version);
+        PtySim sim(
+            {"--model", "71", "--version", version, "--example-config", "--drop-write-at", "78"});
+        ASSERT_TRUE(sim.started());
+        TAV4Form1* c = open(sim);
+        ASSERT_TRUE(read(c));
+        const uint8_t before = c->image()[78];
+        ASSERT_NE(before, 99);
+        c->findChild<QSpinBox*>(QStringLiteral("SpinEdit4"))->setValue(99);
+
+        ASSERT_TRUE(send(c));
+        EXPECT_TRUE(sim.waitForLine(QStringLiteral("DROPWRITE 78"), 5000));
+        EXPECT_EQ(c->safetyNet().outcome(), WriteGuard::Outcome::Differs);
+        ASSERT_EQ(c->safetyNet().differences().size(), 1u);
+        EXPECT_EQ(c->safetyNet().differences().front().address, 78);
+        EXPECT_TRUE(c->statusPanel(3).startsWith(QStringLiteral("ERROR")))
+            << c->statusPanel(3).toStdString();
+        EXPECT_TRUE(c->statusPanel(3).contains(
+            QStringLiteral("Egyéb / Csöngetési idő [sec]: sent 99 but the module holds %1")
+                .arg(before)))
+            << c->statusPanel(3).toStdString();
+        EXPECT_EQ(verifyPanel(c), QStringLiteral("NOT verified: differences!"));
+        // The read-back went to the guard's own image.
+        EXPECT_EQ(c->image()[78], 99);
+        EXPECT_EQ(c->findChild<QSpinBox*>(QStringLiteral("SpinEdit4"))->value(), 99);
+        EXPECT_TRUE(button(c, "BitBtn1")->isEnabled());
+        app->configurator()->askYesNo = [](const QString&) { return true; };
+        app.reset();
+    }
+}
+
+// With the setting off the send ends as before, and says it was not verified.
+TEST_F(SafetyWindow, TheVerifySettingTurnsTheReadBackOff) {
+    PtySim sim({"--model", "71", "--version", "43", "--example-config", "--drop-write-at", "78"});
+    ASSERT_TRUE(sim.started());
+    TAV4Form1* c = open(sim);
+    ASSERT_TRUE(read(c));
+    QAction* item = c->menuAction(QStringLiteral("Ellenorzes1"));
+    ASSERT_NE(item, nullptr);
+    EXPECT_TRUE(item->isChecked());
+    item->setChecked(false); // writes "verify" = "0"
+    EXPECT_EQ(SettingsStore::ReadString(settingsKeyPath(40), QStringLiteral("verify")),
+              QStringLiteral("0"));
+    c->findChild<QSpinBox*>(QStringLiteral("SpinEdit4"))->setValue(99);
+    ASSERT_TRUE(send(c));
+    EXPECT_EQ(c->safetyNet().outcome(), WriteGuard::Outcome::NotVerified);
+    EXPECT_EQ(c->statusPanel(3), QStringLiteral("GSM time sync successful"));
+    EXPECT_EQ(verifyPanel(c), QStringLiteral("Not verified (turned off)"));
+}
+
+// No backup, no send: the folder cannot be made, and the module sees no write.
+TEST_F(SafetyWindow, WithoutABackupNothingIsSent) {
+    writeFile(dir.filePath(QStringLiteral("data")), "not a folder");
+    PtySim sim({"--model", "71", "--version", "43", "--example-config"});
+    ASSERT_TRUE(sim.started());
+    TAV4Form1* c = open(sim);
+    ASSERT_TRUE(read(c));
+    ASSERT_TRUE(send(c));
+    EXPECT_EQ(c->safetyNet().outcome(), WriteGuard::Outcome::BackupFailed);
+    EXPECT_TRUE(c->statusPanel(3).startsWith(
+        QStringLiteral("The module's backup could not be written; nothing was sent")))
+        << c->statusPanel(3).toStdString();
+    EXPECT_TRUE(button(c, "BitBtn1")->isEnabled());
+    sim.stop();
+    for (const QString& line : sim.lines()) {
+        if (!line.startsWith(QLatin1String("RX ")))
+            continue;
+        const QStringList b = line.mid(3).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        EXPECT_FALSE(b.size() >= 2 && (b[1] == "01" || b[1] == "80" || b[1] == "F6"))
+            << line.toStdString();
+    }
+}
+
+// Window against module: after edits on three pages, the compare lists those
+// three fields and nothing else, with the values the pages show.
+TEST_F(SafetyWindow, CompareWithTheModuleListsExactlyTheEditedFields) {
+    PtySim sim({"--model", "80", "--version", "43", "--example-config"});
+    ASSERT_TRUE(sim.started());
+    TAV4Form1* c = open(sim);
+    ASSERT_TRUE(read(c));
+    c->findChild<QSpinBox*>(QStringLiteral("SpinEdit4"))->setValue(99);
+    c->findChild<QSpinBox*>(QStringLiteral("SpinEdit5"))->setValue(7);
+    c->findChild<QSpinBox*>(QStringLiteral("SpinEdit17"))->setValue(720);
+
+    c->safetyMenu().compareWithModule();
+    CompareWindow* w = nullptr;
+    ASSERT_TRUE(waitUntil(
+        [&] { return (w = c->findChild<CompareWindow*>(QStringLiteral("CompareWindow"))); },
+        30000));
+    EXPECT_EQ(listedFields(w),
+              (QStringList{QStringLiteral("Egyéb / Csöngetési idő [sec]:"),
+                           QStringLiteral("Egyéb / Max hivásismétlések száma"),
+                           QStringLiteral("Távfelügyelet / Életjel ciklus: [perc]")}));
+    QTreeWidgetItem* ring = w->tree()->topLevelItem(0)->child(0);
+    EXPECT_EQ(ring->text(1), QStringLiteral("99"));
+    EXPECT_EQ(ring->text(2), QString::number(c->image()[78]));
+    // The module was only read: the window's image and pages are untouched.
+    EXPECT_EQ(c->findChild<QSpinBox*>(QStringLiteral("SpinEdit4"))->value(), 99);
+}
+
+// Opening a file offers the comparison with what the window held, before
+// anything is sent; the offer's "Yes" shows it.
+TEST_F(SafetyWindow, OpeningAFileOffersTheComparison) {
+    PtySim sim({"--model", "80", "--version", "43", "--example-config"});
+    ASSERT_TRUE(sim.started());
+    TAV4Form1* c = open(sim);
+    ASSERT_TRUE(read(c));
+    const QString path = dir.filePath(QStringLiteral("edited.dat"));
+    c->findChild<QSpinBox*>(QStringLiteral("SpinEdit5"))->setValue(9);
+    c->files().chooseFile = [&](const FileDialogRequest&) { return path; };
+    ASSERT_TRUE(c->files().saveConfiguration());
+    c->findChild<QSpinBox*>(QStringLiteral("SpinEdit5"))->setValue(12);
+    const int writesBefore = sim.countLines(QStringLiteral("RX "));
+
+    ASSERT_TRUE(c->files().openConfiguration());
+    QMessageBox* offer = c->findChild<QMessageBox*>(QStringLiteral("CompareOffer"));
+    ASSERT_NE(offer, nullptr);
+    offer->button(QMessageBox::Yes)->click();
+    CompareWindow* w = nullptr;
+    ASSERT_TRUE(waitUntil(
+        [&] { return (w = c->findChild<CompareWindow*>(QStringLiteral("CompareWindow"))); }, 5000));
+    ASSERT_EQ(listedFields(w), QStringList{QStringLiteral("Egyéb / Max hivásismétlések száma")});
+    EXPECT_EQ(w->tree()->topLevelItem(0)->child(0)->text(1), QStringLiteral("12"));
+    EXPECT_EQ(w->tree()->topLevelItem(0)->child(0)->text(2), QStringLiteral("9"));
+    EXPECT_EQ(sim.countLines(QStringLiteral("RX ")), writesBefore) << "nothing was sent";
+}
+
+} // namespace
