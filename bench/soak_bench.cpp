@@ -277,6 +277,11 @@ void runRound(int round, quint32 seed, int speedup, bool verbose, const QTempora
         if (!kept && !skipped)
             expected[i] = static_cast<char>(image[i]);
     }
+    // ModelCode 100's block write goes on with the Contact ID code name
+    // records 48..208 above the blocks.
+    if (byBlocks && c.model == 100)
+        for (int i = 48 * 32; i < 209 * 32; ++i)
+            expected[i] = static_cast<char>(image[i]);
     totals.late += sim.countLines(QStringLiteral("LATE"));
     totals.duplicates += sim.countLines(QStringLiteral("DUPLICATE"));
     totals.requests += sim.countLines(QStringLiteral("RX "));
