@@ -104,6 +104,11 @@ Bytes SimModule::takeDropped() {
 }
 
 void SimModule::lineIdle() {
+    // A sound stream whose bytes stop short of a block has been given up by
+    // the configurator (or what came is a request): the module leaves the
+    // stream, keeps the blocks it has and takes frames again.
+    if (soundStream_ && !pending_.empty())
+        soundStream_ = false;
     dropped_.insert(dropped_.end(), pending_.begin(), pending_.end());
     pending_.clear();
     // A stream block cut short is lost; the module waits for a whole one.

@@ -223,3 +223,21 @@ TEST_F(UploadsE2E, CallerIdMemoryWrittenAndReadBackEqual) {
     for (int row = 1; row <= 304; ++row)
         ASSERT_EQ(second.view.rows[row], rows[row]) << "row " << row;
 }
+
+// Leaving "Hangok" mid-upload: nothing more of the sound goes out, and once
+// the module has given the stream up the next operation is answered.
+TEST_F(UploadsE2E, AbandonedUploadLeavesTheModuleAnswering) {
+    PtySim sim(simArgs({QStringLiteral("--pace-baud"), QStringLiteral("9600")}));
+    ASSERT_TRUE(sim.started());
+    Session s(sim.path());
+    ASSERT_TRUE(s.engine.startSoundUpload(fixture("tone.wav"), 0x0300));
+    ASSERT_TRUE(sim.waitForLine(QStringLiteral("SOUND START 0300"), kWaitMs));
+    ASSERT_TRUE(waitUntil([&] { return s.view.uploadValue >= 1; }, kWaitMs));
+    s.engine.abandonSoundUpload();
+    EXPECT_FALSE(s.engine.busy());
+    s.engine.startVersionQuery(false);
+    ASSERT_TRUE(s.finish());
+    EXPECT_GE(sim.countLines(QStringLiteral("RX 00 00 FE")), 1);
+    EXPECT_EQ(sim.countLines(QStringLiteral("SOUND END")), 0);
+    EXPECT_LT(sim.countLines(QStringLiteral("RX ")), 1 + 8);
+}
