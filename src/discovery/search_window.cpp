@@ -1,4 +1,5 @@
 #include "discovery/search_window.h"
+#include "i18n/caption_tables.h"
 #include "i18n/messages.h"
 #include "settings/app_context.h"
 #include "ui/picture.h"
@@ -23,18 +24,12 @@ namespace {
 const QColor kLabelColour(50, 50, 50);
 const QColor kLedOff(70, 20, 20);
 
-struct LanguageCaptions {
-    const char* caption;
-    const char* exitButton;
-    const char* chooserOk;
-};
-
-const LanguageCaptions kLanguageCaptions[] = {
-    {"Keresés... KESTRIN", "Kilépés", "Rendben (Exit)"},
-    {"Search... KESTRIN", "Exit", "Ok (Exit)"},
-    {"GSM die inspektion", "Beenden", "Ok (Beenden)"},
-    {"GSM preverba", "Izhod", "Ok (Izhod)"},
-};
+// The window caption ("*"), the exit button and the port chooser's OK
+// button per language (assets/captions/TForm8.tsv).
+const QList<CaptionRow>& languageCaptions() {
+    static const QList<CaptionRow> rows = CaptionTables::table(QStringLiteral("TForm8"));
+    return rows;
+}
 
 // What an edition changes on the search window.
 struct EditionLayout {
@@ -142,7 +137,8 @@ TForm8::TForm8(AppContext& ctx, QWidget* parent)
     : QDialog(parent), ctx_(ctx), vilogo_(new QTimer(this)), gaugeido_(new QTimer(this)),
       zido_(new QTimer(this)) {
     setObjectName(QStringLiteral("TForm8"));
-    setWindowTitle(QString::fromUtf8(kLanguageCaptions[0].caption));
+    setWindowTitle(
+        CaptionTables::textOf(languageCaptions(), QStringLiteral("*"), 0).value_or(QString()));
     setBackground(this, panelGrey());
 
     auto* outer = new QHBoxLayout(this);
@@ -401,16 +397,19 @@ void TForm8::applyLanguage(const QString& language) {
         return; // an unknown value keeps the captions already shown
     const int lang = language[0].unicode() - '0';
     currentLanguage_ = language;
-    const LanguageCaptions& c = kLanguageCaptions[lang];
-    QString caption = QString::fromUtf8(c.caption);
+    const QList<CaptionRow>& rows = languageCaptions();
+    QString caption =
+        CaptionTables::textOf(rows, QStringLiteral("*"), lang).value_or(windowTitle());
     const EditionLayout* e = editionLayout(brand);
     if (lang == 0 && e && e->hungarianCaption)
         caption = QString::fromUtf8(e->hungarianCaption);
     if (e && e->caption)
         caption = QString::fromUtf8(e->caption);
     setWindowTitle(caption);
-    BitBtn1->setText(QString::fromUtf8(c.exitButton));
-    emit chooserOkCaptionChanged(QString::fromUtf8(c.chooserOk));
+    if (const auto exit = CaptionTables::textOf(rows, QStringLiteral("BitBtn1"), lang))
+        BitBtn1->setText(*exit);
+    if (const auto ok = CaptionTables::textOf(rows, QStringLiteral("chooserOk"), lang))
+        emit chooserOkCaptionChanged(*ok);
     for (int i = 0; i < 4; ++i)
         hhALed_[i]->setColor(i == lang ? QColor(Qt::red) : kLedOff);
     if (brand == 50)

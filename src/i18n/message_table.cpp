@@ -44,14 +44,21 @@ static const MessageRow kMessages[] = {
     {"upload.bad_format", "Rossz formátum", nullptr, nullptr, nullptr},
     {"upload.bad_transfer", "Hibás átvitel", nullptr, nullptr, nullptr},
     {"upload.sound_empty", "A hangfile nem tartalmaz hangadatot, nincs mit feltölteni.",
-     "The sound file holds no sound data; nothing was sent.", nullptr, nullptr},
+     "The sound file holds no sound data; nothing was sent.",
+     "Die Sounddatei enthält keine Tondaten; es wurde nichts gesendet.",
+     "Zvočna datoteka ne vsebuje zvočnih podatkov; nič ni bilo poslano."},
     {"upload.sound_too_long",
      "A hangfile túl hosszú: legfeljebb %1 bájt hangadat fér a modulba. Nem lett elküldve.",
      "The sound file is too long: the module takes at most %1 bytes of sound data. Nothing was "
      "sent.",
-     nullptr, nullptr},
+     "Die Sounddatei ist zu lang: das Modul nimmt höchstens %1 Bytes Tondaten auf. Es wurde "
+     "nichts gesendet.",
+     "Zvočna datoteka je predolga: modul sprejme največ %1 bajtov zvočnih podatkov. Nič ni "
+     "bilo poslano."},
     {"upload.file_error", "A hangfile nem olvasható: %1 (%2)",
-     "The sound file cannot be read: %1 (%2)", nullptr, nullptr},
+     "The sound file cannot be read: %1 (%2)",
+     "Die Sounddatei kann nicht gelesen werden: %1 (%2)",
+     "Zvočne datoteke ni mogoče prebrati: %1 (%2)"},
     // Modem pass-through
     {"engine.modem_shutdown", "GSM program leállítása...!", "GSM program shutdown...!",
      "GSM Programm wird heruntergefahren...!", "GSM izklop programa...!"},
@@ -129,9 +136,11 @@ static const MessageRow kMessages[] = {
     {"balance.failed", "Sikertelen lekérdezés", nullptr, nullptr, nullptr},
     // Configurator window
     {"workspace.confirm_quit", "Művelet van folyamatban, biztosan ki akar lépni???",
-     "Operation in progress, are you sure to quit???", nullptr, nullptr},
+     "Operation in progress, are you sure to quit???",
+     "Änderungen nicht gespeichert, sind Sie sicher???",
+     "Operacija je v teku, ste prepričani da želite končati???"},
     {"workspace.no_help", "Sajnos nincs segítség, majd értesítjük, ha lesz",
-     "Help not available yet", nullptr, nullptr},
+     "Help not available yet", "keine Hilfe verfügbar", "Pomoč še ni na voljo"},
     // Safety net: backup before a write, read-back verify, compare
     {"safety.backup_running", "Írás előtti mentés: a modul kiolvasása...",
      "Backup before writing: reading the module...",

@@ -335,6 +335,7 @@ void TAV4Form1::buildMenus() {
     addItem(settings, "Angol1", "English");
     addItem(settings, "German1", "German");
     addItem(settings, "Sloven1", "Sloven");
+    connectLanguageMenu();
     settings->addSeparator();
     new TraceMenuItem(settings, this, [this] { return language_; });
 
@@ -578,6 +579,7 @@ void TAV4Form1::FormActivate() {
     Panel16_->fillEmptyTexts(modelLabel_, systemDateTimeText(QDateTime::currentDateTime()));
     language_ = languageFromSetting(ctx.read(QStringLiteral("Language")));
     engine_->setLanguage(language_);
+    applyLanguage();
     // The window comes back to the front whenever one of its dialogs closes:
     // once the pages hold a module's or a file's settings, the installer's
     // choices stay as they are.

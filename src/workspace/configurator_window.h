@@ -95,6 +95,8 @@ class TAV4Form1 : public QMainWindow, public LinkView {
     void BitBtn4Click(); // restart, after a question
     void saveConfiguration();
     void openConfiguration();
+    // A language menu item: stores the language code and activates the window.
+    void chooseLanguage(int code);
 
     // Yes/No questions go through here so tests can answer them.
     std::function<bool(const QString&)> askYesNo;
@@ -161,6 +163,9 @@ class TAV4Form1 : public QMainWindow, public LinkView {
 
   private:
     void buildMenus();
+    void connectLanguageMenu();
+    void applyLanguage();
+    void applyDefaultTexts();
     void resetListSelections();
     void showServiceControls();
     void applyEditionAdjustments();

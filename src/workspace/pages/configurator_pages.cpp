@@ -186,6 +186,25 @@ void ConfiguratorPages::fill(const ImageValues& values) {
     filling_ = false;
 }
 
+bool ConfiguratorPages::setDefaultText(QLineEdit* edit, TextField field, const QString& text) {
+    if (field) {
+        markTouched(touched_, currentValues(), reference_);
+        if (field(touched_))
+            return false;
+    } else if (edit->isModified()) {
+        return false;
+    }
+    const bool wasFilling = filling_;
+    filling_ = true;
+    edit->setText(text);
+    filling_ = wasFilling;
+    if (field) {
+        ImageValues now = currentValues();
+        field(reference_) = field(now);
+    }
+    return true;
+}
+
 void ConfiguratorPages::showPage(QWidget* sheet) {
     if (ConfigPage* p = bySheet_.value(sheet))
         p->fillPhoneLists(phones_->texts(), modelCode_);

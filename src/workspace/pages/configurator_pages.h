@@ -50,6 +50,14 @@ class ConfiguratorPages : public QObject {
     // Decode's values into the controls, each page's show rules after it; what
     // the controls then show is the new reference for changedValues().
     void fill(const ImageValues& values);
+    // A text the window puts into a field itself (a language's default SMS
+    // text): it goes in only while the installer has not touched the field,
+    // and it does not count as an edit, so a send leaves the field as the
+    // module has it. `field` is the field the edit shows; without one (a text
+    // the image does not keep) a text the installer typed stays. Returns
+    // whether the text went in.
+    using TextField = std::optional<QString>& (*)(ImageValues&);
+    bool setDefaultText(QLineEdit* edit, TextField field, const QString& text);
 
     // The show routines that the send runs before Encode.
     void runSendShowLogic();
