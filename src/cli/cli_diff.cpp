@@ -114,7 +114,9 @@ int runDiff(const QStringList& sources, int timeoutSeconds) {
     const int model =
         FieldMap::modelOfFile(side[0]->image, side[0]->imageSize,
                               FieldMap::modelOfFile(side[1]->image, side[1]->imageSize, 70));
-    const auto differences = FieldMap::diff(side[0]->image, side[1]->image, model);
+    // Both sides are configuration files: fields beyond their image are in neither.
+    const auto differences =
+        FieldMap::diff(side[0]->image, side[1]->image, model, side[0]->imageSize);
     for (const FieldMap::FieldDifference& d : differences)
         std::printf("%s\n", FieldMap::line(d).toLocal8Bit().constData());
     std::fflush(stdout);

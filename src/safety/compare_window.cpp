@@ -11,7 +11,7 @@
 
 CompareWindow::CompareWindow(const QString& leftTitle, const ConfigImage& left,
                              const QString& rightTitle, const ConfigImage& right, int modelCode,
-                             QWidget* parent)
+                             int carriedBytes, QWidget* parent)
     : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("CompareWindow"));
     setWindowTitle(QStringLiteral("Összehasonlítás"));
@@ -31,7 +31,7 @@ CompareWindow::CompareWindow(const QString& leftTitle, const ConfigImage& left,
     v->addWidget(tree_, 1);
 
     QTreeWidgetItem* page = nullptr;
-    const auto differences = FieldMap::diff(left, right, modelCode);
+    const auto differences = FieldMap::diff(left, right, modelCode, carriedBytes);
     for (const FieldMap::FieldDifference& d : differences) {
         if (!page || page->text(0) != d.page) {
             page = new QTreeWidgetItem(tree_, {d.page});
@@ -44,13 +44,18 @@ CompareWindow::CompareWindow(const QString& leftTitle, const ConfigImage& left,
         item->setToolTip(0, QStringLiteral("%1..%2").arg(d.first).arg(d.last));
     }
     count_ = static_cast<int>(differences.size());
-    summary_->setText(count_ == 0 ? QStringLiteral("Nincs eltérés: a két beállítás mezőről mezőre "
+    QString summary = count_ == 0 ? QStringLiteral("Nincs eltérés: a két beállítás mezőről mezőre "
                                                    "ugyanaz.")
-                                  : QStringLiteral("%1 mező tér el.").arg(count_));
+                                  : QStringLiteral("%1 mező tér el.").arg(count_);
+    if (carriedBytes < ConfigImage::kSize)
+        summary += QStringLiteral(" Csak a 0..%1 bájtok mezői: a fájl többet nem tartalmaz.")
+                       .arg(carriedBytes - 1);
+    summary_->setText(summary);
     tree_->expandAll();
     tree_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("Bezárás"));
     connect(buttons, &QDialogButtonBox::rejected, this, &QWidget::close);
     v->addWidget(buttons);
     resize(900, 520);

@@ -12,7 +12,8 @@ class CompareWindow : public QWidget {
     Q_OBJECT
   public:
     CompareWindow(const QString& leftTitle, const ConfigImage& left, const QString& rightTitle,
-                  const ConfigImage& right, int modelCode, QWidget* parent = nullptr);
+                  const ConfigImage& right, int modelCode, int carriedBytes = ConfigImage::kSize,
+                  QWidget* parent = nullptr);
 
     QTreeWidget* tree() const { return tree_; }
     int differenceCount() const { return count_; }

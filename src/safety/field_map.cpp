@@ -442,13 +442,13 @@ QString valueText(const Field& field, const Decoded& decoded) {
     return QStringLiteral("[%1]").arg(hex.join(QLatin1Char(' ')));
 }
 
-std::vector<FieldDifference> diff(const ConfigImage& left, const ConfigImage& right,
-                                  int modelCode) {
+std::vector<FieldDifference> diff(const ConfigImage& left, const ConfigImage& right, int modelCode,
+                                  int carriedBytes) {
     const Decoded a = decode(left, modelCode);
     const Decoded b = decode(right, modelCode);
     std::vector<FieldDifference> out;
     for (const Field& f : fields()) {
-        if (!carriedBy(f, modelCode))
+        if (!carriedBy(f, modelCode) || f.last >= carriedBytes)
             continue;
         const QString l = valueText(f, a);
         const QString r = valueText(f, b);

@@ -60,7 +60,10 @@ struct FieldDifference {
 
 // The fields of a module of this model whose values differ between two images,
 // in table order.
-std::vector<FieldDifference> diff(const ConfigImage& left, const ConfigImage& right, int modelCode);
+// Only the first `carriedBytes` bytes are in both (a configuration file of
+// ModelCodes 70..90 carries 1024): a field that lies beyond them is not compared.
+std::vector<FieldDifference> diff(const ConfigImage& left, const ConfigImage& right, int modelCode,
+                                  int carriedBytes = ConfigImage::kSize);
 
 // "page / name" of the fields that hold this byte on this model; empty for a
 // byte no field holds.

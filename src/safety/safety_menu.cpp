@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QUrl>
+#include <algorithm>
 #include <cstring>
 
 SafetyMenu::SafetyMenu(Hooks hooks, QObject* parent) : QObject(parent), h_(std::move(hooks)) {
@@ -70,6 +71,7 @@ SafetyMenu::LoadedFile SafetyMenu::loadFile(const QString& path) {
     }
     const auto content = ConfigFile::parse(read.bytes, *imageSize);
     std::memcpy(f.image.data(), content->image.constData(), static_cast<size_t>(*imageSize));
+    f.imageSize = *imageSize;
     f.modelCode = FieldMap::modelOfFile(f.image, *imageSize, h_.modelCode ? h_.modelCode() : 70);
     f.ok = true;
     return f;
@@ -83,14 +85,14 @@ void SafetyMenu::compareWithFile() {
     if (!f.ok)
         return;
     showCompare(QStringLiteral("Ablak"), h_.windowImage(), QFileInfo(path).fileName(), f.image,
-                h_.modelCode());
+                h_.modelCode(), f.imageSize);
 }
 
 void SafetyMenu::compareWithModule() {
     const ConfigImage window = h_.windowImage();
-    h_.guard->readModule([this, window](const ConfigImage& module) {
+    h_.guard->readModule([this, window](const ConfigImage& module, int bytesRead) {
         showCompare(QStringLiteral("Ablak"), window, QStringLiteral("Modul"), module,
-                    h_.modelCode());
+                    h_.modelCode(), bytesRead);
     });
 }
 
@@ -110,13 +112,14 @@ void SafetyMenu::compareTwoFiles() {
         return;
     }
     showCompare(QFileInfo(first).fileName(), a.image, QFileInfo(second).fileName(), b.image,
-                a.modelCode);
+                a.modelCode, std::min(a.imageSize, b.imageSize));
 }
 
 CompareWindow* SafetyMenu::showCompare(const QString& leftTitle, const ConfigImage& left,
                                        const QString& rightTitle, const ConfigImage& right,
-                                       int modelCode) {
-    auto* w = new CompareWindow(leftTitle, left, rightTitle, right, modelCode, h_.parent);
+                                       int modelCode, int carriedBytes) {
+    auto* w =
+        new CompareWindow(leftTitle, left, rightTitle, right, modelCode, carriedBytes, h_.parent);
     w->show();
     return w;
 }

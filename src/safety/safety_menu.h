@@ -38,13 +38,15 @@ class SafetyMenu : public QObject {
     void compareTwoFiles();
     // Opens a compare window (named "CompareWindow") and returns it.
     CompareWindow* showCompare(const QString& leftTitle, const ConfigImage& left,
-                               const QString& rightTitle, const ConfigImage& right, int modelCode);
+                               const QString& rightTitle, const ConfigImage& right, int modelCode,
+                               int carriedBytes = ConfigImage::kSize);
 
   private:
     struct LoadedFile {
         bool ok = false;
         ConfigImage image;
         int modelCode = 0;
+        int imageSize = 0;
     };
     LoadedFile loadFile(const QString& path);
 

@@ -1,6 +1,7 @@
 #include "safety/write_guard.h"
 
 #include "i18n/messages.h"
+#include "image/image_extent.h"
 #include "safety/backup_store.h"
 
 namespace {
@@ -115,7 +116,7 @@ void WriteGuard::startWrite() {
     startRead(Phase::BackupRead);
 }
 
-void WriteGuard::readModule(std::function<void(const ConfigImage&)> done) {
+void WriteGuard::readModule(std::function<void(const ConfigImage&, int)> done) {
     if (phase_ == Phase::ReadBack)
         abandonReadBack();
     compareDone_ = std::move(done);
@@ -236,8 +237,10 @@ void WriteGuard::readFinished() {
         s_.view->setGaugeVisible(false);
         s_.view->setTransferButtonsEnabled(true);
         s_.view->showStatus(QString());
+        const ImageExtent extent =
+            exchangedExtent(main.modelCode(), reader_->state().ModuleVersion);
         if (auto done = std::move(compareDone_))
-            done(readImage_);
+            done(readImage_, extent.read.back().last + 1);
         return;
     }
     case Phase::Idle:

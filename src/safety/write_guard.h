@@ -65,7 +65,8 @@ class WriteGuard {
     // The send: backup read, backup, write-all, then (when enabled) the read-back.
     void startWrite();
     // A read of the module for a comparison, into the guard's own image.
-    void readModule(std::function<void(const ConfigImage&)> done);
+    // `bytesRead`: how much of the image the read filled (its read-all's extent).
+    void readModule(std::function<void(const ConfigImage&, int bytesRead)> done);
 
     // The window's ticks and received bytes: true when the guard's engine took them.
     bool tick();
@@ -102,5 +103,5 @@ class WriteGuard {
     std::vector<WriteVerify::Difference> differences_;
     QStringList report_;
     QString lastBackup_;
-    std::function<void(const ConfigImage&)> compareDone_;
+    std::function<void(const ConfigImage&, int)> compareDone_;
 };

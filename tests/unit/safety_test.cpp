@@ -248,3 +248,26 @@ TEST(FieldMapTest, VerifyNamesTheFieldWhoseByteWasNotStored) {
 }
 
 } // namespace
+
+// Every byte Encode writes from a page's value belongs to a field of the map,
+// so a field added to a page and to Encode shows in compare and verify, or
+// this fails. Encode also writes fixed bytes no page shows: the reserved
+// records (zeros), 111 and 112 (7) and the edition tag.
+TEST(FieldMapTest, EveryByteEncodeWritesFromThePagesIsAField) {
+    auto fixed = [](int a) {
+        return (a >= 32 && a <= 39) || (a >= 52 && a <= 63) || a == 111 || a == 112 ||
+               (a >= 384 && a <= 399);
+    };
+    for (int model : {70, 71, 80, 90, 100}) {
+        for (uint8_t fill : {uint8_t(0x00), uint8_t(0xAA), uint8_t(0xFF)}) {
+            ConfigImage image;
+            image.fill(fill, 0, ConfigImage::kSize);
+            encodeImage(image, defaultImageValues(),
+                        ImageContext{model, 40, QStringLiteral("PLAIN")});
+            for (int a = 0; a < ConfigImage::kSize; ++a)
+                if (image[a] != fill && !fixed(a))
+                    EXPECT_FALSE(FieldMap::fieldsAt(a, model).isEmpty())
+                        << "model " << model << " byte " << a << " has no field";
+        }
+    }
+}
