@@ -5,11 +5,13 @@
 #include "i18n/caption_tables.h"
 #include "i18n/messages.h"
 #include "settings/app_context.h"
+#include "workspace/installation_panel.h"
 #include "workspace/language_pass.h"
 #include "workspace/pages/configurator_pages.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 
 namespace {
@@ -57,6 +59,10 @@ void TAV4Form1::connectLanguageMenu() {
         item->setCheckable(true);
         connect(item, &QAction::triggered, this, [this, code] { chooseLanguage(code); });
     }
+    // The installation panel is a narrow column: captions longer in another
+    // language ("Datum der Programmierung:") wrap instead of being cut.
+    for (QLabel* label : Panel16_->findChildren<QLabel*>())
+        label->setWordWrap(true);
 }
 
 void TAV4Form1::chooseLanguage(int code) {
