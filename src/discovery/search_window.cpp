@@ -26,8 +26,8 @@ const QColor kLedOff(70, 20, 20);
 
 // The window caption ("*"), the exit button and the port chooser's OK
 // button per language (assets/captions/TForm8.tsv).
-const QList<CaptionRow>& languageCaptions() {
-    static const QList<CaptionRow> rows = CaptionTables::table(QStringLiteral("TForm8"));
+const QList<CaptionTableRow>& languageCaptions() {
+    static const QList<CaptionTableRow> rows = CaptionTables::table(QStringLiteral("TForm8"));
     return rows;
 }
 
@@ -397,7 +397,7 @@ void TForm8::applyLanguage(const QString& language) {
         return; // an unknown value keeps the captions already shown
     const int lang = language[0].unicode() - '0';
     currentLanguage_ = language;
-    const QList<CaptionRow>& rows = languageCaptions();
+    const QList<CaptionTableRow>& rows = languageCaptions();
     QString caption =
         CaptionTables::textOf(rows, QStringLiteral("*"), lang).value_or(windowTitle());
     const EditionLayout* e = editionLayout(brand);

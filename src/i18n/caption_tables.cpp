@@ -62,10 +62,10 @@ QByteArray resource(const QString& name) {
     return f.readAll();
 }
 
-QList<CaptionRow> load(const QString& name) {
+QList<CaptionTableRow> load(const QString& name) {
     const QByteArray data = resource(name);
     int bad = 0;
-    QList<CaptionRow> rows = parse(data, &bad);
+    QList<CaptionTableRow> rows = parse(data, &bad);
     if (bad)
         qFatal("caption table %s: line %d does not parse", qPrintable(name), bad);
     return rows;
@@ -73,8 +73,8 @@ QList<CaptionRow> load(const QString& name) {
 
 } // namespace
 
-QList<CaptionRow> parse(const QByteArray& utf8, int* badLine) {
-    QList<CaptionRow> rows;
+QList<CaptionTableRow> parse(const QByteArray& utf8, int* badLine) {
+    QList<CaptionTableRow> rows;
     const bool ok = eachLine(utf8, badLine, [&rows](const QStringList& cells) {
         if (cells.size() != 1 + kLanguages)
             return false;
@@ -89,7 +89,7 @@ QList<CaptionRow> parse(const QByteArray& utf8, int* badLine) {
             rows.append({a->name, item, texts});
         return true;
     });
-    return ok ? rows : QList<CaptionRow>{};
+    return ok ? rows : QList<CaptionTableRow>{};
 }
 
 QList<CopyRule> parseCopyRules(const QByteArray& utf8, int* badLine) {
@@ -109,14 +109,14 @@ QList<CopyRule> parseCopyRules(const QByteArray& utf8, int* badLine) {
     return ok ? rules : QList<CopyRule>{};
 }
 
-QList<CaptionRow> table(const QString& window, int brand) {
-    QList<CaptionRow> rows = load(window + QStringLiteral(".tsv"));
+QList<CaptionTableRow> table(const QString& window, int brand) {
+    QList<CaptionTableRow> rows = load(window + QStringLiteral(".tsv"));
     if (brand)
         rows += load(QStringLiteral("%1.%2.tsv").arg(window).arg(brand));
     return rows;
 }
 
-QList<CaptionRow> table(const QString& window, const QString& part) {
+QList<CaptionTableRow> table(const QString& window, const QString& part) {
     return load(QStringLiteral("%1.%2.tsv").arg(window, part));
 }
 
@@ -129,12 +129,12 @@ QList<CopyRule> copyRules(const QString& window) {
     return rules;
 }
 
-std::optional<QString> textOf(const QList<CaptionRow>& rows, const QString& control, int language,
-                              int item) {
+std::optional<QString> textOf(const QList<CaptionTableRow>& rows, const QString& control,
+                              int language, int item) {
     if (language < 0 || language >= kLanguages)
         return std::nullopt;
     std::optional<QString> text;
-    for (const CaptionRow& r : rows)
+    for (const CaptionTableRow& r : rows)
         if (r.control == control && r.item == item && r.texts[size_t(language)])
             text = r.texts[size_t(language)];
     return text;

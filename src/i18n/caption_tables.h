@@ -13,7 +13,7 @@
 #include <array>
 #include <optional>
 
-struct CaptionRow {
+struct CaptionTableRow {
     QString control; // objectName, or "*" for the window caption
     int item = -1;   // list item, or -1 for the control's own text
     std::array<std::optional<QString>, 4> texts;
@@ -36,7 +36,7 @@ inline constexpr const char* kNotSet = "(not set)";
 // that does not parse, is an error: nothing is returned and *badLine (from 1)
 // names the line. A range "Name[a-b]" gives one row per item, each with the
 // same texts.
-QList<CaptionRow> parse(const QByteArray& utf8, int* badLine = nullptr);
+QList<CaptionTableRow> parse(const QByteArray& utf8, int* badLine = nullptr);
 
 // Parses copy rules, "model<TAB>target" a line. Ranges pair item by item and
 // must be of the same length.
@@ -46,13 +46,13 @@ QList<CopyRule> parseCopyRules(const QByteArray& utf8, int* badLine = nullptr);
 // the overlay of the edition (`brand`) after it where one exists; empty for a
 // window without a table. `part` names a further table of the window ("sms"
 // for the configurator's default SMS texts).
-QList<CaptionRow> table(const QString& window, int brand = 0);
-QList<CaptionRow> table(const QString& window, const QString& part);
+QList<CaptionTableRow> table(const QString& window, int brand = 0);
+QList<CaptionTableRow> table(const QString& window, const QString& part);
 QList<CopyRule> copyRules(const QString& window);
 
 // The text of `control` (item -1: the control itself) in `language` as the
 // rows set it; nothing when no row sets it. Later rows win.
-std::optional<QString> textOf(const QList<CaptionRow>& rows, const QString& control, int language,
-                              int item = -1);
+std::optional<QString> textOf(const QList<CaptionTableRow>& rows, const QString& control,
+                              int language, int item = -1);
 
 } // namespace CaptionTables

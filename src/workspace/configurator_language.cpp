@@ -91,8 +91,8 @@ void TAV4Form1::applyDefaultTexts() {
     // installation's: a language change must not put defaults over them.
     if (holdsModuleData_)
         return;
-    const QList<CaptionRow> rows = CaptionTables::table(objectName(), QStringLiteral("sms"));
-    for (const CaptionRow& row : rows) {
+    const QList<CaptionTableRow> rows = CaptionTables::table(objectName(), QStringLiteral("sms"));
+    for (const CaptionTableRow& row : rows) {
         const std::optional<QString>& text = row.texts[size_t(language_)];
         auto* edit = findChild<QLineEdit*>(row.control);
         if (text && edit)

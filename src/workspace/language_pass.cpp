@@ -95,11 +95,11 @@ bool setControlText(QWidget* window, const QString& name, int item, const QStrin
     return true;
 }
 
-QStringList applyCaptions(QWidget* window, const QList<CaptionRow>& rows, int language) {
+QStringList applyCaptions(QWidget* window, const QList<CaptionTableRow>& rows, int language) {
     QStringList missing;
     if (language < 0 || language >= CaptionTables::kLanguages)
         return missing;
-    for (const CaptionRow& r : rows) {
+    for (const CaptionTableRow& r : rows) {
         const std::optional<QString>& text = r.texts[size_t(language)];
         if (text && !setControlText(window, r.control, r.item, *text))
             missing << r.control;

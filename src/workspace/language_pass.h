@@ -17,7 +17,7 @@ bool setControlText(QWidget* window, const QString& name, int item, const QStrin
 
 // Every row that sets a text in `language`. Returns the rows' controls that
 // the window does not have.
-QStringList applyCaptions(QWidget* window, const QList<CaptionRow>& rows, int language);
+QStringList applyCaptions(QWidget* window, const QList<CaptionTableRow>& rows, int language);
 // Each target, in order, takes the text its model shows at that moment.
 QStringList applyCopyRules(QWidget* window, const QList<CopyRule>& rules);
 

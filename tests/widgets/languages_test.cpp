@@ -55,9 +55,9 @@ class Languages : public PagesFixture {
 TEST_F(Languages, EveryTableNamesOneControlOfTheWindow) {
     open(71, 43);
     QStringList names;
-    for (const CaptionRow& r : CaptionTables::table(kWindow, 0))
+    for (const CaptionTableRow& r : CaptionTables::table(kWindow, 0))
         names << r.control;
-    for (const CaptionRow& r : CaptionTables::table(kWindow, QStringLiteral("sms")))
+    for (const CaptionTableRow& r : CaptionTables::table(kWindow, QStringLiteral("sms")))
         names << r.control;
     for (const CopyRule& r : CaptionTables::copyRules(kWindow))
         names << r.model << r.target;
@@ -342,7 +342,7 @@ TEST(MessageTable, EveryKeyHasItsTextInFourLanguages) {
 
 TEST(CaptionTableFiles, ParseRowsRangesAndUnsetCells) {
     int bad = -1;
-    const QList<CaptionRow> rows = CaptionTables::parse(
+    const QList<CaptionTableRow> rows = CaptionTables::parse(
         "# comment\r\n\r\nLabel1\tA\tB\t(not set)\t\r\nList[1-3]\ta\tb\tc\td\n*\tW\tW\tW\tW\n",
         &bad);
     EXPECT_EQ(bad, 0);
