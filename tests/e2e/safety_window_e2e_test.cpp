@@ -300,4 +300,31 @@ TEST_F(SafetyWindow, OpeningAFileOffersTheComparison) {
     EXPECT_EQ(sim.countLines(QStringLiteral("RX ")), writesBefore) << "nothing was sent";
 }
 
+// The read-back leaves the buttons on: a read the installer starts meanwhile
+// replaces it (the send counts as not verified) and takes the port over, and
+// the window gets the module's bytes from that read alone.
+TEST_F(SafetyWindow, AReadStartedDuringTheReadBackReplacesIt) {
+    PtySim sim({"--model", "80", "--version", "32", "--example-config"});
+    ASSERT_TRUE(sim.started());
+    TAV4Form1* c = open(sim);
+    ASSERT_TRUE(read(c));
+    c->findChild<QSpinBox*>(QStringLiteral("SpinEdit4"))->setValue(77);
+    button(c, "BitBtn1")->click();
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            return verifyPanel(c) == QStringLiteral("Verify: reading back what was sent...") &&
+                   c->safetyNet().busy();
+        },
+        60000));
+    EXPECT_TRUE(button(c, "BitBtn2")->isEnabled());
+    button(c, "BitBtn2")->click();
+    ASSERT_TRUE(waitUntil([&] { return !c->safetyNet().busy(); }, 5000));
+    EXPECT_EQ(c->safetyNet().outcome(), WriteGuard::Outcome::Abandoned);
+    EXPECT_EQ(verifyPanel(c), QStringLiteral("Verify interrupted: what was sent is not verified"));
+    ASSERT_TRUE(waitUntil(
+        [&] { return c->statusPanel(3) == QStringLiteral("Successful readout!"); }, 60000));
+    EXPECT_EQ(c->findChild<QSpinBox*>(QStringLiteral("SpinEdit4"))->value(), 77)
+        << "the module holds what was sent";
+}
+
 } // namespace
