@@ -59,7 +59,7 @@ const char kUsage[] =
 
 const char kWindowUsage[] =
     "usage: alvento [--port NAME] [--trace FILE]\n"
-    "       alvento identify|read|write ... (see alvento identify --help)\n"
+    "       alvento identify|read|write|diff ... (see alvento identify --help)\n"
     "       alvento --help | --version\n"
     "\n"
     "Without a command word the configurator's windows start: the tool looks for a\n"

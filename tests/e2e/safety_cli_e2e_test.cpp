@@ -256,4 +256,47 @@ TEST_F(SafetyCli, WithoutABackupNothingIsWritten) {
     }
 }
 
+// A file against the module: exactly the fields the file changed, one line
+// each, the file's value first; nothing for a file equal to the module.
+TEST_F(SafetyCli, DiffOfAFileAndTheModuleListsExactlyTheChangedFields) {
+    PtySim sim({"--model", "80", "--version", "43", "--example-config"});
+    ASSERT_TRUE(sim.started());
+    ASSERT_EQ(run({"read", "--port", sim.path(), "--out", path("a.dat")}, &sim).exitCode, 0);
+    QByteArray file = readFile(path("a.dat"));
+    ASSERT_EQ(file.size(), 1024 + kTextsSize);
+    ASSERT_NE(uint8_t(file[78]), 77);
+    file[78] = 77;                                                // Egyéb: ring time
+    file.replace(256 + 32, 6, QByteArray("+3630") + char(0xFF));  // third phone number
+    file[97] = static_cast<char>(uint8_t(file[97]) == 9 ? 8 : 9); // DTMF Tx gain
+    writeFile(path("b.dat"), file);
+
+    const CliRun same = run({"diff", path("a.dat"), "port:" + sim.path()}, &sim);
+    EXPECT_EQ(same.exitCode, 0) << same.err.toStdString();
+    EXPECT_TRUE(same.out.isEmpty()) << same.out.toStdString();
+
+    const CliRun r = run({"diff", path("b.dat"), "--port", sim.path()}, &sim);
+    EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
+    QStringList lines = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 3) << r.out.toStdString();
+    EXPECT_TRUE(
+        lines[0].startsWith(QStringLiteral("Telefonszámok / 3. telefonszám: \"+3630\" -> ")))
+        << lines[0].toStdString();
+    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("Egyéb / Csöngetési idő [sec]: 77 -> ")))
+        << lines[1].toStdString();
+    EXPECT_TRUE(lines[2].startsWith(QStringLiteral("Egyéb / DTMF Tx Gain: ")))
+        << lines[2].toStdString();
+    EXPECT_FALSE(r.out.contains(QLatin1String("ModelCode"))) << "the read's own lines stay off";
+}
+
+// Two files of different kinds cannot be compared field by field.
+TEST_F(SafetyCli, DiffRefusesFilesOfDifferentModels) {
+    writeFile(path("short.dat"), QByteArray(1024 + kTextsSize, '\xFF'));
+    writeFile(path("long.dat"), QByteArray(8192 + kTextsSize, '\xFF'));
+    writeFile(path("odd.dat"), QByteArray(1000, '\xFF'));
+    EXPECT_EQ(run({"diff", path("short.dat"), path("long.dat")}, nullptr).exitCode, 2);
+    EXPECT_EQ(run({"diff", path("short.dat"), path("odd.dat")}, nullptr).exitCode, 2);
+    EXPECT_EQ(run({"diff", path("short.dat")}, nullptr).exitCode, 2);
+    EXPECT_EQ(run({"diff", path("short.dat"), path("short.dat")}, nullptr).exitCode, 0);
+}
+
 } // namespace
