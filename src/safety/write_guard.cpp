@@ -105,6 +105,10 @@ void WriteGuard::abandonReadBack() {
 }
 
 void WriteGuard::startWrite() {
+    // A second send while one runs (the menu item stays enabled) would cut
+    // the write short and back up a half-written module: the first goes on.
+    if (phase_ == Phase::BackupRead || (phase_ == Phase::Writing && s_.engine->busy()))
+        return;
     if (phase_ == Phase::ReadBack)
         abandonReadBack();
     verifyPanel(nullptr);

@@ -327,4 +327,27 @@ TEST_F(SafetyWindow, AReadStartedDuringTheReadBackReplacesIt) {
         << "the module holds what was sent";
 }
 
+// A second send while the first runs is not a second write: one backup, one
+// write, verified.
+TEST_F(SafetyWindow, ASecondSendDuringASendIsIgnored) {
+    PtySim sim({"--model", "71", "--version", "43", "--example-config"});
+    ASSERT_TRUE(sim.started());
+    TAV4Form1* c = open(sim);
+    ASSERT_TRUE(read(c));
+    button(c, "BitBtn1")->click();
+    c->menuAction(QStringLiteral("Elklds1"))->trigger(); // during the backup read
+    ASSERT_TRUE(waitUntil([&] { return c->engine().busy(); }, 30000));
+    c->menuAction(QStringLiteral("Elklds1"))->trigger(); // during the write
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            return c->safetyNet().outcome() != WriteGuard::Outcome::None &&
+                   !c->safetyNet().busy() && !c->engine().busy();
+        },
+        60000));
+    EXPECT_EQ(c->safetyNet().outcome(), WriteGuard::Outcome::Verified);
+    EXPECT_EQ(backups().size(), 1);
+    sim.stop();
+    EXPECT_EQ(sim.countLines(QStringLiteral("CLOCK ")), 1) << "one write-all";
+}
+
 } // namespace
