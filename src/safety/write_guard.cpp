@@ -222,9 +222,9 @@ void WriteGuard::readFinished() {
             verifyPanel("safety.verified");
             return;
         }
-        verifyPanel("safety.verify_failed", true);
         outcome_ = Outcome::Differs;
         report_ = WriteVerify::describe(differences_, sent_, readImage_, model);
+        verifyPanel("safety.verify_failed", true);
         const QStringList shown = report_.mid(0, kShownDifferences);
         const QString summary =
             text("safety.not_verified")

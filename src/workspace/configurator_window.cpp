@@ -790,8 +790,10 @@ void TAV4Form1::buildSafetyNet() {
     auto* verifyPanel = new QLabel(this);
     verifyPanel->setObjectName(QStringLiteral("StatusPanelVerify"));
     statusBar()->addPermanentWidget(verifyPanel);
-    s.showVerify = [verifyPanel](const QString& text, bool failed) {
+    s.showVerify = [this, verifyPanel](const QString& text, bool failed) {
         verifyPanel->setText(text);
+        // The status panel has room for the first fields only; all of them here.
+        verifyPanel->setToolTip(failed ? guard_->report().join(QLatin1Char('\n')) : QString());
         verifyPanel->setStyleSheet(failed ? QStringLiteral("color: white; background: #c00000;")
                                           : QString());
     };

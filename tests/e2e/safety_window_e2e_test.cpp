@@ -19,6 +19,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QSpinBox>
@@ -195,6 +196,10 @@ TEST_F(SafetyWindow, AByteTheModuleDidNotStoreIsShownAndTheWindowKeepsItsValue) 
                 .arg(before)))
             << c->statusPanel(3).toStdString();
         EXPECT_EQ(verifyPanel(c), QStringLiteral("NOT verified: differences!"));
+        EXPECT_EQ(c->findChild<QLabel*>(QStringLiteral("StatusPanelVerify"))->toolTip(),
+                  c->safetyNet().report().join(QLatin1Char('\n')));
+        EXPECT_TRUE(c->safetyNet().report().front().startsWith(
+            QStringLiteral("Egyéb / Csöngetési idő [sec]: sent 99")));
         // The read-back went to the guard's own image.
         EXPECT_EQ(c->image()[78], 99);
         EXPECT_EQ(c->findChild<QSpinBox*>(QStringLiteral("SpinEdit4"))->value(), 99);
@@ -334,16 +339,25 @@ TEST_F(SafetyWindow, ASecondSendDuringASendIsIgnored) {
     ASSERT_TRUE(sim.started());
     TAV4Form1* c = open(sim);
     ASSERT_TRUE(read(c));
+    // The second send goes in as the write's first block is acknowledged.
+    bool duringWrite = false;
+    QObject::connect(c->findChild<QProgressBar*>(QStringLiteral("kijelzo")),
+                     &QProgressBar::valueChanged, c, [&](int value) {
+                         if (value == 1 && !duringWrite &&
+                             c->engine().state().LinkCommand == LinkCode::kBlockWrite) {
+                             duringWrite = true;
+                             c->menuAction(QStringLiteral("Elklds1"))->trigger();
+                         }
+                     });
     button(c, "BitBtn1")->click();
     c->menuAction(QStringLiteral("Elklds1"))->trigger(); // during the backup read
-    ASSERT_TRUE(waitUntil([&] { return c->engine().busy(); }, 30000));
-    c->menuAction(QStringLiteral("Elklds1"))->trigger(); // during the write
     ASSERT_TRUE(waitUntil(
         [&] {
             return c->safetyNet().outcome() != WriteGuard::Outcome::None &&
                    !c->safetyNet().busy() && !c->engine().busy();
         },
         60000));
+    EXPECT_TRUE(duringWrite);
     EXPECT_EQ(c->safetyNet().outcome(), WriteGuard::Outcome::Verified);
     EXPECT_EQ(backups().size(), 1);
     sim.stop();
