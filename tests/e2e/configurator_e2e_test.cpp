@@ -210,8 +210,9 @@ TEST_P(ConfiguratorE2E, APulledPortEndsTheOperationAndTheNextOneSucceeds) {
     const QString link = dir.path() + QStringLiteral("/ttyLINK");
     // Six blocks at full speed are over before the port can be pulled: the
     // block module answers at line speed here, as a real one does.
-    QStringList args{QStringLiteral("--model"), QStringLiteral("71"), QStringLiteral("--version"),
-                     QString::number(version), QStringLiteral("--link"), link};
+    QStringList args{QStringLiteral("--model"),   QStringLiteral("71"),
+                     QStringLiteral("--version"), QString::number(version),
+                     QStringLiteral("--link"),    link};
     if (version > 32)
         args << QStringLiteral("--pace-baud") << QStringLiteral("9600");
     PtySim sim(args);
