@@ -1,5 +1,7 @@
 #include "maintenance/monitor_window.h"
 
+#include <algorithm>
+
 #include "engine/link_engine.h"
 #include "i18n/messages.h"
 #include "image/file_text.h"
@@ -201,11 +203,12 @@ void TAV4Form3::append(const QString& text) {
         // The oldest whole lines go, down to nine tenths of the limit, so that
         // this happens once in a while rather than with every piece of text.
         const int cut = doc->characterCount() - kMaxCharacters / 10 * 9;
-        const QTextBlock last = doc->findBlock(cut);
+        int upTo = 0;
+        for (QTextBlock b = doc->begin(); b.isValid() && upTo < cut; b = b.next())
+            upTo = b.position() + b.length();
         QTextCursor oldest(doc);
-        oldest.setPosition(last.next().isValid() ? last.next().position()
-                                                 : last.position() + last.length() - 1,
-                           QTextCursor::KeepAnchor);
+        oldest.setPosition(0);
+        oldest.setPosition(std::min(upTo, doc->characterCount() - 1), QTextCursor::KeepAnchor);
         oldest.removeSelectedText();
     }
     RichEdit1->moveCursor(QTextCursor::End);
