@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-3}
 build=${ALVENTO_FUZZ_BUILD:-build-fuzz}
 targets=(frame_assembler identify_handshake config_file sim_names_file link_engine modem_replies
-  firmware_image status_block)
+  firmware_image status_block sound_upload)
 
 if ! command -v clang++ >/dev/null; then
   echo "fuzz-smoke: clang++ is missing (scripts/deps.sh installs it)" >&2

@@ -3,6 +3,7 @@
 #include "image/image_extent.h"
 
 #include <QRandomGenerator>
+#include <QStringDecoder>
 #include <QStringEncoder>
 #include <gtest/gtest.h>
 #include <vector>
@@ -205,6 +206,25 @@ TEST(ImageText, ReadBackGivesTheTextAndNormalisesTheImage) {
         const QByteArray plain = cp1250.encode(text);
         EXPECT_EQ(bytesAt(image, 768, static_cast<int>(plain.size())),
                   std::vector<uint8_t>(plain.begin(), plain.end()));
+    }
+}
+
+// The files and the image hold code page 1250; the conversion is a table of
+// its own and must agree with the system's converter byte for byte.
+TEST(CodePage1250, AgreesWithTheSystemConverter) {
+    QByteArray all;
+    for (int b = 0; b < 256; ++b)
+        all += static_cast<char>(b);
+    QStringDecoder decoder("windows-1250");
+    const QString text = decoder.decode(all);
+    EXPECT_EQ(fromCodePage1250(all), text);
+    EXPECT_EQ(toCodePage1250(text), all);
+
+    const QString outside[] = {u"Ā"_qs, u"中"_qs, QString(QChar(0xFFFD)),
+                               u"a\U0001F600b"_qs, u"őű€ŁŻ"_qs};
+    for (const auto& s : outside) {
+        QStringEncoder encoder("windows-1250");
+        EXPECT_EQ(toCodePage1250(s), QByteArray(encoder.encode(s))) << s.toStdString();
     }
 }
 
