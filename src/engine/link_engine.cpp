@@ -92,7 +92,13 @@ void LinkEngine::clearRx() {
 // ---------------------------------------------------------------- tick
 
 void LinkEngine::tick() {
-    view_.showTime(config_.clock().toString(QStringLiteral("HH:mm:ss")));
+    // The label shows whole seconds; formatting the time on every tick would
+    // cost more than the rest of the tick.
+    const QTime now = config_.clock().time();
+    if (const int second = now.msecsSinceStartOfDay() / 1000; second != shownSecond_) {
+        shownSecond_ = second;
+        view_.showTime(now.toString(QStringLiteral("HH:mm:ss")));
+    }
     // Until the start window has let go of the port, the configurator must not
     // open it: both would fight over one device.
     if (!config_.startWindowIdleClosed())
@@ -157,6 +163,7 @@ void LinkEngine::portLost() {
     writeAllClock_ = false;
     s_.LinkPortOpen = false;
     pending_ = {};
+    quietTicks_ = 0;
     clearRx();
     channel_.close();
     if (!wasBusy)
@@ -178,13 +185,15 @@ void LinkEngine::portLost() {
 
 void LinkEngine::sendStep() {
     s_.Pace = kDefaultPace;
+    quietTicks_ = 0;
     const CommandEntry* entry = findCommand(s_.LinkCommand);
     if (!entry || !entry->send)
         return;
+    // The request is still pending when its own pace has run out: this send
+    // is a repeat, and the module may yet answer both.
+    const bool repeat = pending_.command == entry->code;
+    requestRepeated_ = repeat;
     if (entry->sends > 0) {
-        // The request is still pending when its own pace has run out: this
-        // send is a repeat.
-        const bool repeat = pending_.command == entry->code;
         sendsUnanswered_ = repeat ? sendsUnanswered_ + 1 : 1;
         if (sendsUnanswered_ > entry->sends) {
             pending_ = {};
@@ -402,6 +411,14 @@ void LinkEngine::receive(const QByteArray& bytes) {
         return;
     const CommandEntry* entry = findCommand(s_.LinkCommand);
     const ReplyShape shape = entry ? entry->reply : ReplyShape::None;
+    if (quietTicks_ > 0 && (shape == ReplyShape::Block || shape == ReplyShape::OneByte)) {
+        // Waiting for a quiet line: these bytes answer a request already dealt
+        // with, and the wait starts again after them.
+        rxDropped_ += bytes.size();
+        clearRx();
+        s_.Pace = quietTicks_;
+        return;
+    }
     if (shape == ReplyShape::ModemText || shape == ReplyShape::ModeFrame)
         storeText(bytes);
     else
@@ -460,24 +477,84 @@ void LinkEngine::acceptReply(const CommandEntry* entry) {
 }
 
 void LinkEngine::handleFrameReply(const CommandEntry* entry) {
-    if (s_.RxCount > 6) {
-        clearRx();
+    constexpr int kFrame = 6;
+    if (s_.RxCount < kFrame)
+        return;
+    // The reply is the last six bytes received. Bytes ahead of them (a stray
+    // byte, the rest of a garbled reply) are dropped; when the last six are no
+    // frame, the last five are kept, since a reply arriving a byte at a time
+    // may end in them. Clearing everything instead would leave a stray byte's
+    // offset in every later six bytes, and the transfer would never get an
+    // answer again.
+    uint8_t* rx = s_.RxBuffer.data();
+    const uint8_t* last = rx + s_.RxCount - kFrame;
+    if (validateFrame(last) != FrameCheck::Valid) {
+        std::memmove(rx, last + 1, kFrame - 1);
+        s_.RxCount = kFrame - 1;
         return;
     }
-    if (s_.RxCount < 6)
-        return;
-    if (validateFrame(s_.RxBuffer.data()) != FrameCheck::Valid) {
-        s_.RxCount = 0;
-        return;
-    }
+    std::memmove(rx, last, kFrame);
+    s_.RxCount = kFrame;
     acceptReply(entry);
+}
+
+// A block reply carries no address. A second answer to a block request (the
+// request went out again because the first answer was late, or the answer
+// came twice) looks exactly like the next block, which has been asked for the
+// moment the first one was taken; taken as it, every later block would shift
+// by one. Two rules keep the blocks where they belong:
+// - after an answer to a repeated request the next request waits until the
+//   line has been quiet for as long as a reply is waited for, dropping the
+//   second answer on the way;
+// - a block read answer equal to a block already taken in this read is not
+//   taken at once: once the line has been quiet for a moment the block is
+//   asked for again, and the answer to that is taken even when equal. (The
+//   copy need not follow its original at once: the module may answer the
+//   next request between the two.)
+// Neither costs anything while every reply comes once and in time and the
+// blocks differ; equal blocks cost a short wait and one more block each.
+bool LinkEngine::holdBlockReply(const uint8_t* data) {
+    const bool seen = std::any_of(takenBlocks_.begin(), takenBlocks_.end(), [data](const auto& b) {
+        return std::equal(b.begin(), b.end(), data);
+    });
+    if (seen && !confirmingBlock_) {
+        confirmingBlock_ = true;
+        waitForQuietLine(kDefaultPace);
+        return true;
+    }
+    confirmingBlock_ = false;
+    std::copy_n(data, kBlockSize, takenBlocks_.emplace_back().begin());
+    return false;
+}
+
+void LinkEngine::requestNextBlock() {
+    const CommandEntry* entry = findCommand(s_.LinkCommand);
+    if (requestRepeated_ && entry)
+        waitForQuietLine(entry->pace);
+    else
+        sendStep();
+}
+
+// The next request goes out after ticks + 1 quiet ticks, as a repeat would.
+void LinkEngine::waitForQuietLine(int ticks) {
+    pending_ = {};
+    clearRx();
+    quietTicks_ = ticks;
+    s_.Pace = ticks;
 }
 
 // ---------------------------------------------------------------- reply rules
 
+bool LinkEngine::answersAddress(const uint8_t* rx, uint8_t addressLow) {
+    constexpr uint8_t kModeAck = 0xAC;
+    const bool acknowledgement =
+        rx[1] == kModeAck || (rx[1] == kClockAck && rx[2] == 0 && rx[3] == 0);
+    return rx[0] == kReplyMark && rx[2] == addressLow && !acknowledgement;
+}
+
 bool LinkEngine::onVersionReply() {
     const auto& rx = s_.RxBuffer;
-    if (rx[0] != kReplyMark || rx[2] != (kVersionAddress & 0xFF))
+    if (!answersAddress(rx.data(), kVersionAddress & 0xFF))
         return false;
     // Small values are not versions: a module still starting answers with them.
     if (rx[3] > 10)
@@ -498,7 +575,7 @@ bool LinkEngine::onVersionReply() {
 
 bool LinkEngine::onByteReadReply() {
     const auto& rx = s_.RxBuffer;
-    if (rx[0] != kReplyMark || rx[2] != s_.TxBuffer[2])
+    if (!answersAddress(rx.data(), s_.TxBuffer[2]))
         return false;
     image_[s_.ImagePos] = rx[3];
     ++s_.ImagePos;
@@ -526,7 +603,7 @@ void LinkEngine::readAllDone() {
 
 bool LinkEngine::onByteWriteReply() {
     const auto& rx = s_.RxBuffer;
-    if (rx[0] != kReplyMark || rx[2] != s_.TxBuffer[2] || rx[3] != s_.TxBuffer[3])
+    if (!answersAddress(rx.data(), s_.TxBuffer[2]) || rx[3] != s_.TxBuffer[3])
         return false;
     ++s_.ImagePos;
     --s_.Remaining;
@@ -607,11 +684,13 @@ bool LinkEngine::onBlockReadReply() {
     const uint8_t* data = s_.RxBuffer.data();
     if (data[kBlockSize] != sumOf(data, kBlockSize))
         return false;
+    if (holdBlockReply(data))
+        return true;
     std::memcpy(image_.data() + kBlockAddressStep * s_.ImagePos, data, kBlockSize);
     s_.ImagePos += kBlockAddressStep;
     advanceGauge();
     if (s_.ImagePos < kBlockAddressStep * kBlockCount) {
-        sendStep();
+        requestNextBlock();
         return true;
     }
     readAllDone();
@@ -627,7 +706,7 @@ bool LinkEngine::onBlockWriteReply() {
     advanceGauge();
     ++s_.ImagePos;
     if (s_.ImagePos < kBlockCount) {
-        sendStep();
+        requestNextBlock();
         return true;
     }
     if (config_.modelCode == kModelWithRecords) {
@@ -681,6 +760,9 @@ bool LinkEngine::sendsAtOnce() const {
 void LinkEngine::beginOperation() {
     // Whatever was on the wire belongs to the operation being replaced.
     pending_ = {};
+    quietTicks_ = 0;
+    takenBlocks_.clear();
+    confirmingBlock_ = false;
     writeAllClock_ = false;
     // A version query from the menu that is replaced must not pop up its
     // message at the next quiet activation.

@@ -419,6 +419,15 @@ class LinkEngine {
     void storeText(const QByteArray& bytes);
 
     void finishByteWrite();
+    // A module frame answering a read or write of the address whose low byte
+    // is given: the reply mark, the address echoed, and not one of the
+    // acknowledgements of the engine's own commands (a late clock
+    // acknowledgement reads like the answer 0 for address 0).
+    static bool answersAddress(const uint8_t* rx, uint8_t addressLow);
+    // Block replies carry no address; see link_engine.cpp.
+    bool holdBlockReply(const uint8_t* data);
+    void requestNextBlock();
+    void waitForQuietLine(int ticks);
     // A complete read-all: the module's own bytes are kept for the block writes.
     void readAllDone();
 
@@ -442,9 +451,19 @@ class LinkEngine {
     // the image holds there.
     std::optional<std::array<uint8_t, 3>> moduleOwned_;
     int reopenWait_ = 0;
+    int shownSecond_ = -1; // of the day, in the time label
     int32_t recordWriteEnd_ = 256; // one past the last record a record write-all sends      //
                                    // ticks before a port that would not open is tried again
     int sendsUnanswered_ = 0;      // times the pending request has gone out without an answer
+    bool requestRepeated_ = false; // the request last sent had gone out before, unanswered
+    // While above 0, the next request waits until the line has been quiet for
+    // this many ticks; whatever arrives meanwhile is dropped.
+    int quietTicks_ = 0;
+    // The blocks taken so far in the running block read, and whether the
+    // block now asked for is asked again because its first answer equalled one
+    // of them.
+    std::vector<std::array<uint8_t, 256>> takenBlocks_;
+    bool confirmingBlock_ = false;
     // Modem pass-through.
     bool modemMayBeOn_ = false;
     int32_t modemOperation_ = 0; // first own code of the running modem operation

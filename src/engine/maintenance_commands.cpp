@@ -169,7 +169,7 @@ bool LinkEngine::sendStatusRead() {
 
 bool LinkEngine::onStatusByte() {
     const auto& rx = s_.RxBuffer;
-    if (rx[0] != kReplyMark || rx[2] != s_.TxBuffer[2])
+    if (!answersAddress(rx.data(), s_.TxBuffer[2]))
         return false;
     if (s_.ImagePos >= 0 && s_.ImagePos < static_cast<int32_t>(statusBlock_.size()))
         statusBlock_[static_cast<size_t>(s_.ImagePos)] = rx[3];

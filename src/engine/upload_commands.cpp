@@ -225,13 +225,15 @@ bool LinkEngine::onCallerIdBlockRead() {
     const uint8_t* data = s_.RxBuffer.data();
     if (data[kBlockSize] != sumOf(data, kBlockSize))
         return false;
+    if (holdBlockReply(data))
+        return true;
     const int block = CallerIdMemory::blockOfAddress(s_.ImagePos);
     callerIds_.storeBlock(block, data);
     uploadView_->showCallerIdBlock(callerIds_, block);
     s_.ImagePos += CallerIdMemory::kAddressStep;
     uploadView_->setCallerIdGaugeValue(++uploadGauge_);
     if (s_.ImagePos < CallerIdMemory::kEndAddress) {
-        sendStep();
+        requestNextBlock();
         return true;
     }
     status("engine.readout_done");
@@ -247,7 +249,7 @@ bool LinkEngine::onCallerIdBlockWritten() {
     s_.ImagePos += CallerIdMemory::kAddressStep;
     uploadView_->setCallerIdGaugeValue(++uploadGauge_);
     if (s_.ImagePos < CallerIdMemory::kEndAddress) {
-        sendStep();
+        requestNextBlock();
         return true;
     }
     finishCallerId();

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <functional>
 #include <optional>
 #include <set>
@@ -231,7 +232,7 @@ struct Rig {
     void fillModule(uint8_t seed) {
         const uint8_t version = module.mem[254];
         for (int i = 0; i < 8192; ++i)
-            module.mem[static_cast<size_t>(i)] = static_cast<uint8_t>(i * 13 + seed);
+            module.mem[static_cast<size_t>(i)] = static_cast<uint8_t>(i * 13 + seed + i / 256);
         module.mem[254] = version;
     }
 
@@ -279,6 +280,9 @@ TEST(EnginePort, NothingHappensWhileTheStartWindowHoldsThePort) {
     EXPECT_EQ(rig.channel.opens, 0);
     EXPECT_TRUE(rig.channel.writes.empty());
     EXPECT_EQ(rig.view.time, "09:05:04"); // the clock label still runs
+    rig.now = rig.now.addSecs(1);
+    rig.engine.tick();
+    EXPECT_EQ(rig.view.time, "09:05:05");
 
     rig.idleClosed = true;
     rig.engine.tick();
@@ -423,10 +427,39 @@ TEST(EngineFrames, MalformedFramesAreDroppedAndTheRequestStands) {
         rig.engine.receive(c.bytes);
         EXPECT_EQ(rig.engine.state().ModuleVersion, 20);
         EXPECT_EQ(rig.engine.state().LinkCommand, LinkCode::kVersionQuery);
-        EXPECT_EQ(rig.engine.state().RxCount, 0);
-        // A good reply right after is taken from position 0.
+        // A good reply right after is taken.
         rig.engine.receive(frame(0xAB, 0x00, 0xFE, 43));
         EXPECT_EQ(rig.engine.state().ModuleVersion, 43);
+    }
+}
+
+// A stray byte ahead of a reply, the reply whole or a byte at a time as a
+// serial port may hand it over: the reply is still taken, and so are the
+// ones after it.
+TEST(EngineFrames, AStrayByteDoesNotPutLaterRepliesOutOfLine) {
+    for (const bool byteByByte : {false, true}) {
+        SCOPED_TRACE(byteByByte);
+        Rig rig({.version = 32});
+        rig.fillModule(3);
+        rig.reply = loseAll;
+        rig.engine.startReadAll();
+        rig.step();
+        bool stray = true;
+        for (int guard = 0; rig.engine.busy() && guard < 2000; ++guard) {
+            QByteArray reply = rig.module.answer(rig.channel.writes.back());
+            if (std::exchange(stray, false))
+                reply.prepend('\x5A');
+            const size_t sent = rig.channel.writes.size();
+            if (byteByByte)
+                for (int i = 0; i < reply.size(); ++i)
+                    rig.engine.receive(reply.mid(i, 1));
+            else
+                rig.engine.receive(reply);
+            ASSERT_TRUE(rig.channel.writes.size() > sent || !rig.engine.busy())
+                << "a reply was not taken";
+        }
+        EXPECT_FALSE(rig.engine.busy());
+        EXPECT_TRUE(std::equal(rig.image.data(), rig.image.data() + 1024, rig.module.mem.data()));
     }
 }
 
@@ -618,6 +651,99 @@ TEST(EngineReadAll, BlockReadAddressesTheSixBlocksLowByteFirst) {
     EXPECT_EQ(rig.view.status(), "Successful readout!");
 }
 
+// A block reply carries no address: a second answer to a block request looks
+// exactly like the next block. Each case says what the line carries for the
+// n-th block request (its true answer given); the blocks must all land where
+// they belong, and the list says which blocks were asked for.
+TEST(EngineReadAll, BlockRepliesTwiceOrLateLandWhereTheyBelong) {
+    using Line = std::deque<QByteArray>;
+    struct Case {
+        const char* name;
+        std::function<void(int n, const QByteArray& answer, Line& line)> script;
+        std::vector<int> asked; // block numbers, in order
+        bool block3EqualsBlock2 = false;
+    };
+    QByteArray held;
+    const Case cases[] = {
+        {"every answer once", [](int, const QByteArray& a, Line& l) { l.push_back(a); },
+         {0, 1, 2, 3, 4, 5}},
+        {"block 1 answered twice at once",
+         [](int n, const QByteArray& a, Line& l) {
+             l.push_back(a);
+             if (n == 1)
+                 l.push_back(a);
+         },
+         {0, 1, 2, 2, 3, 4, 5}},
+        {"block 1 twice, and the answer to block 2 lost",
+         [](int n, const QByteArray& a, Line& l) {
+             if (n != 2)
+                 l.push_back(a);
+             if (n == 1)
+                 l.push_back(a);
+         },
+         {0, 1, 2, 2, 3, 4, 5}},
+        {"block 1 twice, the copy after the answer to block 2",
+         [&held](int n, const QByteArray& a, Line& l) {
+             l.push_back(a);
+             if (n == 1)
+                 held = a;
+             if (n == 2)
+                 l.push_back(held);
+         },
+         {0, 1, 2, 3, 3, 4, 5}},
+        {"block 1 answered late, after its repeat",
+         [&held](int n, const QByteArray& a, Line& l) {
+             if (n == 1) {
+                 held = a;
+                 return;
+             }
+             if (n == 2)
+                 l.push_back(held);
+             l.push_back(a);
+         },
+         {0, 1, 1, 2, 3, 4, 5}},
+        {"blocks 2 and 3 equal", [](int, const QByteArray& a, Line& l) { l.push_back(a); },
+         {0, 1, 2, 3, 3, 4, 5}, true},
+        {"blocks 2 and 3 equal, block 2 answered twice",
+         [](int n, const QByteArray& a, Line& l) {
+             l.push_back(a);
+             if (n == 2)
+                 l.push_back(a);
+         },
+         {0, 1, 2, 3, 3, 4, 5}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Rig rig({.version = 33});
+        rig.fillModule(2);
+        if (c.block3EqualsBlock2)
+            std::copy_n(rig.module.mem.begin() + 512, 256, rig.module.mem.begin() + 768);
+        rig.reply = loseAll;
+        rig.engine.startReadAll();
+        Line line;
+        std::vector<int> asked;
+        size_t seen = 0;
+        for (int guard = 0; rig.engine.busy() && guard < 5000; ++guard) {
+            for (; seen < rig.channel.writes.size(); ++seen) {
+                const QByteArray& request = rig.channel.writes[seen];
+                asked.push_back(at(request, 2) / 16);
+                c.script(static_cast<int>(asked.size()) - 1, rig.module.answer(request), line);
+            }
+            if (line.empty()) {
+                rig.engine.tick();
+                continue;
+            }
+            const QByteArray next = line.front();
+            line.pop_front();
+            rig.engine.receive(next);
+        }
+        EXPECT_FALSE(rig.engine.busy());
+        EXPECT_EQ(asked, c.asked);
+        EXPECT_TRUE(std::equal(rig.image.data(), rig.image.data() + 1536, rig.module.mem.data()));
+        EXPECT_EQ(rig.view.decodes, 1);
+    }
+}
+
 TEST(EngineReadAll, RecordModelReadsAllRecordsWhateverTheVersion) {
     for (int version : {20, 40}) {
         SCOPED_TRACE(version);
@@ -768,8 +894,12 @@ TEST(EngineWriteAll, BlockAcknowledgementMustBeExactlyOneByte) {
     EXPECT_EQ(rig.engine.state().ImagePos, 0);
     EXPECT_EQ(rig.ticksUntilNextWrite(), 51);
     EXPECT_EQ(rig.channel.writes[1], first); // block 0 again, now acknowledged
-    EXPECT_EQ(at(rig.channel.writes.back(), 3), 16);
     EXPECT_EQ(rig.engine.state().ImagePos, 1);
+    EXPECT_EQ(rig.channel.writes.size(), 2u);
+    // The module may still answer the first send: block 1 waits until the
+    // line has been quiet as long as an answer is waited for.
+    EXPECT_EQ(rig.ticksUntilNextWrite(), 51);
+    EXPECT_EQ(at(rig.channel.writes.back(), 3), 16);
 }
 
 TEST(EngineWriteAll, RecordModelWritesBytesThenCodeRecordsUpToVersion32) {
