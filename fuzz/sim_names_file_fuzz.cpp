@@ -3,9 +3,6 @@
 // gives the same rows. And any bytes read as file text (SIM names cells, the
 // installation texts of a configuration file) are saved as they were.
 //
-// Slow by nature: every parse converts each of its 500 cells with a code page
-// decoder of its own.
-
 #include "fuzz_input.h"
 #include "image/file_text.h"
 #include "image/sim_names_file.h"
