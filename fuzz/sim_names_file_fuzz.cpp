@@ -2,7 +2,7 @@
 // the grid and one line per cell; saving what it read and reading that again
 // gives the same rows. And any bytes read as file text (SIM names cells, the
 // installation texts of a configuration file) are saved as they were.
-//
+
 #include "fuzz_input.h"
 #include "image/file_text.h"
 #include "image/sim_names_file.h"
