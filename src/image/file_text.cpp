@@ -18,6 +18,6 @@ QByteArray toFileText(const QString& text) {
     return bytes;
 }
 
-QString fromFileText(const QByteArray& bytes) {
+QString fromFileText(QByteArrayView bytes) {
     return fromCodePage1250(bytes);
 }

@@ -7,4 +7,4 @@
 // readers have always shown it, not as the converter's control character 0x1A.
 QByteArray toFileText(const QString& text);
 // Every byte has a character, so a text read and saved again keeps its bytes.
-QString fromFileText(const QByteArray& bytes);
+QString fromFileText(QByteArrayView bytes);

@@ -157,7 +157,7 @@ QByteArray toCodePage1250(const QString& text) {
     return bytes;
 }
 
-QString fromCodePage1250(const QByteArray& bytes) {
+QString fromCodePage1250(QByteArrayView bytes) {
     QString text(bytes.size(), Qt::Uninitialized);
     QChar* out = text.data();
     for (const char c : bytes) {

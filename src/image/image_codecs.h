@@ -63,7 +63,7 @@ QString readAsciiField(const ConfigImage& image, int address, int width);
 // Single-byte text in code page 1250, the module's character set; every byte
 // value has a character and comes back as the same byte.
 QByteArray toCodePage1250(const QString& text);
-QString fromCodePage1250(const QByteArray& bytes);
+QString fromCodePage1250(QByteArrayView bytes);
 
 // ImageText: code page 1250 with á é ó í stored as 0xE0 0xE8 0xF2 0xEC, which the
 // module's character set shows as those letters.
