@@ -99,6 +99,10 @@ const LinkEngine::CommandEntry* LinkEngine::findCommand(int32_t code) {
     return it == table.end() ? nullptr : &*it;
 }
 
+bool LinkEngine::carriesNoAddress(ReplyShape shape) {
+    return shape == ReplyShape::Block || shape == ReplyShape::OneByte;
+}
+
 int LinkEngine::replyLength(ReplyShape shape) {
     switch (shape) {
     case ReplyShape::Frame:

@@ -164,6 +164,7 @@ void LinkEngine::portLost() {
     s_.LinkPortOpen = false;
     pending_ = {};
     quietTicks_ = 0;
+    replacedWait_ = 0;
     clearRx();
     channel_.close();
     if (!wasBusy)
@@ -189,6 +190,10 @@ void LinkEngine::sendStep() {
     const CommandEntry* entry = findCommand(s_.LinkCommand);
     if (!entry || !entry->send)
         return;
+    if (replacedWait_ > 0 && carriesNoAddress(entry->reply)) {
+        waitForQuietLine(std::exchange(replacedWait_, 0));
+        return;
+    }
     // The request is still pending when its own pace has run out: this send
     // is a repeat, and the module may yet answer both.
     const bool repeat = pending_.command == entry->code;
@@ -411,7 +416,7 @@ void LinkEngine::receive(const QByteArray& bytes) {
         return;
     const CommandEntry* entry = findCommand(s_.LinkCommand);
     const ReplyShape shape = entry ? entry->reply : ReplyShape::None;
-    if (quietTicks_ > 0 && (shape == ReplyShape::Block || shape == ReplyShape::OneByte)) {
+    if (quietTicks_ > 0 && carriesNoAddress(shape)) {
         // Waiting for a quiet line: these bytes answer a request already dealt
         // with, and the wait starts again after them.
         rxDropped_ += bytes.size();
@@ -514,9 +519,9 @@ void LinkEngine::handleFrameReply(const CommandEntry* entry) {
 // Neither costs anything while every reply comes once and in time and the
 // blocks differ; equal blocks cost a short wait and one more block each.
 bool LinkEngine::holdBlockReply(const uint8_t* data) {
-    const bool seen = std::any_of(takenBlocks_.begin(), takenBlocks_.end(), [data](const auto& b) {
-        return std::equal(b.begin(), b.end(), data);
-    });
+    const auto equal = [data](const auto& b) { return std::equal(b.begin(), b.end(), data); };
+    const bool seen = std::any_of(takenBlocks_.begin(), takenBlocks_.end(), equal) ||
+                      (takenBlocks_.empty() && previousBlock_ && equal(*previousBlock_));
     if (seen && !confirmingBlock_) {
         confirmingBlock_ = true;
         waitForQuietLine(kDefaultPace);
@@ -758,7 +763,20 @@ bool LinkEngine::sendsAtOnce() const {
 }
 
 void LinkEngine::beginOperation() {
-    // Whatever was on the wire belongs to the operation being replaced.
+    // Whatever was on the wire belongs to the operation being replaced. An
+    // answer to it with an address cannot pass for the answer to another
+    // request; a block or an acknowledgement carries none, so when one may
+    // still come, the first request that takes such an answer waits for a
+    // quiet line. A copy of the last block taken (a module may answer twice)
+    // is caught as an equal block.
+    replacedWait_ = 0;
+    if (carriesNoAddress(pending_.shape))
+        if (const CommandEntry* replaced = findCommand(pending_.command))
+            replacedWait_ = replaced->pace;
+    replacedWait_ = std::max(replacedWait_, quietTicks_);
+    previousBlock_.reset();
+    if (!takenBlocks_.empty())
+        previousBlock_ = takenBlocks_.back();
     pending_ = {};
     quietTicks_ = 0;
     takenBlocks_.clear();

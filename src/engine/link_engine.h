@@ -284,6 +284,8 @@ class LinkEngine {
     static std::span<const CommandEntry> commandTable();
     static const CommandEntry* findCommand(int32_t code);
     static int replyLength(ReplyShape shape);
+    // A block and a block's acknowledgement say nothing of what they answer.
+    static bool carriesNoAddress(ReplyShape shape);
 
     void sendStep();
     bool openPort();
@@ -450,10 +452,9 @@ class LinkEngine {
     // them. A block write carries them, so it sends these rather than whatever
     // the image holds there.
     std::optional<std::array<uint8_t, 3>> moduleOwned_;
-    int reopenWait_ = 0;
+    int reopenWait_ = 0; // ticks before a port that would not open is tried again
     int shownSecond_ = -1; // of the day, in the time label
-    int32_t recordWriteEnd_ = 256; // one past the last record a record write-all sends      //
-                                   // ticks before a port that would not open is tried again
+    int32_t recordWriteEnd_ = 256; // one past the last record a record write-all sends
     int sendsUnanswered_ = 0;      // times the pending request has gone out without an answer
     bool requestRepeated_ = false; // the request last sent had gone out before, unanswered
     // While above 0, the next request waits until the line has been quiet for
@@ -464,6 +465,13 @@ class LinkEngine {
     // of them.
     std::vector<std::array<uint8_t, 256>> takenBlocks_;
     bool confirmingBlock_ = false;
+    // The last block the operation before this one took: a copy of it may
+    // still come while this one asks for its first block.
+    std::optional<std::array<uint8_t, 256>> previousBlock_;
+    // Quiet ticks the first block request or block write of this operation
+    // waits for: the operation it replaced was waiting for a block or an
+    // acknowledgement, which may still come.
+    int replacedWait_ = 0;
     // Modem pass-through.
     bool modemMayBeOn_ = false;
     int32_t modemOperation_ = 0; // first own code of the running modem operation

@@ -42,9 +42,13 @@ TEST_F(LanguagesE2E, LanguageChangesDuringAReadLeaveTheReadAndTheSendAlone) {
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(memory);
     f.close();
+    // Every answer takes a while (well inside the engine's wait for a block),
+    // so the switches come while blocks are on their way however slowly this
+    // machine redraws the window in another language.
     PtySim sim({QStringLiteral("--model"), QStringLiteral("71"), QStringLiteral("--version"),
                 QStringLiteral("43"), QStringLiteral("--memory"), path("module.bin"),
-                QStringLiteral("--save"), path("saved.bin")});
+                QStringLiteral("--save"), path("saved.bin"), QStringLiteral("--delay-ms"),
+                QStringLiteral("600")});
     ASSERT_TRUE(sim.started());
     QByteArray module = memory;
     module[252] = 1;

@@ -744,6 +744,49 @@ TEST(EngineReadAll, BlockRepliesTwiceOrLateLandWhereTheyBelong) {
     }
 }
 
+// A read-all started again: an answer meant for the read before, still on
+// its way, must not pass for the new read's first block. Either the replaced
+// read was waiting for block 2, or the read before had ended and its last
+// block comes a second time.
+TEST(EngineReadAll, AnswersToTheReadBeforeDoNotPassForTheFirstBlock) {
+    for (const bool replaced : {true, false}) {
+        SCOPED_TRACE(replaced ? "replaced while block 2 is asked for"
+                              : "a copy of the last block of a read that ended");
+        Rig rig({.version = 33});
+        rig.fillModule(2);
+        rig.reply = loseAll;
+        std::deque<QByteArray> line;
+        size_t seen = 0;
+        QByteArray lastAnswer;
+        const auto run = [&](const std::function<bool()>& stop) {
+            for (int guard = 0; guard < 5000 && !stop(); ++guard) {
+                for (; seen < rig.channel.writes.size(); ++seen)
+                    line.push_back(lastAnswer = rig.module.answer(rig.channel.writes[seen]));
+                if (line.empty()) {
+                    rig.engine.tick();
+                    continue;
+                }
+                const QByteArray next = line.front();
+                line.pop_front();
+                rig.engine.receive(next);
+            }
+        };
+        rig.engine.startReadAll();
+        if (replaced)
+            run([&] { return rig.channel.writes.size() == 3; });
+        else
+            run([&] { return !rig.engine.busy(); });
+        // The answer still on the line: to block 2, or the last block again.
+        const QByteArray stale = replaced ? rig.module.answer(rig.channel.writes[seen++])
+                                          : lastAnswer;
+        rig.engine.startReadAll();
+        rig.engine.receive(stale);
+        run([&] { return !rig.engine.busy(); });
+        EXPECT_FALSE(rig.engine.busy());
+        EXPECT_TRUE(std::equal(rig.image.data(), rig.image.data() + 1536, rig.module.mem.data()));
+    }
+}
+
 TEST(EngineReadAll, RecordModelReadsAllRecordsWhateverTheVersion) {
     for (int version : {20, 40}) {
         SCOPED_TRACE(version);
