@@ -42,13 +42,14 @@ TEST_F(LanguagesE2E, LanguageChangesDuringAReadLeaveTheReadAndTheSendAlone) {
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(memory);
     f.close();
-    // Every answer takes a while (well inside the engine's wait for a block),
-    // so the switches come while blocks are on their way however slowly this
-    // machine redraws the window in another language.
+    // Bytes cross the line at 2400 baud (a block then takes about a second,
+    // well inside the engine's wait for it), so the switches come while blocks
+    // are on their way however slowly this machine redraws the window in
+    // another language.
     PtySim sim({QStringLiteral("--model"), QStringLiteral("71"), QStringLiteral("--version"),
                 QStringLiteral("43"), QStringLiteral("--memory"), path("module.bin"),
-                QStringLiteral("--save"), path("saved.bin"), QStringLiteral("--delay-ms"),
-                QStringLiteral("600")});
+                QStringLiteral("--save"), path("saved.bin"), QStringLiteral("--pace-baud"),
+                QStringLiteral("2400")});
     ASSERT_TRUE(sim.started());
     QByteArray module = memory;
     module[252] = 1;
@@ -63,7 +64,7 @@ TEST_F(LanguagesE2E, LanguageChangesDuringAReadLeaveTheReadAndTheSendAlone) {
     app = std::make_unique<AlventoApplication>(o);
     app->start();
     TAV4Form1* c = app->configurator();
-    ASSERT_TRUE(waitUntil([&] { return c->isVisible() && !c->engine().busy(); }, 15000));
+    ASSERT_TRUE(waitUntil([&] { return c->isVisible() && !c->engine().busy(); }, 60000));
     auto* gauge = c->findChild<QProgressBar*>(QStringLiteral("kijelzo"));
     auto choose = [&](const char* item) { c->menuAction(QString::fromLatin1(item))->trigger(); };
 
