@@ -651,6 +651,30 @@ TEST(EngineReadAll, BlockReadAddressesTheSixBlocksLowByteFirst) {
     EXPECT_EQ(rig.view.status(), "Successful readout!");
 }
 
+// A line that carries answers one whole reply at a time. Each new request is
+// handed to `onRequest` (its place in the order, from 0), which puts on the
+// line what the module sends for it; the engine ticks while the line is
+// empty, until `stop` says so.
+struct ScriptedLine {
+    std::deque<QByteArray> line;
+    size_t seen = 0;
+
+    void run(Rig& rig, const std::function<void(size_t n, const QByteArray& request)>& onRequest,
+             const std::function<bool()>& stop) {
+        for (int guard = 0; guard < 5000 && !stop(); ++guard) {
+            for (; seen < rig.channel.writes.size(); ++seen)
+                onRequest(seen, rig.channel.writes[seen]);
+            if (line.empty()) {
+                rig.engine.tick();
+                continue;
+            }
+            const QByteArray next = line.front();
+            line.pop_front();
+            rig.engine.receive(next);
+        }
+    }
+};
+
 // A block reply carries no address: a second answer to a block request looks
 // exactly like the next block. Each case says what the line carries for the
 // n-th block request (its true answer given); the blocks must all land where
@@ -720,23 +744,15 @@ TEST(EngineReadAll, BlockRepliesTwiceOrLateLandWhereTheyBelong) {
             std::copy_n(rig.module.mem.begin() + 512, 256, rig.module.mem.begin() + 768);
         rig.reply = loseAll;
         rig.engine.startReadAll();
-        Line line;
+        ScriptedLine line;
         std::vector<int> asked;
-        size_t seen = 0;
-        for (int guard = 0; rig.engine.busy() && guard < 5000; ++guard) {
-            for (; seen < rig.channel.writes.size(); ++seen) {
-                const QByteArray& request = rig.channel.writes[seen];
+        line.run(
+            rig,
+            [&](size_t n, const QByteArray& request) {
                 asked.push_back(at(request, 2) / 16);
-                c.script(static_cast<int>(asked.size()) - 1, rig.module.answer(request), line);
-            }
-            if (line.empty()) {
-                rig.engine.tick();
-                continue;
-            }
-            const QByteArray next = line.front();
-            line.pop_front();
-            rig.engine.receive(next);
-        }
+                c.script(static_cast<int>(n), rig.module.answer(request), line.line);
+            },
+            [&] { return !rig.engine.busy(); });
         EXPECT_FALSE(rig.engine.busy());
         EXPECT_EQ(asked, c.asked);
         EXPECT_TRUE(std::equal(rig.image.data(), rig.image.data() + 1536, rig.module.mem.data()));
@@ -755,29 +771,19 @@ TEST(EngineReadAll, AnswersToTheReadBeforeDoNotPassForTheFirstBlock) {
         Rig rig({.version = 33});
         rig.fillModule(2);
         rig.reply = loseAll;
-        std::deque<QByteArray> line;
-        size_t seen = 0;
+        ScriptedLine line;
         QByteArray lastAnswer;
-        const auto run = [&](const std::function<bool()>& stop) {
-            for (int guard = 0; guard < 5000 && !stop(); ++guard) {
-                for (; seen < rig.channel.writes.size(); ++seen)
-                    line.push_back(lastAnswer = rig.module.answer(rig.channel.writes[seen]));
-                if (line.empty()) {
-                    rig.engine.tick();
-                    continue;
-                }
-                const QByteArray next = line.front();
-                line.pop_front();
-                rig.engine.receive(next);
-            }
+        const auto answer = [&](size_t, const QByteArray& request) {
+            line.line.push_back(lastAnswer = rig.module.answer(request));
         };
+        const auto run = [&](const std::function<bool()>& stop) { line.run(rig, answer, stop); };
         rig.engine.startReadAll();
         if (replaced)
             run([&] { return rig.channel.writes.size() == 3; });
         else
             run([&] { return !rig.engine.busy(); });
         // The answer still on the line: to block 2, or the last block again.
-        const QByteArray stale = replaced ? rig.module.answer(rig.channel.writes[seen++])
+        const QByteArray stale = replaced ? rig.module.answer(rig.channel.writes[line.seen++])
                                           : lastAnswer;
         rig.engine.startReadAll();
         rig.engine.receive(stale);
