@@ -6,6 +6,22 @@ static const MessageRow kMessages[] = {
     {"discovery.no_write_rights",
      "Nincs windows írási joga! Kérem futtasa a programot Rendszergazdaként!", nullptr, nullptr,
      nullptr},
+    // Values only the maker or the installer's company can supply (settings values)
+    {"preset.not_configured", "nincs beállítva", "not configured", "nicht eingerichtet",
+     "ni nastavljeno"},
+    {"preset.default_server_missing",
+     "A gyártó szerverének címe nincs beállítva (\"defaultserverhost\", "
+     "\"defaultserveraddress\" beállítás), a szerver mezői nem változtak.",
+     "The maker's server is not configured (settings values \"defaultserverhost\", "
+     "\"defaultserveraddress\"), so the server fields were left as they were.",
+     "Der Server des Herstellers ist nicht eingerichtet (Einstellungen \"defaultserverhost\", "
+     "\"defaultserveraddress\"), die Serverfelder bleiben unverändert.",
+     "Strežnik proizvajalca ni nastavljen (nastavitvi \"defaultserverhost\", "
+     "\"defaultserveraddress\"), polji strežnika sta ostali nespremenjeni."},
+    {"aux.maker_document_missing", "A gyártó dokumentuma nincs telepítve.\nHelye: %1",
+     "The maker's document is not installed.\nIts place: %1",
+     "Das Dokument des Herstellers ist nicht installiert.\nSein Ort: %1",
+     "Dokument proizvajalca ni nameščen.\nNjegovo mesto: %1"},
     // Link engine
     {"engine.module_check", "GSM ellenörzése", "GSM check", "GSM die inspektion", "GSM preverba"},
     {"engine.module_version", "Modul szoftvare verzió: ", "Software version of the module: ",

@@ -1,9 +1,15 @@
 #include "workspace/configurator_window.h"
+
 #include "i18n/messages.h"
 #include "image/image_convert.h"
+#include "safety/backup_store.h"
+#include "safety/safety_menu.h"
+#include "safety/safety_settings.h"
+#include "safety/write_guard.h"
 #include "serial/tasyncomm32.h"
 #include "settings/app_context.h"
 #include "settings/edition.h"
+#include "settings/presets.h"
 #include "ui/analog_clock.h"
 #include "ui/widgets.h"
 #include "workspace/configuration_files.h"
@@ -14,15 +20,12 @@
 #include "workspace/stored_text_bytes.h"
 #include "workspace/trace_menu.h"
 #include "workspace/upload_controls.h"
-#include "safety/safety_menu.h"
-#include "safety/safety_settings.h"
-#include "safety/write_guard.h"
-#include "safety/backup_store.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateTime>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -30,7 +33,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QFileInfo>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
@@ -486,9 +488,9 @@ void TAV4Form1::applyVersionRules() {
     if (v < 40)
         setPageVisible(QStringLiteral("TabSheet27"), false); // Nyitás/Zárás
     setPageVisible(QStringLiteral("TabSheet15"), v < 50);    // Szám azonosítás
-    if (ctx_.brandCode == 20) // the edition has no SIM names page
+    if (ctx_.brandCode == 20)                                // the edition has no SIM names page
         setPageVisible(QStringLiteral("TabSheet15"), false);
-    setPageVisible(QStringLiteral("TabSheet23"), v >= 50);   // Szám Azonosítás MEM
+    setPageVisible(QStringLiteral("TabSheet23"), v >= 50); // Szám Azonosítás MEM
     if (v >= 34)
         setPageVisible(QStringLiteral("TabSheet24"), true);
     if (v < 18 || ModelCode_ == 80)
@@ -609,6 +611,8 @@ void TAV4Form1::FormActivate() {
     engine_->setCompanyStarred(companyStarred_);
     applyEditionAdjustments();
     applyScreenSize();
+    pages_->gprsPage()->setVaronetPreset(Presets::varonetApn(ctx, kAccessPointLength),
+                                         message("preset.not_configured", language_));
 }
 
 void TAV4Form1::closeEvent(QCloseEvent* e) {

@@ -300,6 +300,33 @@ TEST_F(MaintenanceWindows, FirmwareLoadRunsTheBarAndVersionClosesTheWindow) {
 
 // ---------------------------------------------------------------- status
 
+// The temperature shows only where the model has one (its rule, set at
+// dispatch) and the module is new enough to report it.
+TEST_F(MaintenanceWindows, StatusTemperatureFollowsModelAndVersion) {
+    const struct {
+        int version;
+        bool hidden;
+        bool shown;
+    } cases[] = {{43, false, true}, {43, true, false}, {17, false, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.version << " " << c.hidden);
+        makeEngine(71, c.version);
+        TAV4Form2 w(*engine, ctx);
+        w.setTemperatureHidden(c.hidden);
+        w.openWindow();
+        if (c.hidden) {
+            EXPECT_FALSE(child<QLineEdit>(&w, "Edit3")->isVisible());
+            EXPECT_FALSE(child<QLabel>(&w, "Label11")->isVisible());
+        }
+        std::vector<uint8_t> block(16, 0);
+        block[9] = 0x05;
+        answerStatus(block);
+        EXPECT_EQ(child<QLineEdit>(&w, "Edit3")->isVisible(), c.shown);
+        EXPECT_EQ(child<QLabel>(&w, "Label11")->isVisible(), c.shown);
+        w.reject();
+    }
+}
+
 TEST_F(MaintenanceWindows, StatusOfModelCode80) {
     makeEngine(80, 43);
     TAV4Form2 w(*engine, ctx);
@@ -333,6 +360,7 @@ TEST_F(MaintenanceWindows, StatusOfModelCode80) {
     EXPECT_EQ(child<QProgressBar>(&w, "Gauge1")->property("colour").toString(),
               QStringLiteral("red"));
     EXPECT_EQ(child<QLineEdit>(&w, "Edit3")->text(), QStringLiteral("-5"));
+    EXPECT_TRUE(child<QLineEdit>(&w, "Edit3")->isVisible());
     EXPECT_EQ(child<QLineEdit>(&w, "Edit2")->text(), QStringLiteral("Not registered on network"));
     EXPECT_EQ(w.statusPanel(0), QStringLiteral("GSM Time: 12:34"));
     EXPECT_FALSE(child<QLineEdit>(&w, "Edit4")->isVisible());
