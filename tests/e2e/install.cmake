@@ -6,11 +6,6 @@ set_property(TEST install_e2e_test APPEND PROPERTY ENVIRONMENT
   "ALVENTO_CPACK=${CMAKE_CPACK_COMMAND}"
   "ALVENTO_CPACK_CONFIG=${PROJECT_BINARY_DIR}/CPackConfig.cmake")
 # Which build it is decides what the package may hold: the stock one no firmware at all.
-if(ALVENTO_FIRMWARE_IMAGE)
-  set(carries_firmware 1)
-else()
-  set(carries_firmware 0)
-endif()
 target_compile_definitions(install_e2e_test PRIVATE
   ALVENTO_TEST_FIRMWARE="${PROJECT_SOURCE_DIR}/tests/data/firmware/placeholder.hex"
-  ALVENTO_CARRIES_FIRMWARE=${carries_firmware})
+  ALVENTO_CARRIES_FIRMWARE=${ALVENTO_CARRIES_FIRMWARE})

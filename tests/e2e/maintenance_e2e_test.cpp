@@ -321,6 +321,8 @@ TEST_F(FirmwareE2E, MalformedImageSendsNothing) {
 // query; the tool carries no image and says so; the download starts only
 // from the opened file, the button and the confirmation.
 TEST_F(FirmwareE2E, StockToolDownloadsOnlyAnOpenedFileAfterTheButton) {
+    if (ALVENTO_CARRIES_FIRMWARE)
+        GTEST_SKIP() << "this build carries a maker's firmware";
     PtySim sim(args({QStringLiteral("--model"), QStringLiteral("71"), QStringLiteral("--version"),
                      QStringLiteral("29"), QStringLiteral("--firmware-out"), firmwareOut()}));
     ASSERT_TRUE(sim.started());
@@ -334,10 +336,8 @@ TEST_F(FirmwareE2E, StockToolDownloadsOnlyAnOpenedFileAfterTheButton) {
         [&] { return c->isVisible() && !c->engine().busy() && c->engine().state().ModuleVersion; },
         15000));
     ASSERT_EQ(c->engine().state().ModuleVersion, 29);
-#if !ALVENTO_CARRIES_FIRMWARE
     EXPECT_FALSE(app->firmwareForm()->carries());
     EXPECT_FALSE(app->firmwareWindow()->carriedImage);
-#endif
     TAV4Form9* w = app->firmwareWindow();
     Answers answers;
     answers.attach(w);
