@@ -463,6 +463,41 @@ TEST_F(MaintenanceWindows, StockToolLoadsTheMakersFileAndAsksFirst) {
     w.reject();
 }
 
+// A yes counts only for what the question showed: not when the window was
+// closed meanwhile, nor when another file was opened meanwhile.
+TEST_F(MaintenanceWindows, ConfirmationHoldsOnlyForWhatItShowed) {
+    const QString other = dir.path() + QStringLiteral("/other.hex");
+    {
+        QFile f(other);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(testFirmwareText());
+    }
+    for (const bool closeIt : {true, false}) {
+        SCOPED_TRACE(closeIt);
+        makeEngine(71, 43);
+        FirmwareRig rig(*engine, ctx, Build::Stock);
+        TAV4Form9& w = rig.window;
+        w.openWindow();
+        nextWrite();
+        engine->receive(frame(10, 1, 43, 0));
+        ASSERT_TRUE(w.loadImageFile(QStringLiteral(ALVENTO_TEST_FIRMWARE)));
+        w.askYesNo = [&](const QString&) {
+            if (closeIt)
+                w.reject();
+            else
+                EXPECT_TRUE(w.loadImageFile(other));
+            return true;
+        };
+        const size_t writes = channel.writes.size();
+        w.startDownload();
+        EXPECT_FALSE(w.downloading());
+        EXPECT_FALSE(engine->busy());
+        EXPECT_EQ(nextWrite(50), QByteArray());
+        EXPECT_EQ(channel.writes.size(), writes);
+        w.reject();
+    }
+}
+
 // A file is opened only when it is a regular file of a size a hex image can
 // have, and used only when it is a whole image. Anything else is refused
 // with a message and leaves the file loaded before as it was.
