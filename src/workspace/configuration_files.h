@@ -78,6 +78,8 @@ class ConfigurationFiles : public QObject {
     // A read of the whole image from the module has finished. Calls made
     // while a file load decodes are not reads and are ignored.
     void moduleImageRead();
+    // Whether the image being decoded is a file's, not a read of the module.
+    bool decodingFile() const { return decodingFile_; }
     // A file of ModelCodes 70..90 holds image bytes 0..1023, but their block
     // write sends 0..1535. True when the image was loaded from such a file,
     // no read has filled the bytes past the file's end from the module in

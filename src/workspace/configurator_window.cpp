@@ -369,6 +369,8 @@ void TAV4Form1::AsynComm321RxChar(int count) {
 }
 
 void TAV4Form1::BitBtn1Click() {
+    if (!pages_->readyToStore())
+        return;
     // A short configuration file would leave the remote-monitoring bytes of
     // the block write empty: they must come from the module first.
     if (files_->imageNeedsModuleBytes(engine_->state().ModuleVersion)) {
@@ -379,6 +381,8 @@ void TAV4Form1::BitBtn1Click() {
 }
 
 void TAV4Form1::saveConfiguration() {
+    if (!pages_->readyToStore())
+        return;
     files_->saveConfiguration();
 }
 
@@ -437,8 +441,12 @@ void TAV4Form1::decode() {
     const ConfigImage stored = image_;
     const DecodeResult r = decodeImage(image_, imageContext());
     keepStoredLetters(stored, image_);
-    engine_->state().ModuleVersion = r.moduleVersion;
-    showModuleVersion(r.statusText);
+    // The version of the module at the port decides how it is read and
+    // written; a file opened for another version does not change it.
+    if (!files_->decodingFile()) {
+        engine_->state().ModuleVersion = r.moduleVersion;
+        showModuleVersion(r.statusText);
+    }
     pages_->fill(r.values);
     holdsModuleData_ = true;
     files_->moduleImageRead();

@@ -2,16 +2,19 @@
 #include "pages_fixture.h"
 
 #include "settings/settings_store.h"
+#include "workspace/configuration_files.h"
 #include "workspace/pages/output_page.h"
 #include "workspace/pages/phone_page.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
 
@@ -488,4 +491,50 @@ TEST_F(PageRules, HeaderOnlyWhereTheTransferReachesIt) {
         EXPECT_EQ(control<QWidget>("Edit12")->isEnabled(), c.editable)
             << c.model << " v" << c.version;
     }
+}
+
+// What cannot be stored as the window shows it is not sent or saved at all,
+// wherever "Elküldés" or the save is pressed from.
+TEST_F(PageRules, ASecurityCodeOfTheWrongLengthStopsSendAndSave) {
+    open(71, 43);
+    int dialogs = 0;
+    window->files().chooseFile = [&](const FileDialogRequest&) {
+        ++dialogs;
+        return QString();
+    };
+    auto* code = control<QLineEdit>("Edit1");
+    for (const char* bad : {"12", "", "123"}) {
+        SCOPED_TRACE(bad);
+        code->setText(QString::fromLatin1(bad));
+        takeMessages();
+        window->BitBtn1Click();
+        EXPECT_TRUE(control<QPushButton>("BitBtn1")->isEnabled()); // no backup read started
+        EXPECT_EQ(takeMessages(), QStringList{QStringLiteral("Biztonsági kód nem megfelelő")});
+        window->saveConfiguration();
+        EXPECT_EQ(dialogs, 0);
+        EXPECT_EQ(takeMessages(), QStringList{QStringLiteral("Biztonsági kód nem megfelelő")});
+    }
+    code->setText(QStringLiteral("4321"));
+    window->saveConfiguration();
+    EXPECT_EQ(dialogs, 1);
+    window->BitBtn1Click();
+    EXPECT_FALSE(control<QPushButton>("BitBtn1")->isEnabled()); // the backup read runs
+}
+
+// The module at the port decides how it is read and written: a file made for
+// another version leaves the window's module version as it was.
+TEST_F(PageRules, OpeningAFileKeepsTheModulesVersion) {
+    QTemporaryDir files;
+    const QString path = files.filePath(QStringLiteral("v43.dat"));
+    open(70, 43);
+    image()[254] = 43;
+    window->files().chooseFile = [&](const FileDialogRequest&) { return path; };
+    window->saveConfiguration();
+    ASSERT_TRUE(QFile::exists(path));
+
+    open(70, 30);
+    window->files().chooseFile = [&](const FileDialogRequest&) { return path; };
+    window->openConfiguration();
+    EXPECT_EQ(image()[254], 43);
+    EXPECT_EQ(window->moduleVersion(), 30);
 }

@@ -221,8 +221,11 @@ TEST(ReportingPages, ContactIdTablesEditAndLoad) {
     phones[0] = "+36301234567    ";
     phones[1] = "+36201234567    ";
     pages.cid.fillPhoneLists(phones, 100);
-    pages.cid.selectCodeRow(5);
+    // Before a code row is chosen the ticks would belong to none: the list waits.
     auto* list = child<TargetCheckList>(sheet, "SMSst7");
+    EXPECT_FALSE(list->isEnabled());
+    pages.cid.selectCodeRow(5);
+    EXPECT_TRUE(list->isEnabled());
     list->toggle(0);
     list->toggle(1);
     EXPECT_EQ(pages.cid.codeTargets(5), 3);

@@ -233,6 +233,14 @@ void ConfiguratorPages::onPageChanged(int index) {
         showPage(shown);
 }
 
+bool ConfiguratorPages::readyToStore() {
+    // A code of the wrong length cannot be stored; it is not dropped silently.
+    if (other_->securityCode().size() == 4)
+        return true;
+    emit message(pageMessage("pages.bad_security_code", language_()));
+    return false;
+}
+
 void ConfiguratorPages::resetOutput2Unit() {
     output_->resetOutput2Unit();
 }

@@ -63,6 +63,9 @@ class ConfiguratorPages : public QObject {
     void runSendShowLogic();
     // The page-show routine of one sheet (TabSheetN).
     void showPage(QWidget* sheet);
+    // Whether what the pages show can be sent or saved as it stands; when not,
+    // the reason is told through message().
+    bool readyToStore();
     void resetOutput2Unit();
     // The version and model rules that concern these pages.
     void applyVersionRules(int version, int modelCode, int brandCode);

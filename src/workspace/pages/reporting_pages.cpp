@@ -405,6 +405,8 @@ CidSmsPage::CidSmsPage(QWidget* sheet) : ConfigPage(sheet) {
     targetsLabel->setWordWrap(true);
     right->addWidget(targetsLabel);
     right->addWidget(SMSst7);
+    // Ticks belong to a code row: until one is chosen there is nowhere to keep them.
+    SMSst7->setEnabled(false);
     Label87 = new QLabel(QStringLiteral("???"), sheet);
     Label87->setObjectName(QStringLiteral("Label87"));
     Label87->setTextFormat(Qt::PlainText);
@@ -475,6 +477,7 @@ void CidSmsPage::selectCodeRow(int row) {
     if (row < 1 || row > ContactIdTables::kCodeRows)
         return;
     selectedRow_ = row;
+    SMSst7->setEnabled(true);
     SMSst7->setTargets(targetsFromByte(targets_[static_cast<size_t>(row - 1)]));
     Label87->setText(cell(StringGrid3, row, 1));
 }
