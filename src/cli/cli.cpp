@@ -191,8 +191,7 @@ int runCli(int argc, char** argv) {
             bool ok = false;
             seconds = parser.value(timeout).toInt(&ok);
             if (!ok || seconds <= 0)
-                return usageError(
-                    QStringLiteral("--timeout takes a whole number of seconds above 0"));
+                return usageError(QStringLiteral("--timeout takes a whole number of seconds above 0"));
         }
         if (sources.size() != 2)
             return usageError(QStringLiteral("diff compares two sources: A B, or A --port PORT"));

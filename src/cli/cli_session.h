@@ -20,9 +20,9 @@
 // Exit status of the command-line mode.
 namespace CliExit {
 inline constexpr int kDone = 0;
-inline constexpr int kBadInput = 2;    // arguments, files, or a port that cannot be opened
-inline constexpr int kNoAnswer = 3;    // the module stopped answering for the timeout
-inline constexpr int kNotServed = 4;   // a model only its own device window configures
+inline constexpr int kBadInput = 2;  // arguments, files, or a port that cannot be opened
+inline constexpr int kNoAnswer = 3;  // the module stopped answering for the timeout
+inline constexpr int kNotServed = 4; // a model only its own device window configures
 inline constexpr int kNotVerified = 5; // the module does not hold what was written
 } // namespace CliExit
 

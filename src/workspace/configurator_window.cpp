@@ -1,6 +1,10 @@
 #include "workspace/configurator_window.h"
 #include "i18n/messages.h"
 #include "image/image_convert.h"
+#include "safety/backup_store.h"
+#include "safety/safety_menu.h"
+#include "safety/safety_settings.h"
+#include "safety/write_guard.h"
 #include "serial/tasyncomm32.h"
 #include "settings/app_context.h"
 #include "settings/edition.h"
@@ -14,15 +18,12 @@
 #include "workspace/stored_text_bytes.h"
 #include "workspace/trace_menu.h"
 #include "workspace/upload_controls.h"
-#include "safety/safety_menu.h"
-#include "safety/safety_settings.h"
-#include "safety/write_guard.h"
-#include "safety/backup_store.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateTime>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -30,7 +31,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QFileInfo>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
@@ -486,9 +486,9 @@ void TAV4Form1::applyVersionRules() {
     if (v < 40)
         setPageVisible(QStringLiteral("TabSheet27"), false); // Nyitás/Zárás
     setPageVisible(QStringLiteral("TabSheet15"), v < 50);    // Szám azonosítás
-    if (ctx_.brandCode == 20) // the edition has no SIM names page
+    if (ctx_.brandCode == 20)                                // the edition has no SIM names page
         setPageVisible(QStringLiteral("TabSheet15"), false);
-    setPageVisible(QStringLiteral("TabSheet23"), v >= 50);   // Szám Azonosítás MEM
+    setPageVisible(QStringLiteral("TabSheet23"), v >= 50); // Szám Azonosítás MEM
     if (v >= 34)
         setPageVisible(QStringLiteral("TabSheet24"), true);
     if (v < 18 || ModelCode_ == 80)
@@ -776,6 +776,31 @@ ConfigImage TAV4Form1::imageToSend() const {
     return image;
 }
 
+void TAV4Form1::readModuleForRestore() {
+    // A read now would cut a running transfer or send short.
+    if (ConfigurationFiles::transferRunning(*engine_) || guard_->busy()) {
+        emit moduleReadRefused(message("restore.busy", language_));
+        return;
+    }
+    guard_->readModule([this](const ConfigImage& module, int bytesRead) {
+        emit moduleReadForRestore(module, bytesRead, ModelCode_);
+    });
+}
+
+void TAV4Form1::restoreBackup(const QString& path) {
+    if (ConfigurationFiles::transferRunning(*engine_) || guard_->busy()) {
+        showMessage(message("restore.busy", language_));
+        return;
+    }
+    const BackupStore::Loaded backup = BackupStore::load(path, ModelCode_);
+    if (!backup.ok) {
+        showMessage(message("restore.unreadable", language_).arg(backup.error));
+        return;
+    }
+    if (files_->loadBackupImage(backup.image, backup.carriedBytes))
+        BitBtn1Click();
+}
+
 void TAV4Form1::buildSafetyNet() {
     WriteGuard::Setup s;
     s.channel = AsynComm321;
@@ -822,6 +847,7 @@ void TAV4Form1::buildSafetyNet() {
     h.backupFolder = [] { return BackupStore::defaultFolder(); };
     safetyMenu_ = new SafetyMenu(std::move(h), this);
     safetyMenu_->build(menuBar());
+    connect(safetyMenu_, &SafetyMenu::restoreRequested, this, &TAV4Form1::restoreWindowRequested);
 
     // Opening a file offers to show what it changes against what the window
     // held, before anything is sent.
