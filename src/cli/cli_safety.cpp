@@ -17,13 +17,17 @@ void printLine(FILE* stream, const QString& text) {
 }
 } // namespace
 
-void printBackups(const std::vector<BackupStore::Backup>& backups) {
+void printBackups(const std::vector<BackupStore::Backup>& backups,
+                  const BackupStore::ModuleKey* module) {
     for (const BackupStore::Backup& b : backups)
         printLine(stdout,
-                  QStringLiteral("%1  ModelCode %2  account %3  %4")
+                  QStringLiteral("%1  ModelCode %2  account %3  %4%5")
                       .arg(b.taken.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))
                       .arg(b.key.modelCode)
-                      .arg(b.key.account, QDir::toNativeSeparators(b.path)));
+                      .arg(b.key.account, QDir::toNativeSeparators(b.path),
+                           module && b.otherNumbers(*module)
+                               ? QStringLiteral("  (other phone numbers: maybe another module)")
+                               : QString()));
 }
 
 void CliSession::listBackupsOfModule() {
@@ -37,7 +41,7 @@ void CliSession::listBackupsOfModule() {
                   QStringLiteral("No backups of this module (ModelCode %1, account %2) in %3")
                       .arg(modelCode_)
                       .arg(key.account, QDir::toNativeSeparators(store.folder())));
-    printBackups(backups);
+    printBackups(backups, &key);
     finish(CliExit::kDone);
 }
 

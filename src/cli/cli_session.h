@@ -52,9 +52,10 @@ class CountingChannel : public SerialChannel {
     TAsynComm32& port_;
 };
 
-// The backups in the backups folder, newest first, one line each: local
-// time, model, account, file (cli_safety.cpp).
-void printBackups(const std::vector<BackupStore::Backup>& backups);
+// Backups, one line each: local time, model, account, file; those that
+// called other phone numbers than `module` marked (cli_safety.cpp).
+void printBackups(const std::vector<BackupStore::Backup>& backups,
+                  const BackupStore::ModuleKey* module = nullptr);
 
 // One run of identify, read, write or backups --port: the start window's identify handshake,
 // then the configurator's engine for the version query and the transfers.

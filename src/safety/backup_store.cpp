@@ -146,6 +146,8 @@ std::vector<BackupStore::Backup> BackupStore::backupsFor(const ModuleKey& key) c
     std::erase_if(mine, [&key](const Backup& b) {
         return b.key.modelCode != key.modelCode || b.key.account != key.account;
     });
+    std::stable_partition(mine.begin(), mine.end(),
+                          [&key](const Backup& b) { return !b.otherNumbers(key); });
     return mine;
 }
 

@@ -63,6 +63,11 @@ class BackupStore {
         QString path;
         QDateTime taken; // UTC
         ModuleKey key;
+        // Taken of a module that called other phone numbers than `module`'s
+        // key tells: another module, or this one before its numbers changed.
+        bool otherNumbers(const ModuleKey& module) const {
+            return !key.installation.isEmpty() && key.installation != module.installation;
+        }
     };
 
     struct Result {
@@ -84,8 +89,10 @@ class BackupStore {
     std::vector<Backup> all() const;
     // The backups of one key, newest first.
     std::vector<Backup> backupsOf(const ModuleKey& key) const;
-    // What the module of `key` may have been backed up as, newest first: the
-    // same model and account, whatever phone numbers it called then.
+    // What the module of `key` may have been backed up as: the same model and
+    // account, whatever phone numbers it called then. Newest first, those
+    // with its present numbers (or of the earlier names, which kept none)
+    // before the others.
     std::vector<Backup> backupsFor(const ModuleKey& key) const;
 
     struct Loaded {

@@ -122,6 +122,11 @@ void RestoreWindow::showModule(const ConfigImage& module, int bytesRead, int mod
                     QString::number(b.key.modelCode), accountText(b.key.account), differences});
         item->setTextAlignment(kDifferences, Qt::AlignRight | Qt::AlignVCenter);
         item->setToolTip(kDate, b.path);
+        if (b.otherNumbers(key))
+            for (int column = 0; column < kColumnCount; ++column) {
+                item->setForeground(column, palette().brush(QPalette::Disabled, QPalette::Text));
+                item->setToolTip(column, text("restore.other_numbers") + u'\n' + b.path);
+            }
         rows_.push_back(std::move(row));
     }
     if (rows_.empty()) {
