@@ -64,6 +64,7 @@ CompareWindow::CompareWindow(const QString& leftTitle, const ConfigImage& left,
 void CompareWindow::embedIn(QWidget* host) {
     setParent(host, Qt::Widget);
     setAttribute(Qt::WA_DeleteOnClose, false);
+    layout()->setContentsMargins(0, 0, 0, 0);
     if (auto* buttons = findChild<QDialogButtonBox*>())
         buttons->hide();
 }

@@ -120,7 +120,6 @@ void RestoreWindow::showModule(const ConfigImage& module, int bytesRead, int mod
         auto* item = new QTreeWidgetItem(
             list_, {b.taken.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
                     QString::number(b.key.modelCode), accountText(b.key.account), differences});
-        item->setTextAlignment(kDifferences, Qt::AlignRight | Qt::AlignVCenter);
         item->setToolTip(kDate, b.path);
         if (b.otherNumbers(key))
             for (int column = 0; column < kColumnCount; ++column) {

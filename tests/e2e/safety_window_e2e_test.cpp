@@ -414,6 +414,13 @@ TEST_F(SafetyWindow, RestoringABackupPutsTheModuleBack) {
     ASSERT_TRUE(w->sendButton()->isEnabled());
     w->sendButton()->click();
     EXPECT_FALSE(w->isVisible());
+    // Pressed again while the send runs, it reads nothing and says why.
+    ASSERT_TRUE(c->safetyNet().busy());
+    item->trigger();
+    EXPECT_EQ(status->text(),
+              QStringLiteral("An operation is running; the module cannot be read now."));
+    EXPECT_EQ(w->list()->topLevelItemCount(), 0);
+    w->close();
     ASSERT_TRUE(waitUntil(
         [&] {
             return c->safetyNet().lastBackup() != backup &&
