@@ -12,6 +12,8 @@
 #include "maintenance/firmware_window.h"
 #include "maintenance/monitor_window.h"
 #include "maintenance/status_window.h"
+#include "safety/backup_store.h"
+#include "safety/restore_window.h"
 #include "serial/tasyncomm32.h"
 #include "settings/edition.h"
 #include "startup/language_window.h"
@@ -77,6 +79,10 @@ AlventoApplication::AlventoApplication(const Options& options) {
     leiras_ = create<Tleiras>();
     smsk_ = create<TSMSk>(av4_->engine());
     mess1_ = create<TMESS1>(av4_->engine());
+    // Not one of the windows of the fixed order: the configurator's own, and
+    // gone with it.
+    restore_ = new RestoreWindow([this] { return av4_->language(); },
+                                 [] { return BackupStore::defaultFolder(); }, av4_);
     wire();
 }
 
@@ -122,6 +128,15 @@ void AlventoApplication::wire() {
     QObject::connect(av4_, &TAV4Form1::firmwareWindowRequested, av4Form9_, &TAV4Form9::openWindow);
     QObject::connect(av4_, &TAV4Form1::firmwareWindowCloseRequested, av4Form9_,
                      &TAV4Form9::versionAfterLoad);
+    // Restore from a backup: the window lists, the configurator reads and sends.
+    QObject::connect(av4_, &TAV4Form1::restoreWindowRequested, restore_,
+                     &RestoreWindow::openWindow);
+    QObject::connect(restore_, &RestoreWindow::moduleReadRequested, av4_,
+                     &TAV4Form1::readModuleForRestore);
+    QObject::connect(av4_, &TAV4Form1::moduleReadForRestore, restore_, &RestoreWindow::showModule);
+    QObject::connect(av4_, &TAV4Form1::moduleReadRefused, restore_,
+                     &RestoreWindow::showModuleUnavailable);
+    QObject::connect(restore_, &RestoreWindow::restoreRequested, av4_, &TAV4Form1::restoreBackup);
     // Only a maker's build carries an image; the stock tool's window opens a file.
     if (firmware_->carries())
         av4Form9_->carriedImage = [this]() -> const FirmwareImage::Parsed& {
@@ -167,6 +182,7 @@ void AlventoApplication::wire() {
         for (auto& w : windows_)
             if (w.get() != form1_ && w->isVisible())
                 w->hide();
+        restore_->hide();
     });
 }
 

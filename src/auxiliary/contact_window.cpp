@@ -1,14 +1,19 @@
 #include "auxiliary/contact_window.h"
 
+#include "image/file_access.h"
 #include "image/file_text.h"
 #include "ui/widgets.h"
 
 #include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+namespace {
+// A few lines of the maker's or the installer's contacts; a box of text.
+constexpr int kMaxContactFileSize = 64 * 1024;
+} // namespace
 
 TAV4Form8::TAV4Form8(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("TAV4Form8"));
@@ -37,10 +42,19 @@ void TAV4Form8::showEvent(QShowEvent* e) {
 
 void TAV4Form8::activate() {
     Memo1->clear();
-    // A missing or unreadable file leaves the box empty, without a word.
-    QFile f(QDir(startDirectory()).filePath(QStringLiteral("contact.txt")));
-    if (f.open(QIODevice::ReadOnly)) {
-        QString text = fromForeignText(f.readAll());
+    // A missing or unreadable file leaves the box empty, without a word; a
+    // folder, device or pipe of that name, or a file too long to be a
+    // contact note, is named in the box instead of read.
+    const QString path = QDir(startDirectory()).filePath(QStringLiteral("contact.txt"));
+    const FileAccess::ReadResult read = FileAccess::readAtMost(path, kMaxContactFileSize + 1);
+    if (read.error.problem == FileAccess::Problem::NotAFile ||
+        read.bytes.size() > kMaxContactFileSize) {
+        Memo1->setPlainText(QStringLiteral("contact.txt: %1")
+                                .arg(read.error ? FileAccess::errorText(read.error)
+                                                : QStringLiteral("longer than %1 bytes, not shown")
+                                                      .arg(kMaxContactFileSize)));
+    } else if (!read.error) {
+        QString text = fromForeignText(read.bytes);
         if (text.endsWith(u'\n'))
             text.chop(1);
         Memo1->setPlainText(text);

@@ -6,6 +6,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
 #include <cstdio>
 #include <cstring>
 
@@ -17,6 +18,7 @@ const char kUsage[] =
     "usage: alvento identify --port PORT [--timeout SECONDS] [--trace FILE]\n"
     "       alvento read --port PORT --out FILE [--timeout SECONDS] [--trace FILE]\n"
     "       alvento write --port PORT --in FILE [--timeout SECONDS] [--trace FILE]\n"
+    "       alvento backups [--port PORT] [--timeout SECONDS] [--trace FILE]\n"
     "       alvento diff A B [--timeout SECONDS]\n"
     "       alvento diff A --port PORT [--timeout SECONDS]\n"
     "\n"
@@ -25,10 +27,15 @@ const char kUsage[] =
     "            or records) and save it as a configuration file\n"
     "  write     send a configuration file's image to the module, skipping the bytes the\n"
     "            module owns, and synchronise the module's clock with this PC. The module\n"
-    "            is read first and kept as a backup (newest 10 per module, in\n"
+    "            is read first and kept as a backup (newest 10 per module and all of\n"
+    "            the last 30 days, in\n"
     "            <user data folder>/Alvento Configurator/backups); afterwards it is read\n"
     "            back and compared with what was sent, unless the settings value\n"
-    "            \"verify\" is \"0\"\n"
+    "            \"verify\" is \"0\". Given a backup, write restores it (with the\n"
+    "            bytes 1024..1535 kept beside a backup of a block module)\n"
+    "  backups   list the backups, newest first: time, model, account and file; with\n"
+    "            --port only those of the module on PORT (read first): the same model\n"
+    "            and Contact ID account\n"
     "  diff      list the fields whose values differ between two configurations, one\n"
     "            line each: \"page / field: value in A -> value in B\". A and B are\n"
     "            configuration files or port:PORT (the module on PORT, read first);\n"
@@ -51,6 +58,9 @@ const char kUsage[] =
     "70..90 does not carry).\n"
     "\n"
     "Progress goes to standard error, the result to standard output.\n"
+    "Files are read and written only as regular files: a folder, a device or a\n"
+    "pipe as --in or --out is refused, and a file is read only as far as a\n"
+    "configuration file can reach.\n"
     "Exit status: 0 done; 2 bad arguments, file or port, or a backup that cannot be\n"
     "written (nothing is sent then); 3 the module did not answer within the timeout;\n"
     "4 the module is a model (ModelCode 30, 50, 60, 61) that only its own device\n"
@@ -59,7 +69,7 @@ const char kUsage[] =
 
 const char kWindowUsage[] =
     "usage: alvento [--port NAME] [--trace FILE]\n"
-    "       alvento identify|read|write|diff ... (see alvento identify --help)\n"
+    "       alvento identify|read|write|backups|diff ... (see alvento identify --help)\n"
     "       alvento --help | --version\n"
     "\n"
     "Without a command word the configurator's windows start: the tool looks for a\n"
@@ -96,7 +106,8 @@ bool startTrace(const QCommandLineParser& parser, const QCommandLineOption& trac
 
 bool isCliCommand(const char* word) {
     return std::strcmp(word, "identify") == 0 || std::strcmp(word, "read") == 0 ||
-           std::strcmp(word, "write") == 0 || std::strcmp(word, "diff") == 0;
+           std::strcmp(word, "write") == 0 || std::strcmp(word, "diff") == 0 ||
+           std::strcmp(word, "backups") == 0;
 }
 
 int handleWithoutWindows(int argc, char** argv, WindowStartOptions& options) {
@@ -195,10 +206,23 @@ int runCli(int argc, char** argv) {
         options.command = CliSession::Command::Identify;
     else if (command == QLatin1String("read"))
         options.command = CliSession::Command::Read;
+    else if (command == QLatin1String("backups"))
+        options.command = CliSession::Command::Backups;
     else
         options.command = CliSession::Command::Write;
 
     options.port = parser.value(port);
+    if (options.command == CliSession::Command::Backups && options.port.isEmpty()) {
+        if (parser.isSet(out) || parser.isSet(in))
+            return usageError(QStringLiteral("backups takes no --in or --out"));
+        const BackupStore store;
+        const std::vector<BackupStore::Backup> all = store.all();
+        if (all.empty())
+            std::fprintf(stderr, "No backups in %s\n",
+                         QDir::toNativeSeparators(store.folder()).toLocal8Bit().constData());
+        printBackups(all);
+        return CliExit::kDone;
+    }
     if (options.port.isEmpty())
         return usageError(QStringLiteral("--port is required"));
 

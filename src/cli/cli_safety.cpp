@@ -7,6 +7,7 @@
 #include "safety/write_verify.h"
 #include "settings/edition.h"
 
+#include <QDir>
 #include <cstdio>
 
 namespace {
@@ -15,6 +16,34 @@ void printLine(FILE* stream, const QString& text) {
     std::fflush(stream);
 }
 } // namespace
+
+void printBackups(const std::vector<BackupStore::Backup>& backups,
+                  const BackupStore::ModuleKey* module) {
+    for (const BackupStore::Backup& b : backups)
+        printLine(stdout,
+                  QStringLiteral("%1  ModelCode %2  account %3  %4%5")
+                      .arg(b.taken.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))
+                      .arg(b.key.modelCode)
+                      .arg(b.key.account, QDir::toNativeSeparators(b.path),
+                           module && b.otherNumbers(*module)
+                               ? QStringLiteral("  (other phone numbers: maybe another module)")
+                               : QString()));
+}
+
+void CliSession::listBackupsOfModule() {
+    reportTransfer("read-all");
+    const BackupStore store;
+    const BackupStore::ModuleKey key =
+        BackupStore::keyOf(image_, modelCode_, engine_->state().ModuleVersion);
+    const std::vector<BackupStore::Backup> backups = store.backupsFor(key);
+    if (backups.empty())
+        printLine(stderr,
+                  QStringLiteral("No backups of this module (ModelCode %1, account %2) in %3")
+                      .arg(modelCode_)
+                      .arg(key.account, QDir::toNativeSeparators(store.folder())));
+    printBackups(backups, &key);
+    finish(CliExit::kDone);
+}
 
 bool CliSession::backupBeforeWrite() {
     BackupStore store;

@@ -2,14 +2,16 @@
 
 #include "discovery/model_table.h"
 #include "image/config_file.h"
+#include "image/file_access.h"
 #include "image/image_extent.h"
+#include "safety/backup_store.h"
 #include "settings/edition.h"
 #include "settings/settings_store.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 constexpr int kIdentifyTickMs = 150; // the start window's send timer
@@ -101,29 +103,37 @@ int CliSession::run() {
 
 void CliSession::begin() {
     if (options_.command == Command::Write) {
-        QFile in(options_.file);
-        if (!in.open(QIODevice::ReadOnly))
+        // One byte more than the largest configuration file tells a longer
+        // file without reading all of it; a device or a pipe is not read.
+        const FileAccess::ReadResult in =
+            FileAccess::readAtMost(options_.file, ConfigFile::kLargestFileSize + 1);
+        if (in.error)
             return fail(CliExit::kBadInput,
-                        QStringLiteral("cannot read %1: %2").arg(options_.file, in.errorString()));
-        fileBytes_ = in.readAll();
+                        QStringLiteral("cannot read %1: %2")
+                            .arg(options_.file, FileAccess::errorText(in.error)));
+        fileBytes_ = in.bytes;
         const bool knownSize = fileBytes_.size() == ConfigFile::fileSize(1024) ||
                                fileBytes_.size() == ConfigFile::fileSize(ConfigImage::kSize);
         if (!knownSize)
-            return fail(CliExit::kBadInput,
-                        QStringLiteral("%1 has %2 bytes; a configuration file has %3 or %4")
-                            .arg(options_.file)
-                            .arg(fileBytes_.size())
-                            .arg(ConfigFile::fileSize(1024))
-                            .arg(ConfigFile::fileSize(ConfigImage::kSize)));
-    }
-    if (options_.command == Command::Read) {
-        // Opened now so that an unwritable path fails before the module is
-        // touched; the file appears only when the readout is complete.
-        out_ = std::make_unique<QSaveFile>(options_.file);
-        if (!out_->open(QIODevice::WriteOnly))
             return fail(
                 CliExit::kBadInput,
-                QStringLiteral("cannot create %1: %2").arg(options_.file, out_->errorString()));
+                QStringLiteral("%1 has %2%3 bytes; a configuration file has %4 or %5")
+                    .arg(options_.file)
+                    .arg(fileBytes_.size() > ConfigFile::kLargestFileSize
+                             ? QStringLiteral("more than ")
+                             : QString())
+                    .arg(std::min<qsizetype>(fileBytes_.size(), ConfigFile::kLargestFileSize))
+                    .arg(ConfigFile::fileSize(1024))
+                    .arg(ConfigFile::fileSize(ConfigImage::kSize)));
+        extraBytes_ = BackupStore::extraBytesOf(options_.file);
+    }
+    if (options_.command == Command::Read) {
+        // Checked now so that a path that cannot take the file fails before
+        // the module is touched; the file appears only when the readout is
+        // complete, and only ever in place of a regular file.
+        if (const FileAccess::Error e = FileAccess::checkWritable(options_.file))
+            return fail(CliExit::kBadInput, QStringLiteral("cannot create %1: %2")
+                                                .arg(options_.file, FileAccess::errorText(e)));
     }
     companyStarred_ = companyIsStarred();
 
@@ -285,6 +295,7 @@ void CliSession::versionKnown() {
     case Command::Identify:
         return finish(CliExit::kDone);
     case Command::Read:
+    case Command::Backups:
         progress(QStringLiteral("Reading %1").arg(methodOf(extent.read)));
         enterPhase(Phase::Transfer);
         engine_->startReadAll();
@@ -319,6 +330,16 @@ void CliSession::startTransfer() {
         if (!restoreRead_ || !isModuleOwned(i))
             image_[i] = static_cast<uint8_t>(fileBytes_[i]);
     const ImageExtent extent = exchangedExtent(modelCode_, engine_->state().ModuleVersion);
+    // A backup of a block module keeps 1024..1535 beside it: a restore puts
+    // them back too, rather than sending what the module holds now.
+    if (extraBytes_ && imageSize + extraBytes_->size() <= ConfigImage::kSize &&
+        writeSendsModuleBytes(extent)) {
+        std::memcpy(image_.data() + imageSize, extraBytes_->constData(),
+                    size_t(extraBytes_->size()));
+        progress(QStringLiteral("Bytes %1..%2 from the file beside it")
+                     .arg(imageSize)
+                     .arg(imageSize + extraBytes_->size() - 1));
+    }
     progress(QStringLiteral("Writing %1").arg(methodOf(extent.write)));
     enterPhase(Phase::Transfer);
     engine_->startWriteAll();
@@ -326,16 +347,18 @@ void CliSession::startTransfer() {
 
 void CliSession::transferDone() {
     const ImageExtent extent = exchangedExtent(modelCode_, engine_->state().ModuleVersion);
+    if (options_.command == Command::Backups)
+        return listBackupsOfModule();
     if (options_.command == Command::Read) {
         reportTransfer("read-all");
         const int imageSize = configFileImageSize(modelCode_);
         const QByteArray image(reinterpret_cast<const char*>(image_.data()), imageSize);
         // The installation texts are the installer's own; a readout has none.
         const QByteArray file = ConfigFile::build(image, {});
-        if (out_->write(file) != file.size() || !out_->commit())
+        if (const FileAccess::Error e = FileAccess::writeWhole(options_.file, file))
             return fail(
                 CliExit::kBadInput,
-                QStringLiteral("cannot write %1: %2").arg(options_.file, out_->errorString()));
+                QStringLiteral("cannot write %1: %2").arg(options_.file, FileAccess::errorText(e)));
         printLine(stdout, QStringLiteral("Read %1; saved %2 (%3 bytes)")
                               .arg(methodOf(extent.read), options_.file)
                               .arg(file.size()));
@@ -399,8 +422,8 @@ QString CliSession::phaseName() const {
     case Phase::Verify:
         return QStringLiteral("reading back what was written");
     case Phase::Transfer:
-        return options_.command == Command::Read ? QStringLiteral("reading")
-                                                 : QStringLiteral("writing");
+        return options_.command == Command::Write ? QStringLiteral("writing")
+                                                  : QStringLiteral("reading");
     case Phase::Done:
         break;
     }
@@ -421,7 +444,5 @@ void CliSession::finish(int exitCode) {
         t.stop();
     watchdog_.stop();
     port_.close();
-    if (out_ && exitCode != CliExit::kDone)
-        out_->cancelWriting();
     loop_.quit();
 }

@@ -4,17 +4,18 @@
 #include "engine/link_engine.h"
 #include "image/config_image.h"
 #include "image/image_extent.h"
+#include "safety/backup_store.h"
 #include "serial/tasyncomm32.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QObject>
-#include <QSaveFile>
 #include <QString>
 #include <QTimer>
 #include <array>
 #include <memory>
+#include <optional>
 
 // Exit status of the command-line mode.
 namespace CliExit {
@@ -51,12 +52,17 @@ class CountingChannel : public SerialChannel {
     TAsynComm32& port_;
 };
 
-// One run of identify, read or write: the start window's identify handshake,
+// Backups, one line each: local time, model, account, file; those that
+// called other phone numbers than `module` marked (cli_safety.cpp).
+void printBackups(const std::vector<BackupStore::Backup>& backups,
+                  const BackupStore::ModuleKey* module = nullptr);
+
+// One run of identify, read, write or backups --port: the start window's identify handshake,
 // then the configurator's engine for the version query and the transfers.
 class CliSession : public QObject {
     Q_OBJECT
   public:
-    enum class Command { Identify, Read, Write };
+    enum class Command { Identify, Read, Write, Backups };
     struct Options {
         Command command = Command::Identify;
         QString port;
@@ -93,6 +99,8 @@ class CliSession : public QObject {
     bool backupBeforeWrite();
     void startVerify();
     void verifyDone();
+    // backups --port: the module has been read; lists what may be its backups.
+    void listBackupsOfModule();
     void enterPhase(Phase phase);
     void reportTransfer(const char* what);
     void finish(int exitCode);
@@ -126,7 +134,8 @@ class CliSession : public QObject {
     QElapsedTimer phaseClock_;
     std::array<qint64, 5> fingerprint_{};
 
-    QByteArray fileBytes_;           // write: the whole file
-    std::unique_ptr<QSaveFile> out_; // read: written in full or not at all
-    ConfigImage sent_;               // write: the image as the write sent it
+    QByteArray fileBytes_; // write: the whole file
+    // write: 1024..1535 kept beside a backup of a block module
+    std::optional<QByteArray> extraBytes_;
+    ConfigImage sent_; // write: the image as the write sent it
 };

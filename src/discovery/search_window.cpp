@@ -1,6 +1,7 @@
 #include "discovery/search_window.h"
 #include "i18n/caption_tables.h"
 #include "i18n/messages.h"
+#include "image/file_access.h"
 #include "settings/app_context.h"
 #include "ui/picture.h"
 #include "ui/widgets.h"
@@ -20,6 +21,8 @@
 #include <QVBoxLayout>
 
 namespace {
+// A banner logo; a larger file in the start directory is not a logo of ours.
+constexpr int kMaxLogoSize = 4 * 1024 * 1024;
 
 const QColor kLabelColour(50, 50, 50);
 const QColor kLedOff(70, 20, 20);
@@ -368,7 +371,12 @@ void TForm8::applyEditionLayout() {
     }
     if (brand == 50) {
         auto* banner = qobject_cast<QLabel*>(control(QStringLiteral("Image14")));
-        QImage logo = loadJpeg(ctx_.startDir + QStringLiteral("/logo.jpg"));
+        // The installer's own logo, when the start directory holds a regular
+        // file of a picture's size.
+        const FileAccess::ReadResult own =
+            FileAccess::readAtMost(ctx_.startDir + QStringLiteral("/logo.jpg"), kMaxLogoSize + 1);
+        QImage logo =
+            own.error || own.bytes.size() > kMaxLogoSize ? QImage() : decodeJpeg(own.bytes);
         if (logo.isNull())
             logo = loadJpeg(QStringLiteral(":/pictures/logo_alt.jpg"));
         banner->setPixmap(QPixmap::fromImage(logo));

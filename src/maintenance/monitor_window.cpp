@@ -4,6 +4,7 @@
 
 #include "engine/link_engine.h"
 #include "i18n/messages.h"
+#include "image/file_access.h"
 #include "image/file_text.h"
 #include "maintenance/fault_report.h"
 #include "maintenance/maintenance_captions.h"
@@ -19,7 +20,6 @@
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -224,11 +224,10 @@ void TAV4Form3::BitBtn2Click() {
     const QString path = askSaveFile();
     if (path.isEmpty())
         return;
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly) ||
-        f.write(toFileText(monitorText() + QStringLiteral("\r\n"))) < 0 || !f.commit()) {
-        showMessage(f.errorString());
-    }
+    // Only ever in place of a regular file, whole or not at all.
+    if (const FileAccess::Error e =
+            FileAccess::writeWhole(path, toFileText(monitorText() + QStringLiteral("\r\n"))))
+        showMessage(FileAccess::errorText(e));
 }
 
 void TAV4Form3::Button1Click() {

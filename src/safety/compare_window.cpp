@@ -60,3 +60,11 @@ CompareWindow::CompareWindow(const QString& leftTitle, const ConfigImage& left,
     v->addWidget(buttons);
     resize(900, 520);
 }
+
+void CompareWindow::embedIn(QWidget* host) {
+    setParent(host, Qt::Widget);
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    layout()->setContentsMargins(0, 0, 0, 0);
+    if (auto* buttons = findChild<QDialogButtonBox*>())
+        buttons->hide();
+}

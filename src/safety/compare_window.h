@@ -17,6 +17,9 @@ class CompareWindow : public QWidget {
 
     QTreeWidget* tree() const { return tree_; }
     int differenceCount() const { return count_; }
+    // Shows the comparison as part of another window: no frame and no close
+    // button of its own; it lives as long as its parent keeps it.
+    void embedIn(QWidget* host);
 
   private:
     QTreeWidget* tree_;

@@ -1,5 +1,6 @@
 #include "safety/safety_menu.h"
 
+#include "i18n/messages.h"
 #include "image/config_file.h"
 #include "image/file_access.h"
 #include "safety/compare_window.h"
@@ -45,6 +46,10 @@ void SafetyMenu::build(QMenuBar* bar) {
             &SafetyMenu::compareWithModule);
     connect(item("OsszehasonlitasKetFajl1", "Két fájl összehasonlítása..."), &QAction::triggered,
             this, &SafetyMenu::compareTwoFiles);
+    menu->addSeparator();
+    QAction* restore = menu->addAction(message("restore.menu", 0));
+    restore->setObjectName(QStringLiteral("Visszaallitas1"));
+    connect(restore, &QAction::triggered, this, &SafetyMenu::restoreRequested);
 }
 
 void SafetyMenu::openBackupFolder() {

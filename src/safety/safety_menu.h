@@ -41,6 +41,10 @@ class SafetyMenu : public QObject {
                                const QString& rightTitle, const ConfigImage& right, int modelCode,
                                int carriedBytes = ConfigImage::kSize);
 
+  signals:
+    // "Visszaállítás mentésből…": the restore window is the application's to open.
+    void restoreRequested();
+
   private:
     struct LoadedFile {
         bool ok = false;

@@ -1,11 +1,11 @@
 #include "ui/maker_document.h"
 
 #include "i18n/messages.h"
+#include "image/file_access.h"
 #include "image/file_text.h"
 #include "ui/picture.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 namespace MakerDocument {
@@ -26,15 +26,10 @@ QPixmap picture(const QString& path) {
 }
 
 QString text(const QString& path) {
-    if (!regularFile(path, kMaxManualBytes))
+    const FileAccess::ReadResult read = FileAccess::readAtMost(path, kMaxManualBytes + 1);
+    if (read.error || read.bytes.size() > kMaxManualBytes)
         return {};
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray bytes = f.read(kMaxManualBytes + 1);
-    if (bytes.size() > kMaxManualBytes)
-        return {};
-    QString t = fromForeignText(bytes);
+    const QString t = fromForeignText(read.bytes);
     return t.isNull() ? QStringLiteral("") : t;
 }
 

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -153,6 +154,19 @@ bool ConfigurationFiles::openConfiguration() {
     decodingFile_ = false;
     if (fileOpened)
         fileOpened(before, heldData, path);
+    return true;
+}
+
+bool ConfigurationFiles::loadBackupImage(const ConfigImage& image, int carriedBytes) {
+    if (refusedWhileBusy())
+        return false;
+    const int n = std::clamp(carriedBytes, 0, int(ConfigImage::kSize));
+    std::memcpy(image_.data(), image.data(), size_t(n));
+    loadedFileImageSize_ = n;
+    decodingFile_ = true;
+    if (decode)
+        decode();
+    decodingFile_ = false;
     return true;
 }
 

@@ -68,6 +68,10 @@ class ConfigurationFiles : public QObject {
     // "Megnyitás" (BitBtn8): asks for a file, loads image bytes 0..N-1 and the
     // six texts, decodes. True when loaded; false leaves everything as it was.
     bool openConfiguration();
+    // A backup being restored: image bytes 0..carriedBytes-1 as an open loads
+    // them (1024..1535 too when the backup kept them), decoded; the
+    // installation texts are the installer's and stay.
+    bool loadBackupImage(const ConfigImage& image, int carriedBytes);
 
     // Button3: the SIM names grid's row count and rows 1..250.
     bool saveSimNames(int rowCount, std::span<const SimNamesFile::Row> rows);

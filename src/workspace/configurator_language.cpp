@@ -79,6 +79,8 @@ void TAV4Form1::applyLanguage() {
     LanguagePass::applyCaptions(this, CaptionTables::table(window, ctx_.brandCode), lang);
     LanguagePass::applyCopyRules(this, CaptionTables::copyRules(window));
     applyDefaultTexts();
+    if (QAction* restore = menuAction(QStringLiteral("Visszaallitas1")))
+        restore->setText(message("restore.menu", lang));
     for (QWidget* w : QApplication::topLevelWidgets())
         for (const char* name : kSatellites)
             if (w->objectName() == QLatin1String(name))

@@ -788,6 +788,31 @@ ConfigImage TAV4Form1::imageToSend() const {
     return image;
 }
 
+void TAV4Form1::readModuleForRestore() {
+    // A read now would cut a running transfer or send short.
+    if (ConfigurationFiles::transferRunning(*engine_) || guard_->busy()) {
+        emit moduleReadRefused(message("restore.busy", language_));
+        return;
+    }
+    guard_->readModule([this](const ConfigImage& module, int bytesRead) {
+        emit moduleReadForRestore(module, bytesRead, ModelCode_);
+    });
+}
+
+void TAV4Form1::restoreBackup(const QString& path) {
+    if (ConfigurationFiles::transferRunning(*engine_) || guard_->busy()) {
+        showMessage(message("restore.busy", language_));
+        return;
+    }
+    const BackupStore::Loaded backup = BackupStore::load(path, ModelCode_);
+    if (!backup.ok) {
+        showMessage(message("restore.unreadable", language_).arg(backup.error));
+        return;
+    }
+    if (files_->loadBackupImage(backup.image, backup.carriedBytes))
+        BitBtn1Click();
+}
+
 void TAV4Form1::buildSafetyNet() {
     WriteGuard::Setup s;
     s.channel = AsynComm321;
@@ -834,6 +859,7 @@ void TAV4Form1::buildSafetyNet() {
     h.backupFolder = [] { return BackupStore::defaultFolder(); };
     safetyMenu_ = new SafetyMenu(std::move(h), this);
     safetyMenu_->build(menuBar());
+    connect(safetyMenu_, &SafetyMenu::restoreRequested, this, &TAV4Form1::restoreWindowRequested);
 
     // Opening a file offers to show what it changes against what the window
     // held, before anything is sent.

@@ -86,6 +86,14 @@ class TAV4Form1 : public QMainWindow, public LinkView {
     SafetyMenu& safetyMenu() const { return *safetyMenu_; }
     // What a send would write now: the image with the installer's edits encoded.
     ConfigImage imageToSend() const;
+    // The restore window's read of the module, into the safety net's own
+    // image as a comparison's: answered by moduleReadForRestore, or by
+    // moduleReadRefused while another operation runs.
+    void readModuleForRestore();
+    // Loads a backup into the window, as opening it would (with 1024..1535
+    // when the backup kept them), and sends it as "Elküldés" does: backup of
+    // the module first, then the write and its verify.
+    void restoreBackup(const QString& path);
 
     void FormActivate();
     void adasTimer();
@@ -149,6 +157,10 @@ class TAV4Form1 : public QMainWindow, public LinkView {
     void monitorWindowRequested();
     void firmwareWindowRequested();
     void firmwareWindowCloseRequested();
+    // "Visszaállítás mentésből…" and the read its window asked for.
+    void restoreWindowRequested();
+    void moduleReadForRestore(const ConfigImage& module, int bytesRead, int modelCode);
+    void moduleReadRefused(const QString& why);
 
   public slots:
     // The service indicators: `Panel32` turns green while the status window

@@ -4,6 +4,7 @@
 
 #include "engine/link_engine.h"
 #include "i18n/messages.h"
+#include "image/file_access.h"
 #include "serial/tasyncomm32.h"
 #include "ui/widgets.h"
 #include "workspace/configurator_window.h"
@@ -12,6 +13,7 @@
 #include "workspace/pages/reporting_pages.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -87,7 +89,20 @@ void UploadControls::uploadInputSound(int index) {
         window_.showMessage(message("upload.no_file", window_.language()));
         return;
     }
-    engine_.startSoundUpload(file, kInputSoundAddress[index]);
+    startUpload(file, kInputSoundAddress[index]);
+}
+
+void UploadControls::startUpload(const QString& file, int streamAddress) {
+    // The engine opens the file itself and waits for a pipe's writer: a path
+    // that is no regular file is refused here, with the engine's own words.
+    const FileAccess::ReadResult check = FileAccess::readAtMost(file, 0);
+    if (check.error) {
+        window_.showMessage(
+            message("upload.file_error", window_.language())
+                .arg(QFileInfo(file).fileName(), FileAccess::errorText(check.error)));
+        return;
+    }
+    engine_.startSoundUpload(file, streamAddress);
 }
 
 void UploadControls::setIndicatorRed(const char* panel) {
@@ -97,12 +112,12 @@ void UploadControls::setIndicatorRed(const char* panel) {
 
 void UploadControls::uploadSiren() {
     setIndicatorRed("Panel30");
-    engine_.startSoundUpload(sirenFile(), kSirenAddress);
+    startUpload(sirenFile(), kSirenAddress);
 }
 
 void UploadControls::uploadDtmf() {
     setIndicatorRed("Panel29");
-    engine_.startSoundUpload(dtmfFile(), kDtmfAddress);
+    startUpload(dtmfFile(), kDtmfAddress);
 }
 
 void UploadControls::memoryLoad() {

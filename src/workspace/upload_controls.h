@@ -67,6 +67,8 @@ class UploadControls : public QObject, public UploadView {
     // transfer or an upload gives its gauge and buttons back.
     void portLost();
     void setIndicatorRed(const char* panel);
+    // Hands a regular sound file to the engine; anything else is refused.
+    void startUpload(const QString& file, int streamAddress);
     QWidget* control(const char* name) const;
 
     TAV4Form1& window_;

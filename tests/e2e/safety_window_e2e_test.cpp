@@ -5,6 +5,8 @@
 #include "app/alvento_application.h"
 #include "safety/backup_store.h"
 #include "safety/compare_window.h"
+#include "safety/field_map.h"
+#include "safety/restore_window.h"
 #include "safety/safety_menu.h"
 #include "safety/write_guard.h"
 #include "settings/edition.h"
@@ -25,6 +27,7 @@
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTreeWidget>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -362,6 +365,84 @@ TEST_F(SafetyWindow, ASecondSendDuringASendIsIgnored) {
     EXPECT_EQ(backups().size(), 1);
     sim.stop();
     EXPECT_EQ(sim.countLines(QStringLiteral("CLOCK ")), 1) << "one write-all";
+}
+
+// The module is changed by a send; the backup from before it is restored
+// through "Visszaállítás mentésből…": listed with the one field it differs
+// in, sent with a backup of its own first, verified, and the module holds
+// the backup's settings again, as do the pages.
+TEST_F(SafetyWindow, RestoringABackupPutsTheModuleBack) {
+    PtySim sim({"--model", "71", "--version", "43", "--example-config", "--save",
+                dir.filePath(QStringLiteral("saved.bin"))});
+    ASSERT_TRUE(sim.started());
+    TAV4Form1* c = open(sim);
+    ASSERT_TRUE(read(c));
+    QAction* item = c->menuAction(QStringLiteral("Visszaallitas1"));
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->text(), QStringLiteral("Restore from a backup…"));
+    RestoreWindow* w = app->restoreWindow();
+    QLabel* status = w->findChild<QLabel*>(QStringLiteral("RestoreStatus"));
+
+    // No backup yet: the window says so once it has read the module.
+    item->trigger();
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            return status->text() ==
+                   QStringLiteral("There is no backup of this module in the backups folder.");
+        },
+        30000))
+        << status->text().toStdString();
+    EXPECT_FALSE(w->sendButton()->isEnabled());
+    w->close();
+
+    QSpinBox* ring = c->findChild<QSpinBox*>(QStringLiteral("SpinEdit4"));
+    const int before = ring->value();
+    ring->setValue(before == 99 ? 98 : 99);
+    ASSERT_TRUE(send(c));
+    ASSERT_EQ(c->safetyNet().outcome(), WriteGuard::Outcome::Verified);
+    ASSERT_EQ(backups().size(), 1);
+    const QString backup = c->safetyNet().lastBackup();
+
+    item->trigger();
+    ASSERT_TRUE(waitUntil([&] { return w->comparison() != nullptr; }, 30000))
+        << status->text().toStdString();
+    ASSERT_EQ(w->list()->topLevelItemCount(), 1);
+    EXPECT_EQ(w->list()->topLevelItem(0)->text(3), QStringLiteral("1"));
+    EXPECT_EQ(listedFields(w->comparison()),
+              QStringList{QStringLiteral("Egyéb / Csöngetési idő [sec]:")});
+    EXPECT_TRUE(w->isVisible());
+    ASSERT_TRUE(w->sendButton()->isEnabled());
+    w->sendButton()->click();
+    EXPECT_FALSE(w->isVisible());
+    // Pressed again while the send runs, it reads nothing and says why.
+    ASSERT_TRUE(c->safetyNet().busy());
+    item->trigger();
+    EXPECT_EQ(status->text(),
+              QStringLiteral("An operation is running; the module cannot be read now."));
+    EXPECT_EQ(w->list()->topLevelItemCount(), 0);
+    w->close();
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            return c->safetyNet().lastBackup() != backup &&
+                   c->safetyNet().outcome() != WriteGuard::Outcome::None &&
+                   !c->safetyNet().busy() && !c->engine().busy();
+        },
+        90000));
+    EXPECT_EQ(c->safetyNet().outcome(), WriteGuard::Outcome::Verified)
+        << c->safetyNet().report().join('\n').toStdString();
+    EXPECT_EQ(ring->value(), before);
+    EXPECT_EQ(backups().size(), 2) << "the module as the restore found it";
+
+    sim.stop();
+    const QByteArray saved = readFile(dir.filePath(QStringLiteral("saved.bin")));
+    ASSERT_EQ(saved.size(), 8192);
+    ConfigImage module;
+    std::memcpy(module.data(), saved.constData(), 8192);
+    const BackupStore::Loaded kept = BackupStore::load(backup, 71);
+    ASSERT_TRUE(kept.ok);
+    EXPECT_EQ(kept.carriedBytes, 1536);
+    EXPECT_EQ(module[78], before);
+    EXPECT_TRUE(FieldMap::diff(kept.image, module, 71, 1536).empty());
 }
 
 } // namespace

@@ -150,6 +150,16 @@ TEST_F(UploadsWindowE2E, ServiceButtonsUploadSirenAndDtmf) {
     EXPECT_TRUE(shown[0].contains(QStringLiteral("dtmf.wav")));
     EXPECT_FALSE(window->engine().busy());
     EXPECT_EQ(requests(sim).size(), before);
+
+    // A pipe in its place would hold the window until someone wrote to it.
+    ASSERT_EQ(::mkfifo(UploadControls::dtmfFile().toLocal8Bit().constData(), 0600), 0);
+    control<QPushButton>("Button13")->click();
+    const QStringList refused = takeMessages();
+    ASSERT_EQ(refused.size(), 1);
+    EXPECT_TRUE(refused[0].contains(QStringLiteral("not a file but a folder, a device or a pipe")))
+        << refused[0].toStdString();
+    EXPECT_FALSE(window->engine().busy());
+    EXPECT_EQ(requests(sim).size(), before);
     qunsetenv("TMPDIR");
 }
 

@@ -4,9 +4,11 @@
 #include "support/test_files.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -288,6 +290,8 @@ TEST(SimNamesFile, LineEndsMissingLinesAndTheLineLimit) {
 // ---------------------------------------------------------------------------
 // Reading and writing whole files
 
+constexpr const char* kNotAFile = "File access denied: not a file but a folder, a device or a pipe";
+
 class FileAccessTest : public ::testing::Test {
   protected:
     QString path(const QString& name) const { return dir_.filePath(name); }
@@ -304,11 +308,13 @@ TEST_F(FileAccessTest, ReadFailuresAreNamedAsTheInstallerKnowsThem) {
     const Case cases[] = {
         {path("missing.dat"), "File not found"},
         {path("plain.dat/inside.dat"), "File not found"},
-        {dir_.path(), "File access denied"},
-        // A pipe or a device would block or never end.
-        {path("pipe"), "File access denied"},
-        {QStringLiteral("/dev/zero"), "File access denied"},
+        // A folder, a pipe (it would block) or a device (it would never end).
+        {dir_.path(), kNotAFile},
+        {path("pipe"), kNotAFile},
+        {QStringLiteral("/dev/zero"), kNotAFile},
+        {path("zero-link"), kNotAFile},
     };
+    ASSERT_EQ(::symlink("/dev/zero", path("zero-link").toLocal8Bit().constData()), 0);
     for (const Case& c : cases) {
         const auto r = FileAccess::readAtMost(c.path, 100);
         EXPECT_EQ(FileAccess::errorText(r.error), QString::fromLatin1(c.text))
@@ -319,6 +325,17 @@ TEST_F(FileAccessTest, ReadFailuresAreNamedAsTheInstallerKnowsThem) {
     EXPECT_FALSE(r.error);
     EXPECT_EQ(r.bytes, "123");
     EXPECT_EQ(FileAccess::readAtMost(path("plain.dat"), 100).bytes, "12345");
+}
+
+// A gigabyte (sparse, so it costs no disk) is read only as far as asked.
+TEST_F(FileAccessTest, AHugeFileIsReadOnlyAsFarAsItsKindReaches) {
+    QFile huge(path("huge.dat"));
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(huge.resize(qint64(1) << 30));
+    huge.close();
+    const auto r = FileAccess::readAtMost(path("huge.dat"), ConfigFile::kLargestFileSize + 1);
+    EXPECT_FALSE(r.error);
+    EXPECT_EQ(r.bytes.size(), ConfigFile::kLargestFileSize + 1);
 }
 
 TEST_F(FileAccessTest, OtherSystemErrorsShowTheirCode) {
@@ -355,13 +372,20 @@ TEST_F(FileAccessTest, SavingReplacesTheFileOrLeavesItAsItWas) {
         // A folder on the path is a regular file.
         {path("old.dat/x.dat"), "File not found"},
         {path("nowhere/x.dat"), "File not found"},
-        {dir_.path(), "File access denied"},
-        {path("pipe"), "File access denied"},
+        {dir_.path(), kNotAFile},
+        {path("pipe"), kNotAFile},
     };
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         EXPECT_EQ(FileAccess::errorText(FileAccess::writeWhole(c.path, "x")),
                   QString::fromLatin1(c.text))
             << c.path.toStdString();
+        EXPECT_EQ(FileAccess::errorText(FileAccess::checkWritable(c.path)),
+                  QString::fromLatin1(c.text))
+            << c.path.toStdString();
+    }
+    EXPECT_FALSE(FileAccess::checkWritable(path("old.dat")));
+    EXPECT_FALSE(FileAccess::checkWritable(path("not-yet.dat")));
+    EXPECT_FALSE(QFileInfo::exists(path("not-yet.dat"))) << "the check leaves nothing behind";
     // The pipe is still a pipe, not a file put in its place.
     struct stat st {};
     ASSERT_EQ(::stat(path("pipe").toLocal8Bit().constData(), &st), 0);

@@ -1,6 +1,7 @@
 // The safety net's parts without a module: the backup store, which bytes a
 // write is checked on, and the field-by-field difference of two images.
 
+#include "image/image_codecs.h"
 #include "image/image_convert.h"
 #include "safety/backup_store.h"
 #include "safety/field_map.h"
@@ -10,6 +11,8 @@
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <QTimeZone>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -35,30 +38,53 @@ class BackupStoreTest : public ::testing::Test {
   protected:
     QTemporaryDir dir_;
     QString folder() const { return dir_.filePath(QStringLiteral("backups")); }
-    QDateTime at(int minute) const {
-        return QDateTime(QDate(2026, 3, 1), QTime(10, 0).addSecs(60 * minute));
+    // Minutes after 2026-03-01 10:00 UTC.
+    static QDateTime at(int minute) {
+        return QDateTime(QDate(2026, 3, 1), QTime(10, 0), Qt::UTC).addSecs(60 * minute);
+    }
+    static QDateTime daysAgo(double days) { return at(0).addSecs(qint64(-days * 86400)); }
+    void touch(const QString& name) {
+        QDir().mkpath(folder());
+        QFile f(QDir(folder()).filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(1024 + 768, '\xFF'));
+    }
+    QStringList names() const {
+        return QDir(folder()).entryList({QStringLiteral("*.dat")}, QDir::Files, QDir::Name);
     }
 };
 
-TEST_F(BackupStoreTest, AConfigurationFileOfTheModuleNamedByTimeModelAndAccount) {
-    ConfigImage module = randomImage(1, 70, 32);
+// A module of ModelCode 100 (no account) whose first phone number is `phone`.
+ConfigImage moduleCalling(const char* phone, quint32 seed = 9) {
+    ConfigImage module = randomImage(seed, 100, 43);
+    writePhoneNumber(module, 256, QString::fromLatin1(phone));
+    for (int n = 1; n < 8; ++n)
+        writePhoneNumber(module, 256 + 16 * n, QString());
+    return module;
+}
+
+TEST_F(BackupStoreTest, AConfigurationFileOfTheModuleNamedByUtcTimeModelAndAccount) {
+    ConfigImage module = randomImage(1, 70, 43);
     // Account "1234" as DigitCodes.
     module[1024] = 1;
     module[1025] = 2;
     module[1026] = 3;
     module[1027] = 4;
     BackupStore store(folder());
-    const BackupStore::Result r = store.save(module, 70, 32, at(0));
+    const BackupStore::Result r =
+        store.save(module, 70, 43, QDateTime(QDate(2026, 3, 1), QTime(10, 0), QTimeZone(3600)));
     ASSERT_TRUE(r.ok) << r.error.toStdString();
-    EXPECT_EQ(QFileInfo(r.path).fileName(), QStringLiteral("2026-03-01_100000-000_M70_A1234.dat"));
+    EXPECT_EQ(QFileInfo(r.path).fileName(), QStringLiteral("2026-03-01T090000-000Z_M70_A1234.dat"));
     const QByteArray file = readFile(r.path);
     ASSERT_EQ(file.size(), 1024 + 768);
     EXPECT_EQ(file.left(1024), QByteArray(reinterpret_cast<const char*>(module.data()), 1024));
-    // A byte module has nothing beyond the file's image.
-    EXPECT_EQ(QDir(folder()).entryList(QDir::Files).size(), 1);
+    const std::vector<BackupStore::Backup> all = store.all();
+    ASSERT_EQ(all.size(), 1u);
+    EXPECT_EQ(all[0].taken, at(-60));
+    EXPECT_EQ(all[0].key, (BackupStore::ModuleKey{70, QStringLiteral("1234"), QString()}));
 }
 
-TEST_F(BackupStoreTest, ABlockModuleKeepsTheBytesBeyondTheFileBesideIt) {
+TEST_F(BackupStoreTest, ABlockModuleKeepsTheBytesBeyondTheFileBesideItAndLoadGivesThemBack) {
     const ConfigImage module = randomImage(2, 90, 43);
     BackupStore store(folder());
     const BackupStore::Result r = store.save(module, 90, 43, at(0));
@@ -67,39 +93,117 @@ TEST_F(BackupStoreTest, ABlockModuleKeepsTheBytesBeyondTheFileBesideIt) {
     extra.replace(QStringLiteral(".dat"), QStringLiteral(".1024-1535.bin"));
     EXPECT_EQ(readFile(extra),
               QByteArray(reinterpret_cast<const char*>(module.data()) + 1024, 512));
+    const BackupStore::Loaded back = BackupStore::load(r.path, 90);
+    ASSERT_TRUE(back.ok) << back.error.toStdString();
+    EXPECT_EQ(back.carriedBytes, 1536);
+    for (int a = 0; a < 1536; ++a)
+        ASSERT_EQ(back.image[a], module[a]) << a;
+    // Without the bytes beside it, only the file's.
+    QFile::remove(extra);
+    EXPECT_EQ(BackupStore::load(r.path, 90).carriedBytes, 1024);
+    EXPECT_FALSE(BackupStore::load(r.path, 100).ok) << "a file of the other kind";
 }
 
-TEST_F(BackupStoreTest, ModelCode100KeepsAllItsRecordsAndHasNoAccount) {
-    const ConfigImage module = randomImage(3, 100, 43);
+TEST_F(BackupStoreTest, WithoutAnAccountThePhoneNumbersTellModulesApart) {
+    const ConfigImage module = moduleCalling("+36301234567");
     BackupStore store(folder());
     const BackupStore::Result r = store.save(module, 100, 43, at(0));
     ASSERT_TRUE(r.ok);
-    EXPECT_TRUE(r.path.endsWith(QStringLiteral("_M100_Anone.dat"))) << r.path.toStdString();
+    const BackupStore::ModuleKey key = BackupStore::keyOf(module, 100, 43);
+    EXPECT_EQ(key.account, QStringLiteral("none"));
+    EXPECT_EQ(key.installation.size(), 8);
+    EXPECT_TRUE(r.path.endsWith(QStringLiteral("_M100_Anone_P%1.dat").arg(key.installation)))
+        << r.path.toStdString();
     EXPECT_EQ(readFile(r.path).left(8192),
               QByteArray(reinterpret_cast<const char*>(module.data()), 8192));
+    // Other numbers, another module; the same numbers in other settings, the same.
+    EXPECT_NE(BackupStore::keyOf(moduleCalling("+36301234568"), 100, 43), key);
+    EXPECT_EQ(BackupStore::keyOf(moduleCalling("+36301234567", 10), 100, 43), key);
+    // A byte module's read ends before the account: whatever lies there, none.
+    ConfigImage bytes = randomImage(3, 71, 32);
+    bytes[1024] = 1;
+    EXPECT_EQ(BackupStore::accountOf(bytes, 71, 32), QStringLiteral("none"));
 }
 
-TEST_F(BackupStoreTest, OnlyTheNewestOfEachModuleAreKept) {
+// Three modules of one model with erased accounts: B written many times over
+// months, A and C once long ago. Each keeps its own newest backups.
+TEST_F(BackupStoreTest, NoModuleLosesItsLastBackupToAnother) {
     BackupStore store(folder());
-    ConfigImage a = randomImage(4, 71, 43);
-    a.fill(0xFF, 1024, 4); // no account
-    ConfigImage b = a;
-    b[1024] = 5;
-    b[1025] = 6;
-    b[1026] = 7;
-    b[1027] = 8;
-    const int rounds = BackupStore::kKeptPerModule + 3;
-    for (int i = 0; i < rounds; ++i) {
-        ASSERT_TRUE(store.save(a, 71, 43, at(i)).ok);
-        ASSERT_TRUE(store.save(b, 71, 43, at(i)).ok);
-    }
-    const QStringList kept = store.backupsOf(71, QStringLiteral("none"));
-    ASSERT_EQ(kept.size(), BackupStore::kKeptPerModule);
-    // The three oldest went, with the bytes kept beside them.
-    EXPECT_TRUE(kept.front().contains(at(3).toString(QStringLiteral("yyyy-MM-dd_HHmmss"))));
-    EXPECT_EQ(store.backupsOf(71, QStringLiteral("5678")).size(), BackupStore::kKeptPerModule);
-    EXPECT_EQ(QDir(folder()).entryList({QStringLiteral("*.bin")}, QDir::Files).size(),
-              2 * BackupStore::kKeptPerModule);
+    const ConfigImage a = moduleCalling("111"), b = moduleCalling("222"), c = moduleCalling("333");
+    ASSERT_TRUE(store.save(a, 100, 43, daysAgo(200)).ok);
+    ASSERT_TRUE(store.save(c, 100, 43, daysAgo(199)).ok);
+    const int writesOfB = BackupStore::kKeptPerModule + 15;
+    for (int i = 0; i < writesOfB; ++i)
+        ASSERT_TRUE(store.save(b, 100, 43, daysAgo(4 * (writesOfB - 1 - i))).ok);
+    EXPECT_EQ(store.backupsOf(BackupStore::keyOf(a, 100, 43)).size(), 1u);
+    EXPECT_EQ(store.backupsOf(BackupStore::keyOf(c, 100, 43)).size(), 1u);
+    // B: the newest ten, and besides those younger than 30 days.
+    const auto ofB = store.backupsOf(BackupStore::keyOf(b, 100, 43));
+    int young = 0;
+    for (int i = 0; i < writesOfB; ++i)
+        young += 4 * i < BackupStore::kKeptDays;
+    EXPECT_EQ(int(ofB.size()), std::max(BackupStore::kKeptPerModule, young));
+    EXPECT_EQ(ofB.front().taken, daysAgo(0));
+    for (size_t i = 1; i < ofB.size(); ++i)
+        EXPECT_GT(ofB[i - 1].taken, ofB[i].taken);
+    // The listing for a module without an account offers all of them.
+    EXPECT_EQ(store.backupsFor(BackupStore::keyOf(a, 100, 43)).size(), ofB.size() + 2);
+}
+
+TEST_F(BackupStoreTest, EverythingYoungerThanThirtyDaysIsKept) {
+    BackupStore store(folder());
+    const ConfigImage m = moduleCalling("444");
+    for (int i = 0; i < 25; ++i)
+        ASSERT_TRUE(store.save(m, 100, 43, daysAgo(29 - i)).ok);
+    EXPECT_EQ(store.backupsOf(BackupStore::keyOf(m, 100, 43)).size(), 25u);
+}
+
+// A clock set back makes the new backup look oldest: it stays all the same,
+// beside the newest ten.
+TEST_F(BackupStoreTest, ABackupTakenWithTheClockSetBackIsKept) {
+    BackupStore store(folder());
+    const ConfigImage m = moduleCalling("555");
+    for (int i = 0; i < BackupStore::kKeptPerModule; ++i)
+        ASSERT_TRUE(store.save(m, 100, 43, daysAgo(100 - i)).ok);
+    const BackupStore::Result r = store.save(m, 100, 43, daysAgo(400));
+    ASSERT_TRUE(r.ok);
+    EXPECT_TRUE(QFileInfo::exists(r.path));
+    EXPECT_EQ(store.backupsOf(BackupStore::keyOf(m, 100, 43)).size(),
+              size_t(BackupStore::kKeptPerModule + 1));
+}
+
+// Installers have backups named by local time: listed, ordered among the new
+// ones, and kept by the same rule; those of a module without an account are
+// never taken for another module's.
+TEST_F(BackupStoreTest, BackupsOfTheEarlierNameFormatAreListedAndKept) {
+    touch(QStringLiteral("2025-01-01_100000-000_M100_Anone.dat"));
+    touch(QStringLiteral("2025-01-02_100000-000_M71_A1234.dat"));
+    touch(QStringLiteral("notes.dat"));
+    BackupStore store(folder());
+    const std::vector<BackupStore::Backup> all = store.all();
+    ASSERT_EQ(all.size(), 2u);
+    EXPECT_EQ(all[0].key, (BackupStore::ModuleKey{71, QStringLiteral("1234"), QString()}));
+    EXPECT_EQ(all[0].taken, QDateTime(QDate(2025, 1, 2), QTime(10, 0)).toUTC());
+    EXPECT_EQ(all[1].key, (BackupStore::ModuleKey{100, QStringLiteral("none"), QString()}));
+
+    const ConfigImage m = moduleCalling("666");
+    for (int i = 0; i < BackupStore::kKeptPerModule + 2; ++i)
+        ASSERT_TRUE(store.save(m, 100, 43, at(i)).ok);
+    EXPECT_TRUE(QFileInfo::exists(
+        QDir(folder()).filePath(QStringLiteral("2025-01-01_100000-000_M100_Anone.dat"))));
+    EXPECT_EQ(store.backupsFor(BackupStore::keyOf(m, 100, 43)).back().key.installation, QString());
+
+    ConfigImage accounted = randomImage(7, 71, 43);
+    accounted[1024] = 1;
+    accounted[1025] = 2;
+    accounted[1026] = 3;
+    accounted[1027] = 4;
+    for (int i = 0; i < BackupStore::kKeptPerModule; ++i)
+        ASSERT_TRUE(store.save(accounted, 71, 43, at(i)).ok);
+    // The eleventh of the key is the oldest, from the earlier format, and over 30 days old.
+    EXPECT_FALSE(QFileInfo::exists(
+        QDir(folder()).filePath(QStringLiteral("2025-01-02_100000-000_M71_A1234.dat"))));
+    EXPECT_TRUE(QFileInfo::exists(QDir(folder()).filePath(QStringLiteral("notes.dat"))));
 }
 
 TEST_F(BackupStoreTest, AFolderThatCannotBeMadeIsReportedAndNothingOlderIsRemoved) {

@@ -23,6 +23,7 @@
 #include <QTextEdit>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -170,6 +171,21 @@ TEST_F(AuxiliaryWindows, ContactShowsTheFileOfTheStartFolderAndTheLogo) {
     ASSERT_TRUE(QFile::remove(f.fileName()));
     w.activate();
     EXPECT_TRUE(w.text()->toPlainText().isEmpty());
+
+    // A pipe of that name would block the window, a gigabyte fill it: each
+    // is named in the box instead of read.
+    ASSERT_EQ(::mkfifo(f.fileName().toLocal8Bit().constData(), 0600), 0);
+    w.activate();
+    EXPECT_EQ(w.text()->toPlainText(),
+              QStringLiteral("contact.txt: File access denied: not a file but a folder, a "
+                             "device or a pipe"));
+    ASSERT_TRUE(QFile::remove(f.fileName()));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(f.resize(qint64(1) << 30));
+    f.close();
+    w.activate();
+    EXPECT_EQ(w.text()->toPlainText(),
+              QStringLiteral("contact.txt: longer than 65536 bytes, not shown"));
 }
 
 TEST_F(AuxiliaryWindows, ScreenSizeChoiceIsStoredForTheNextStart) {

@@ -16,6 +16,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
+#include <sys/stat.h>
 
 namespace {
 
@@ -310,6 +311,18 @@ TEST(ReportingPages, SoundFilesNeedTheDataTag) {
     page.pickFile(1);
     EXPECT_EQ(page.file(1), small); // a file that cannot be read leaves the field
     EXPECT_EQ(messages.size(), 2);
+    // A pipe would block the window until someone wrote to it: refused unread.
+    ASSERT_EQ(::mkfifo(dir.filePath("pipe.wav").toLocal8Bit().constData(), 0600), 0);
+    for (const QString& other :
+         {dir.filePath("pipe.wav"), QStringLiteral("/dev/zero"), dir.path()}) {
+        chosen = other;
+        page.pickFile(1);
+        EXPECT_EQ(page.file(1), small) << other.toStdString();
+        EXPECT_EQ(
+            messages.back(),
+            QStringLiteral("File access denied: not a file but a folder, a device or a pipe"));
+    }
+    messages.clear();
     chosen.clear(); // cancelled
     page.pickFile(1);
     EXPECT_EQ(page.file(1), small);

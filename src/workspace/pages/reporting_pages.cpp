@@ -1,12 +1,12 @@
 #include "workspace/pages/reporting_pages.h"
 
+#include "image/file_access.h"
 #include "ui/widgets.h"
 #include "workspace/contact_id_tables.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
-#include <QFile>
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -703,15 +703,16 @@ void SoundFilesPage::pickFile(int index) {
     const QString path = chooseFile ? chooseFile() : QString();
     if (path.isEmpty())
         return;
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
+    // Only a regular file is looked at: a pipe would block, a device never end.
+    const FileAccess::ReadResult head = FileAccess::readAtMost(path, 256);
+    if (head.error) {
         // The field keeps what it held.
-        message(f.errorString());
+        message(FileAccess::errorText(head.error));
         return;
     }
     QLineEdit* field = files_[static_cast<size_t>(index)];
     // A file shorter than 256 bytes is checked on what it has.
-    if (!hasDataTag(f.read(256))) {
+    if (!hasDataTag(head.bytes)) {
         message(QStringLiteral("Rossz formátum"));
         field->clear();
         return;
