@@ -11,6 +11,7 @@
 #include "maintenance/firmware_form.h"
 #include "maintenance/firmware_window.h"
 #include "maintenance/monitor_window.h"
+#include "maintenance/report_server_dialog.h"
 #include "maintenance/status_window.h"
 #include "serial/tasyncomm32.h"
 #include "settings/edition.h"
@@ -77,6 +78,7 @@ AlventoApplication::AlventoApplication(const Options& options) {
     leiras_ = create<Tleiras>();
     smsk_ = create<TSMSk>(av4_->engine());
     mess1_ = create<TMESS1>(av4_->engine());
+    reportServer_ = std::make_unique<ReportServerDialog>(ctx_);
     wire();
 }
 
@@ -122,7 +124,9 @@ void AlventoApplication::wire() {
     QObject::connect(av4_, &TAV4Form1::firmwareWindowRequested, av4Form9_, &TAV4Form9::openWindow);
     QObject::connect(av4_, &TAV4Form1::firmwareWindowCloseRequested, av4Form9_,
                      &TAV4Form9::versionAfterLoad);
-    av4Form9_->carriedImage = [this]() -> const FirmwareImage::Parsed& { return firmware_->image(); };
+    av4Form9_->carriedImage = [this]() -> const FirmwareImage::Parsed& {
+        return firmware_->image();
+    };
     // The configurator's small windows, each modal over it.
     av4Form4_->modelCode = [this] { return av4_->modelCode(); };
     av4Form8_->startDirectory = [this] { return ctx_.startDir; };
@@ -137,8 +141,8 @@ void AlventoApplication::wire() {
         {"Kpernyfelbontsbelltsa1", av4Form7_},
     };
     for (const auto& [item, window] : smallWindows)
-        QObject::connect(av4_->menuAction(QString::fromLatin1(item)), &QAction::triggered,
-                         window, [window] {
+        QObject::connect(av4_->menuAction(QString::fromLatin1(item)), &QAction::triggered, window,
+                         [window] {
                              // Modal over the whole program; the configurator's
                              // activation runs again when it closes.
                              window->setWindowModality(Qt::ApplicationModal);
@@ -147,6 +151,8 @@ void AlventoApplication::wire() {
                              centreOnScreen(window);
                              window->show();
                          });
+    QObject::connect(av4_->menuAction(QStringLiteral("Hibajelentoszerver1")), &QAction::triggered,
+                     reportServer_.get(), &ReportServerDialog::openWindow);
     // The older windows' modal helpers.
     QObject::connect(form5_, &TForm5::helpRequested, form6_, &TForm6::showGuide);
     QObject::connect(form7_, &TForm7::wiringDiagramRequested, rajz_, &TrajzGPS14::showDiagram);

@@ -26,6 +26,7 @@ class TAV4Form4;
 class TAV4Form7;
 class TAV4Form8;
 class Tleiras;
+class ReportServerDialog;
 
 // One run of the tool: every window, created once in a fixed order, and the
 // settings context they share. Tests build one per edition without rebuilding.
@@ -63,6 +64,7 @@ class AlventoApplication {
     TAV4Form3* monitorWindow() const { return av4Form3_; }
     TAV4Form9* firmwareWindow() const { return av4Form9_; }
     TFirmware* firmwareForm() const { return firmware_; }
+    ReportServerDialog* reportServerDialog() const { return reportServer_.get(); }
 
     // Class names in the order the windows were created.
     QStringList creationOrder() const;
@@ -107,4 +109,6 @@ class AlventoApplication {
     TAV4Form7* av4Form7_ = nullptr;
     TAV4Form8* av4Form8_ = nullptr;
     Tleiras* leiras_ = nullptr;
+    // Not one of the fixed windows: made here so the configurator's menu can open it.
+    std::unique_ptr<ReportServerDialog> reportServer_;
 };

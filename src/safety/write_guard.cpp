@@ -94,8 +94,29 @@ void WriteGuard::takePortBack() {
 }
 
 void WriteGuard::verifyPanel(const char* key, bool failed) {
+    panelKey_ = key;
+    panelFailed_ = failed;
     if (s_.showVerify)
         s_.showVerify(key ? text(key) : QString(), failed);
+}
+
+void WriteGuard::applyLanguage() {
+    switch (outcome_) {
+    case Outcome::Verified:
+        report_ = {text("safety.verified")};
+        break;
+    case Outcome::Abandoned:
+        report_ = {text("safety.verify_abandoned")};
+        break;
+    case Outcome::Differs:
+        report_ = WriteVerify::describe(differences_, sent_, readBack_, s_.engine->modelCode(),
+                                        s_.language ? s_.language() : 0);
+        break;
+    default:
+        break;
+    }
+    if (panelKey_)
+        verifyPanel(panelKey_, panelFailed_);
 }
 
 void WriteGuard::abandonReadBack() {
@@ -223,7 +244,9 @@ void WriteGuard::readFinished() {
             return;
         }
         outcome_ = Outcome::Differs;
-        report_ = WriteVerify::describe(differences_, sent_, readImage_, model);
+        readBack_ = readImage_;
+        report_ = WriteVerify::describe(differences_, sent_, readBack_, model,
+                                        s_.language ? s_.language() : 0);
         verifyPanel("safety.verify_failed", true);
         const QStringList shown = report_.mid(0, kShownDifferences);
         const QString summary =

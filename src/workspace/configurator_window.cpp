@@ -1,6 +1,11 @@
 #include "workspace/configurator_window.h"
 #include "i18n/messages.h"
 #include "image/image_convert.h"
+#include "safety/backup_store.h"
+#include "safety/compare_window.h"
+#include "safety/safety_menu.h"
+#include "safety/safety_settings.h"
+#include "safety/write_guard.h"
 #include "serial/tasyncomm32.h"
 #include "settings/app_context.h"
 #include "settings/edition.h"
@@ -14,15 +19,12 @@
 #include "workspace/stored_text_bytes.h"
 #include "workspace/trace_menu.h"
 #include "workspace/upload_controls.h"
-#include "safety/safety_menu.h"
-#include "safety/safety_settings.h"
-#include "safety/write_guard.h"
-#include "safety/backup_store.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateTime>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -30,7 +32,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QFileInfo>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
@@ -337,6 +338,8 @@ void TAV4Form1::buildMenus() {
     addItem(settings, "Sloven1", "Sloven");
     connectLanguageMenu();
     settings->addSeparator();
+    // Where the monitor window sends a fault report; the dialog is not this window's.
+    addItem(settings, "Hibajelentoszerver1", "Hibajelentő szerver...");
     new TraceMenuItem(settings, this, [this] { return language_; });
 
     QMenu* gsm = addMenu(bar, "GSM1", "GSM");
@@ -486,9 +489,9 @@ void TAV4Form1::applyVersionRules() {
     if (v < 40)
         setPageVisible(QStringLiteral("TabSheet27"), false); // Nyitás/Zárás
     setPageVisible(QStringLiteral("TabSheet15"), v < 50);    // Szám azonosítás
-    if (ctx_.brandCode == 20) // the edition has no SIM names page
+    if (ctx_.brandCode == 20)                                // the edition has no SIM names page
         setPageVisible(QStringLiteral("TabSheet15"), false);
-    setPageVisible(QStringLiteral("TabSheet23"), v >= 50);   // Szám Azonosítás MEM
+    setPageVisible(QStringLiteral("TabSheet23"), v >= 50); // Szám Azonosítás MEM
     if (v >= 34)
         setPageVisible(QStringLiteral("TabSheet24"), true);
     if (v < 18 || ModelCode_ == 80)
@@ -808,7 +811,7 @@ void TAV4Form1::buildSafetyNet() {
     h.chooseFile = [this] {
         FileDialogRequest r;
         r.objectName = QStringLiteral("OpenDialog3");
-        r.nameFilters = {QStringLiteral("Konfigurációs fájl (*.dat)"), QStringLiteral("*.*")};
+        r.nameFilters = {message("safety.file_filter", language_), QStringLiteral("*.*")};
         r.defaultSuffix = QStringLiteral("dat");
         r.directory = files_->dialogDirectory();
         return files_->chooseFile ? files_->chooseFile(r) : runFileDialog(this, r);
@@ -820,6 +823,7 @@ void TAV4Form1::buildSafetyNet() {
                    on ? QStringLiteral("1") : QStringLiteral("0"));
     };
     h.backupFolder = [] { return BackupStore::defaultFolder(); };
+    h.language = [this] { return language_; };
     safetyMenu_ = new SafetyMenu(std::move(h), this);
     safetyMenu_->build(menuBar());
 
@@ -838,8 +842,8 @@ void TAV4Form1::buildSafetyNet() {
         connect(offer, &QMessageBox::buttonClicked, this, [this, offer, before, name](auto* b) {
             if (offer->standardButton(b) != QMessageBox::Yes)
                 return;
-            safetyMenu_->showCompare(QStringLiteral("Ablak (előtte)"), before, name, imageToSend(),
-                                     ModelCode_);
+            safetyMenu_->showCompare(CompareSide::own("safety.side_window_before"), before,
+                                     CompareSide::file(name), imageToSend(), ModelCode_);
         });
         offer->open();
     };
