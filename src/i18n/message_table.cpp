@@ -276,6 +276,59 @@ static const MessageRow kMessages[] = {
      "Put the IPv6 address \"%1\" in brackets: [address] or [address]:port.",
      "Die IPv6-Adresse „%1“ gehört in eckige Klammern: [Adresse] oder [Adresse]:Port.",
      "Naslov IPv6 »%1« zapišite v oglatih oklepajih: [naslov] ali [naslov]:vrata."},
+    // Configuration and SIM names files: what a save or open refused
+    {"files.busy",
+     "Adatátvitel van folyamatban a modullal: a fájl a végén menthető vagy nyitható meg.",
+     "A transfer with the module is running: save or open the file when it has finished.",
+     "Eine Übertragung mit dem Modul läuft: speichern oder öffnen Sie die Datei, wenn sie beendet "
+     "ist.",
+     "Prenos z modulom poteka: datoteko shranite ali odprite, ko se konča."},
+    {"files.nothing_written", "Semmi sem íródott ki; a korábbi fájl változatlan.",
+     "Nothing was written; any earlier file is unchanged.",
+     "Es wurde nichts geschrieben; eine frühere Datei ist unverändert.",
+     "Nič ni bilo zapisano; prejšnja datoteka je nespremenjena."},
+    {"files.expected_size", "; ennek a modulnak a konfigurációs fájlja %1 bájtos.",
+     "; a configuration file of this module has %1 bytes.",
+     "; eine Konfigurationsdatei dieses Moduls hat %1 Bytes.",
+     "; konfiguracijska datoteka tega modula ima %1 bajtov."},
+    {"files.not_this_module", "Ez nem ennek a modulnak a konfigurációs fájlja.",
+     "This is not a configuration file of this module.",
+     "Das ist keine Konfigurationsdatei dieses Moduls.",
+     "To ni konfiguracijska datoteka tega modula."},
+    {"files.made_by_model_100", "A fájl 100-as modellkódú modullal készült (%1 bájt)",
+     "The file was saved with a module of ModelCode 100 (%1 bytes)",
+     "Die Datei wurde mit einem Modul mit ModelCode 100 gespeichert (%1 Bytes)",
+     "Datoteka je bila shranjena z modulom z ModelCode 100 (%1 bajtov)"},
+    {"files.made_by_models_70_90", "A fájl 70–90-es modellkódú modullal készült (%1 bájt)",
+     "The file was saved with a module of ModelCode 70 to 90 (%1 bytes)",
+     "Die Datei wurde mit einem Modul mit ModelCode 70 bis 90 gespeichert (%1 Bytes)",
+     "Datoteka je bila shranjena z modulom z ModelCode od 70 do 90 (%1 bajtov)"},
+    {"files.too_long", "A fájl %1 bájtnál hosszabb", "The file is longer than %1 bytes",
+     "Die Datei ist länger als %1 Bytes", "Datoteka je daljša od %1 bajtov"},
+    {"files.size", "A fájl %1 bájtos", "The file has %1 bytes", "Die Datei hat %1 Bytes",
+     "Datoteka ima %1 bajtov"},
+    {"files.not_loaded", "A fájl nem töltődött be, semmi sem változott.",
+     "The file was not loaded; nothing has changed.",
+     "Die Datei wurde nicht geladen; nichts hat sich geändert.",
+     "Datoteka ni bila naložena; nič se ni spremenilo."},
+    {"files.sim_too_long",
+     "Ez nem SIM nevek fájl: %1 sornál többet tartalmaz. A táblázat nem változott.",
+     "This is not a SIM names file: it has more than %1 lines. The grid has not changed.",
+     "Das ist keine SIM-Namensdatei: sie hat mehr als %1 Zeilen. Die Tabelle ist unverändert.",
+     "To ni datoteka imen SIM: ima več kot %1 vrstic. Tabela je nespremenjena."},
+    {"files.short_file_send",
+     "A megnyitott fájl csak a 0–1023. bájtot tartalmazza, a küldés azonban az 1024–1535. bájtot "
+     "(távfelügyelet) is felülírná a modulban. Előbb olvassa ki a modult (Olvasás), azután nyissa "
+     "meg újra a fájlt, és küldje el.",
+     "The file opened holds bytes 0 to 1023 only, but sending would also overwrite bytes 1024 to "
+     "1535 (remote monitoring) in the module. Read the module first (Read), then open the file "
+     "again and send it.",
+     "Die geöffnete Datei enthält nur die Bytes 0 bis 1023, das Senden würde im Modul aber auch "
+     "die Bytes 1024 bis 1535 (Fernüberwachung) überschreiben. Lesen Sie zuerst das Modul aus "
+     "(Lesen), öffnen Sie dann die Datei erneut und senden Sie sie.",
+     "Odprta datoteka vsebuje le bajte od 0 do 1023, pošiljanje pa bi v modulu prepisalo tudi "
+     "bajte od 1024 do 1535 (daljinski nadzor). Najprej preberite modul (Preberi), nato datoteko "
+     "znova odprite in jo pošljite."},
     // Module status window `TAV4Form2`
     {"status.gsm_time", "GSM Time: ", "GSM Time: ", "GSM Zeit: ", "GSM Čas: "},
     {"status.reg_ok", "REG ok", "REG ok", "REG OK", "REG ok"},
