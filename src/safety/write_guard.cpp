@@ -4,6 +4,8 @@
 #include "image/image_extent.h"
 #include "safety/backup_store.h"
 
+#include <QDir>
+
 namespace {
 // Ticks the port stays open after the guard hands it back, as after any
 // operation of the window's engine.
@@ -214,7 +216,11 @@ void WriteGuard::readFinished() {
             store.save(readImage_, main.modelCode(), main.state().ModuleVersion);
         if (!r.ok) {
             outcome_ = Outcome::BackupFailed;
-            report_ = {text("safety.backup_failed").arg(r.error)};
+            const QString why = r.folderNotCreated
+                                    ? text("safety.backup_folder_not_created")
+                                          .arg(QDir::toNativeSeparators(store.folder()))
+                                    : r.error;
+            report_ = {text("safety.backup_failed").arg(why)};
             s_.view->setGaugeVisible(false);
             s_.view->showStatus(report_.front());
             s_.view->showMessage(report_.front());

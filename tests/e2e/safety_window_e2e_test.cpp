@@ -249,6 +249,8 @@ TEST_F(SafetyWindow, WithoutABackupNothingIsSent) {
     EXPECT_TRUE(c->statusPanel(3).startsWith(
         QStringLiteral("The module's backup could not be written; nothing was sent")))
         << c->statusPanel(3).toStdString();
+    EXPECT_TRUE(c->statusPanel(3).endsWith(QStringLiteral(": the folder cannot be created")))
+        << c->statusPanel(3).toStdString();
     EXPECT_TRUE(button(c, "BitBtn1")->isEnabled());
     sim.stop();
     for (const QString& line : sim.lines()) {
