@@ -28,6 +28,7 @@ ReportServerDialog::ReportServerDialog(const AppContext& ctx, QWidget* parent)
     edit_ = new QLineEdit(this);
     edit_->setObjectName(QStringLiteral("ReportServerEdit"));
     edit_->setMinimumWidth(360);
+    edit_->setMaxLength(kLongestValue);
     prompt_->setBuddy(edit_);
     v->addWidget(edit_);
 

@@ -17,6 +17,8 @@ class ReportServerDialog : public QDialog {
   public:
     static constexpr const char* kObjectName = "ReportServerDialog";
     static constexpr const char* kSettingName = "reportserver";
+    // A host name of 253 characters, or an IPv6 address in brackets, and a port.
+    static constexpr int kLongestValue = 260;
 
     explicit ReportServerDialog(const AppContext& ctx, QWidget* parent = nullptr);
 

@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -587,5 +588,12 @@ TEST_F(Languages, AddedWindowsKeepTheirHungarianTexts) {
               QStringLiteral("No differences: the two configurations match field by field."));
     EXPECT_EQ(w->findChild<QLabel*>(QStringLiteral("CompareCarried"))->text(),
               QStringLiteral("Only the fields of bytes 0..1023: the file holds no more."));
+    // A closed compare window is gone; the next change passes it by.
+    QPointer<CompareWindow> closed(w);
     w->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_TRUE(closed.isNull());
+    choose("German1");
+    EXPECT_EQ(window->menuAction(QStringLiteral("Biztonsag1"))->text(),
+              QStringLiteral("Sicherheit"));
 }
