@@ -1,4 +1,4 @@
-// The carried firmware's hex text parser: any bytes. A text it takes holds
+// The firmware image's hex text parser: any bytes. A text it takes holds
 // exactly the bytes asked for, and writing them back as hex text in lines of
 // any length gives the same bytes; a text it refuses gives no bytes and says
 // why. Taken or not agrees with a plain model of the rules.
@@ -34,7 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(p.ok() == whole);
     if (!p.ok()) {
         FUZZ_CHECK(p.bytes.isEmpty());
-        FUZZ_CHECK(!p.error.isEmpty());
+        for (int language = 0; language < 4; ++language)
+            FUZZ_CHECK(!FirmwareImage::fault(p, language).isEmpty());
         return 0;
     }
     FUZZ_CHECK(p.bytes.size() == expected);

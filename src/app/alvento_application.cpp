@@ -73,7 +73,7 @@ AlventoApplication::AlventoApplication(const Options& options) {
     createPlaceholder("TAV4Form6");
     av4Form7_ = create<TAV4Form7>(ctx_);
     av4Form8_ = create<TAV4Form8>();
-    av4Form9_ = create<TAV4Form9>(av4_->engine());
+    av4Form9_ = create<TAV4Form9>(av4_->engine(), ctx_);
     firmware_ = create<TFirmware>();
     leiras_ = create<Tleiras>();
     smsk_ = create<TSMSk>(av4_->engine());
@@ -124,11 +124,15 @@ void AlventoApplication::wire() {
     QObject::connect(av4_, &TAV4Form1::firmwareWindowRequested, av4Form9_, &TAV4Form9::openWindow);
     QObject::connect(av4_, &TAV4Form1::firmwareWindowCloseRequested, av4Form9_,
                      &TAV4Form9::versionAfterLoad);
-    av4Form9_->carriedImage = [this]() -> const FirmwareImage::Parsed& {
-        return firmware_->image();
-    };
+    // Only a maker's build carries an image; the stock tool's window opens a file.
+    if (firmware_->carries())
+        av4Form9_->carriedImage = [this]() -> const FirmwareImage::Parsed& {
+            return firmware_->image();
+        };
     // The configurator's small windows, each modal over it.
     av4Form4_->modelCode = [this] { return av4_->modelCode(); };
+    av4Form4_->language = [this] { return av4_->language(); };
+    leiras_->language = [this] { return av4_->language(); };
     av4Form8_->startDirectory = [this] { return ctx_.startDir; };
     av4Form8_->logo = [this] {
         const auto* banner = form8_->findChild<QLabel*>(QStringLiteral("Image14"));

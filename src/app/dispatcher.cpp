@@ -2,6 +2,7 @@
 #include "discovery/model_table.h"
 #include "discovery/search_window.h"
 #include "legacy/legacy_device_window.h"
+#include "maintenance/status_window.h"
 #include "startup/start_window.h"
 #include "workspace/configurator_window.h"
 
@@ -68,8 +69,13 @@ void AlventoApplication::dispatch() {
         av4_->setModelLabel(modelLabel3(model, brand));
         if (demoModuleVersion_)
             av4_->presetModuleVersion(demoModuleVersion_);
-        for (const ConfiguratorItemRow& row : configuratorItemRules())
-            av4_->applyItemRule(QString::fromLatin1(row.item), ruleFor(row, model));
+        for (const ConfiguratorItemRow& row : configuratorItemRules()) {
+            const ItemRule rule = ruleFor(row, model);
+            av4_->applyItemRule(QString::fromLatin1(row.item), rule);
+            // The status window's temperature follows the same table.
+            if (qstrcmp(row.item, "StatusTemperature") == 0 && rule != ItemRule::Unchanged)
+                av4Form2_->setTemperatureHidden(rule == ItemRule::Hide);
+        }
         av4_->setModelPicture(form8_->panelPicture(configuratorPicturePanel(model)));
         av4_->show();
         break;

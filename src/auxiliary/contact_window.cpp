@@ -1,5 +1,6 @@
 #include "auxiliary/contact_window.h"
 
+#include "image/file_text.h"
 #include "ui/widgets.h"
 
 #include <QDir>
@@ -38,8 +39,8 @@ void TAV4Form8::activate() {
     Memo1->clear();
     // A missing or unreadable file leaves the box empty, without a word.
     QFile f(QDir(startDirectory()).filePath(QStringLiteral("contact.txt")));
-    if (f.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        QString text = QString::fromLocal8Bit(f.readAll());
+    if (f.open(QIODevice::ReadOnly)) {
+        QString text = fromForeignText(f.readAll());
         if (text.endsWith(u'\n'))
             text.chop(1);
         Memo1->setPlainText(text);

@@ -1,5 +1,6 @@
 #pragma once
 #include <QDialog>
+#include <QString>
 #include <functional>
 
 class QLabel;
@@ -13,8 +14,12 @@ class TAV4Form4 : public QDialog {
     Q_OBJECT
   public:
     explicit TAV4Form4(int brandCode, QWidget* parent = nullptr);
-    // The configurator's ModelCode.
+    // The configurator's ModelCode and language.
     std::function<int()> modelCode = [] { return 0; };
+    std::function<int()> language = [] { return 0; };
+    // The maker's wiring diagram (JPEG) in the data folder.
+    QString picturePath;
+    bool hasPicture() const;
     QTimer* modelTimer() const { return timer_; }
     // Sets the caption and the picture from the ModelCode (the timer's work).
     void applyModel();
@@ -23,11 +28,9 @@ class TAV4Form4 : public QDialog {
     void showEvent(QShowEvent* e) override;
 
   private:
+    void loadPicture();
     int brandCode_;
     QTabWidget* pages_;
     QLabel* Image1;
     QTimer* timer_;
 };
-
-// The diagram itself: the module's terminal block and what goes where.
-QPixmap wiringDiagramPicture();

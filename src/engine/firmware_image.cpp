@@ -1,5 +1,7 @@
 #include "engine/firmware_image.h"
 
+#include "i18n/messages.h"
+
 namespace FirmwareImage {
 
 namespace {
@@ -12,16 +14,13 @@ int digitValue(char c) {
         return c - 'a' + 10;
     return -1;
 }
-
-Parsed refused(const QString& why) {
-    return {{}, QStringLiteral("The firmware image cannot be used: %1 Nothing was sent.").arg(why)};
-}
 } // namespace
 
 Parsed parse(QByteArrayView text, int expectedBytes) {
+    Parsed p;
+    p.expectedBytes = expectedBytes;
     QByteArray bytes;
     bytes.reserve(expectedBytes);
-    qint64 digits = 0;
     int line = 1;
     int high = -1;
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -32,15 +31,12 @@ Parsed parse(QByteArrayView text, int expectedBytes) {
             continue;
         const int v = digitValue(c);
         if (v < 0) {
-            const QString shown =
-                static_cast<unsigned char>(c) < 0x7F
-                    ? QStringLiteral("'%1'").arg(QLatin1Char(c))
-                    : QStringLiteral("byte 0x%1")
-                          .arg(static_cast<unsigned char>(c), 2, 16, QLatin1Char('0'));
-            return refused(
-                QStringLiteral("%1 in line %2 is not a hexadecimal digit.").arg(shown).arg(line));
+            p.fault = Fault::NotADigit;
+            p.line = line;
+            p.character = c;
+            return p;
         }
-        ++digits;
+        ++p.digits;
         if (high < 0) {
             high = v;
             continue;
@@ -50,17 +46,39 @@ Parsed parse(QByteArrayView text, int expectedBytes) {
             bytes.append(static_cast<char>(high * 16 + v));
         high = -1;
     }
-    if (digits % 2 != 0)
-        return refused(QStringLiteral("it has an odd number of hexadecimal digits (%1), so its "
-                                      "last byte is cut in half.")
-                           .arg(digits));
-    if (digits != 2LL * expectedBytes)
-        return refused(QStringLiteral("it holds %1 bytes; a module firmware is %2 bytes (%3 "
-                                      "hexadecimal digits).")
-                           .arg(digits / 2)
-                           .arg(expectedBytes)
-                           .arg(2 * expectedBytes));
-    return {bytes, {}};
+    if (p.digits % 2 != 0) {
+        p.fault = Fault::OddDigits;
+        return p;
+    }
+    if (p.digits != 2LL * expectedBytes) {
+        p.fault = Fault::WrongSize;
+        return p;
+    }
+    p.fault = Fault::None;
+    p.bytes = bytes;
+    return p;
+}
+
+QString fault(const Parsed& p, int language) {
+    switch (p.fault) {
+    case Fault::None:
+        return {};
+    case Fault::NotADigit: {
+        const auto c = static_cast<unsigned char>(p.character);
+        if (c < 0x7F)
+            return message("firmware.fault_character", language)
+                .arg(QString(QLatin1Char(p.character)), QString::number(p.line));
+        return message("firmware.fault_byte", language).arg(c, 2, 16, QLatin1Char('0')).arg(p.line);
+    }
+    case Fault::OddDigits:
+        return message("firmware.fault_odd", language).arg(p.digits);
+    case Fault::WrongSize:
+        return message("firmware.fault_size", language)
+            .arg(p.digits / 2)
+            .arg(p.expectedBytes)
+            .arg(2LL * p.expectedBytes);
+    }
+    return {};
 }
 
 } // namespace FirmwareImage

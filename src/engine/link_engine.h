@@ -203,7 +203,7 @@ class LinkEngine {
     // Monitor mode ends: the module is told to leave it.
     void leaveMonitor();
     void startProcessorQuery();
-    // image: the carried firmware, at most 512 blocks; the rest of the 512
+    // image: the firmware to download, at most 512 blocks; the rest of the 512
     // blocks goes out as zeros.
     void startFirmwareDownload(std::span<const uint8_t> image);
     // A maintenance window closes: whatever runs ends (LinkCommand := 0).

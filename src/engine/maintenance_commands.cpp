@@ -282,7 +282,7 @@ bool LinkEngine::takeProcessorAnswer(bool checked) {
         return false;
     ProcessorAnswer a;
     a.processor = rx[0];
-    a.startsAtOnce = !checked;
+    a.withoutVersions = !checked;
     if (checked) {
         a.hardware = rx[1];
         a.software = rx[2];

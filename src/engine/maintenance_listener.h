@@ -12,9 +12,9 @@ struct ProcessorAnswer {
     int software = 0;  // SW: software version x 10
     int hardware = 0;  // HW
     int third = 0;     // BW
-    // Modules of version 2.9 and 6.8 answer without valid check bytes and go
-    // straight on to the download; their version bytes are not shown.
-    bool startsAtOnce = false;
+    // Modules of version 2.9 and 6.8 answer without valid check bytes; their
+    // version bytes are not taken.
+    bool withoutVersions = false;
 };
 
 enum class FirmwareFailure {

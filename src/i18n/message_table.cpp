@@ -6,6 +6,22 @@ static const MessageRow kMessages[] = {
     {"discovery.no_write_rights",
      "Nincs windows írási joga! Kérem futtasa a programot Rendszergazdaként!", nullptr, nullptr,
      nullptr},
+    // Values only the maker or the installer's company can supply (settings values)
+    {"preset.not_configured", "nincs beállítva", "not configured", "nicht eingerichtet",
+     "ni nastavljeno"},
+    {"preset.default_server_missing",
+     "A gyártó szerverének címe nincs beállítva (\"defaultserverhost\", "
+     "\"defaultserveraddress\" beállítás), a szerver mezői nem változtak.",
+     "The maker's server is not configured (settings values \"defaultserverhost\", "
+     "\"defaultserveraddress\"), so the server fields were left as they were.",
+     "Der Server des Herstellers ist nicht eingerichtet (Einstellungen \"defaultserverhost\", "
+     "\"defaultserveraddress\"), die Serverfelder bleiben unverändert.",
+     "Strežnik proizvajalca ni nastavljen (nastavitvi \"defaultserverhost\", "
+     "\"defaultserveraddress\"), polji strežnika sta ostali nespremenjeni."},
+    {"aux.maker_document_missing", "A gyártó dokumentuma nincs telepítve.\nHelye: %1",
+     "The maker's document is not installed.\nIts place: %1",
+     "Das Dokument des Herstellers ist nicht installiert.\nSein Ort: %1",
+     "Dokument proizvajalca ni nameščen.\nNjegovo mesto: %1"},
     // Link engine
     {"engine.module_check", "GSM ellenörzése", "GSM check", "GSM die inspektion", "GSM preverba"},
     {"engine.module_version", "Modul szoftvare verzió: ", "Software version of the module: ",
@@ -375,6 +391,93 @@ static const MessageRow kMessages[] = {
      "nicht gesendet werden.",
      "Strežnik za poročila ni nastavljen (nastavitev \"reportserver\"), poročila ni mogoče "
      "poslati."},
+    // Firmware download window `TAV4Form9`: the image file and its checks
+    {"firmware.fault_character", "A(z) %2. sorban álló '%1' karakter nem hexadecimális számjegy.",
+     "The character '%1' in line %2 is not a hexadecimal digit.",
+     "Das Zeichen '%1' in Zeile %2 ist keine Hexadezimalziffer.",
+     "Znak '%1' v vrstici %2 ni šestnajstiška števka."},
+    {"firmware.fault_byte", "A(z) %2. sorban álló 0x%1 bájt nem hexadecimális számjegy.",
+     "The byte 0x%1 in line %2 is not a hexadecimal digit.",
+     "Das Byte 0x%1 in Zeile %2 ist keine Hexadezimalziffer.",
+     "Bajt 0x%1 v vrstici %2 ni šestnajstiška števka."},
+    {"firmware.fault_odd",
+     "Páratlan számú hexadecimális számjegyet tartalmaz (%1), így az utolsó bájtja csonka.",
+     "It has an odd number of hexadecimal digits (%1), so its last byte is cut in half.",
+     "Es hat eine ungerade Anzahl Hexadezimalziffern (%1), sein letztes Byte ist also halbiert.",
+     "Vsebuje liho število šestnajstiških števk (%1), zato je zadnji bajt okrnjen."},
+    {"firmware.fault_size",
+     "%1 bájtot tartalmaz; egy modul firmware %2 bájt (%3 hexadecimális számjegy).",
+     "It holds %1 bytes; a module firmware is %2 bytes (%3 hexadecimal digits).",
+     "Es enthält %1 Bytes; eine Modul-Firmware hat %2 Bytes (%3 Hexadezimalziffern).",
+     "Vsebuje %1 bajtov; firmware modula ima %2 bajtov (%3 šestnajstiških števk)."},
+    {"firmware.refused_send", "A firmware nem használható. %1 Semmi sem lett elküldve.",
+     "The firmware image cannot be used. %1 Nothing was sent.",
+     "Das Firmware-Abbild kann nicht verwendet werden. %1 Es wurde nichts gesendet.",
+     "Firmware ni mogoče uporabiti. %1 Nič ni bilo poslano."},
+    {"firmware.refused_file", "A(z) %1 fájl nem modul firmware. %2 Semmi sem lett betöltve.",
+     "The file %1 is not a module firmware. %2 Nothing was loaded.",
+     "Die Datei %1 ist keine Modul-Firmware. %2 Es wurde nichts geladen.",
+     "Datoteka %1 ni firmware modula. %2 Nič ni bilo naloženo."},
+    {"firmware.not_regular", "A(z) %1 nem közönséges fájl. Semmi sem lett betöltve.",
+     "%1 is not a regular file. Nothing was loaded.",
+     "%1 ist keine gewöhnliche Datei. Es wurde nichts geladen.",
+     "%1 ni navadna datoteka. Nič ni bilo naloženo."},
+    {"firmware.too_large",
+     "A(z) %1 fájl nagyobb %2 bájtnál, jóval nagyobb egy hex szöveges firmware-nél. Semmi sem "
+     "lett betöltve.",
+     "The file %1 is larger than %2 bytes, far larger than a firmware image in hex text. Nothing "
+     "was loaded.",
+     "Die Datei %1 ist größer als %2 Bytes, viel größer als ein Firmware-Abbild in Hex-Text. Es "
+     "wurde nichts geladen.",
+     "Datoteka %1 je večja od %2 bajtov, veliko večja od firmware v šestnajstiškem besedilu. Nič "
+     "ni bilo naloženo."},
+    {"firmware.cannot_read", "A(z) %1 fájl nem olvasható (%2). Semmi sem lett betöltve.",
+     "The file %1 cannot be read (%2). Nothing was loaded.",
+     "Die Datei %1 kann nicht gelesen werden (%2). Es wurde nichts geladen.",
+     "Datoteke %1 ni mogoče prebrati (%2). Nič ni bilo naloženo."},
+    {"firmware.none_loaded",
+     "Nincs betöltött firmware. Nyissa meg a gyártó firmware fájlját (hex szöveg).",
+     "No firmware is loaded. Open the maker's firmware image file (hex text).",
+     "Keine Firmware geladen. Öffnen Sie die Firmware-Datei des Herstellers (Hex-Text).",
+     "Firmware ni naložen. Odprite proizvajalčevo datoteko s firmware (šestnajstiško besedilo)."},
+    {"firmware.open", "Firmware fájl megnyitása...", "Open firmware file...",
+     "Firmware-Datei öffnen...", "Odpri datoteko s firmware..."},
+    {"firmware.open_title", "A gyártó firmware fájlja", "Maker's firmware image",
+     "Firmware-Datei des Herstellers", "Proizvajalčeva datoteka s firmware"},
+    {"firmware.file_filter", "Firmware fájl (*.hex);;Minden fájl (*)",
+     "Firmware image (*.hex);;All files (*)", "Firmware-Datei (*.hex);;Alle Dateien (*)",
+     "Datoteka s firmware (*.hex);;Vse datoteke (*)"},
+    {"firmware.file_info", "Fájl: %1\nFirmware: %2 bájt (a fájl %3 bájt)\nVerzió: %4",
+     "File: %1\nFirmware: %2 bytes (the file %3 bytes)\nVersion: %4",
+     "Datei: %1\nFirmware: %2 Bytes (die Datei %3 Bytes)\nVersion: %4",
+     "Datoteka: %1\nFirmware: %2 bajtov (datoteka %3 bajtov)\nRazličica: %4"},
+    {"firmware.carried_info", "A programba épített firmware\nFirmware: %1 bájt\nVerzió: %2",
+     "Firmware built into this tool\nFirmware: %1 bytes\nVersion: %2",
+     "In dieses Programm eingebaute Firmware\nFirmware: %1 Bytes\nVersion: %2",
+     "Firmware, vgrajen v ta program\nFirmware: %1 bajtov\nRazličica: %2"},
+    {"firmware.version_not_stated", "a fájl nem adja meg", "not stated in the file",
+     "in der Datei nicht angegeben", "v datoteki ni navedena"},
+    {"firmware.module_version_unknown", "ismeretlen", "not known", "unbekannt", "neznana"},
+    {"firmware.confirm",
+     "Letölti ezt a firmware-t a modulba?\n\n%1\n\nA modul szoftver verziója: %2\n\nNe kapcsolja "
+     "ki a modult és ne húzza ki a kábelt, amíg be nem töltötte az új firmware-t.",
+     "Download this firmware into the module?\n\n%1\n\nSoftware version of the module: %2\n\nDo "
+     "not switch the module off or pull the cable until it has loaded the new firmware.",
+     "Diese Firmware in das Modul laden?\n\n%1\n\nSoftware-Version des Moduls: %2\n\nSchalten "
+     "Sie das Modul nicht aus und ziehen Sie das Kabel nicht, bis es die neue Firmware geladen "
+     "hat.",
+     "Prenesem ta firmware v modul?\n\n%1\n\nProgramska različica modula: %2\n\nModula ne "
+     "izklapljajte in ne izvlecite kabla, dokler ne naloži novega firmware."},
+    {"firmware.confirm_unknown_version",
+     "A fájl nem adja meg a verzióját, így a program nem tudja ellenőrizni, hogy nem régebbi-e "
+     "a modulénál. Csak akkor töltse le, ha biztosan ehhez a modulhoz készült.",
+     "The file does not state its version, so the tool cannot check that it is not older than "
+     "the module's. Download it only if you know it is meant for this module.",
+     "Die Datei gibt ihre Version nicht an; das Programm kann nicht prüfen, ob sie nicht älter "
+     "als die des Moduls ist. Laden Sie sie nur, wenn Sie wissen, dass sie für dieses Modul "
+     "bestimmt ist.",
+     "Datoteka ne navaja svoje različice, zato program ne more preveriti, da ni starejša od "
+     "različice modula. Prenesite jo le, če veste, da je namenjena temu modulu."},
 };
 
 std::span<const MessageRow> messageTable() {

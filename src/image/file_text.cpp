@@ -2,6 +2,8 @@
 
 #include "image/image_codecs.h"
 
+#include <QStringDecoder>
+
 QByteArray toFileText(const QString& text) {
     const QByteArray converted = toCodePage1250(text);
     if (!converted.contains('\x1A'))
@@ -20,4 +22,16 @@ QByteArray toFileText(const QString& text) {
 
 QString fromFileText(QByteArrayView bytes) {
     return fromCodePage1250(bytes);
+}
+
+QString fromForeignText(QByteArrayView bytes) {
+    static constexpr char kBom[] = "\xEF\xBB\xBF";
+    if (bytes.startsWith(QByteArrayView(kBom, 3)))
+        bytes = bytes.sliced(3);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8(bytes);
+    if (utf8.hasError())
+        text = fromCodePage1250(bytes);
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return text;
 }

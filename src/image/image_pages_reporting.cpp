@@ -225,9 +225,6 @@ void decodeGprsTexts(const ConfigImage& image, ImageValues& values, const ImageC
         readConnectionText(image, kAccessPointText + kAccessPointPrefix.size(), kAccessPointLength);
     // The whole address comes back, up to the longest the field takes.
     g.server = readConnectionText(image, kServerText + kServerPrefix.size(), kServerLength);
-    const bool varonet = *g.accessPoint == QLatin1String(kVaronetAccessPoint) &&
-                         *g.server == QLatin1String(kVaronetServer);
-    g.apnChoice = varonet ? ApnChoice::Varonet : ApnChoice::Off;
 }
 
 void decodeReportingBits(const ConfigImage& image, ImageValues& values) {

@@ -89,7 +89,6 @@ ImageValues defaultImageValues() {
     v.gprs.testPeriodSeconds = 10;
     v.gprs.accessPoint = QString();
     v.gprs.server = QString();
-    v.gprs.apnChoice = ApnChoice::Off;
 
     v.gains = {20, 5, 40, 40};
 

@@ -236,12 +236,10 @@ inline constexpr int kDefaultRxLevel = 6; // "7"
 // ---------------------------------------------------------------- "GPRS"
 
 // ComboBox14 "Kikapcsolva", "Varonet APN", "Egyéni APN": choosing Varonet fills the
-// two texts with the presets below, the other items empty both. Not stored; Decode
-// gives Varonet when both texts equal the presets, else Off.
+// two texts with the monitoring service's access point and server (settings
+// values, see settings/presets.h), the other items empty both. Not stored: the
+// page shows Varonet when both texts equal the configured pair.
 enum class ApnChoice { Off, Varonet, Custom };
-// The monitoring service's access point and server behind "Varonet APN".
-inline constexpr char kVaronetAccessPoint[] = "varonet.gprs";
-inline constexpr char kVaronetServer[] = "192.0.2.10";
 
 // The two texts are ModelCode 100's (the only model with the page); for the other
 // models 640..703 hold the speed and lift texts, and 400..461 and the rest of
@@ -255,7 +253,6 @@ struct GprsValues {
     // Edit11 "Server IP": at most kServerLength characters, stored at 400 as
     // "UDP","<server>","53500" and 0xFF.
     std::optional<QString> server;
-    std::optional<ApnChoice> apnChoice; // Decode only
 };
 inline constexpr ValueRange kTestPeriodRange{10, 65000};
 inline constexpr int kAccessPointLength = 63;

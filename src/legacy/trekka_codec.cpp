@@ -24,10 +24,6 @@ bool allDigits(const QString& s) {
     return !s.isEmpty();
 }
 
-const std::array<Preset, 2> kPresets = {{
-    {"192.0.2.10", "192.000.002.010"},
-    {"198.51.100.20", "198.051.100.020"},
-}};
 } // namespace
 
 Values decode(const QByteArray& image) {
@@ -105,10 +101,6 @@ QString apnProblem(const QString& apn, bool changed) {
 
 bool ipCharacter(QChar c) {
     return c == QLatin1Char('.') || (c >= QLatin1Char('0') && c <= QLatin1Char('9'));
-}
-
-const std::array<Preset, 2>& presets() {
-    return kPresets;
 }
 
 } // namespace Trekka

@@ -52,11 +52,4 @@ QString apnProblem(const QString& apn, bool changed);
 // The IP field takes digits and dots only.
 bool ipCharacter(QChar c);
 
-// The servers offered in the "IP cimek" menu.
-struct Preset {
-    const char* caption; // as the menu shows it
-    const char* ip;      // 15 characters, leading zeros
-};
-const std::array<Preset, 2>& presets();
-
 } // namespace Trekka

@@ -1,5 +1,6 @@
 #include "legacy/trekka_window.h"
 #include "serial/memory_frame.h"
+#include "settings/presets.h"
 
 #include <QAction>
 #include <QApplication>
@@ -48,10 +49,14 @@ Ttrekkamain::Ttrekkamain(AppContext& ctx, std::function<bool()> discoveryPortRel
     connect(quit, &QAction::triggered, this, &QWidget::close);
     QMenu* servers = menu->addMenu(QStringLiteral("&IP cimek"));
     servers->setObjectName(QStringLiteral("IpCimek"));
-    for (int i = 0; i < static_cast<int>(presets().size()); ++i) {
-        QAction* a = servers->addAction(QString::fromLatin1(presets()[i].caption));
-        connect(a, &QAction::triggered, this, [this, i] { choosePreset(i); });
+    for (int i = 0; i < kServerPresets; ++i) {
+        serverActions_[i] = servers->addAction(QString());
+        serverActions_[i]->setObjectName(QStringLiteral("IpCim%1").arg(i + 1));
+        connect(serverActions_[i], &QAction::triggered, this, [this, i] { choosePreset(i); });
     }
+    // The servers are settings values: read whenever the menu opens.
+    connect(servers, &QMenu::aboutToShow, this, &Ttrekkamain::updateServerPresets);
+    updateServerPresets();
     QAction* version = menu->addAction(QStringLiteral("&Verzió"));
     version->setObjectName(QStringLiteral("Verzio"));
     connect(version, &QAction::triggered, this,
@@ -120,8 +125,24 @@ void Ttrekkamain::setWavecom(bool on) {
     wavecom_->setChecked(on);
 }
 
+// The tracker servers belong to whoever runs them: the menu offers only what
+// the settings name, and says which value is missing otherwise.
+void Ttrekkamain::updateServerPresets() {
+    for (int i = 0; i < kServerPresets; ++i) {
+        const auto server = Presets::trekkaServer(ctx_, i);
+        QAction* a = serverActions_[i];
+        a->setEnabled(server.has_value());
+        a->setText(server ? *server
+                          : QStringLiteral("%1. szerver: nincs beállítva (\"%2\")")
+                                .arg(i + 1)
+                                .arg(Presets::trekkaServerName(i)));
+    }
+}
+
 void Ttrekkamain::choosePreset(int index) {
-    Edit1->setText(QString::fromLatin1(presets()[index].ip));
+    const auto server = Presets::trekkaServer(ctx_, index);
+    if (server)
+        Edit1->setText(Presets::paddedIpv4(*server));
 }
 
 void Ttrekkamain::setTransferButtons(bool on) {

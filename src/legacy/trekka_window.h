@@ -27,7 +27,8 @@ class Ttrekkamain : public LegacyDeviceWindow {
     void OlvasasClick() override;
     void ElkuldesClick() override;
     void setWavecom(bool on);
-    void choosePreset(int index);
+    void choosePreset(int index); // "IP cimek" item index (0, 1)
+    void updateServerPresets();
     QString statusPanel(int i) const;
     // The byte memory as last read or written.
     const QByteArray& image() const { return image_; }
@@ -67,5 +68,7 @@ class Ttrekkamain : public LegacyDeviceWindow {
     QAction* readAction_;
     QAction* writeAction_;
     QAction* wavecom_;
+    static constexpr int kServerPresets = 2;
+    std::array<QAction*, kServerPresets> serverActions_{};
     std::array<QLabel*, 5> sbar1_{};
 };

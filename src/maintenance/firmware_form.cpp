@@ -5,16 +5,22 @@
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
-// Outside any namespace: the resource's initialiser is a global function.
+// Outside any namespace: the resource's initialiser is a global function. Only
+// a maker's build compiles an image in; the stock tool has no such resource.
 static QByteArray carriedText() {
+#if ALVENTO_CARRIES_FIRMWARE
     Q_INIT_RESOURCE(firmware);
     QFile f(QStringLiteral(":/firmware/firmware.hex"));
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+#else
+    return {};
+#endif
 }
 
 TFirmware::TFirmware(QWidget* parent) : QWidget(parent), text_(carriedText()) {
     setObjectName(QStringLiteral("TFirmware"));
-    image_ = FirmwareImage::parse(text_);
+    if (carries())
+        image_ = FirmwareImage::parse(text_);
     auto* v = new QVBoxLayout(this);
     Label1 = new QLabel(QString::fromLatin1(FirmwareImage::kShownVersion), this);
     Label1->setObjectName(QStringLiteral("Label1"));

@@ -6,14 +6,17 @@
 class QLabel;
 class QPlainTextEdit;
 
-// `TFirmware`: holds the firmware image the tool carries. Created at start-up
-// and never shown; the download window asks it for the image.
+// `TFirmware`: holds the firmware image a maker's build carries (the stock
+// tool carries none). Created at start-up and never shown; the download
+// window asks it for the image.
 class TFirmware : public QWidget {
     Q_OBJECT
   public:
     explicit TFirmware(QWidget* parent = nullptr);
 
-    // The carried image, parsed once; a malformed one holds the reason.
+    // Whether this build carries an image at all.
+    bool carries() const { return !text_.isEmpty(); }
+    // The carried image, parsed once; a malformed one holds its fault.
     const FirmwareImage::Parsed& image() const { return image_; }
     // The image text as carried (the hex digits and line ends).
     const QByteArray& text() const { return text_; }

@@ -1,13 +1,20 @@
 #include "maintenance/firmware_window.h"
 
 #include "engine/link_engine.h"
+#include "i18n/messages.h"
+#include "settings/app_context.h"
 #include "ui/widgets.h"
 
 #include <QAction>
+#include <QDir>
 #include <QEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QInputDialog>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPainterPath>
 #include <QProgressBar>
 #include <QPushButton>
@@ -28,10 +35,16 @@ bool firmwareCommand(const LinkEngineState& s) {
            c == LinkCode::kFirmwareBlock || c == LinkCode::kFirmwareLoad ||
            (c == LinkCode::kVersionQuery && s.VersionPopup == 3);
 }
+
+// A software version byte as the status bar shows it: 43 is "4.3".
+QString versionText(int v) {
+    return QStringLiteral("%1.%2").arg(v / 10).arg(v % 10);
+}
 } // namespace
 
-TAV4Form9::TAV4Form9(LinkEngine& engine, QWidget* parent)
-    : QDialog(parent), engine_(engine), Timer1(new QTimer(this)), parseTimer_(new QTimer(this)) {
+TAV4Form9::TAV4Form9(LinkEngine& engine, const AppContext& ctx, QWidget* parent)
+    : QDialog(parent), engine_(engine), ctx_(ctx), Timer1(new QTimer(this)),
+      parseTimer_(new QTimer(this)) {
     setObjectName(QStringLiteral("TAV4Form9"));
     setWindowTitle(QStringLiteral("Firmware"));
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
@@ -41,6 +54,13 @@ TAV4Form9::TAV4Form9(LinkEngine& engine, QWidget* parent)
         const QString text =
             QInputDialog::getText(this, caption, prompt, QLineEdit::Normal, QString(), &ok);
         return ok ? std::optional<QString>(text) : std::nullopt;
+    };
+    chooseFile = [this](const QString& caption, const QString& filter) {
+        return QFileDialog::getOpenFileName(this, caption, ctx_.startDir, filter);
+    };
+    askYesNo = [this](const QString& question) {
+        return QMessageBox::question(this, QString(), question, QMessageBox::Yes | QMessageBox::No,
+                                     QMessageBox::No) == QMessageBox::Yes;
     };
     showMessage = [this](const QString& text) { ::showMessage(this, text); };
 
@@ -68,9 +88,14 @@ TAV4Form9::TAV4Form9(LinkEngine& engine, QWidget* parent)
     old->setObjectName(QStringLiteral("DownloadOLDfirmware1"));
     Label6->addAction(old);
     connect(old, &QAction::triggered, this, &TAV4Form9::oldFirmware);
+    imageLabel_ = label("firmwareImage", QString());
+    imageLabel_->setWordWrap(true);
+    imageLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     Button1 = new QPushButton(QStringLiteral("Download Start"), this);
     Button1->setObjectName(QStringLiteral("Button1"));
     Button1->setEnabled(false);
+    openButton_ = new QPushButton(this);
+    openButton_->setObjectName(QStringLiteral("openFirmwareFile"));
     BitBtn3 = new QPushButton(QStringLiteral("Kilépés"), this);
     BitBtn3->setObjectName(QStringLiteral("BitBtn3"));
     ProgressBar1 = new QProgressBar(this);
@@ -84,10 +109,12 @@ TAV4Form9::TAV4Form9(LinkEngine& engine, QWidget* parent)
     grid->addWidget(Label4, 2, 1);
     grid->addWidget(Label5, 2, 2);
     grid->addWidget(Label6, 3, 0, 1, 3);
-    grid->addWidget(ProgressBar1, 4, 0, 1, 3);
-    grid->addWidget(Button1, 5, 0);
-    grid->addWidget(BitBtn3, 5, 2);
-    resize(520, 300);
+    grid->addWidget(imageLabel_, 4, 0, 1, 3);
+    grid->addWidget(ProgressBar1, 5, 0, 1, 3);
+    grid->addWidget(Button1, 6, 0);
+    grid->addWidget(openButton_, 6, 1);
+    grid->addWidget(BitBtn3, 6, 2);
+    resize(560, 380);
 
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(kLoadTickMs);
@@ -100,6 +127,7 @@ TAV4Form9::TAV4Form9(LinkEngine& engine, QWidget* parent)
     parseTimer_->setInterval(kParseDelayMs);
     connect(parseTimer_, &QTimer::timeout, this, &TAV4Form9::startDownload);
     connect(Button1, &QPushButton::clicked, this, &TAV4Form9::Button1Click);
+    connect(openButton_, &QPushButton::clicked, this, &TAV4Form9::openImageFile);
     connect(BitBtn3, &QPushButton::clicked, this, &QDialog::reject);
 }
 
@@ -149,29 +177,87 @@ void TAV4Form9::FormActivate() {
     downloading_ = false;
     for (QLabel* l : {Label2, Label3, Label4, Label5})
         l->setText(QStringLiteral("?"));
-    Button1->setEnabled(false);
+    processor_ = 0;
+    moduleSoftware_.reset();
+    showImageState();
     engine_.startProcessorQuery();
+}
+
+int TAV4Form9::language() const {
+    return languageFromSetting(ctx_.read(QStringLiteral("Language")));
+}
+
+const FirmwareImage::Parsed* TAV4Form9::image() const {
+    if (carriedImage)
+        return &carriedImage();
+    return opened_ ? &opened_->image : nullptr;
+}
+
+QString TAV4Form9::imageDescription() const {
+    const int lang = language();
+    if (carriedImage)
+        return message("firmware.carried_info", lang)
+            .arg(QString::number(FirmwareImage::kImageBytes),
+                 QString::fromLatin1(FirmwareImage::kShownVersion));
+    if (!opened_)
+        return message("firmware.none_loaded", lang);
+    // A hex text says nothing of its version, and none is made up for it.
+    return message("firmware.file_info", lang)
+        .arg(opened_->fileName, QString::number(opened_->image.bytes.size()),
+             QString::number(opened_->fileBytes), message("firmware.version_not_stated", lang));
+}
+
+QString TAV4Form9::confirmation() const {
+    const int lang = language();
+    const int module = moduleSoftware_.value_or(engine_.state().ModuleVersion);
+    QString text =
+        message("firmware.confirm", lang)
+            .arg(imageDescription(), module > 0 ? versionText(module)
+                                                : message("firmware.module_version_unknown", lang));
+    if (!carriedImage)
+        text += QStringLiteral("\n\n") + message("firmware.confirm_unknown_version", lang);
+    return text;
+}
+
+void TAV4Form9::showImageState() {
+    const int lang = language();
+    imageLabel_->setText(imageDescription());
+    openButton_->setText(message("firmware.open", lang));
+    openButton_->setVisible(!carriedImage);
+    openButton_->setEnabled(!downloading_);
+    // Only the carried image states its version; an opened file is not
+    // refused as older, the confirmation says that it could not be compared.
+    const bool newerModule =
+        carriedImage && moduleSoftware_ && FirmwareImage::kCarriedVersion < *moduleSoftware_;
+    Label6->setVisible(newerModule);
+    Button1->setEnabled(!downloading_ && processor_ == FirmwareImage::kProcessor && image() &&
+                        !newerModule);
 }
 
 void TAV4Form9::processorAnswered(const ProcessorAnswer& a) {
     processor_ = a.processor;
     Label2->setText(a.processor == FirmwareImage::kProcessor ? QStringLiteral("Processor: J10")
                                                              : QStringLiteral("Processor: J11"));
-    if (a.processor == FirmwareImage::kProcessor && !a.startsAtOnce) {
+    if (a.processor != FirmwareImage::kProcessor) {
+        // A J11 is told at once that no firmware here is for it.
+        showImageState();
+        parseTimer_->start();
+        return;
+    }
+    if (!a.withoutVersions) {
         Label3->setText(QStringLiteral("SW:%1").arg(a.software));
         Label4->setText(QStringLiteral("HW:%1").arg(a.hardware));
         Label5->setText(QStringLiteral("BW:%1").arg(a.third));
-        // The same version may be downloaded again; a newer one is kept.
-        const bool older = FirmwareImage::kCarriedVersion < a.software;
-        Button1->setEnabled(!older);
-        Label6->setVisible(older);
-        return;
+        moduleSoftware_ = a.software;
     }
-    // The oldest modules start at once; a J11 is told the image is not for it.
-    parseTimer_->start();
+    // Even the oldest modules, whose answer carries no versions, wait for
+    // "Download Start" and the confirmation: opening the window sends nothing.
+    showImageState();
 }
 
 void TAV4Form9::Button1Click() {
+    if (downloading_)
+        return;
     parseTimer_->start();
 }
 
@@ -182,22 +268,92 @@ void TAV4Form9::oldFirmware() {
         Button1Click();
 }
 
+void TAV4Form9::openImageFile() {
+    if (downloading_)
+        return;
+    const int lang = language();
+    const QString path =
+        chooseFile(message("firmware.open_title", lang), message("firmware.file_filter", lang));
+    if (!path.isEmpty())
+        loadImageFile(path);
+}
+
+bool TAV4Form9::loadImageFile(const QString& path) {
+    if (downloading_)
+        return false;
+    const int lang = language();
+    const QString shown = QDir::toNativeSeparators(path);
+    const QFileInfo info(path);
+    // A pipe or a device could block the window or never end; only a regular
+    // file is opened, and only one of a size a hex image can have is read.
+    if (info.exists() && !info.isFile()) {
+        showMessage(message("firmware.not_regular", lang).arg(shown));
+        return false;
+    }
+    const QString tooLarge = message("firmware.too_large", lang)
+                                 .arg(shown, QString::number(FirmwareImage::kMaxFileBytes));
+    if (info.size() > FirmwareImage::kMaxFileBytes) {
+        showMessage(tooLarge);
+        return false;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        showMessage(message("firmware.cannot_read", lang).arg(shown, file.errorString()));
+        return false;
+    }
+    // The file may have grown since it was looked at.
+    const QByteArray text = file.read(FirmwareImage::kMaxFileBytes + 1);
+    if (file.error() != QFileDevice::NoError) {
+        showMessage(message("firmware.cannot_read", lang).arg(shown, file.errorString()));
+        return false;
+    }
+    if (text.size() > FirmwareImage::kMaxFileBytes) {
+        showMessage(tooLarge);
+        return false;
+    }
+    FirmwareImage::Parsed parsed = FirmwareImage::parse(text);
+    if (!parsed.ok()) {
+        showMessage(
+            message("firmware.refused_file", lang).arg(shown, FirmwareImage::fault(parsed, lang)));
+        return false;
+    }
+    opened_ = OpenedImage{std::move(parsed), info.fileName(), text.size()};
+    ++imageSerial_;
+    showImageState();
+    return true;
+}
+
 void TAV4Form9::startDownload() {
+    if (downloading_)
+        return;
     if (processor_ != FirmwareImage::kProcessor) {
         showMessage(QStringLiteral("FAULT FIRMWARE"));
         return;
     }
-    static const FirmwareImage::Parsed kNone{{}, QStringLiteral("No firmware image is carried.")};
-    const FirmwareImage::Parsed& image = carriedImage ? carriedImage() : kNone;
-    if (!image.ok()) {
-        showMessage(image.error);
+    const int lang = language();
+    const FirmwareImage::Parsed* firmware = image();
+    if (!firmware) {
+        showMessage(message("firmware.none_loaded", lang));
         return;
     }
+    if (!firmware->ok()) {
+        showMessage(
+            message("firmware.refused_send", lang).arg(FirmwareImage::fault(*firmware, lang)));
+        return;
+    }
+    const int serial = imageSerial_;
+    if (!askYesNo(confirmation()))
+        return;
+    // The question box lets events through: the window may have been closed,
+    // or the image replaced, meanwhile.
+    if (!isVisible() || downloading_ || imageSerial_ != serial)
+        return;
     downloading_ = true;
-    Button1->setEnabled(false);
+    showImageState();
     ProgressBar1->setValue(0);
-    engine_.startFirmwareDownload(std::span(
-        reinterpret_cast<const uint8_t*>(image.bytes.constData()), size_t(image.bytes.size())));
+    engine_.startFirmwareDownload(
+        std::span(reinterpret_cast<const uint8_t*>(firmware->bytes.constData()),
+                  size_t(firmware->bytes.size())));
 }
 
 void TAV4Form9::firmwareDownloadStarted() {
@@ -220,6 +376,7 @@ void TAV4Form9::firmwareLoadSent() {
 
 void TAV4Form9::firmwareFailed(FirmwareFailure failure) {
     downloading_ = false;
+    openButton_->setEnabled(true);
     if (failure == FirmwareFailure::BlockNotAcknowledged) {
         showMessage(QStringLiteral("ERROR communication!"));
         return;
@@ -242,6 +399,9 @@ void TAV4Form9::done(int result) {
     if (firmwareCommand(engine_.state()))
         engine_.stopCommand();
     downloading_ = false;
+    // The next opening may be for another module: a file is opened afresh.
+    opened_.reset();
+    ++imageSerial_;
     listen(false);
     QDialog::done(result);
 }

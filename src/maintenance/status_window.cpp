@@ -266,6 +266,14 @@ void TAV4Form2::statusBlockRead(std::span<const uint8_t> block) {
         StatusBlock::decode(block, engine_.modelCode(), engine_.state().ModuleVersion, language()));
 }
 
+void TAV4Form2::setTemperatureHidden(bool hidden) {
+    temperatureHidden_ = hidden;
+    if (hidden) {
+        Label11->hide();
+        Edit3->hide();
+    }
+}
+
 void TAV4Form2::showBlock(const StatusBlock::Display& d) {
     const QColor grey = palette().color(QPalette::Button);
     auto paint = [&](int n, StatusBlock::Lamp lamp) {
@@ -292,9 +300,10 @@ void TAV4Form2::showBlock(const StatusBlock::Display& d) {
     Edit2->setText(d.networkText);
     if (!d.clockText.isEmpty())
         statusPanels_[0]->setText(d.clockText);
-    Label11->setVisible(d.temperature.has_value());
-    Edit3->setVisible(d.temperature.has_value());
-    if (d.temperature)
+    const bool temperature = d.temperature.has_value() && !temperatureHidden_;
+    Label11->setVisible(temperature);
+    Edit3->setVisible(temperature);
+    if (temperature)
         Edit3->setText(QString::number(*d.temperature));
     QLineEdit* cid[] = {Edit4, Edit5, Edit6, Edit7};
     for (int i = 0; i < 4; ++i) {

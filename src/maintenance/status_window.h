@@ -32,6 +32,11 @@ class TAV4Form2 : public QDialog, public MaintenanceListener {
     int linkCounter() const { return linkCounter_; }
     QTimer* timer1() const { return Timer1; }
 
+    // The model's rule for the temperature caption and field: a model whose
+    // module has no temperature input never shows them, whatever the block holds.
+    void setTemperatureHidden(bool hidden);
+    bool temperatureHidden() const { return temperatureHidden_; }
+
     void statusBlockRead(std::span<const uint8_t> block) override;
     void testEndAcknowledged() override;
 
@@ -58,6 +63,7 @@ class TAV4Form2 : public QDialog, public MaintenanceListener {
     LinkEngine& engine_;
     AppContext& ctx_;
     bool listening_ = false;
+    bool temperatureHidden_ = false;
     bool activated_ = false;
     bool scaled_ = false;
     int linkCounter_ = 0;

@@ -2,7 +2,7 @@
 #include <QString>
 
 // The folder of the data files the tool reads at run time (code tables, caption
-// tables, the carried firmware image). An installed binary finds it beside
+// tables). An installed binary finds it beside
 // itself at <prefix>/share/alvento; a binary in the build tree uses the source
 // tree's assets/ folder. The current directory never plays a part, so the
 // tool works the same wherever the desktop starts it.

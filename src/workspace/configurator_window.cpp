@@ -1,4 +1,5 @@
 #include "workspace/configurator_window.h"
+
 #include "i18n/messages.h"
 #include "image/image_convert.h"
 #include "safety/backup_store.h"
@@ -9,6 +10,7 @@
 #include "serial/tasyncomm32.h"
 #include "settings/app_context.h"
 #include "settings/edition.h"
+#include "settings/presets.h"
 #include "ui/analog_clock.h"
 #include "ui/widgets.h"
 #include "workspace/configuration_files.h"
@@ -612,6 +614,8 @@ void TAV4Form1::FormActivate() {
     engine_->setCompanyStarred(companyStarred_);
     applyEditionAdjustments();
     applyScreenSize();
+    pages_->gprsPage()->setVaronetPreset(Presets::varonetApn(ctx, kAccessPointLength),
+                                         message("preset.not_configured", language_));
 }
 
 void TAV4Form1::closeEvent(QCloseEvent* e) {

@@ -112,6 +112,7 @@ class TAV4Form1 : public QMainWindow, public LinkView {
     void setGaugeVisible(bool visible) override;
     void setTransferButtonsEnabled(bool enabled) override;
     void showMessage(const QString& text) override;
+    const AppContext& context() const { return ctx_; }
     void encode() override;
     void decode() override;
     void runPageShowLogic() override;

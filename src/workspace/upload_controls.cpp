@@ -1,5 +1,7 @@
 #include "workspace/upload_controls.h"
 
+#include "settings/presets.h"
+
 #include "engine/link_engine.h"
 #include "i18n/messages.h"
 #include "serial/tasyncomm32.h"
@@ -104,10 +106,18 @@ void UploadControls::uploadDtmf() {
 }
 
 void UploadControls::memoryLoad() {
-    if (auto* host = qobject_cast<QLineEdit*>(control("Edit10")))
-        host->setText(QString::fromLatin1(kDefaultServerHost));
-    if (auto* address = qobject_cast<QLineEdit*>(control("Edit11")))
-        address->setText(QString::fromLatin1(kDefaultServerAddress));
+    // The maker's server comes from the settings; while it is not configured
+    // the two fields keep what they hold and the installer is told why.
+    const Presets::ServerPair server =
+        Presets::defaultServer(window_.context(), kAccessPointLength);
+    if (server.usable()) {
+        if (auto* host = qobject_cast<QLineEdit*>(control("Edit10")))
+            host->setText(server.first);
+        if (auto* address = qobject_cast<QLineEdit*>(control("Edit11")))
+            address->setText(server.second);
+    } else {
+        window_.showMessage(message("preset.default_server_missing", window_.language()));
+    }
     pages_.cidSmsPage()->loadPartitionTemplate();
     pages_.cidSmsPage()->loadDefaultContactIdCodes();
 }

@@ -26,9 +26,6 @@ class UploadControls : public QObject, public UploadView {
     static constexpr int kInputSoundAddress[4] = {0x0300, 0x0400, 0x0500, 0x0600};
     static constexpr int kSirenAddress = 0x0F00;
     static constexpr int kDtmfAddress = 0x0FE0;
-    // The maker's defaults "Memory load" fills in.
-    static constexpr const char* kDefaultServerHost = "gprs.alvento.hu";
-    static constexpr const char* kDefaultServerAddress = "192.0.2.10";
 
     UploadControls(TAV4Form1& window, LinkEngine& engine, ConfiguratorPages& pages,
                    QTabWidget* pageControl);

@@ -133,6 +133,40 @@ TEST_F(InstallE2E, FilesLandWhereTheDesktopLooksAndTheUdevRuleStaysInactive) {
               inRoot(QStringLiteral("usr/share/alvento")));
 }
 
+// The tests' placeholder firmware would brick a module: no installed file
+// holds it, in its raw bytes or as the hex text it is kept in, and the stock
+// tool has no firmware resource compiled in at all. Resource data may be
+// compressed, but resource names are kept as they are (UTF-16, big-endian).
+TEST_F(InstallE2E, PackageCarriesNoPlaceholderFirmware) {
+    QFile file(QStringLiteral(ALVENTO_TEST_FIRMWARE));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray placeholder = file.readAll();
+    const QByteArray marker("ALVENTO PLACEHOLDER FIRMWARE");
+    const QByteArray firstLine = placeholder.left(placeholder.indexOf('\r'));
+    ASSERT_TRUE(QByteArray::fromHex(firstLine).startsWith("ALVENTO PLACEHOLDER"));
+    QByteArray resourceName;
+    for (const char c : QByteArray("firmware.hex"))
+        resourceName.append('\0').append(c);
+
+    QStringList files;
+    QDirIterator it(root, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files << it.next();
+    ASSERT_TRUE(files.contains(inRoot(QStringLiteral("usr/bin/alvento"))));
+    for (const QString& path : files) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << qPrintable(path);
+        const QByteArray bytes = f.readAll();
+        EXPECT_FALSE(bytes.contains(marker)) << qPrintable(path);
+        EXPECT_FALSE(bytes.contains(marker.toHex().toUpper())) << qPrintable(path);
+        EXPECT_FALSE(bytes.contains(firstLine)) << qPrintable(path);
+#if !ALVENTO_CARRIES_FIRMWARE
+        EXPECT_FALSE(bytes.contains(resourceName))
+            << qPrintable(path) << " has a firmware resource";
+#endif
+    }
+}
+
 TEST_F(InstallE2E, PostInstallNoteNamesDialoutAndTheRuleThePackageCarries) {
     const QString postinst = control + QStringLiteral("/postinst");
     ASSERT_TRUE(QFileInfo(postinst).isExecutable());

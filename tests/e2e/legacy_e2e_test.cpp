@@ -501,7 +501,16 @@ class TrekkaE2E : public LegacyE2E {
         Ttrekkamain* w = app->trekkaWindow();
         EXPECT_TRUE(waitShown(w));
         w->tell = [this](const QString& t) { messages << t; };
+        // The tracker servers of "IP cimek" are the installer's settings.
+        app->context().write(QStringLiteral("trekkaserver1"), QStringLiteral("10.1.2.3"));
+        app->context().write(QStringLiteral("trekkaserver2"), QStringLiteral("172.16.5.40"));
         return w;
+    }
+    // Opens "IP cimek" (which reads the settings) and picks server `index`.
+    void chooseServer(Ttrekkamain* w, int index) {
+        QMenu* servers = w->findChild<QMenu*>(QStringLiteral("IpCimek"));
+        emit servers->aboutToShow();
+        servers->actions()[index]->trigger();
     }
     bool status(Ttrekkamain* w, const char* text) {
         return waitUntil(
@@ -568,7 +577,7 @@ TEST_F(TrekkaE2E, BadInputIsRefusedAndEditsLandAtTheirAddresses) {
     EXPECT_EQ(writeRequests(*sim), 0);
 
     messages.clear();
-    w->findChild<QMenu*>(QStringLiteral("IpCimek"))->actions()[0]->trigger();
+    chooseServer(w, 0);
     retype(child<QLineEdit>(w, "Edit2"), QStringLiteral("05001"));
     const QString apn(32, QLatin1Char('z'));
     retype(child<QLineEdit>(w, "Edit3"), apn);
@@ -580,7 +589,7 @@ TEST_F(TrekkaE2E, BadInputIsRefusedAndEditsLandAtTheirAddresses) {
     QByteArray expected = asModuleHolds(m, 60);
     expected[15] = 1;
     put(expected, 128, apn.toLatin1()); // 32 characters: no end byte, the IP after it intact
-    put(expected, 160, QByteArray("192.000.002.010/05001"));
+    put(expected, 160, QByteArray("010.001.002.003/05001"));
     EXPECT_EQ(stopAndRead(*sim), expected);
 }
 
@@ -603,14 +612,14 @@ TEST_F(TrekkaE2E, OlderFirmwareRecordWithItsSum) {
     EXPECT_EQ(w->errorCount(), sim->countLines(recordRead) - 2);
     EXPECT_EQ(w->statusPanel(2), QStringLiteral("Error>%1").arg(w->errorCount()));
 
-    w->findChild<QMenu*>(QStringLiteral("IpCimek"))->actions()[1]->trigger();
+    chooseServer(w, 1);
     child<QPushButton>(w, "sendButton")->click();
     EXPECT_EQ(w->statusPanel(4), QStringLiteral("írás /régi/"));
     ASSERT_TRUE(status(w, "Irás OK."));
     EXPECT_EQ(sim->countLines(QStringLiteral("NOISE")), 0);
     sim->stop();
     QByteArray expected = record;
-    const QByteArray ip("198.051.100.020");
+    const QByteArray ip("172.016.005.040");
     for (int i = 0; i < 15; ++i)
         expected[18 + 2 * i] = ip[i];
     EXPECT_EQ(readFile("records.bin"), expected);

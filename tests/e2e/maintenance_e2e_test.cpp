@@ -28,6 +28,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -105,37 +106,61 @@ QByteArray readFile(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// The carried image as the module must hold it: 512 blocks, zeros after it.
-QByteArray expectedFirmware(const TFirmware& form) {
-    QByteArray bytes = form.image().bytes;
+// The tests' image (never one for a module) as the module must hold it after
+// a download: 512 blocks, zeros after the image.
+QByteArray expectedFirmware() {
+    QByteArray bytes = FirmwareImage::parse(readFile(QStringLiteral(ALVENTO_TEST_FIRMWARE))).bytes;
+    EXPECT_EQ(bytes.size(), FirmwareImage::kImageBytes);
     bytes.append(QByteArray(512 * 256 - bytes.size(), '\0'));
     return bytes;
 }
+
+// The firmware window's boxes answered as an installer would: the open-file
+// dialog with `chosen`, every question with yes.
+struct Answers {
+    void attach(TAV4Form9* w) {
+        w->showMessage = [this](const QString& t) { messages << t; };
+        w->chooseFile = [this](const QString&, const QString&) { return chosen; };
+        w->askYesNo = [this](const QString& q) {
+            questions << q;
+            return true;
+        };
+    }
+    QString chosen = QStringLiteral(ALVENTO_TEST_FIRMWARE);
+    QStringList messages;
+    QStringList questions;
+};
 
 } // namespace
 
 class FirmwareE2E : public ::testing::Test {
   protected:
+    void SetUp() override {
+        qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());
+        ctx.keyPath = settingsKeyPath(40);
+        ctx.write(QStringLiteral("Language"), QStringLiteral("1"));
+    }
+    void TearDown() override { qunsetenv("XDG_CONFIG_HOME"); }
     QString firmwareOut() const { return dir.path() + QStringLiteral("/firmware.bin"); }
 
     struct Run {
         std::unique_ptr<Session> session;
         std::unique_ptr<TAV4Form9> window;
-        QStringList messages;
+        Answers answers;
     };
-    Run open(PtySim& sim, int model) {
-        Run run;
-        run.session = std::make_unique<Session>(sim.path(), model);
-        EXPECT_TRUE(run.session->queryVersion());
-        run.window = std::make_unique<TAV4Form9>(run.session->engine);
-        run.window->carriedImage = [this]() -> const FirmwareImage::Parsed& {
-            return form.image();
-        };
-        QStringList* messages = &run.messages;
-        run.window->showMessage = [messages](const QString& t) { *messages << t; };
-        TAV4Form9* w = run.window.get();
-        run.session->view.onFirmwareClose = [w] { w->versionAfterLoad(); };
+    // The window as the stock tool has it; the installer opens the tests'
+    // image file unless told not to.
+    std::unique_ptr<Run> open(PtySim& sim, int model, bool openImage = true) {
+        auto run = std::make_unique<Run>();
+        run->session = std::make_unique<Session>(sim.path(), model);
+        EXPECT_TRUE(run->session->queryVersion());
+        run->window = std::make_unique<TAV4Form9>(run->session->engine, ctx);
+        TAV4Form9* w = run->window.get();
+        run->answers.attach(w);
+        run->session->view.onFirmwareClose = [w] { w->versionAfterLoad(); };
         w->openWindow();
+        if (openImage)
+            button(w, "openFirmwareFile")->click();
         return run;
     }
     QLabel* label(TAV4Form9* w, const char* name) {
@@ -146,21 +171,20 @@ class FirmwareE2E : public ::testing::Test {
     }
 
     QTemporaryDir dir;
-    TFirmware form;
+    AppContext ctx;
 };
 
 // Block protocol: 512 block writes from 0x3E00, the load command, and the
 // window closes on the new version's answer.
-TEST_F(FirmwareE2E, BlockDownloadLeavesTheCarriedImageInTheModule) {
-    ASSERT_TRUE(form.image().ok());
+TEST_F(FirmwareE2E, BlockDownloadLeavesTheOpenedImageInTheModule) {
     PtySim sim(
         args({QStringLiteral("--model"), QStringLiteral("71"), QStringLiteral("--version"),
               QStringLiteral("43"), QStringLiteral("--firmware-version"), QStringLiteral("44"),
               QStringLiteral("--firmware-out"), firmwareOut(), QStringLiteral("--split-every"),
               QStringLiteral("5"), QStringLiteral("--load-silent"), QStringLiteral("3")}));
     ASSERT_TRUE(sim.started());
-    Run run = open(sim, 71);
-    TAV4Form9* w = run.window.get();
+    auto run = open(sim, 71);
+    TAV4Form9* w = run->window.get();
     ASSERT_TRUE(waitUntil([&] { return button(w, "Button1")->isEnabled(); }, kWaitMs));
     EXPECT_EQ(label(w, "Label2")->text(), QStringLiteral("Processor: J10"));
     EXPECT_EQ(label(w, "Label3")->text(), QStringLiteral("SW:43"));
@@ -171,26 +195,29 @@ TEST_F(FirmwareE2E, BlockDownloadLeavesTheCarriedImageInTheModule) {
     button(w, "Button1")->click();
     ASSERT_TRUE(
         waitUntil([&] { return sim.countLines(QStringLiteral("FIRMWARE LOAD")) == 1; }, kWaitMs));
+    ASSERT_EQ(run->answers.questions.size(), 1);
+    EXPECT_TRUE(run->answers.questions[0].contains(QStringLiteral("File: placeholder.hex\n")));
     EXPECT_EQ(label(w, "Label1")->text(), QStringLiteral("FPGA Download please wait..."));
     // The module saves its firmware memory (whole, by a rename) as it loads it.
     ASSERT_TRUE(waitUntil([&] { return readFile(firmwareOut()).size() == 512 * 256; }, kWaitMs));
-    EXPECT_EQ(readFile(firmwareOut()), expectedFirmware(form));
+    EXPECT_EQ(readFile(firmwareOut()), expectedFirmware());
     // The module loads and stays silent for three queries; its answer closes the window.
     ASSERT_TRUE(waitUntil([&] { return !w->isVisible(); }, kWaitMs));
-    EXPECT_EQ(run.session->engine.state().ModuleVersion, 44);
-    EXPECT_EQ(run.session->view.version, QStringLiteral("Sw: 4.4"));
-    EXPECT_TRUE(run.messages.isEmpty()) << run.messages.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(run->session->engine.state().ModuleVersion, 44);
+    EXPECT_EQ(run->session->view.version, QStringLiteral("Sw: 4.4"));
+    EXPECT_TRUE(run->answers.messages.isEmpty())
+        << run->answers.messages.join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(sim.countLines(QStringLiteral("FIRMWARE INCOMPLETE")), 0);
 }
 
 // Stream protocol below version 3.8: a start frame, then raw blocks, each
 // answered with its number.
-TEST_F(FirmwareE2E, StreamDownloadLeavesTheCarriedImageInTheModule) {
+TEST_F(FirmwareE2E, StreamDownloadLeavesTheOpenedImageInTheModule) {
     PtySim sim(args({QStringLiteral("--model"), QStringLiteral("70"), QStringLiteral("--version"),
                      QStringLiteral("35"), QStringLiteral("--firmware-out"), firmwareOut()}));
     ASSERT_TRUE(sim.started());
-    Run run = open(sim, 70);
-    TAV4Form9* w = run.window.get();
+    auto run = open(sim, 70);
+    TAV4Form9* w = run->window.get();
     ASSERT_TRUE(waitUntil([&] { return button(w, "Button1")->isEnabled(); }, kWaitMs));
     button(w, "Button1")->click();
     ASSERT_TRUE(
@@ -200,14 +227,14 @@ TEST_F(FirmwareE2E, StreamDownloadLeavesTheCarriedImageInTheModule) {
                .join(QLatin1Char('\n'))
                .left(3000)
                .toStdString()
-        << run.messages.join(QLatin1Char('|')).toStdString()
+        << run->answers.messages.join(QLatin1Char('|')).toStdString()
         << w->findChild<QLabel*>(QStringLiteral("Label1"))->text().toStdString();
     EXPECT_EQ(sim.countLines(QStringLiteral("FIRMWARE STREAM END")), 1);
     // The module saves its firmware memory (whole, by a rename) as it loads it.
     ASSERT_TRUE(waitUntil([&] { return readFile(firmwareOut()).size() == 512 * 256; }, kWaitMs));
-    EXPECT_EQ(readFile(firmwareOut()), expectedFirmware(form));
+    EXPECT_EQ(readFile(firmwareOut()), expectedFirmware());
     ASSERT_TRUE(waitUntil([&] { return !w->isVisible(); }, kWaitMs));
-    EXPECT_EQ(run.session->engine.state().ModuleVersion, 43);
+    EXPECT_EQ(run->session->engine.state().ModuleVersion, 43);
 }
 
 // Block 5 never acknowledged: thirty transmissions, then "ERROR
@@ -218,12 +245,12 @@ TEST_F(FirmwareE2E, ModuleThatStopsAcknowledgingGetsTheErrorAfterThirtySends) {
                      QStringLiteral("43"), QStringLiteral("--drop-at"), QString::number(0x3E05),
                      QStringLiteral("--at-times"), QStringLiteral("0")}));
     ASSERT_TRUE(sim.started());
-    Run run = open(sim, 71);
-    TAV4Form9* w = run.window.get();
+    auto run = open(sim, 71);
+    TAV4Form9* w = run->window.get();
     ASSERT_TRUE(waitUntil([&] { return button(w, "Button1")->isEnabled(); }, kWaitMs));
     button(w, "Button1")->click();
-    ASSERT_TRUE(waitUntil([&] { return !run.messages.isEmpty(); }, 120000));
-    EXPECT_EQ(run.messages, QStringList{QStringLiteral("ERROR communication!")});
+    ASSERT_TRUE(waitUntil([&] { return !run->answers.messages.isEmpty(); }, 120000));
+    EXPECT_EQ(run->answers.messages, QStringList{QStringLiteral("ERROR communication!")});
     const QRegularExpression block5(QStringLiteral("^RX [0-9A-F]{2} F6 3E 05 "));
     auto sendsOfBlock5 = [&] {
         int n = 0;
@@ -233,31 +260,116 @@ TEST_F(FirmwareE2E, ModuleThatStopsAcknowledgingGetsTheErrorAfterThirtySends) {
     };
     EXPECT_EQ(sendsOfBlock5(), 30);
     EXPECT_EQ(sim.countLines(QStringLiteral(" F6 3E 06 ")), 0);
-    EXPECT_FALSE(run.session->engine.busy());
+    EXPECT_FALSE(run->session->engine.busy());
     EXPECT_TRUE(w->isVisible());
-    // Closing and opening again asks for the processor afresh.
+    // Closing and opening again asks for the processor afresh, and the file
+    // is opened afresh.
     w->reject();
     w->openWindow();
-    ASSERT_TRUE(waitUntil([&] { return button(w, "Button1")->isEnabled(); }, kWaitMs));
+    ASSERT_TRUE(waitUntil(
+        [&] { return label(w, "Label2")->text() == QStringLiteral("Processor: J10"); }, kWaitMs));
+    EXPECT_FALSE(button(w, "Button1")->isEnabled());
+    button(w, "openFirmwareFile")->click();
+    EXPECT_TRUE(button(w, "Button1")->isEnabled());
     EXPECT_EQ(sendsOfBlock5(), 30);
 }
 
-// A malformed image is refused before anything goes to the module.
+// A malformed image is refused before anything goes to the module: a file
+// when it is opened, a maker's built-in image when the download would start.
 TEST_F(FirmwareE2E, MalformedImageSendsNothing) {
     PtySim sim(args({QStringLiteral("--model"), QStringLiteral("71"), QStringLiteral("--version"),
                      QStringLiteral("43")}));
     ASSERT_TRUE(sim.started());
-    Run run = open(sim, 71);
-    TAV4Form9* w = run.window.get();
+    auto run = open(sim, 71, false);
+    TAV4Form9* w = run->window.get();
+    ASSERT_TRUE(waitUntil(
+        [&] { return label(w, "Label2")->text() == QStringLiteral("Processor: J10"); }, kWaitMs));
+    const int requests = sim.countLines(QStringLiteral("RX "));
+    run->answers.chosen = dir.path() + QStringLiteral("/odd.hex");
+    QFile odd(run->answers.chosen);
+    ASSERT_TRUE(odd.open(QIODevice::WriteOnly));
+    odd.write(readFile(QStringLiteral(ALVENTO_TEST_FIRMWARE)) + "A");
+    odd.close();
+    button(w, "openFirmwareFile")->click();
+    ASSERT_EQ(run->answers.messages.size(), 1);
+    EXPECT_TRUE(run->answers.messages[0].contains(QStringLiteral("odd number")));
+    EXPECT_FALSE(button(w, "Button1")->isEnabled());
+    // The service code's way finds nothing to send either.
+    w->Button1Click();
+    ASSERT_TRUE(waitUntil([&] { return run->answers.messages.size() == 2; }, kWaitMs));
+    EXPECT_TRUE(run->answers.messages[1].startsWith(QStringLiteral("No firmware is loaded.")));
+
     const FirmwareImage::Parsed bad = FirmwareImage::parse("0A1");
     w->carriedImage = [&bad]() -> const FirmwareImage::Parsed& { return bad; };
+    w->FormActivate();
     ASSERT_TRUE(waitUntil([&] { return button(w, "Button1")->isEnabled(); }, kWaitMs));
-    const int requests = sim.countLines(QStringLiteral("RX "));
+    const int afterQuery = sim.countLines(QStringLiteral("RX "));
+    EXPECT_EQ(afterQuery, requests + 1);
     button(w, "Button1")->click();
-    ASSERT_TRUE(waitUntil([&] { return !run.messages.isEmpty(); }, kWaitMs));
-    EXPECT_TRUE(run.messages[0].contains(QStringLiteral("odd number")));
-    EXPECT_FALSE(run.session->engine.busy());
-    EXPECT_EQ(sim.countLines(QStringLiteral("RX ")), requests);
+    ASSERT_TRUE(waitUntil([&] { return run->answers.messages.size() == 3; }, kWaitMs));
+    EXPECT_TRUE(run->answers.messages[2].contains(QStringLiteral("odd number")));
+    EXPECT_TRUE(run->answers.messages[2].endsWith(QStringLiteral("Nothing was sent.")));
+    EXPECT_TRUE(run->answers.questions.isEmpty());
+    EXPECT_FALSE(run->session->engine.busy());
+    EXPECT_EQ(sim.countLines(QStringLiteral("RX ")), afterQuery);
+    w->reject();
+}
+
+// The stock tool, as the installer meets it: the configurator of a module of
+// version 2.9 (stream protocol, a processor answer without versions) opens
+// the firmware window from its menu. Opening sends nothing but the processor
+// query; the tool carries no image and says so; the download starts only
+// from the opened file, the button and the confirmation.
+TEST_F(FirmwareE2E, StockToolDownloadsOnlyAnOpenedFileAfterTheButton) {
+    if (ALVENTO_CARRIES_FIRMWARE)
+        GTEST_SKIP() << "this build carries a maker's firmware";
+    PtySim sim(args({QStringLiteral("--model"), QStringLiteral("71"), QStringLiteral("--version"),
+                     QStringLiteral("29"), QStringLiteral("--firmware-out"), firmwareOut()}));
+    ASSERT_TRUE(sim.started());
+    SettingsStore::WriteString(settingsKeyPath(40), QStringLiteral("comport"), sim.path());
+    AlventoApplication::Options o;
+    o.brandCode = 40;
+    auto app = std::make_unique<AlventoApplication>(o);
+    app->start();
+    TAV4Form1* c = app->configurator();
+    ASSERT_TRUE(waitUntil(
+        [&] { return c->isVisible() && !c->engine().busy() && c->engine().state().ModuleVersion; },
+        15000));
+    ASSERT_EQ(c->engine().state().ModuleVersion, 29);
+    EXPECT_FALSE(app->firmwareForm()->carries());
+    EXPECT_FALSE(app->firmwareWindow()->carriedImage);
+    TAV4Form9* w = app->firmwareWindow();
+    Answers answers;
+    answers.attach(w);
+    c->menuAction(QStringLiteral("Szoftverfrissts1"))->trigger();
+    ASSERT_TRUE(w->isVisible());
+    ASSERT_TRUE(waitUntil(
+        [&] { return label(w, "Label2")->text() == QStringLiteral("Processor: J10"); }, kWaitMs));
+    // Time enough for the old way, which started a second after the answer.
+    QTest::qWait(2500);
+    EXPECT_EQ(sim.countLines(QStringLiteral("FIRMWARE STREAM")), 0);
+    EXPECT_EQ(sim.countLines(QStringLiteral("RX 00 FA")), 0);
+    EXPECT_FALSE(c->engine().busy());
+    EXPECT_EQ(label(w, "firmwareImage")->text(),
+              QStringLiteral("No firmware is loaded. Open the maker's firmware image file (hex "
+                             "text)."));
+    EXPECT_FALSE(button(w, "Button1")->isEnabled());
+
+    button(w, "openFirmwareFile")->click();
+    ASSERT_TRUE(button(w, "Button1")->isEnabled());
+    EXPECT_EQ(sim.countLines(QStringLiteral("FIRMWARE STREAM")), 0);
+    button(w, "Button1")->click();
+    ASSERT_TRUE(
+        waitUntil([&] { return sim.countLines(QStringLiteral("FIRMWARE LOAD")) == 1; }, kWaitMs))
+        << answers.messages.join(QLatin1Char('|')).toStdString();
+    ASSERT_EQ(answers.questions.size(), 1);
+    EXPECT_TRUE(
+        answers.questions[0].contains(QStringLiteral("Software version of the module: 2.9")));
+    ASSERT_TRUE(waitUntil([&] { return readFile(firmwareOut()).size() == 512 * 256; }, kWaitMs));
+    EXPECT_EQ(readFile(firmwareOut()), expectedFirmware());
+    ASSERT_TRUE(waitUntil([&] { return !w->isVisible(); }, kWaitMs));
+    EXPECT_TRUE(answers.messages.isEmpty())
+        << answers.messages.join(QLatin1Char('|')).toStdString();
 }
 
 // ---------------------------------------------------------------- status

@@ -1217,7 +1217,6 @@ TEST(RoundTrip, DecodeFillsEveryFieldItReads) {
         EXPECT_TRUE(g.testPeriodSeconds.has_value());
         EXPECT_EQ(g.accessPoint.has_value(), !monitoring);
         EXPECT_EQ(g.server.has_value(), !monitoring);
-        EXPECT_EQ(g.apnChoice.has_value(), !monitoring);
         EXPECT_TRUE(v.gains.pstnRx && v.gains.pstnTx && v.gains.dtmfRx && v.gains.dtmfTx);
         const OpenCloseValues& oc = v.openClose;
         EXPECT_TRUE(oc.openingSms && oc.closingSms && oc.closingText);
@@ -1571,18 +1570,14 @@ TEST(Decode, ReportingPages) {
         {"access point",
          100,
          {{640, withEnd(ascii("\"net.") + std::vector<uint8_t>{0xE0} + ascii("\",\"\",\"\""))}},
-         [](const ImageValues& v) {
-             EXPECT_EQ(v.gprs.accessPoint, u"net.á"_qs);
-             EXPECT_EQ(v.gprs.apnChoice, ApnChoice::Off);
-         }},
-        {"Varonet presets",
+         [](const ImageValues& v) { EXPECT_EQ(v.gprs.accessPoint, u"net.á"_qs); }},
+        {"access point and server",
          100,
-         {{640, withEnd(ascii("\"") + ascii(kVaronetAccessPoint) + ascii("\",\"\",\"\""))},
-          {400, withEnd(ascii("\"UDP\",\"") + ascii(kVaronetServer) + ascii("\",\"53500\""))}},
+         {{640, withEnd(ascii("\"apn.example\",\"\",\"\""))},
+          {400, withEnd(ascii("\"UDP\",\"10.1.2.3\",\"53500\""))}},
          [](const ImageValues& v) {
-             EXPECT_EQ(v.gprs.accessPoint, kVaronetAccessPoint);
-             EXPECT_EQ(v.gprs.server, kVaronetServer);
-             EXPECT_EQ(v.gprs.apnChoice, ApnChoice::Varonet);
+             EXPECT_EQ(v.gprs.accessPoint, "apn.example");
+             EXPECT_EQ(v.gprs.server, "10.1.2.3");
          }},
         {"no GPRS texts on ModelCode 90",
          90,
@@ -1590,7 +1585,6 @@ TEST(Decode, ReportingPages) {
          [](const ImageValues& v) {
              EXPECT_EQ(v.gprs.accessPoint, std::nullopt);
              EXPECT_EQ(v.gprs.server, std::nullopt);
-             EXPECT_EQ(v.gprs.apnChoice, std::nullopt);
          }},
         {"code records",
          100,
@@ -1682,8 +1676,8 @@ TEST(RoundTrip, PageValuesComeBack) {
         given.other.smsHeader = "Kovacs lakas";
         given.codeRecords.codes[0] = ContactIdCodeRow{"R130", "Betores", targets({1, 2})};
         given.codeRecords.partitions[0] = PartitionRow{"01003", "Iroda"};
-        given.gprs.accessPoint = kVaronetAccessPoint;
-        given.gprs.server = kVaronetServer;
+        given.gprs.accessPoint = "apn.example";
+        given.gprs.server = "10.1.2.3";
         ConfigImage image = encoded(filled(0), given, model);
         const ImageValues back = decodeImage(image, contextFor(model)).values;
         EXPECT_EQ(back.phones.numbers[0], "+36301234567");
@@ -1706,7 +1700,8 @@ TEST(RoundTrip, PageValuesComeBack) {
             EXPECT_EQ(back.codeRecords.codes[0]->sms, targets({1, 2}));
             EXPECT_EQ(back.codeRecords.partitions[0]->name, "Iroda");
             EXPECT_EQ(back.codeRecords.codes[1]->code, "");
-            EXPECT_EQ(back.gprs.apnChoice, ApnChoice::Varonet);
+            EXPECT_EQ(back.gprs.accessPoint, "apn.example");
+            EXPECT_EQ(back.gprs.server, "10.1.2.3");
         } else {
             EXPECT_EQ(back.openClose.openingText, u"nyitás"_qs);
             EXPECT_EQ(back.remoteMonitoring.inputs[3].zone, "004");

@@ -1,12 +1,13 @@
 // The maintenance side of the link engine (status poll, test end, monitor
 // mode, firmware download by blocks and by stream) stepped tick by tick, the
-// carried firmware's text parser and the status block's meaning.
+// firmware image's text parser and the status block's meaning.
 #include "engine/firmware_image.h"
 #include "engine/link_engine.h"
 #include "engine/status_block.h"
 #include "serial/memory_frame.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -135,7 +136,7 @@ std::vector<uint8_t> testImage(int n) {
 
 TEST(FirmwareText, DigitsAcrossLinesMakeOneByte) {
     const FirmwareImage::Parsed p = FirmwareImage::parse("0A\r\n1\r\nF\r\n", 2);
-    ASSERT_TRUE(p.ok()) << p.error.toStdString();
+    ASSERT_TRUE(p.ok()) << FirmwareImage::fault(p, 1).toStdString();
     EXPECT_EQ(p.bytes, bytesOf({0x0A, 0x1F}));
     const FirmwareImage::Parsed lower = FirmwareImage::parse("ab\ncD", 2);
     ASSERT_TRUE(lower.ok());
@@ -162,17 +163,28 @@ TEST(FirmwareText, MalformedTextIsRefusedWithItsReason) {
         const FirmwareImage::Parsed p = FirmwareImage::parse(QByteArrayView(c.text), c.size);
         EXPECT_FALSE(p.ok()) << c.text;
         EXPECT_TRUE(p.bytes.isEmpty()) << c.text;
-        EXPECT_TRUE(p.error.contains(QLatin1String(c.reason))) << p.error.toStdString();
+        const QString english = FirmwareImage::fault(p, 1);
+        EXPECT_TRUE(english.contains(QLatin1String(c.reason))) << english.toStdString();
+        // Every language says it in its own words, with the same numbers filled in.
+        QStringList texts;
+        for (int language = 0; language < 4; ++language) {
+            const QString t = FirmwareImage::fault(p, language);
+            EXPECT_FALSE(t.isEmpty());
+            EXPECT_FALSE(t.contains(QRegularExpression(QStringLiteral("%\\d")))) << t.toStdString();
+            EXPECT_FALSE(texts.contains(t)) << t.toStdString();
+            texts << t;
+        }
     }
+    EXPECT_TRUE(FirmwareImage::fault(FirmwareImage::parse("0A1F", 2), 1).isEmpty());
 }
 
-TEST(FirmwareText, CarriedPlaceholderIsAWholeImage) {
-    QFile f(QStringLiteral(ALVENTO_SOURCE_DIR "/assets/firmware/placeholder.hex"));
+TEST(FirmwareText, TestPlaceholderIsAWholeImage) {
+    QFile f(QStringLiteral(ALVENTO_TEST_FIRMWARE));
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QByteArray text = f.readAll();
     EXPECT_EQ(text.count('\n'), 6076);
     const FirmwareImage::Parsed p = FirmwareImage::parse(text);
-    ASSERT_TRUE(p.ok()) << p.error.toStdString();
+    ASSERT_TRUE(p.ok()) << FirmwareImage::fault(p, 1).toStdString();
     EXPECT_EQ(p.bytes.size(), FirmwareImage::kImageBytes);
     EXPECT_TRUE(p.bytes.startsWith("ALVENTO PLACEHOLDER FIRMWARE"));
 }
@@ -390,7 +402,7 @@ TEST(MaintenanceEngine, ProcessorQueryAndItsAnswer) {
     EXPECT_EQ(a.hardware, 2);
     EXPECT_EQ(a.software, 44);
     EXPECT_EQ(a.third, 7);
-    EXPECT_FALSE(a.startsAtOnce);
+    EXPECT_FALSE(a.withoutVersions);
     EXPECT_EQ(r.engine.state().LinkCommand, LinkCode::kIdle);
 }
 
@@ -403,7 +415,7 @@ TEST(MaintenanceEngine, OldestModulesAnswerUnchecked) {
         r.engine.receive(bytesOf({10, 0, 0}));
         r.engine.receive(bytesOf({0, 0, 0}));
         ASSERT_EQ(r.listener.answers.size(), 1u) << version;
-        EXPECT_TRUE(r.listener.answers[0].startsAtOnce);
+        EXPECT_TRUE(r.listener.answers[0].withoutVersions);
     }
     Rig r(71, 30);
     r.engine.startProcessorQuery();

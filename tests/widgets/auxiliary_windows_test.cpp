@@ -11,8 +11,10 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QRadioButton>
@@ -76,43 +78,59 @@ TEST_F(AuxiliaryWindows, WiringDiagramFollowsTheModel) {
     EXPECT_EQ(w.findChild<QLabel*>(QStringLiteral("Image1"))->size(), QSize(689, 457));
 }
 
-TEST_F(AuxiliaryWindows, InstallerManualHasItsSectionsInOrder) {
-    Tleiras w;
-    const QString text = w.text()->toPlainText();
-    const char* headings[] = {"Sorkapcsok leírása:",
-                              "Leírás:",
-                              "Telepítési útmutató:",
-                              "LED jelzések:",
-                              "Reset (gyári alapértelmezés):",
-                              "Master reset folyamata: ",
-                              "Vezérlés hívószám-azonosítás funkcióval:",
-                              "Kimenetek beállításai:",
-                              "Bemenetek beállítása:",
-                              "Tápmonitor:",
-                              "Tamper:",
-                              "Életjel:",
-                              "SMS átirányítás:",
-                              "Hanghívások leírása:",
-                              "SMS leírása:",
-                              "Bővítő panel:",
-                              "SMS programozás:",
-                              "Áttekintő táblázat új SMS parancsok:",
-                              "Tipikus használatra SMS parancs példa:",
-                              "Távfelügyelet:",
-                              "Szoftver frissítése :",
-                              "Egyéb funkciók (PC):",
-                              "Belső akkumulátor:",
-                              "Gyakori kérdések / válaszok:",
-                              "Bekötési rajz:"};
-    qsizetype at = 0;
-    for (const char* h : headings) {
-        // Each heading stands on a line of its own, after the one before it.
-        const qsizetype found = text.indexOf(u'\n' + QString::fromUtf8(h) + u'\n', at);
-        ASSERT_GE(found, 0) << h;
-        at = found + 1;
-    }
-    EXPECT_EQ(w.windowTitle(), QStringLiteral("leiras"));
-    EXPECT_FALSE(w.text()->isReadOnly());
+// The manual and the wiring diagram are the maker's: the tool shows the files
+// installed in its data folder and, while one is missing, says so in its place.
+TEST_F(AuxiliaryWindows, MakerDocumentsOrANoteThatTheyAreMissing) {
+    QTemporaryDir data;
+    Tleiras manual;
+    manual.manualPath = data.filePath(QStringLiteral("manual/installer_manual_hu.txt"));
+    manual.language = [] { return 1; };
+    manual.show();
+    EXPECT_FALSE(manual.hasManual());
+    EXPECT_TRUE(manual.text()->toPlainText().startsWith(
+        QStringLiteral("The maker's document is not installed.")));
+    EXPECT_TRUE(manual.text()->toPlainText().contains(manual.manualPath));
+    manual.hide();
+    ASSERT_TRUE(QDir(data.path()).mkpath(QStringLiteral("manual")));
+    QFile text(manual.manualPath);
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("Sorkapcsok le\xEDr\xE1sa:\r\nA gy\xE1rt\xF3 sz\xF6vege.\r\n");
+    text.close();
+    manual.show();
+    EXPECT_TRUE(manual.hasManual());
+    EXPECT_EQ(manual.text()->toPlainText(), u"Sorkapcsok leírása:\nA gyártó szövege.\n"_qs);
+    EXPECT_EQ(manual.windowTitle(), QStringLiteral("leiras"));
+    EXPECT_FALSE(manual.text()->isReadOnly());
+    // What was typed stays until the end of the run.
+    manual.text()->setPlainText(QStringLiteral("jegyzet"));
+    manual.hide();
+    manual.show();
+    EXPECT_EQ(manual.text()->toPlainText(), QStringLiteral("jegyzet"));
+
+    // A directory, or a file too long for a manual, is no manual.
+    Tleiras odd;
+    odd.manualPath = data.path();
+    odd.show();
+    EXPECT_FALSE(odd.hasManual());
+
+    TAV4Form4 wiring(40);
+    wiring.picturePath = data.filePath(QStringLiteral("wiring/wiring_diagram.jpg"));
+    wiring.modelCode = [] { return 71; };
+    wiring.show();
+    wiring.applyModel();
+    auto* image = wiring.findChild<QLabel*>(QStringLiteral("Image1"));
+    EXPECT_FALSE(wiring.hasPicture());
+    EXPECT_TRUE(image->isVisible());
+    EXPECT_TRUE(image->text().contains(QStringLiteral("nincs telepítve")));
+    wiring.hide();
+    ASSERT_TRUE(QDir(data.path()).mkpath(QStringLiteral("wiring")));
+    QImage drawing(40, 20, QImage::Format_RGB32);
+    drawing.fill(Qt::blue);
+    ASSERT_TRUE(drawing.save(wiring.picturePath, "JPG"));
+    wiring.show();
+    wiring.applyModel();
+    EXPECT_TRUE(wiring.hasPicture());
+    EXPECT_EQ(image->size(), QSize(689, 457));
 }
 
 TEST_F(AuxiliaryWindows, ContactShowsTheFileOfTheStartFolderAndTheLogo) {
@@ -134,6 +152,19 @@ TEST_F(AuxiliaryWindows, ContactShowsTheFileOfTheStartFolderAndTheLogo) {
     w.activate();
     EXPECT_EQ(w.text()->toPlainText(),
               QStringLiteral("Sorel Kft.\nTel: +36 1 555 0100\ninfo@example.com"));
+    // Accents as the Windows tool wrote them (code page 1250, CR LF) and as a
+    // text editor writes them today (UTF-8) read the same.
+    for (const QByteArray& bytes : {QByteArray("Kov\xE1"
+                                               "cs Kft.\r\n\xD5rs utca 1.\r\n"),
+                                    QByteArray("Kov\xC3\xA1"
+                                               "cs Kft.\n\xC5\x90rs utca 1.\n")}) {
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+        f.close();
+        w.activate();
+        EXPECT_EQ(w.text()->toPlainText(), u"Kovács Kft.\nŐrs utca 1."_qs)
+            << bytes.toHex().toStdString();
+    }
     // Typed text is gone at the next activation.
     w.text()->setPlainText(QStringLiteral("x"));
     ASSERT_TRUE(QFile::remove(f.fileName()));

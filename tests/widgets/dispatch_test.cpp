@@ -1,6 +1,7 @@
 #include "app_fixture.h"
 
 #include "discovery/search_window.h"
+#include "maintenance/status_window.h"
 #include "serial/tasyncomm32.h"
 #include "ui/widgets.h"
 #include "workspace/configurator_window.h"
@@ -145,6 +146,7 @@ TEST_F(DispatchTest, Model71InEdition40) {
     EXPECT_TRUE(c->pageVisible(QStringLiteral("TabSheet22")));  // Hangok
     EXPECT_FALSE(c->pageVisible(QStringLiteral("TabSheet16"))); // Hőmérséklet
     EXPECT_FALSE(c->pageVisible(QStringLiteral("TabSheet20"))); // GPRS
+    EXPECT_TRUE(app->statusWindow()->temperatureHidden());
 }
 
 TEST_F(DispatchTest, Model80InEdition30) {
@@ -154,6 +156,7 @@ TEST_F(DispatchTest, Model80InEdition30) {
     EXPECT_EQ(form1()->label3()->text(), QStringLiteral("Ferrolt"));
     for (const char* hidden : {"TabSheet4", "TabSheet5", "TabSheet12"})
         EXPECT_FALSE(c->pageVisible(QString::fromLatin1(hidden))) << hidden;
+    EXPECT_FALSE(app->statusWindow()->temperatureHidden());
 }
 
 TEST_F(DispatchTest, Model100KeepsItsOwnPages) {
@@ -162,6 +165,7 @@ TEST_F(DispatchTest, Model100KeepsItsOwnPages) {
     EXPECT_EQ(visiblePages(c),
               (QStringList{"Telefonszámok", "Egyéb", "GPRS", "CID/SMS", "Távfelügyelet",
                            "Nyitás/Zárás", "Szám Azonosítás MEM"}));
+    EXPECT_TRUE(app->statusWindow()->temperatureHidden());
 }
 
 TEST_F(DispatchTest, BlinkTimerClosesTheStartPortOnceAndBlinksTheFoundPanel) {

@@ -226,13 +226,30 @@ TEST_F(LegacyWindows, TrekkaWindowAt4800WithItsIpRuleAndPresets) {
     EXPECT_TRUE(ip->text().isEmpty());
     EXPECT_EQ(messages, QStringList{QStringLiteral("Nem megfelelo karakter")});
 
+    // The servers are the settings' own: unset or malformed, an item says so
+    // and writes nothing; set, it fills the 15-character form.
     QMenu* servers = t->findChild<QMenu*>(QStringLiteral("IpCimek"));
     ASSERT_NE(servers, nullptr);
     ASSERT_EQ(servers->actions().size(), 2);
+    app->context().write(QStringLiteral("trekkaserver2"), QStringLiteral("10.2.300.4"));
+    emit servers->aboutToShow();
+    for (QAction* a : servers->actions()) {
+        EXPECT_FALSE(a->isEnabled());
+        EXPECT_TRUE(a->text().contains(QStringLiteral("nincs beállítva")))
+            << a->text().toStdString();
+    }
+    ip->setText(QStringLiteral("192.16"));
     servers->actions()[1]->trigger();
-    EXPECT_EQ(ip->text().size(), 15);
-    EXPECT_EQ(servers->actions()[1]->text(), QStringLiteral("198.51.100.20"));
-    EXPECT_EQ(ip->text(), QStringLiteral("198.051.100.020"));
+    EXPECT_EQ(ip->text(), QStringLiteral("192.16"));
+
+    app->context().write(QStringLiteral("trekkaserver2"), QStringLiteral("10.2.30.4"));
+    emit servers->aboutToShow();
+    EXPECT_FALSE(servers->actions()[0]->isEnabled());
+    ASSERT_TRUE(servers->actions()[1]->isEnabled());
+    EXPECT_EQ(servers->actions()[1]->text(), QStringLiteral("10.2.30.4"));
+    servers->actions()[1]->trigger();
+    EXPECT_EQ(ip->text(), QStringLiteral("010.002.030.004"));
+    EXPECT_TRUE(Trekka::ipProblem(ip->text(), true).isEmpty());
 
     messages.clear();
     action(t, "Verzio")->trigger();
@@ -245,7 +262,10 @@ TEST_F(LegacyWindows, MarloWiringDiagram) {
     child<QPushButton>(app->marloWindow(), "wiringButton")->click();
     EXPECT_TRUE(rajz->isVisible());
     EXPECT_TRUE(rajz->isModal());
-    EXPECT_TRUE(rajz->hasPicture());
+    // No drawing of the tool's own: the maker's picture, or a note in its place.
+    EXPECT_FALSE(rajz->hasPicture());
+    EXPECT_TRUE(child<QLabel>(rajz, "Image1")->text().contains(QStringLiteral("nincs telepítve")));
+    EXPECT_TRUE(child<QLabel>(rajz, "Image1")->text().contains(QStringLiteral("wiring_gps.jpg")));
     child<QPushButton>(rajz, "exitButton")->click();
     EXPECT_FALSE(rajz->isVisible());
 

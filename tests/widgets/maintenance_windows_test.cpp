@@ -2,7 +2,10 @@
 // port is a recorder: what each window shows for the module's answers, what
 // its buttons start, and the fault report's checks and byte layout.
 #include "engine/link_engine.h"
+#include "i18n/message_table.h"
+#include "i18n/messages.h"
 #include "maintenance/fault_report.h"
+#include "maintenance/firmware_form.h"
 #include "maintenance/firmware_window.h"
 #include "maintenance/monitor_window.h"
 #include "maintenance/status_window.h"
@@ -11,18 +14,22 @@
 #include "settings/edition.h"
 #include "settings/settings_store.h"
 
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
+#include <sys/stat.h>
 
 namespace {
 
@@ -113,16 +120,38 @@ class MaintenanceWindows : public ::testing::Test {
     std::unique_ptr<LinkEngine> engine;
 };
 
+// The firmware window with its boxes answered. As a maker's build has it, it
+// carries an image; as the stock tool has it, it carries none and the
+// installer opens a file.
+enum class Build { Maker, Stock };
+
 struct FirmwareRig {
-    explicit FirmwareRig(LinkEngine& engine) : window(engine) {
+    FirmwareRig(LinkEngine& engine, const AppContext& ctx, Build build = Build::Maker)
+        : window(engine, ctx) {
         window.showMessage = [this](const QString& t) { messages << t; };
-        window.carriedImage = [this]() -> const FirmwareImage::Parsed& { return image; };
-        image.bytes = QByteArray(FirmwareImage::kImageBytes, '\x5A');
+        window.askYesNo = [this](const QString& q) {
+            questions << q;
+            return confirm;
+        };
+        window.chooseFile = [this](const QString&, const QString&) { return chosen; };
+        if (build == Build::Maker) {
+            window.carriedImage = [this]() -> const FirmwareImage::Parsed& { return image; };
+            image = FirmwareImage::parse(
+                QByteArray(FirmwareImage::kImageBytes, '\x5A').toHex().toUpper());
+        }
     }
     TAV4Form9 window;
     FirmwareImage::Parsed image;
     QStringList messages;
+    QStringList questions;
+    bool confirm = true;
+    QString chosen; // the open-file dialog's answer
 };
+
+QByteArray testFirmwareText() {
+    QFile f(QStringLiteral(ALVENTO_TEST_FIRMWARE));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
 
 } // namespace
 
@@ -137,7 +166,7 @@ TEST_F(MaintenanceWindows, FirmwareVersionComparison) {
     } kCases[] = {{44, false}, {43, true}, {38, true}};
     for (const auto& c : kCases) {
         makeEngine(71, 43);
-        FirmwareRig rig(*engine);
+        FirmwareRig rig(*engine, ctx);
         TAV4Form9& w = rig.window;
         w.openWindow();
         EXPECT_EQ(child<QLabel>(&w, "Label3")->text(), QStringLiteral("?"));
@@ -157,7 +186,7 @@ TEST_F(MaintenanceWindows, FirmwareVersionComparison) {
 
 TEST_F(MaintenanceWindows, OldFirmwareNeedsTheServiceCode) {
     makeEngine(71, 45);
-    FirmwareRig rig(*engine);
+    FirmwareRig rig(*engine, ctx);
     TAV4Form9& w = rig.window;
     QString answer = QStringLiteral("1234");
     w.askText = [&](const QString& caption, const QString& prompt) -> std::optional<QString> {
@@ -188,7 +217,7 @@ TEST_F(MaintenanceWindows, OldFirmwareNeedsTheServiceCode) {
 TEST_F(MaintenanceWindows, WrongProcessorOrBadImageSendsNothing) {
     {
         makeEngine(71, 43);
-        FirmwareRig rig(*engine);
+        FirmwareRig rig(*engine, ctx);
         rig.window.openWindow();
         nextWrite();
         engine->receive(frame(11, 1, 43, 0));
@@ -200,8 +229,8 @@ TEST_F(MaintenanceWindows, WrongProcessorOrBadImageSendsNothing) {
     }
     {
         makeEngine(71, 43);
-        FirmwareRig rig(*engine);
-        rig.image = FirmwareImage::parse("0A1G");
+        FirmwareRig rig(*engine, ctx);
+        rig.image = FirmwareImage::parse("0A1G"); // a maker's build with a broken image
         rig.window.openWindow();
         nextWrite();
         engine->receive(frame(10, 1, 43, 0));
@@ -216,20 +245,59 @@ TEST_F(MaintenanceWindows, WrongProcessorOrBadImageSendsNothing) {
     }
 }
 
-// Firmware 2.9 goes straight on to the download once it names its processor.
-TEST_F(MaintenanceWindows, FirmwareOfVersion29StartsWithoutTheButton) {
-    makeEngine(71, 29);
-    FirmwareRig rig(*engine);
-    rig.window.openWindow();
-    nextWrite();
-    engine->receive(QByteArray::fromHex("0A0000000000"));
-    EXPECT_TRUE(rig.window.parseTimer()->isActive());
-    EXPECT_FALSE(child<QPushButton>(&rig.window, "Button1")->isEnabled());
+// Opening the window never starts a download, not even for the oldest
+// modules whose answer carries no versions: it waits for "Download Start"
+// and the confirmation.
+TEST_F(MaintenanceWindows, OpeningTheWindowNeverStartsADownload) {
+    const struct {
+        int version;
+        QByteArray answer;
+    } kCases[] = {
+        {29, QByteArray::fromHex("0A0000000000")},
+        {68, QByteArray::fromHex("0A0000000000")},
+        {35, frame(10, 1, 35, 0)},
+        {43, frame(10, 1, 43, 0)},
+    };
+    for (const Build build : {Build::Maker, Build::Stock}) {
+        for (const auto& c : kCases) {
+            SCOPED_TRACE(c.version);
+            makeEngine(71, c.version);
+            FirmwareRig rig(*engine, ctx, build);
+            TAV4Form9& w = rig.window;
+            w.openWindow();
+            EXPECT_EQ(nextWrite(), QByteArray::fromHex("00F8000008F7"));
+            engine->receive(c.answer);
+            EXPECT_EQ(child<QLabel>(&w, "Label2")->text(), QStringLiteral("Processor: J10"));
+            EXPECT_FALSE(w.parseTimer()->isActive());
+            EXPECT_FALSE(engine->busy());
+            EXPECT_EQ(nextWrite(), QByteArray());
+            EXPECT_TRUE(rig.questions.isEmpty());
+            if (build == Build::Stock) {
+                // Nothing to download until a file is opened.
+                EXPECT_FALSE(child<QPushButton>(&w, "Button1")->isEnabled());
+                rig.chosen = QStringLiteral(ALVENTO_TEST_FIRMWARE);
+                child<QPushButton>(&w, "openFirmwareFile")->click();
+                EXPECT_EQ(nextWrite(), QByteArray());
+            }
+            // The button and the confirmation start it.
+            ASSERT_TRUE(child<QPushButton>(&w, "Button1")->isEnabled());
+            child<QPushButton>(&w, "Button1")->click();
+            ASSERT_TRUE(w.parseTimer()->isActive());
+            w.parseTimer()->stop();
+            w.startDownload();
+            EXPECT_EQ(rig.questions.size(), 1);
+            EXPECT_TRUE(engine->busy());
+            // The stream protocol's start frame, or the first block write.
+            EXPECT_EQ(nextWrite().size(), c.version < 38 ? 6 : 262);
+            EXPECT_EQ(child<QLabel>(&w, "Label1")->text(), QStringLiteral("Memory Download"));
+            w.reject();
+        }
+    }
 }
 
 TEST_F(MaintenanceWindows, FirmwareProgressLoadAndFailure) {
     makeEngine(71, 43);
-    FirmwareRig rig(*engine);
+    FirmwareRig rig(*engine, ctx);
     TAV4Form9& w = rig.window;
     w.openWindow();
     nextWrite();
@@ -277,7 +345,7 @@ TEST_F(MaintenanceWindows, FirmwareProgressLoadAndFailure) {
 
 TEST_F(MaintenanceWindows, FirmwareLoadRunsTheBarAndVersionClosesTheWindow) {
     makeEngine(71, 43);
-    FirmwareRig rig(*engine);
+    FirmwareRig rig(*engine, ctx);
     TAV4Form9& w = rig.window;
     w.openWindow();
     nextWrite();
@@ -298,7 +366,313 @@ TEST_F(MaintenanceWindows, FirmwareLoadRunsTheBarAndVersionClosesTheWindow) {
     EXPECT_FALSE(w.isVisible());
 }
 
+// The stock tool carries no firmware: the window says so and offers the
+// maker's file; it shows what the chosen file holds, asks before the first
+// block, and the blocks carry that file's bytes.
+TEST_F(MaintenanceWindows, StockToolLoadsTheMakersFileAndAsksFirst) {
+    makeEngine(71, 43);
+    FirmwareRig rig(*engine, ctx, Build::Stock);
+    TAV4Form9& w = rig.window;
+    w.openWindow();
+    auto* info = child<QLabel>(&w, "firmwareImage");
+    auto* open = child<QPushButton>(&w, "openFirmwareFile");
+    auto* start = child<QPushButton>(&w, "Button1");
+    const QString none =
+        QStringLiteral("No firmware is loaded. Open the maker's firmware image file (hex text).");
+    EXPECT_EQ(info->text(), none);
+    EXPECT_TRUE(open->isVisible());
+    EXPECT_EQ(open->text(), QStringLiteral("Open firmware file..."));
+    EXPECT_EQ(nextWrite(), QByteArray::fromHex("00F8000008F7"));
+    // Newer than any version a file could be compared with: an opened file
+    // states none, so nothing is refused as older; the question says so.
+    engine->receive(frame(10, 1, 99, 0));
+    EXPECT_FALSE(start->isEnabled());
+    EXPECT_FALSE(child<QLabel>(&w, "Label6")->isVisible());
+    // Without a file, even the service code's way finds nothing to send.
+    w.Button1Click();
+    w.parseTimer()->stop();
+    w.startDownload();
+    EXPECT_EQ(rig.messages, QStringList{none});
+    rig.messages.clear();
+    // A cancelled dialog changes nothing.
+    open->click();
+    EXPECT_EQ(info->text(), none);
+    EXPECT_TRUE(rig.messages.isEmpty());
+
+    const QByteArray text = testFirmwareText();
+    const QString path = dir.path() + QStringLiteral("/maker image 4%1.hex");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text);
+    file.close();
+    rig.chosen = path;
+    open->click();
+    EXPECT_TRUE(rig.messages.isEmpty()) << rig.messages.join(QLatin1Char('|')).toStdString();
+    // A "%1" in the file's name stays as it is.
+    EXPECT_EQ(info->text(), QStringLiteral("File: maker image 4%1.hex\nFirmware: 131056 bytes (the "
+                                           "file ") +
+                                QString::number(text.size()) +
+                                QStringLiteral(" bytes)\nVersion: not stated in the file"));
+    EXPECT_TRUE(start->isEnabled());
+    EXPECT_FALSE(child<QLabel>(&w, "Label6")->isVisible());
+
+    // No: nothing goes out.
+    rig.confirm = false;
+    start->click();
+    ASSERT_TRUE(w.parseTimer()->isActive());
+    w.parseTimer()->stop();
+    w.startDownload();
+    ASSERT_EQ(rig.questions.size(), 1);
+    const QString& q = rig.questions[0];
+    EXPECT_TRUE(q.startsWith(QStringLiteral("Download this firmware into the module?")));
+    EXPECT_TRUE(q.contains(info->text()));
+    EXPECT_TRUE(q.contains(QStringLiteral("Software version of the module: 9.9")));
+    EXPECT_TRUE(q.contains(QStringLiteral("does not state its version")));
+    EXPECT_FALSE(engine->busy());
+    EXPECT_EQ(nextWrite(50), QByteArray());
+
+    // Yes: the blocks carry the file's bytes.
+    rig.confirm = true;
+    start->click();
+    w.parseTimer()->stop();
+    w.startDownload();
+    EXPECT_EQ(rig.questions.size(), 2);
+    const QByteArray image = FirmwareImage::parse(text).bytes;
+    ASSERT_EQ(image.size(), FirmwareImage::kImageBytes);
+    QByteArray block = nextWrite();
+    for (int b = 0; b < 3; ++b) {
+        ASSERT_EQ(block.size(), 262);
+        EXPECT_EQ(block.mid(6), image.mid(256 * b, 256)) << b;
+        engine->receive(block.left(1));
+        block = channel.writes.back();
+    }
+    // While it runs, neither another file nor another start gets in.
+    EXPECT_FALSE(open->isEnabled());
+    EXPECT_FALSE(start->isEnabled());
+    EXPECT_FALSE(w.loadImageFile(QStringLiteral(ALVENTO_TEST_FIRMWARE)));
+    const int32_t sentBlock = engine->state().FirmwareBlock;
+    w.Button1Click();
+    EXPECT_FALSE(w.parseTimer()->isActive());
+    w.startDownload();
+    EXPECT_EQ(engine->state().FirmwareBlock, sentBlock);
+    EXPECT_EQ(rig.questions.size(), 2);
+    // Closing forgets the file: the next module starts from "no firmware".
+    w.reject();
+    w.openWindow();
+    EXPECT_EQ(info->text(), none);
+    w.reject();
+}
+
+// A yes counts only for what the question showed: not when the window was
+// closed meanwhile, nor when another file was opened meanwhile.
+TEST_F(MaintenanceWindows, ConfirmationHoldsOnlyForWhatItShowed) {
+    const QString other = dir.path() + QStringLiteral("/other.hex");
+    {
+        QFile f(other);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(testFirmwareText());
+    }
+    for (const bool closeIt : {true, false}) {
+        SCOPED_TRACE(closeIt);
+        makeEngine(71, 43);
+        FirmwareRig rig(*engine, ctx, Build::Stock);
+        TAV4Form9& w = rig.window;
+        w.openWindow();
+        nextWrite();
+        engine->receive(frame(10, 1, 43, 0));
+        ASSERT_TRUE(w.loadImageFile(QStringLiteral(ALVENTO_TEST_FIRMWARE)));
+        w.askYesNo = [&](const QString&) {
+            if (closeIt)
+                w.reject();
+            else
+                EXPECT_TRUE(w.loadImageFile(other));
+            return true;
+        };
+        const size_t writes = channel.writes.size();
+        w.startDownload();
+        EXPECT_FALSE(w.downloading());
+        EXPECT_FALSE(engine->busy());
+        EXPECT_EQ(nextWrite(50), QByteArray());
+        EXPECT_EQ(channel.writes.size(), writes);
+        w.reject();
+    }
+}
+
+// A file is opened only when it is a regular file of a size a hex image can
+// have, and used only when it is a whole image. Anything else is refused
+// with a message and leaves the file loaded before as it was.
+TEST_F(MaintenanceWindows, ImageFileChecksRefuseAndKeepWhatWasLoaded) {
+    const QByteArray good = testFirmwareText();
+    ASSERT_EQ(good.count('\n'), 6076);
+    QByteArray digits = good;
+    digits.replace("\r\n", "");
+    ASSERT_EQ(digits.size(), 2 * FirmwareImage::kImageBytes);
+    // The longest shape of an image: one digit per line.
+    QByteArray perLine;
+    for (char c : digits)
+        perLine.append(c).append("\r\n");
+    ASSERT_LT(perLine.size(), FirmwareImage::kMaxFileBytes);
+    QByteArray atBound = perLine;
+    atBound.append(QByteArray(FirmwareImage::kMaxFileBytes - perLine.size(), '\n'));
+
+    const QString d = dir.path() + QLatin1Char('/');
+    auto write = [&](const QString& name, const QByteArray& bytes) {
+        QFile f(d + name);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return d + name;
+    };
+    write(QStringLiteral("first.hex"), good);
+    QDir().mkpath(d + QStringLiteral("folder.hex"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(d + QStringLiteral("fifo.hex")).constData(), 0600), 0);
+
+    const struct {
+        QString path;
+        const char* reason;
+    } kRefused[] = {
+        {write(QStringLiteral("odd.hex"), good + "A"), "odd number of hexadecimal digits (262113)"},
+        {write(QStringLiteral("short.hex"), digits.left(1000)),
+         "It holds 500 bytes; a module firmware is 131056 bytes"},
+        {write(QStringLiteral("long.hex"), good + "00"), "It holds 131057 bytes"},
+        {write(QStringLiteral("letter.hex"), "0A\r\nZZ"), "'Z' in line 2"},
+        {write(QStringLiteral("binary.bin"), QByteArray("\x01\x02\xFE")), "byte 0xfe in line 1"},
+        {write(QStringLiteral("empty.hex"), QByteArray()), "It holds 0 bytes"},
+        {write(QStringLiteral("large.hex"), QByteArray(FirmwareImage::kMaxFileBytes + 1, '0')),
+         "larger than 1048576 bytes"},
+        {d + QStringLiteral("folder.hex"), "is not a regular file"},
+        {d + QStringLiteral("fifo.hex"), "is not a regular file"},
+        {QStringLiteral("/dev/zero"), "is not a regular file"},
+        {d + QStringLiteral("missing.hex"), "cannot be read"},
+    };
+
+    makeEngine(71, 43);
+    FirmwareRig rig(*engine, ctx, Build::Stock);
+    TAV4Form9& w = rig.window;
+    w.openWindow();
+    nextWrite();
+    engine->receive(frame(10, 1, 43, 0));
+    ASSERT_TRUE(w.loadImageFile(d + QStringLiteral("first.hex")));
+    auto* info = child<QLabel>(&w, "firmwareImage");
+    const QString loaded = info->text();
+    ASSERT_TRUE(loaded.startsWith(QStringLiteral("File: first.hex\n")));
+    for (const auto& c : kRefused) {
+        SCOPED_TRACE(c.path.toStdString());
+        rig.messages.clear();
+        EXPECT_FALSE(w.loadImageFile(c.path));
+        ASSERT_EQ(rig.messages.size(), 1);
+        EXPECT_TRUE(rig.messages[0].contains(QLatin1String(c.reason)))
+            << rig.messages[0].toStdString();
+        EXPECT_TRUE(rig.messages[0].contains(c.path)) << rig.messages[0].toStdString();
+        EXPECT_TRUE(rig.messages[0].endsWith(QStringLiteral("Nothing was loaded.")));
+        EXPECT_EQ(info->text(), loaded);
+        EXPECT_TRUE(child<QPushButton>(&w, "Button1")->isEnabled());
+    }
+    EXPECT_EQ(channel.writes.size(), 1u); // the processor query only
+
+    // The longest shapes of a whole image are taken, up to the bound itself.
+    rig.messages.clear();
+    for (const auto& [name, bytes] : {std::pair{QStringLiteral("lines.hex"), perLine},
+                                      std::pair{QStringLiteral("bound.hex"), atBound}}) {
+        ASSERT_TRUE(w.loadImageFile(write(name, bytes)))
+            << rig.messages.join(QLatin1Char('|')).toStdString();
+        EXPECT_TRUE(info->text().startsWith(QStringLiteral("File: %1\n").arg(name)));
+        EXPECT_TRUE(info->text().contains(QStringLiteral("(the file %1 bytes)").arg(bytes.size())));
+    }
+    w.reject();
+}
+
+// What the window says of the image is in the installer's language.
+TEST_F(MaintenanceWindows, FirmwareImageTextsInFourLanguages) {
+    int rows = 0;
+    for (const MessageRow& row : messageTable()) {
+        if (std::strncmp(row.key, "firmware.", 9) != 0)
+            continue;
+        ++rows;
+        const char* texts[] = {row.hu, row.en, row.de, row.sl};
+        for (const char* t : texts)
+            EXPECT_TRUE(t && *t) << row.key;
+        if (std::strcmp(row.key, "firmware.file_filter") != 0)
+            EXPECT_EQ(QSet<QString>({QString::fromUtf8(row.hu), QString::fromUtf8(row.en),
+                                     QString::fromUtf8(row.de), QString::fromUtf8(row.sl)})
+                          .size(),
+                      4)
+                << row.key;
+    }
+    EXPECT_GE(rows, 10);
+
+    makeEngine(71, 43);
+    const QString bad = dir.path() + QStringLiteral("/bad.hex");
+    {
+        QFile f(bad);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("0A1");
+    }
+    QSet<QString> seen;
+    for (int language = 0; language < 4; ++language) {
+        ctx.write(QStringLiteral("Language"), QString::number(language));
+        FirmwareRig rig(*engine, ctx, Build::Stock);
+        rig.window.openWindow();
+        const QString none = child<QLabel>(&rig.window, "firmwareImage")->text();
+        EXPECT_EQ(none, message("firmware.none_loaded", language));
+        EXPECT_EQ(child<QPushButton>(&rig.window, "openFirmwareFile")->text(),
+                  message("firmware.open", language));
+        EXPECT_FALSE(rig.window.loadImageFile(bad));
+        ASSERT_EQ(rig.messages.size(), 1);
+        EXPECT_TRUE(
+            rig.messages[0].contains(FirmwareImage::fault(FirmwareImage::parse("0A1"), language)));
+        seen << none << rig.messages[0];
+        // The window's own fixed texts stay as they are.
+        EXPECT_EQ(child<QPushButton>(&rig.window, "Button1")->text(),
+                  QStringLiteral("Download Start"));
+        rig.window.reject();
+    }
+    EXPECT_EQ(seen.size(), 8);
+}
+
+// Only a maker's build carries an image; the stock build has no firmware
+// resource at all.
+TEST(FirmwareForm, CarriesAnImageOnlyInAMakersBuild) {
+    TFirmware form;
+#if ALVENTO_CARRIES_FIRMWARE
+    EXPECT_TRUE(form.carries());
+    EXPECT_TRUE(form.image().ok());
+    EXPECT_FALSE(form.image().bytes.startsWith("ALVENTO PLACEHOLDER"));
+#else
+    EXPECT_FALSE(form.carries());
+    EXPECT_FALSE(form.image().ok());
+    EXPECT_FALSE(QFile::exists(QStringLiteral(":/firmware/firmware.hex")));
+    EXPECT_FALSE(QDir(QStringLiteral(":/firmware")).exists());
+#endif
+}
+
 // ---------------------------------------------------------------- status
+
+// The temperature shows only where the model has one (its rule, set at
+// dispatch) and the module is new enough to report it.
+TEST_F(MaintenanceWindows, StatusTemperatureFollowsModelAndVersion) {
+    const struct {
+        int version;
+        bool hidden;
+        bool shown;
+    } cases[] = {{43, false, true}, {43, true, false}, {17, false, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.version << " " << c.hidden);
+        makeEngine(71, c.version);
+        TAV4Form2 w(*engine, ctx);
+        w.setTemperatureHidden(c.hidden);
+        w.openWindow();
+        if (c.hidden) {
+            EXPECT_FALSE(child<QLineEdit>(&w, "Edit3")->isVisible());
+            EXPECT_FALSE(child<QLabel>(&w, "Label11")->isVisible());
+        }
+        std::vector<uint8_t> block(16, 0);
+        block[9] = 0x05;
+        answerStatus(block);
+        EXPECT_EQ(child<QLineEdit>(&w, "Edit3")->isVisible(), c.shown);
+        EXPECT_EQ(child<QLabel>(&w, "Label11")->isVisible(), c.shown);
+        w.reject();
+    }
+}
 
 TEST_F(MaintenanceWindows, StatusOfModelCode80) {
     makeEngine(80, 43);
@@ -333,6 +707,7 @@ TEST_F(MaintenanceWindows, StatusOfModelCode80) {
     EXPECT_EQ(child<QProgressBar>(&w, "Gauge1")->property("colour").toString(),
               QStringLiteral("red"));
     EXPECT_EQ(child<QLineEdit>(&w, "Edit3")->text(), QStringLiteral("-5"));
+    EXPECT_TRUE(child<QLineEdit>(&w, "Edit3")->isVisible());
     EXPECT_EQ(child<QLineEdit>(&w, "Edit2")->text(), QStringLiteral("Not registered on network"));
     EXPECT_EQ(w.statusPanel(0), QStringLiteral("GSM Time: 12:34"));
     EXPECT_FALSE(child<QLineEdit>(&w, "Edit4")->isVisible());

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QRandomGenerator>
 #include <QSpinBox>
+#include <QStandardItemModel>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -134,16 +135,44 @@ TEST(ReportingPages, GprsChoicesFillOrOpenTheTexts) {
     QWidget* sheet = &pages.gprsSheet;
     auto* apn = child<QLineEdit>(sheet, "Edit10");
     auto* server = child<QLineEdit>(sheet, "Edit11");
+    auto* choice = child<QComboBox>(sheet, "ComboBox14");
+    auto* model = qobject_cast<QStandardItemModel*>(choice->model());
+    ASSERT_NE(model, nullptr);
+    // No service pair configured: the item says so and fills in nothing.
+    EXPECT_FALSE(model->item(1)->isEnabled());
+    EXPECT_TRUE(model->item(1)->text().contains(QStringLiteral("nincs beállítva")));
     pages.gprs.choose(ApnChoice::Varonet);
-    EXPECT_EQ(apn->text(), QString::fromLatin1(kVaronetAccessPoint));
-    EXPECT_EQ(server->text(), QString::fromLatin1(kVaronetServer));
+    EXPECT_EQ(choice->currentIndex(), 0);
+    EXPECT_TRUE(apn->text().isEmpty());
+    EXPECT_TRUE(server->text().isEmpty());
+
+    pages.gprs.setVaronetPreset({"apn.example", "10.1.2.3", {}}, QStringLiteral("not configured"));
+    EXPECT_TRUE(model->item(1)->isEnabled());
+    EXPECT_EQ(model->item(1)->text(), QStringLiteral("Varonet APN"));
+    pages.gprs.choose(ApnChoice::Varonet);
+    EXPECT_EQ(apn->text(), "apn.example");
+    EXPECT_EQ(server->text(), "10.1.2.3");
     EXPECT_TRUE(apn->isHidden());
     pages.gprs.choose(ApnChoice::Custom);
     EXPECT_FALSE(apn->isHidden());
-    EXPECT_EQ(apn->text(), QString::fromLatin1(kVaronetAccessPoint)); // kept to edit
+    EXPECT_EQ(apn->text(), "apn.example"); // kept to edit
     pages.gprs.choose(ApnChoice::Off);
     EXPECT_TRUE(apn->text().isEmpty());
     EXPECT_TRUE(server->text().isEmpty());
+
+    // A module holding the service's pair shows "Varonet APN"; once the pair is
+    // no longer configured the same texts show as the module's own.
+    ImageValues held = defaultImageValues();
+    held.gprs.accessPoint = "apn.example";
+    held.gprs.server = "10.1.2.3";
+    pages.gprs.fill(held);
+    EXPECT_EQ(choice->currentIndex(), 1);
+    pages.gprs.setVaronetPreset({{}, {}, {"varonetapn", "varonetserver"}},
+                                QStringLiteral("not configured"));
+    EXPECT_EQ(choice->currentIndex(), 2);
+    EXPECT_FALSE(apn->isHidden());
+    EXPECT_EQ(model->item(1)->text(), QStringLiteral("Varonet APN (not configured)"));
+    pages.gprs.choose(ApnChoice::Off);
 
     // Empty texts give the fixed framing alone.
     ConfigImage img;
@@ -162,7 +191,6 @@ TEST(ReportingPages, GprsChoicesFillOrOpenTheTexts) {
     ImageValues custom = defaultImageValues();
     custom.gprs.accessPoint = "internet.operator";
     custom.gprs.server = "10.1.2.3";
-    custom.gprs.apnChoice = ApnChoice::Off;
     pages.gprs.fill(custom);
     EXPECT_EQ(child<QComboBox>(sheet, "ComboBox14")->currentIndex(), 2);
     EXPECT_FALSE(apn->isHidden());

@@ -12,6 +12,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -146,11 +147,20 @@ TEST_F(UploadsPages, ServiceButtonsTurnTheirIndicatorsRed) {
         EXPECT_EQ(serviceStatus, plain.statusPanel(3));
     }
 
+    // "Memory load" fills the maker's server only from the settings: without
+    // them the fields keep what they hold and a message says what is missing.
+    control<QLineEdit>("Edit10")->setText(QStringLiteral("own.apn"));
     control<QPushButton>("Button6")->click();
-    EXPECT_EQ(control<QLineEdit>("Edit10")->text(),
-              QString::fromLatin1(UploadControls::kDefaultServerHost));
-    EXPECT_EQ(control<QLineEdit>("Edit11")->text(),
-              QString::fromLatin1(UploadControls::kDefaultServerAddress));
+    EXPECT_EQ(control<QLineEdit>("Edit10")->text(), QStringLiteral("own.apn"));
+    bool told = false;
+    for (auto* box : window->findChildren<QMessageBox*>(QStringLiteral("MessageBox")))
+        told = told || box->text().contains(QStringLiteral("defaultserveraddress"));
+    EXPECT_TRUE(told);
+    ctx.write(QStringLiteral("defaultserverhost"), QStringLiteral("server.example"));
+    ctx.write(QStringLiteral("defaultserveraddress"), QStringLiteral("10.20.30.40"));
+    control<QPushButton>("Button6")->click();
+    EXPECT_EQ(control<QLineEdit>("Edit10")->text(), QStringLiteral("server.example"));
+    EXPECT_EQ(control<QLineEdit>("Edit11")->text(), QStringLiteral("10.20.30.40"));
     QTableWidget* partitions = control<QTableWidget>("StringGrid2");
     QTableWidget* codes = control<QTableWidget>("StringGrid3");
     ASSERT_TRUE(partitions->item(1, 0) || partitions->item(0, 0));

@@ -98,7 +98,6 @@ template <class F> void eachField(ImageValues& a, const ImageValues& b, const Im
     f(a.gprs.testPeriodSeconds, b.gprs.testPeriodSeconds, c.gprs.testPeriodSeconds);
     f(a.gprs.accessPoint, b.gprs.accessPoint, c.gprs.accessPoint);
     f(a.gprs.server, b.gprs.server, c.gprs.server);
-    f(a.gprs.apnChoice, b.gprs.apnChoice, c.gprs.apnChoice);
     f(a.gains.pstnRx, b.gains.pstnRx, c.gains.pstnRx);
     f(a.gains.pstnTx, b.gains.pstnTx, c.gains.pstnTx);
     f(a.gains.dtmfRx, b.gains.dtmfRx, c.gains.dtmfRx);

@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QSpinBox>
+#include <QStandardItemModel>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -275,6 +276,7 @@ GprsPage::GprsPage(QWidget* sheet) : ConfigPage(sheet) {
     outer->addWidget(group);
     outer->addStretch(1);
     showTexts(false);
+    setVaronetPreset(varonet_, QStringLiteral("nincs beállítva"));
     connect(ComboBox14, &QComboBox::activated, this,
             [this](int index) { choose(static_cast<ApnChoice>(index)); });
 }
@@ -288,6 +290,10 @@ void GprsPage::showTexts(bool shown) {
 // empties both. "Egyéni APN" shows the two fields so the installer can type the
 // operator's own access point and server, starting from what they hold.
 void GprsPage::choose(ApnChoice choice) {
+    // The service's pair is not known to the tool until it is configured:
+    // nothing is filled in from an empty one.
+    if (choice == ApnChoice::Varonet && !varonet_.usable())
+        return;
     ComboBox14->setCurrentIndex(static_cast<int>(choice));
     switch (choice) {
     case ApnChoice::Off:
@@ -295,13 +301,41 @@ void GprsPage::choose(ApnChoice choice) {
         Edit11->clear();
         break;
     case ApnChoice::Varonet:
-        Edit10->setText(QString::fromLatin1(kVaronetAccessPoint));
-        Edit11->setText(QString::fromLatin1(kVaronetServer));
+        Edit10->setText(varonet_.first);
+        Edit11->setText(varonet_.second);
         break;
     case ApnChoice::Custom:
         break;
     }
     showTexts(choice == ApnChoice::Custom);
+}
+
+void GprsPage::setVaronetPreset(const Presets::ServerPair& preset, const QString& notConfigured) {
+    varonet_ = preset;
+    auto* model = qobject_cast<QStandardItemModel*>(ComboBox14->model());
+    QStandardItem* item = model ? model->item(static_cast<int>(ApnChoice::Varonet)) : nullptr;
+    if (!item)
+        return;
+    const QString caption = QStringLiteral("Varonet APN");
+    item->setEnabled(preset.usable());
+    item->setText(preset.usable()
+                      ? caption
+                      : caption + QStringLiteral(" (") + notConfigured + QStringLiteral(")"));
+    item->setToolTip(preset.usable() ? QString() : preset.missing.join(QStringLiteral(", ")));
+    // The choice shown follows the texts, which did not change.
+    if (ComboBox14->currentIndex() != static_cast<int>(ApnChoice::Custom)) {
+        const bool held = !(Edit10->text().isEmpty() && Edit11->text().isEmpty());
+        ApnChoice shown = !held            ? ApnChoice::Off
+                          : holdsVaronet() ? ApnChoice::Varonet
+                                           : ApnChoice::Custom;
+        ComboBox14->setCurrentIndex(static_cast<int>(shown));
+        showTexts(shown == ApnChoice::Custom);
+    }
+}
+
+bool GprsPage::holdsVaronet() const {
+    return varonet_.usable() && Edit10->text() == varonet_.first &&
+           Edit11->text() == varonet_.second;
 }
 
 void GprsPage::read(ImageValues& values) const {
@@ -320,9 +354,10 @@ void GprsPage::fill(const ImageValues& values) {
         Edit11->setText(*v.server);
     // A module that holds its own access point shows it as "Egyéni APN", so the
     // installer sees what is stored.
-    ApnChoice choice = v.apnChoice.value_or(ApnChoice::Off);
-    if (choice == ApnChoice::Off && !(Edit10->text().isEmpty() && Edit11->text().isEmpty()))
-        choice = ApnChoice::Custom;
+    const bool held = !(Edit10->text().isEmpty() && Edit11->text().isEmpty());
+    const ApnChoice choice = !held            ? ApnChoice::Off
+                             : holdsVaronet() ? ApnChoice::Varonet
+                                              : ApnChoice::Custom;
     ComboBox14->setCurrentIndex(static_cast<int>(choice));
     showTexts(choice == ApnChoice::Custom);
 }

@@ -3,6 +3,7 @@
 // ID name tables ("CID/SMS"), opening and closing ("Nyitás/Zárás"), the voice
 // file fields of "Hangok", and the two boxes that live on other pages: the
 // caller-identification box of "Szám azonosítás" and the PSTN gains of "Egyéb".
+#include "settings/presets.h"
 #include "workspace/pages/config_page.h"
 
 #include <array>
@@ -60,9 +61,15 @@ class GprsPage : public ConfigPage {
     void read(ImageValues& values) const override;
     void fill(const ImageValues& values) override;
     void choose(ApnChoice choice);
+    // The access point and server behind "Varonet APN", from the settings;
+    // while they are not configured the item says so (`notConfigured`) and
+    // cannot be chosen.
+    void setVaronetPreset(const Presets::ServerPair& preset, const QString& notConfigured);
 
   private:
     void showTexts(bool shown);
+    bool holdsVaronet() const;
+    Presets::ServerPair varonet_{{}, {}, {QStringLiteral("varonetapn")}};
     QSpinBox* SpinEdit10;
     QComboBox* ComboBox14;
     QLineEdit* Edit10;

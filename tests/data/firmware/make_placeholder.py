@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Writes placeholder.hex: a firmware image of the right shape for tests.
 
-It is NOT a module firmware. Real modules need the maker's image; build with
--DALVENTO_FIRMWARE_IMAGE=/path/to/image.hex to carry that one instead.
+It is NOT a module firmware and never goes into the tool: tests open it through
+the firmware window's open-file path. Real modules need the maker's image.
 
 Shape: 131056 bytes as 262112 upper-case hexadecimal digits in 6076 lines of
 1 to 51 digits, so that some bytes have their two digits on two lines. The
