@@ -11,6 +11,7 @@
 #include "maintenance/firmware_form.h"
 #include "maintenance/firmware_window.h"
 #include "maintenance/monitor_window.h"
+#include "maintenance/report_server_dialog.h"
 #include "maintenance/status_window.h"
 #include "safety/backup_store.h"
 #include "safety/restore_window.h"
@@ -83,6 +84,7 @@ AlventoApplication::AlventoApplication(const Options& options) {
     // gone with it.
     restore_ = new RestoreWindow([this] { return av4_->language(); },
                                  [] { return BackupStore::defaultFolder(); }, av4_);
+    reportServer_ = std::make_unique<ReportServerDialog>(ctx_);
     wire();
 }
 
@@ -168,6 +170,8 @@ void AlventoApplication::wire() {
                              centreOnScreen(window);
                              window->show();
                          });
+    QObject::connect(av4_->menuAction(QStringLiteral("Hibajelentoszerver1")), &QAction::triggered,
+                     reportServer_.get(), &ReportServerDialog::openWindow);
     // The older windows' modal helpers.
     QObject::connect(form5_, &TForm5::helpRequested, form6_, &TForm6::showGuide);
     QObject::connect(form7_, &TForm7::wiringDiagramRequested, rajz_, &TrajzGPS14::showDiagram);

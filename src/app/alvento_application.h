@@ -27,6 +27,7 @@ class TAV4Form7;
 class TAV4Form8;
 class Tleiras;
 class RestoreWindow;
+class ReportServerDialog;
 
 // One run of the tool: every window, created once in a fixed order, and the
 // settings context they share. Tests build one per edition without rebuilding.
@@ -66,6 +67,7 @@ class AlventoApplication {
     TFirmware* firmwareForm() const { return firmware_; }
     // "Visszaállítás mentésből…", a window of the configurator's.
     RestoreWindow* restoreWindow() const { return restore_; }
+    ReportServerDialog* reportServerDialog() const { return reportServer_.get(); }
 
     // Class names in the order the windows were created.
     QStringList creationOrder() const;
@@ -111,4 +113,6 @@ class AlventoApplication {
     TAV4Form8* av4Form8_ = nullptr;
     Tleiras* leiras_ = nullptr;
     RestoreWindow* restore_ = nullptr;
+    // Not one of the fixed windows: made here so the configurator's menu can open it.
+    std::unique_ptr<ReportServerDialog> reportServer_;
 };

@@ -11,6 +11,9 @@
 #include <cstdio>
 
 namespace {
+// The command line speaks English, as its engine does.
+constexpr int kEnglish = 1;
+
 void printLine(FILE* stream, const QString& text) {
     std::fprintf(stream, "%s\n", text.toLocal8Bit().constData());
     std::fflush(stream);
@@ -81,7 +84,8 @@ void CliSession::verifyDone() {
     }
     printLine(stdout, QStringLiteral("NOT VERIFIED: %1 byte(s) differ from what was written")
                           .arg(differences.size()));
-    for (const QString& line : WriteVerify::describe(differences, sent_, image_, modelCode_))
+    for (const QString& line :
+         WriteVerify::describe(differences, sent_, image_, modelCode_, kEnglish))
         printLine(stdout, QStringLiteral("  ") + line);
     finish(CliExit::kNotVerified);
 }

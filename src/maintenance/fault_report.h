@@ -21,9 +21,33 @@ struct Server {
     quint16 port = kDefaultPort;
 };
 
-// The settings value "reportserver": "host" or "host:port" ("[v6]:port" for
-// an IPv6 address). Empty, or a port that is not 1..65535: none.
+// What is wrong with a "reportserver" value, if anything.
+enum class ServerFault {
+    None,
+    Empty,
+    NoHost,          // ":5000", "[]"
+    BadHost,         // not a host name or an IPv4 address; `part` is the host
+    BadIpv6,         // the text in brackets is not an IPv6 address; `part` is it
+    UnclosedBracket, // "[::1"
+    AfterBracket,    // "[::1]x": only ":port" may follow; `part` is what follows
+    BadPort,         // not a number 1..65535; `part` is the port text
+    Ipv6NoBrackets,  // "2001:db8::1:5000" would be ambiguous
+};
+
+struct ServerCheck {
+    std::optional<Server> server;
+    ServerFault fault = ServerFault::None;
+    QString part; // the piece of the value the fault is about
+};
+
+// The settings value "reportserver": "host" or "host:port", "[v6]" or
+// "[v6]:port" for an IPv6 address; spaces around it do not count. The host is
+// a host name or a dotted IPv4 address; the port 1..65535.
+ServerCheck checkServer(const QString& setting);
+// The server of a value checkServer accepts; none for any other.
 std::optional<Server> parseServer(const QString& setting);
+// What is wrong with a refused value, in the language (empty when nothing is).
+QString faultText(const ServerCheck& check, int language);
 
 // The bytes the server receives, in this order, without length prefixes:
 // "QTX_START", the IMEI, " Szoftver verzió:" and the version as a decimal

@@ -254,11 +254,13 @@ void TAV4Form3::Button2Click() {
         showMessage(message("monitor.no_server", lang));
         return;
     }
-    const auto server = FaultReport::parseServer(setting);
-    if (!server) {
-        showMessage(message("monitor.send_failed", lang));
+    const FaultReport::ServerCheck check = FaultReport::checkServer(setting);
+    if (!check.server) {
+        showMessage(message("monitor.send_failed", lang) + QLatin1Char('\n') +
+                    FaultReport::faultText(check, lang));
         return;
     }
+    const auto& server = check.server;
     Button2->setEnabled(false);
     sender_->send(*server, FaultReport::build(*imei, engine_.state().ModuleVersion, *description,
                                               monitorText()));

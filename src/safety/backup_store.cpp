@@ -194,6 +194,7 @@ BackupStore::Result BackupStore::save(const ConfigImage& module, int modelCode, 
     if (!QDir().mkpath(folder_)) {
         r.error = QStringLiteral("%1: the folder cannot be created")
                       .arg(QDir::toNativeSeparators(folder_));
+        r.folderNotCreated = true;
         return r;
     }
     const ModuleKey key = keyOf(module, modelCode, moduleVersion);

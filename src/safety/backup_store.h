@@ -72,8 +72,9 @@ class BackupStore {
 
     struct Result {
         bool ok = false;
-        QString path;  // the configuration file written
-        QString error; // why not, as the installer should read it
+        QString path;                  // the configuration file written
+        QString error;                 // why not, as the installer should read it (in English)
+        bool folderNotCreated = false; // why not: the folder could not be made
     };
 
     // Saves `module` (the image a complete read of the module gave) for a

@@ -1,5 +1,6 @@
 #include "safety/compare_window.h"
 
+#include "i18n/messages.h"
 #include "safety/field_map.h"
 
 #include <QDialogButtonBox>
@@ -9,29 +10,37 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-CompareWindow::CompareWindow(const QString& leftTitle, const ConfigImage& left,
-                             const QString& rightTitle, const ConfigImage& right, int modelCode,
-                             int carriedBytes, QWidget* parent)
-    : QWidget(parent, Qt::Window) {
+QString CompareSide::title(int language) const {
+    return key ? message(key, language) : fileName;
+}
+
+CompareWindow::CompareWindow(const CompareSide& left, const ConfigImage& leftImage,
+                             const CompareSide& right, const ConfigImage& rightImage, int modelCode,
+                             int carriedBytes, int language, QWidget* parent)
+    : QWidget(parent, Qt::Window), left_(left), right_(right), carriedBytes_(carriedBytes) {
     setObjectName(QStringLiteral("CompareWindow"));
-    setWindowTitle(QStringLiteral("Összehasonlítás"));
     setAttribute(Qt::WA_DeleteOnClose);
     auto* v = new QVBoxLayout(this);
 
     summary_ = new QLabel(this);
     summary_->setObjectName(QStringLiteral("CompareSummary"));
+    summary_->setWordWrap(true);
     v->addWidget(summary_);
+    carried_ = new QLabel(this);
+    carried_->setObjectName(QStringLiteral("CompareCarried"));
+    carried_->setWordWrap(true);
+    carried_->setVisible(carriedBytes < ConfigImage::kSize);
+    v->addWidget(carried_);
 
     tree_ = new QTreeWidget(this);
     tree_->setObjectName(QStringLiteral("CompareTree"));
     tree_->setColumnCount(3);
-    tree_->setHeaderLabels({QStringLiteral("Lap / mező"), leftTitle, rightTitle});
     tree_->setRootIsDecorated(true);
     tree_->setAlternatingRowColors(true);
     v->addWidget(tree_, 1);
 
     QTreeWidgetItem* page = nullptr;
-    const auto differences = FieldMap::diff(left, right, modelCode, carriedBytes);
+    const auto differences = FieldMap::diff(leftImage, rightImage, modelCode, carriedBytes);
     for (const FieldMap::FieldDifference& d : differences) {
         if (!page || page->text(0) != d.page) {
             page = new QTreeWidgetItem(tree_, {d.page});
@@ -44,20 +53,15 @@ CompareWindow::CompareWindow(const QString& leftTitle, const ConfigImage& left,
         item->setToolTip(0, QStringLiteral("%1..%2").arg(d.first).arg(d.last));
     }
     count_ = static_cast<int>(differences.size());
-    QString summary = count_ == 0 ? QStringLiteral("Nincs eltérés: a két beállítás mezőről mezőre "
-                                                   "ugyanaz.")
-                                  : QStringLiteral("%1 mező tér el.").arg(count_);
-    if (carriedBytes < ConfigImage::kSize)
-        summary += QStringLiteral(" Csak a 0..%1 bájtok mezői: a fájl többet nem tartalmaz.")
-                       .arg(carriedBytes - 1);
-    summary_->setText(summary);
     tree_->expandAll();
     tree_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
 
-        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
-    buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("Bezárás"));
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    close_ = buttons->button(QDialogButtonBox::Close);
+    close_->setObjectName(QStringLiteral("CompareClose"));
     connect(buttons, &QDialogButtonBox::rejected, this, &QWidget::close);
     v->addWidget(buttons);
+    applyLanguage(language);
     resize(900, 520);
 }
 
@@ -67,4 +71,15 @@ void CompareWindow::embedIn(QWidget* host) {
     layout()->setContentsMargins(0, 0, 0, 0);
     if (auto* buttons = findChild<QDialogButtonBox*>())
         buttons->hide();
+}
+
+void CompareWindow::applyLanguage(int language) {
+    setWindowTitle(message("safety.compare_title", language));
+    tree_->setHeaderLabels({message("safety.compare_field_column", language), left_.title(language),
+                            right_.title(language)});
+    summary_->setText(count_ == 0 ? message("safety.compare_same", language)
+                                  : message("safety.compare_count", language).arg(count_));
+    if (carriedBytes_ < ConfigImage::kSize)
+        carried_->setText(message("safety.compare_carried", language).arg(carriedBytes_ - 1));
+    close_->setText(message("safety.close", language));
 }

@@ -148,8 +148,10 @@ void RestoreWindow::showSelected() {
         return;
     }
     compare_ =
-        new CompareWindow(text("restore.backup"), row.loaded.image, text("restore.module_column"),
-                          module_, modelCode_, std::min(row.loaded.carriedBytes, moduleBytes_));
+        new CompareWindow(CompareSide::own("restore.backup"), row.loaded.image,
+                          CompareSide::own("restore.module_column"), module_, modelCode_,
+                          std::min(row.loaded.carriedBytes, moduleBytes_),
+                          language_ ? language_() : 0);
     compare_->embedIn(compareHost_);
     compareHost_->layout()->addWidget(compare_);
     compare_->show();

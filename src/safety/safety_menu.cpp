@@ -52,11 +52,14 @@ void SafetyMenu::build(QMenuBar* bar) {
     connect(restore, &QAction::triggered, this, &SafetyMenu::restoreRequested);
 }
 
+QString SafetyMenu::text(const char* key) const {
+    return message(key, language());
+}
+
 void SafetyMenu::openBackupFolder() {
     const QString folder = h_.backupFolder ? h_.backupFolder() : QString();
     if (!QDir().mkpath(folder) || !h_.openUrl(QUrl::fromLocalFile(folder)))
-        h_.message(QStringLiteral("A mentések mappája nem nyitható meg: %1")
-                       .arg(QDir::toNativeSeparators(folder)));
+        h_.message(text("safety.backup_folder_failed").arg(QDir::toNativeSeparators(folder)));
 }
 
 SafetyMenu::LoadedFile SafetyMenu::loadFile(const QString& path) {
@@ -69,7 +72,7 @@ SafetyMenu::LoadedFile SafetyMenu::loadFile(const QString& path) {
     }
     const std::optional<int> imageSize = ConfigFile::imageSizeOfFile(read.bytes.size());
     if (!imageSize) {
-        h_.message(QStringLiteral("%1: ez nem konfigurációs fájl (%2 bájt).")
+        h_.message(text("safety.not_a_config_file")
                        .arg(QFileInfo(path).fileName())
                        .arg(read.bytes.size()));
         return f;
@@ -89,15 +92,16 @@ void SafetyMenu::compareWithFile() {
     const LoadedFile f = loadFile(path);
     if (!f.ok)
         return;
-    showCompare(QStringLiteral("Ablak"), h_.windowImage(), QFileInfo(path).fileName(), f.image,
-                h_.modelCode(), f.imageSize);
+    showCompare(CompareSide::own("safety.side_window"), h_.windowImage(),
+                CompareSide::file(QFileInfo(path).fileName()), f.image, h_.modelCode(),
+                f.imageSize);
 }
 
 void SafetyMenu::compareWithModule() {
     const ConfigImage window = h_.windowImage();
     h_.guard->readModule([this, window](const ConfigImage& module, int bytesRead) {
-        showCompare(QStringLiteral("Ablak"), window, QStringLiteral("Modul"), module,
-                    h_.modelCode(), bytesRead);
+        showCompare(CompareSide::own("safety.side_window"), window,
+                    CompareSide::own("safety.side_module"), module, h_.modelCode(), bytesRead);
     });
 }
 
@@ -113,18 +117,27 @@ void SafetyMenu::compareTwoFiles() {
     if (!b.ok)
         return;
     if ((a.modelCode == 100) != (b.modelCode == 100)) {
-        h_.message(QStringLiteral("A két fájl különböző modellekhez készült."));
+        h_.message(text("safety.files_of_two_models"));
         return;
     }
-    showCompare(QFileInfo(first).fileName(), a.image, QFileInfo(second).fileName(), b.image,
-                a.modelCode, std::min(a.imageSize, b.imageSize));
+    showCompare(CompareSide::file(QFileInfo(first).fileName()), a.image,
+                CompareSide::file(QFileInfo(second).fileName()), b.image, a.modelCode,
+                std::min(a.imageSize, b.imageSize));
 }
 
-CompareWindow* SafetyMenu::showCompare(const QString& leftTitle, const ConfigImage& left,
-                                       const QString& rightTitle, const ConfigImage& right,
+CompareWindow* SafetyMenu::showCompare(const CompareSide& leftSide, const ConfigImage& left,
+                                       const CompareSide& rightSide, const ConfigImage& right,
                                        int modelCode, int carriedBytes) {
-    auto* w =
-        new CompareWindow(leftTitle, left, rightTitle, right, modelCode, carriedBytes, h_.parent);
+    auto* w = new CompareWindow(leftSide, left, rightSide, right, modelCode, carriedBytes,
+                                language(), h_.parent);
+    compareWindows_.removeAll(nullptr);
+    compareWindows_.append(w);
     w->show();
     return w;
+}
+
+void SafetyMenu::applyLanguage(int language) {
+    compareWindows_.removeAll(nullptr);
+    for (CompareWindow* w : std::as_const(compareWindows_))
+        w->applyLanguage(language);
 }

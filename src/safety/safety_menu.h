@@ -1,11 +1,14 @@
 #pragma once
 #include "image/config_image.h"
 
+#include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <functional>
 
 class CompareWindow;
+struct CompareSide;
 class QMenuBar;
 class QUrl;
 class QWidget;
@@ -27,6 +30,7 @@ class SafetyMenu : public QObject {
         std::function<void(bool)> setVerifyEnabled;
         std::function<QString()> backupFolder;
         std::function<bool(const QUrl&)> openUrl; // default: the desktop's file manager
+        std::function<int()> language;            // default: Hungarian
     };
 
     SafetyMenu(Hooks hooks, QObject* parent = nullptr);
@@ -37,9 +41,12 @@ class SafetyMenu : public QObject {
     void compareWithModule();
     void compareTwoFiles();
     // Opens a compare window (named "CompareWindow") and returns it.
-    CompareWindow* showCompare(const QString& leftTitle, const ConfigImage& left,
-                               const QString& rightTitle, const ConfigImage& right, int modelCode,
-                               int carriedBytes = ConfigImage::kSize);
+    CompareWindow* showCompare(const CompareSide& leftSide, const ConfigImage& left,
+                               const CompareSide& rightSide, const ConfigImage& right,
+                               int modelCode, int carriedBytes = ConfigImage::kSize);
+    // The open compare windows take the language; the menu's captions are the
+    // window's language pass's.
+    void applyLanguage(int language);
 
   signals:
     // "Visszaállítás mentésből…": the restore window is the application's to open.
@@ -53,6 +60,9 @@ class SafetyMenu : public QObject {
         int imageSize = 0;
     };
     LoadedFile loadFile(const QString& path);
+    int language() const { return h_.language ? h_.language() : 0; }
+    QString text(const char* key) const;
 
     Hooks h_;
+    QList<QPointer<CompareWindow>> compareWindows_;
 };

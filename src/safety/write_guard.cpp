@@ -4,6 +4,8 @@
 #include "image/image_extent.h"
 #include "safety/backup_store.h"
 
+#include <QDir>
+
 namespace {
 // Ticks the port stays open after the guard hands it back, as after any
 // operation of the window's engine.
@@ -94,8 +96,29 @@ void WriteGuard::takePortBack() {
 }
 
 void WriteGuard::verifyPanel(const char* key, bool failed) {
+    panelKey_ = key;
+    panelFailed_ = failed;
     if (s_.showVerify)
         s_.showVerify(key ? text(key) : QString(), failed);
+}
+
+void WriteGuard::applyLanguage() {
+    switch (outcome_) {
+    case Outcome::Verified:
+        report_ = {text("safety.verified")};
+        break;
+    case Outcome::Abandoned:
+        report_ = {text("safety.verify_abandoned")};
+        break;
+    case Outcome::Differs:
+        report_ = WriteVerify::describe(differences_, sent_, readBack_, s_.engine->modelCode(),
+                                        s_.language ? s_.language() : 0);
+        break;
+    default:
+        break;
+    }
+    if (panelKey_)
+        verifyPanel(panelKey_, panelFailed_);
 }
 
 void WriteGuard::abandonReadBack() {
@@ -193,7 +216,11 @@ void WriteGuard::readFinished() {
             store.save(readImage_, main.modelCode(), main.state().ModuleVersion);
         if (!r.ok) {
             outcome_ = Outcome::BackupFailed;
-            report_ = {text("safety.backup_failed").arg(r.error)};
+            const QString why = r.folderNotCreated
+                                    ? text("safety.backup_folder_not_created")
+                                          .arg(QDir::toNativeSeparators(store.folder()))
+                                    : r.error;
+            report_ = {text("safety.backup_failed").arg(why)};
             s_.view->setGaugeVisible(false);
             s_.view->showStatus(report_.front());
             s_.view->showMessage(report_.front());
@@ -223,7 +250,9 @@ void WriteGuard::readFinished() {
             return;
         }
         outcome_ = Outcome::Differs;
-        report_ = WriteVerify::describe(differences_, sent_, readImage_, model);
+        readBack_ = readImage_;
+        report_ = WriteVerify::describe(differences_, sent_, readBack_, model,
+                                        s_.language ? s_.language() : 0);
         verifyPanel("safety.verify_failed", true);
         const QStringList shown = report_.mid(0, kShownDifferences);
         const QString summary =

@@ -74,6 +74,8 @@ class WriteGuard {
     void portLost();
     // The window's engine has finished a write-all (its clock acknowledged).
     void writeAllDone();
+    // The verify panel and the list of differences again, in the language now.
+    void applyLanguage();
 
     bool busy() const { return phase_ != Phase::Idle && phase_ != Phase::Writing; }
     Outcome outcome() const { return outcome_; }
@@ -99,6 +101,9 @@ class WriteGuard {
     Phase phase_ = Phase::Idle;
     bool readComplete_ = false;
     ConfigImage sent_;
+    ConfigImage readBack_; // what the last read-back found
+    const char* panelKey_ = nullptr;
+    bool panelFailed_ = false;
     Outcome outcome_ = Outcome::None;
     std::vector<WriteVerify::Difference> differences_;
     QStringList report_;

@@ -1,5 +1,6 @@
 #include "safety/write_verify.h"
 
+#include "i18n/messages.h"
 #include "image/module_version.h"
 #include "safety/field_map.h"
 
@@ -48,7 +49,7 @@ std::vector<Difference> compare(const ConfigImage& sent, const ConfigImage& read
 }
 
 QStringList describe(const std::vector<Difference>& differences, const ConfigImage& sent,
-                     const ConfigImage& readBack, int modelCode) {
+                     const ConfigImage& readBack, int modelCode, int language) {
     const FieldMap::Decoded a = FieldMap::decode(sent, modelCode);
     const FieldMap::Decoded b = FieldMap::decode(readBack, modelCode);
     QStringList lines;
@@ -66,11 +67,11 @@ QStringList describe(const std::vector<Difference>& differences, const ConfigIma
                 continue;
             held = true;
             if (named.insert(&f).second)
-                lines << QStringLiteral("%1: sent %2 but the module holds %3")
+                lines << message("safety.field_differs", language)
                              .arg(FieldMap::label(f.page, f.name), wanted, found);
         }
         if (!held)
-            loose << QStringLiteral("byte %1: sent %2 but the module holds %3")
+            loose << message("safety.byte_differs", language)
                          .arg(d.address)
                          .arg(d.sent, 2, 16, QLatin1Char('0'))
                          .arg(d.found, 2, 16, QLatin1Char('0'));

@@ -30,8 +30,9 @@ std::vector<Difference> compare(const ConfigImage& sent, const ConfigImage& read
                                 int moduleVersion, bool companyStarred);
 
 // One line per field whose bytes differ ("Be1 / SMS szöveg: sent "..." but the
-// module holds "...""), then one per differing byte that no field holds.
+// module holds "..."" in English), then one per differing byte that no field
+// holds. The fields keep the pages' names; the rest is in `language`.
 QStringList describe(const std::vector<Difference>& differences, const ConfigImage& sent,
-                     const ConfigImage& readBack, int modelCode);
+                     const ConfigImage& readBack, int modelCode, int language);
 
 } // namespace WriteVerify

@@ -1,6 +1,7 @@
 #include "workspace/configuration_files.h"
 
 #include "engine/link_engine.h"
+#include "i18n/messages.h"
 #include "image/file_access.h"
 #include "image/image_extent.h"
 #include "ui/widgets.h"
@@ -35,9 +36,8 @@ QString ConfigurationFiles::dialogDirectory() const {
     return directory_.isEmpty() ? QDir::currentPath() : directory_;
 }
 
-QString ConfigurationFiles::text(const char* hungarian, const char* english) const {
-    const bool inHungarian = !language || language() == 0;
-    return QString::fromUtf8(inHungarian ? hungarian : english);
+QString ConfigurationFiles::text(const char* key) const {
+    return message(key, language ? language() : 0);
 }
 
 void ConfigurationFiles::tell(const QString& message) {
@@ -48,9 +48,7 @@ void ConfigurationFiles::tell(const QString& message) {
 bool ConfigurationFiles::refusedWhileBusy() {
     if (!busy || !busy())
         return false;
-    tell(text("Adatátvitel van folyamatban a modullal: a fájl a végén menthető vagy nyitható meg.",
-              "A transfer with the module is running: save or open the file when it has "
-              "finished."));
+    tell(text("files.busy"));
     return true;
 }
 
@@ -69,34 +67,25 @@ int ConfigurationFiles::fileImageSize() const {
 }
 
 void ConfigurationFiles::tellSaveFailed(const FileAccess::Error& error) {
-    tell(FileAccess::errorText(error) + QStringLiteral("\n\n") +
-         text("Semmi sem íródott ki; a korábbi fájl változatlan.",
-              "Nothing was written; any earlier file is unchanged."));
+    tell(FileAccess::errorText(error) + QStringLiteral("\n\n") + text("files.nothing_written"));
 }
 
 QString ConfigurationFiles::misfitMessage(qsizetype size, int imageSize) const {
     const int expected = ConfigFile::fileSize(imageSize);
-    const QString expectedText = text("; ennek a modulnak a konfigurációs fájlja %1 bájtos.",
-                                      "; a configuration file of this module has %1 bytes.")
-                                     .arg(expected);
+    const QString expectedText = text("files.expected_size").arg(expected);
     // Shorter than expected is what the installer has always been told.
     const QString headline = size < expected
                                  ? FileAccess::errorText({FileAccess::Problem::EndOfFile, 0})
-                                 : text("Ez nem ennek a modulnak a konfigurációs fájlja.",
-                                        "This is not a configuration file of this module.");
+                                 : text("files.not_this_module");
     QString what;
     if (const std::optional<int> made = ConfigFile::imageSizeOfFile(size))
-        what = (*made == ConfigFile::kFullImageSize
-                    ? text("A fájl 100-as modellkódú modullal készült (%1 bájt)",
-                           "The file was saved with a module of ModelCode 100 (%1 bytes)")
-                    : text("A fájl 70–90-es modellkódú modullal készült (%1 bájt)",
-                           "The file was saved with a module of ModelCode 70 to 90 (%1 bytes)"))
+        what = (*made == ConfigFile::kFullImageSize ? text("files.made_by_model_100")
+                                                    : text("files.made_by_models_70_90"))
                    .arg(size);
     else if (size > ConfigFile::kLargestFileSize)
-        what = text("A fájl %1 bájtnál hosszabb", "The file is longer than %1 bytes")
-                   .arg(ConfigFile::kLargestFileSize);
+        what = text("files.too_long").arg(ConfigFile::kLargestFileSize);
     else
-        what = text("A fájl %1 bájtos", "The file has %1 bytes").arg(size);
+        what = text("files.size").arg(size);
     return headline + QStringLiteral("\n\n") + what + expectedText;
 }
 
@@ -128,8 +117,7 @@ bool ConfigurationFiles::openConfiguration() {
         choose(false, "OpenDialog1", {kConfigFilter, kAllFilter}, QStringLiteral("dat"));
     if (path.isEmpty())
         return false;
-    const QString nothingChanged = text("A fájl nem töltődött be, semmi sem változott.",
-                                        "The file was not loaded; nothing has changed.");
+    const QString nothingChanged = text("files.not_loaded");
     const FileAccess::ReadResult read =
         FileAccess::readAtMost(path, ConfigFile::kLargestFileSize + 1);
     if (read.error) {
@@ -196,11 +184,7 @@ std::optional<SimNamesFile::Content> ConfigurationFiles::openSimNames() {
         tell(FileAccess::errorText(read.error));
         return std::nullopt;
     }
-    const QString tooLong = text("Ez nem SIM nevek fájl: %1 sornál többet tartalmaz. A táblázat "
-                                 "nem változott.",
-                                 "This is not a SIM names file: it has more than %1 lines. The "
-                                 "grid has not changed.")
-                                .arg(SimNamesFile::kLines);
+    const QString tooLong = text("files.sim_too_long").arg(SimNamesFile::kLines);
     if (read.bytes.size() > SimNamesFile::kMaxFileSize) {
         tell(tooLong);
         return std::nullopt;
@@ -239,12 +223,7 @@ bool ConfigurationFiles::imageNeedsModuleBytes(int moduleVersion) const {
 }
 
 QString ConfigurationFiles::moduleBytesMessage() const {
-    return text("A megnyitott fájl csak a 0–1023. bájtot tartalmazza, a küldés azonban az "
-                "1024–1535. bájtot (távfelügyelet) is felülírná a modulban. Előbb olvassa ki a "
-                "modult (Olvasás), azután nyissa meg újra a fájlt, és küldje el.",
-                "The file opened holds bytes 0 to 1023 only, but sending would also overwrite "
-                "bytes 1024 to 1535 (remote monitoring) in the module. Read the module first "
-                "(Read), then open the file again and send it.");
+    return text("files.short_file_send");
 }
 
 bool ConfigurationFiles::transferRunning(const LinkEngine& engine) {

@@ -43,7 +43,7 @@ class ConfigurationFiles : public QObject {
 
     // Set by the window.
     std::function<int()> modelCode; // of the connected module
-    std::function<int()> language;  // 0 Hungarian; any other shows the English texts
+    std::function<int()> language;  // the language code of the messages
     std::function<bool()> busy;     // a transfer is running; see transferRunning()
     std::function<void()> encode;   // window -> image
     std::function<void()> decode;   // image -> window
@@ -98,7 +98,7 @@ class ConfigurationFiles : public QObject {
     static bool transferRunning(const LinkEngine& engine);
 
   private:
-    QString text(const char* hungarian, const char* english) const;
+    QString text(const char* key) const;
     QString choose(bool save, const char* objectName, const QStringList& filters,
                    const QString& suffix);
     bool refusedWhileBusy();

@@ -4,6 +4,8 @@
 
 #include "i18n/caption_tables.h"
 #include "i18n/messages.h"
+#include "safety/safety_menu.h"
+#include "safety/write_guard.h"
 #include "settings/app_context.h"
 #include "workspace/installation_panel.h"
 #include "workspace/language_pass.h"
@@ -81,6 +83,11 @@ void TAV4Form1::applyLanguage() {
     applyDefaultTexts();
     if (QAction* restore = menuAction(QStringLiteral("Visszaallitas1")))
         restore->setText(message("restore.menu", lang));
+    // The safety net's windows and panel are this window's own, open or not.
+    if (safetyMenu_)
+        safetyMenu_->applyLanguage(lang);
+    if (guard_)
+        guard_->applyLanguage();
     for (QWidget* w : QApplication::topLevelWidgets())
         for (const char* name : kSatellites)
             if (w->objectName() == QLatin1String(name))

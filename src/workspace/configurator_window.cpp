@@ -3,6 +3,7 @@
 #include "i18n/messages.h"
 #include "image/image_convert.h"
 #include "safety/backup_store.h"
+#include "safety/compare_window.h"
 #include "safety/safety_menu.h"
 #include "safety/safety_settings.h"
 #include "safety/write_guard.h"
@@ -339,6 +340,8 @@ void TAV4Form1::buildMenus() {
     addItem(settings, "Sloven1", "Sloven");
     connectLanguageMenu();
     settings->addSeparator();
+    // Where the monitor window sends a fault report; the dialog is not this window's.
+    addItem(settings, "Hibajelentoszerver1", "Hibajelentő szerver...");
     new TraceMenuItem(settings, this, [this] { return language_; });
 
     QMenu* gsm = addMenu(bar, "GSM1", "GSM");
@@ -845,7 +848,7 @@ void TAV4Form1::buildSafetyNet() {
     h.chooseFile = [this] {
         FileDialogRequest r;
         r.objectName = QStringLiteral("OpenDialog3");
-        r.nameFilters = {QStringLiteral("Konfigurációs fájl (*.dat)"), QStringLiteral("*.*")};
+        r.nameFilters = {message("safety.file_filter", language_), QStringLiteral("*.*")};
         r.defaultSuffix = QStringLiteral("dat");
         r.directory = files_->dialogDirectory();
         return files_->chooseFile ? files_->chooseFile(r) : runFileDialog(this, r);
@@ -857,6 +860,7 @@ void TAV4Form1::buildSafetyNet() {
                    on ? QStringLiteral("1") : QStringLiteral("0"));
     };
     h.backupFolder = [] { return BackupStore::defaultFolder(); };
+    h.language = [this] { return language_; };
     safetyMenu_ = new SafetyMenu(std::move(h), this);
     safetyMenu_->build(menuBar());
     connect(safetyMenu_, &SafetyMenu::restoreRequested, this, &TAV4Form1::restoreWindowRequested);
@@ -876,8 +880,8 @@ void TAV4Form1::buildSafetyNet() {
         connect(offer, &QMessageBox::buttonClicked, this, [this, offer, before, name](auto* b) {
             if (offer->standardButton(b) != QMessageBox::Yes)
                 return;
-            safetyMenu_->showCompare(QStringLiteral("Ablak (előtte)"), before, name, imageToSend(),
-                                     ModelCode_);
+            safetyMenu_->showCompare(CompareSide::own("safety.side_window_before"), before,
+                                     CompareSide::file(name), imageToSend(), ModelCode_);
         });
         offer->open();
     };

@@ -1,5 +1,6 @@
 #include "workspace/trace_menu.h"
 
+#include "i18n/messages.h"
 #include "serial/serial_trace.h"
 #include "ui/widgets.h"
 
@@ -21,8 +22,8 @@ TraceMenuItem::TraceMenuItem(QMenu* menu, QWidget* window, std::function<int()> 
             [this] { action_->setChecked(SerialTrace::active() != nullptr); });
 }
 
-QString TraceMenuItem::text(const char* hungarian, const char* english) const {
-    return QString::fromUtf8(language_ && language_() != 0 ? english : hungarian);
+QString TraceMenuItem::text(const char* key) const {
+    return message(key, language_ ? language_() : 0);
 }
 
 void TraceMenuItem::triggered(bool checked) {
@@ -38,21 +39,18 @@ void TraceMenuItem::triggered(bool checked) {
     QString error;
     if (!SerialTrace::start(path, &error)) {
         action_->setChecked(false);
-        showMessage(window_, text("A soros napló nem írható ide: %1 (%2)",
-                                  "The serial trace cannot be written to %1 (%2)")
-                                 .arg(QDir::toNativeSeparators(path), error));
+        showMessage(window_, text("trace.cannot_write").arg(QDir::toNativeSeparators(path), error));
         return;
     }
     lastFolder_ = QFileInfo(path).absolutePath();
 }
 
 QString TraceMenuItem::chooseFile() {
-    QFileDialog dialog(window_, text("Soros napló mentése", "Save the serial trace"));
+    QFileDialog dialog(window_, text("trace.save_title"));
     dialog.setObjectName(QString::fromLatin1(kDialogName));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilters(
-        {text("Napló (*.txt)", "Trace (*.txt)"), text("Minden fájl (*)", "All files (*)")});
+    dialog.setNameFilters({text("trace.file_filter"), text("trace.all_files")});
     dialog.setDefaultSuffix(QStringLiteral("txt"));
     dialog.setDirectory(lastFolder_.isEmpty() ? QDir::homePath() : lastFolder_);
     dialog.selectFile(

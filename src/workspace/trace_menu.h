@@ -19,8 +19,9 @@ class TraceMenuItem : public QObject {
     static constexpr const char* kObjectName = "Sorosnaplo1";
     static constexpr const char* kDialogName = "SorosnaploDialog";
 
-    // Adds the item to `menu`; dialogs and messages open over `window`.
-    // language: 0 Hungarian, otherwise English.
+    // Adds the item to `menu`; dialogs and messages open over `window`, in
+    // the language code `language` gives. The item's caption is the window's
+    // language pass's.
     TraceMenuItem(QMenu* menu, QWidget* window, std::function<int()> language);
 
     QAction* action() const { return action_; }
@@ -28,7 +29,7 @@ class TraceMenuItem : public QObject {
   private:
     void triggered(bool checked);
     QString chooseFile();
-    QString text(const char* hungarian, const char* english) const;
+    QString text(const char* key) const;
 
     QAction* action_;
     QWidget* window_;

@@ -203,6 +203,15 @@ TEST_F(SafetyWindow, AByteTheModuleDidNotStoreIsShownAndTheWindowKeepsItsValue) 
                   c->safetyNet().report().join(QLatin1Char('\n')));
         EXPECT_TRUE(c->safetyNet().report().front().startsWith(
             QStringLiteral("Egyéb / Csöngetési idő [sec]: sent 99")));
+        // A language chosen afterwards retells the panel and its list.
+        c->menuAction(QStringLiteral("German1"))->trigger();
+        EXPECT_EQ(verifyPanel(c), QStringLiteral("NICHT geprüft: Abweichungen!"));
+        EXPECT_TRUE(c->safetyNet().report().front().startsWith(
+            QStringLiteral("Egyéb / Csöngetési idő [sec]: gesendet 99, aber das Modul enthält")))
+            << c->safetyNet().report().front().toStdString();
+        EXPECT_EQ(c->findChild<QLabel*>(QStringLiteral("StatusPanelVerify"))->toolTip(),
+                  c->safetyNet().report().join(QLatin1Char('\n')));
+        c->menuAction(QStringLiteral("Angol1"))->trigger(); // the stored value, for the next case
         // The read-back went to the guard's own image.
         EXPECT_EQ(c->image()[78], 99);
         EXPECT_EQ(c->findChild<QSpinBox*>(QStringLiteral("SpinEdit4"))->value(), 99);
@@ -242,6 +251,8 @@ TEST_F(SafetyWindow, WithoutABackupNothingIsSent) {
     EXPECT_EQ(c->safetyNet().outcome(), WriteGuard::Outcome::BackupFailed);
     EXPECT_TRUE(c->statusPanel(3).startsWith(
         QStringLiteral("The module's backup could not be written; nothing was sent")))
+        << c->statusPanel(3).toStdString();
+    EXPECT_TRUE(c->statusPanel(3).endsWith(QStringLiteral(": the folder cannot be created")))
         << c->statusPanel(3).toStdString();
     EXPECT_TRUE(button(c, "BitBtn1")->isEnabled());
     sim.stop();

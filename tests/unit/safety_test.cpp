@@ -343,12 +343,20 @@ TEST(FieldMapTest, VerifyNamesTheFieldWhoseByteWasNotStored) {
     found[1000] = static_cast<uint8_t>(~sent[1000]); // restore text, past its end?
     found[253] = static_cast<uint8_t>(~sent[253]);   // no field
     const auto diffs = WriteVerify::compare(sent, found, 80, 32, false);
-    const QStringList lines = WriteVerify::describe(diffs, sent, found, 80);
+    const QStringList lines = WriteVerify::describe(diffs, sent, found, 80, 1);
     ASSERT_GE(lines.size(), 2);
     EXPECT_TRUE(lines.front().startsWith(QStringLiteral("Egyéb / Csöngetési idő [sec]: sent ")))
         << lines.front().toStdString();
     EXPECT_TRUE(lines.back().startsWith(QStringLiteral("byte 253: sent ")))
         << lines.back().toStdString();
+    // The fields keep the pages' names; the rest speaks the language.
+    const QStringList hungarian = WriteVerify::describe(diffs, sent, found, 80, 0);
+    ASSERT_EQ(hungarian.size(), lines.size());
+    EXPECT_TRUE(
+        hungarian.front().startsWith(QStringLiteral("Egyéb / Csöngetési idő [sec]: elküldve ")))
+        << hungarian.front().toStdString();
+    EXPECT_TRUE(hungarian.back().startsWith(QStringLiteral("253. bájt: elküldve ")))
+        << hungarian.back().toStdString();
 }
 
 } // namespace

@@ -208,6 +208,26 @@ TEST_F(ConfigurationFilesTest, AFileThatDoesNotFitChangesNothing) {
         EXPECT_EQ(decodes, 0) << c.file;
         EXPECT_FALSE(files->imageNeedsModuleBytes(43)) << c.file;
     }
+    // German and Slovenian have their own words.
+    const struct {
+        int language;
+        const char* firstLine;
+        const char* mentions;
+    } kLanguages[] = {
+        {2, "Das ist keine Konfigurationsdatei dieses Moduls.", "nichts hat sich geändert"},
+        {3, "To ni konfiguracijska datoteka tega modula.", "nič se ni spremenilo"},
+    };
+    model = 71;
+    for (const auto& l : kLanguages) {
+        language = l.language;
+        messages.clear();
+        EXPECT_FALSE(open(path("long.dat")));
+        ASSERT_EQ(messages.size(), 1);
+        EXPECT_EQ(messages[0].section(u'\n', 0, 0), QString::fromUtf8(l.firstLine));
+        EXPECT_TRUE(messages[0].contains(QString::fromUtf8(l.mentions)))
+            << messages[0].toStdString();
+    }
+    language = 1;
     // The file that fits opens.
     model = 70;
     EXPECT_TRUE(open(path("ok70.dat")));

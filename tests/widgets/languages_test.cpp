@@ -7,15 +7,23 @@
 #include "i18n/caption_tables.h"
 #include "i18n/message_table.h"
 #include "i18n/messages.h"
+#include "maintenance/report_server_dialog.h"
+#include "safety/compare_window.h"
+#include "safety/safety_menu.h"
 #include "workspace/language_pass.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QTreeWidget>
 #include <cstring>
 
 namespace {
@@ -375,4 +383,217 @@ TEST(CaptionTableFiles, ParseRowsRangesAndUnsetCells) {
     EXPECT_TRUE(CaptionTables::parseCopyRules("C[0-2]\tD[0-1]\n", &bad).isEmpty());
     EXPECT_EQ(bad, 1);
     EXPECT_TRUE(CaptionTables::parseCopyRules("C\tD\tE\n", &bad).isEmpty());
+}
+
+// ------------------------------------------------ windows this tool adds
+
+namespace {
+
+// One text of the tables in the four languages, from the message table or
+// the configurator's caption table.
+struct TableText {
+    std::array<QString, 4> texts;
+    QString source;
+};
+
+QList<TableText> tableTexts() {
+    QList<TableText> out;
+    for (const MessageRow& row : messageTable()) {
+        TableText t;
+        const char* cells[4] = {row.hu, row.en, row.de, row.sl};
+        for (int l = 0; l < 4; ++l)
+            t.texts[size_t(l)] = QString::fromUtf8(cells[l] ? cells[l] : "");
+        t.source = QString::fromLatin1(row.key);
+        out << t;
+    }
+    for (const CaptionTableRow& row : CaptionTables::table(kWindow, 0)) {
+        TableText t;
+        for (int l = 0; l < 4; ++l)
+            t.texts[size_t(l)] = row.texts[size_t(l)].value_or(QString());
+        t.source = row.control;
+        out << t;
+    }
+    return out;
+}
+
+// Whether `shown` is `text`, a "%1" of it standing for anything. A text that
+// is hardly more than its placeholders matches nothing.
+bool showsText(const QString& shown, const QString& text) {
+    static const QRegularExpression placeholder(QStringLiteral("%[1-9]"));
+    if (!text.contains(placeholder))
+        return shown == text;
+    const QStringList literal = text.split(placeholder);
+    if (literal.join(QString()).count(QRegularExpression(QStringLiteral("\\p{L}"))) < 3)
+        return false;
+    QStringList escaped;
+    for (const QString& part : literal)
+        escaped << QRegularExpression::escape(part);
+    const QRegularExpression pattern(
+        QRegularExpression::anchoredPattern(escaped.join(QStringLiteral("(.*)"))));
+    return pattern.match(shown).hasMatch();
+}
+
+bool hasLetters(const QString& text) {
+    return text.contains(QRegularExpression(QStringLiteral("\\p{L}")));
+}
+
+// What a person sees in a window: its title, labels, buttons, group boxes,
+// column headers, placeholders, menu items and tooltips that carry words.
+QStringList visibleTexts(const QWidget* root) {
+    QStringList out{root->windowTitle()};
+    for (const QLabel* l : root->findChildren<QLabel*>())
+        out << l->text();
+    for (const QAbstractButton* b : root->findChildren<QAbstractButton*>())
+        out << b->text();
+    for (const QGroupBox* g : root->findChildren<QGroupBox*>())
+        out << g->title();
+    for (const QTreeWidget* t : root->findChildren<QTreeWidget*>())
+        for (int c = 0; c < t->columnCount(); ++c)
+            out << t->headerItem()->text(c);
+    for (const QLineEdit* e : root->findChildren<QLineEdit*>())
+        out << e->placeholderText();
+    for (const QWidget* w : root->findChildren<QWidget*>())
+        out << w->toolTip();
+    for (const QAction* a : root->findChildren<QAction*>())
+        if (!a->isSeparator())
+            out << a->text();
+    QStringList worded;
+    for (const QString& t : out)
+        if (hasLetters(t))
+            worded << t;
+    return worded;
+}
+
+// Texts that are right as they stand in Hungarian in another language too.
+bool sameAsHungarianByRight(int language, const QString& text) {
+    return (language == 2 || language == 3) && text == QStringLiteral("Modul");
+}
+
+} // namespace
+
+// Every text of the windows, menus and items this tool adds comes from the
+// message or caption tables in the language chosen, and the tables hold it in
+// all four languages: a text written into a window's code fails here. The
+// compare windows are open while the language changes.
+TEST_F(Languages, AddedWindowsTakeEveryTextFromTheTables) {
+    open(71, 43);
+    activateWith(QStringLiteral("0"));
+    ConfigImage left = randomImage(3);
+    ConfigImage right = left;
+    right[78] = static_cast<uint8_t>(left[78] + 1);
+    const QStringList fileNames{QStringLiteral("elso.dat"), QStringLiteral("masodik.dat")};
+    QList<QWidget*> compares{
+        window->safetyMenu().showCompare(CompareSide::own("safety.side_window"), left,
+                                         CompareSide::own("safety.side_module"), right, 71),
+        window->safetyMenu().showCompare(CompareSide::own("safety.side_window_before"), left,
+                                         CompareSide::file(fileNames[1]), left, 71),
+        window->safetyMenu().showCompare(CompareSide::file(fileNames[0]), left,
+                                         CompareSide::file(fileNames[1]), right, 71, 1024),
+    };
+    ctx.write(QStringLiteral("reportserver"), QStringLiteral("reports.example.com:49001"));
+    ReportServerDialog reportServer(ctx);
+    ReportServerDialog noServer(ctx);
+
+    const QList<TableText> tables = tableTexts();
+    const char* const items[] = {"Magyar1", "Angol1", "German1", "Sloven1"};
+    for (int lang = 0; lang < 4; ++lang) {
+        SCOPED_TRACE(lang);
+        choose(items[lang]);
+        ASSERT_EQ(window->language(), lang);
+
+        QStringList shown;
+        QMenu* safety = window->menuAction(QStringLiteral("Biztonsag1"))->menu();
+        ASSERT_NE(safety, nullptr);
+        shown << safety->menuAction()->text();
+        int safetyItems = 0;
+        for (const QAction* a : safety->actions())
+            if (!a->isSeparator()) {
+                shown << a->text();
+                ++safetyItems;
+            }
+        EXPECT_EQ(safetyItems, 5);
+        for (const char* name : {"Sorosnaplo1", "Hibajelentoszerver1"})
+            shown << window->menuAction(QString::fromLatin1(name))->text();
+        for (QWidget* w : compares)
+            shown << visibleTexts(w);
+        ctx.write(QStringLiteral("reportserver"), QStringLiteral("reports.example.com:49001"));
+        reportServer.openWindow();
+        shown << visibleTexts(&reportServer);
+        ctx.write(QStringLiteral("reportserver"), QString());
+        noServer.openWindow();
+        shown << visibleTexts(&noServer);
+        reportServer.hide();
+        noServer.hide();
+
+        for (const QString& text : shown) {
+            if (fileNames.contains(text))
+                continue;
+            const TableText* from = nullptr;
+            for (const TableText& t : tables)
+                if (!t.texts[size_t(lang)].isEmpty() && showsText(text, t.texts[size_t(lang)])) {
+                    from = &t;
+                    break;
+                }
+            ASSERT_NE(from, nullptr) << "not from the tables: " << text.toStdString();
+            for (int l = 0; l < 4; ++l)
+                EXPECT_FALSE(from->texts[size_t(l)].isEmpty())
+                    << from->source.toStdString() << " has no text in language " << l;
+            if (lang > 0 && !sameAsHungarianByRight(lang, text))
+                EXPECT_NE(from->texts[size_t(lang)], from->texts[0])
+                    << from->source.toStdString() << " shows Hungarian: " << text.toStdString();
+        }
+    }
+    for (QWidget* w : compares)
+        w->close();
+}
+
+// The Hungarian texts are those the windows have always shown.
+TEST_F(Languages, AddedWindowsKeepTheirHungarianTexts) {
+    open(71, 43);
+    activateWith(QStringLiteral("1"));
+    choose("Magyar1");
+    const struct {
+        const char* item;
+        const char* text;
+    } kItems[] = {
+        {"Biztonsag1", "Biztonság"},
+        {"Mentesek1", "Mentések mappája"},
+        {"Ellenorzes1", "Írás után visszaolvasás és ellenőrzés"},
+        {"OsszehasonlitasFajl1", "Összehasonlítás fájllal..."},
+        {"OsszehasonlitasModul1", "Összehasonlítás a modullal"},
+        {"OsszehasonlitasKetFajl1", "Két fájl összehasonlítása..."},
+        {"Sorosnaplo1", "Soros napló (trace)..."},
+        {"Hibajelentoszerver1", "Hibajelentő szerver..."},
+    };
+    for (const auto& i : kItems)
+        EXPECT_EQ(window->menuAction(QString::fromLatin1(i.item))->text(),
+                  QString::fromUtf8(i.text));
+    ConfigImage image = randomImage(5);
+    CompareWindow* w =
+        window->safetyMenu().showCompare(CompareSide::own("safety.side_window"), image,
+                                         CompareSide::own("safety.side_module"), image, 71, 1024);
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Összehasonlítás"));
+    EXPECT_EQ(w->tree()->headerItem()->text(0), QStringLiteral("Lap / mező"));
+    EXPECT_EQ(w->tree()->headerItem()->text(1), QStringLiteral("Ablak"));
+    EXPECT_EQ(w->tree()->headerItem()->text(2), QStringLiteral("Modul"));
+    EXPECT_EQ(w->findChild<QLabel*>(QStringLiteral("CompareSummary"))->text(),
+              QStringLiteral("Nincs eltérés: a két beállítás mezőről mezőre ugyanaz."));
+    EXPECT_EQ(w->findChild<QLabel*>(QStringLiteral("CompareCarried"))->text(),
+              QStringLiteral("Csak a 0..1023 bájtok mezői: a fájl többet nem tartalmaz."));
+    EXPECT_EQ(w->findChild<QPushButton*>(QStringLiteral("CompareClose"))->text(),
+              QStringLiteral("Bezárás"));
+    choose("Angol1");
+    EXPECT_EQ(w->tree()->headerItem()->text(1), QStringLiteral("Window"));
+    EXPECT_EQ(w->findChild<QLabel*>(QStringLiteral("CompareSummary"))->text(),
+              QStringLiteral("No differences: the two configurations match field by field."));
+    EXPECT_EQ(w->findChild<QLabel*>(QStringLiteral("CompareCarried"))->text(),
+              QStringLiteral("Only the fields of bytes 0..1023: the file holds no more."));
+    // A closed compare window is gone; the next change passes it by.
+    QPointer<CompareWindow> closed(w);
+    w->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_TRUE(closed.isNull());
+    choose("German1");
+    EXPECT_EQ(window->menuAction(QStringLiteral("Biztonsag1"))->text(),
+              QStringLiteral("Sicherheit"));
 }
