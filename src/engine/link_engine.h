@@ -227,6 +227,13 @@ class LinkEngine {
     const LinkEngineState& state() const { return s_; }
     LinkEngineState& state() { return s_; }
     bool busy() const { return s_.LinkCommand != LinkCode::kIdle; }
+    // Whether tick() has anything to do: a command pending, the port still
+    // held after one, or the version message waiting for its tick. While it is
+    // false ticks change nothing, and every operation that starts calls the
+    // view's ticksNeeded() first.
+    bool needsTicks() const {
+        return busy() || s_.LinkPortOpen || s_.VersionPopup == 1;
+    }
 
     void setModelCode(int modelCode) { config_.modelCode = modelCode; }
     int modelCode() const { return config_.modelCode; }
