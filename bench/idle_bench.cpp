@@ -36,8 +36,8 @@
 
 namespace {
 
-constexpr double kWakeGoal = 3.0;     // per second
-constexpr double kCpuGoal = 0.2;      // % of one core
+constexpr double kWakeGoal = 3.0;      // per second
+constexpr double kCpuGoal = 0.2;       // % of one core
 constexpr double kMemoryGoalMb = 50.0; // resident, below
 constexpr int kSettleMs = 3000;
 constexpr int kIdleTimeoutMs = 90000;
@@ -68,7 +68,8 @@ qint64 statusField(const QByteArray& status, const char* name) {
 Sample sample(qint64 pid) {
     Sample s;
     const QString base = QStringLiteral("/proc/%1").arg(pid);
-    for (const QString& tid : QDir(base + QStringLiteral("/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+    for (const QString& tid :
+         QDir(base + QStringLiteral("/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         const QString dir = base + QStringLiteral("/task/") + tid;
         const QByteArray status = readProc(dir + QStringLiteral("/status"));
         if (status.isEmpty())
@@ -129,8 +130,8 @@ int main(int argc, char** argv) {
     QTemporaryDir dir;
     // A language is stored, so the search starts at once rather than the
     // language chooser; every edition's settings file holds it.
-    for (const char* file : {"GSM/NORVIK.ini", "GSM/Telvaro.ini", "GSM/KESTRIN.ini",
-                             "Dravik/Dravik.ini"}) {
+    for (const char* file :
+         {"GSM/NORVIK.ini", "GSM/Telvaro.ini", "GSM/KESTRIN.ini", "Dravik/Dravik.ini"}) {
         const QString path = dir.filePath(QStringLiteral("config/") + QLatin1String(file));
         QDir().mkpath(QFileInfo(path).path());
         QFile f(path);
@@ -205,12 +206,11 @@ int main(int argc, char** argv) {
         const qint64 before = a.threads.value(it.key()).switches;
         const qint64 n = it->switches - before;
         wakeups += n;
-        std::printf("%-8s %-16s %12.2f\n", qPrintable(it.key()), qPrintable(it->name),
-                    n / elapsed);
+        std::printf("%-8s %-16s %12.2f\n", qPrintable(it.key()), qPrintable(it->name), n / elapsed);
     }
     const double wakeRate = wakeups / elapsed;
-    const double cpu = 100.0 * double(b.cpuTicks - a.cpuTicks) / double(sysconf(_SC_CLK_TCK)) /
-                       elapsed;
+    const double cpu =
+        100.0 * double(b.cpuTicks - a.cpuTicks) / double(sysconf(_SC_CLK_TCK)) / elapsed;
     const double rssMb = b.rssKb / 1024.0;
     std::printf("\n%-28s %10s %10s\n", "", "measured", "goal");
     std::printf("%-28s %10.2f %10s  %s\n", "wake-ups per second", wakeRate, "<= 3",

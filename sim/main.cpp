@@ -145,7 +145,7 @@ void printHelp(std::FILE* to) {
                      "Serves a simulated communicator module on a pseudo-terminal; the first line\n"
                      "printed is \"PTY <path>\". Options (sim/README.md tells more):\n");
     for (const OptionHelp& h : kOptionHelp)
-        std::fprintf(to, "  %-31s %s\n", h.option, h.meaning);
+        std::fprintf(to, "  %-36s %s\n", h.option, h.meaning);
 }
 
 [[noreturn]] void usage(const char* why) {
@@ -266,8 +266,9 @@ Options parse(int argc, char** argv) {
             const auto eq = iv.find('=');
             if (eq == std::string::npos)
                 usage("--status needs I=V");
-            o.statusBytes.emplace_back(toInt(iv.substr(0, eq).c_str(), 0, kStatusSize - 1, "--status"),
-                                       toInt(iv.substr(eq + 1).c_str(), 0, 255, "--status"));
+            o.statusBytes.emplace_back(
+                toInt(iv.substr(0, eq).c_str(), 0, kStatusSize - 1, "--status"),
+                toInt(iv.substr(eq + 1).c_str(), 0, 255, "--status"));
         } else if (a == "--cid-message") {
             o.contactIdMessage = value();
         } else if (a == "--status-clock") {

@@ -124,7 +124,9 @@ void AlventoApplication::wire() {
     QObject::connect(av4_, &TAV4Form1::firmwareWindowRequested, av4Form9_, &TAV4Form9::openWindow);
     QObject::connect(av4_, &TAV4Form1::firmwareWindowCloseRequested, av4Form9_,
                      &TAV4Form9::versionAfterLoad);
-    av4Form9_->carriedImage = [this]() -> const FirmwareImage::Parsed& { return firmware_->image(); };
+    av4Form9_->carriedImage = [this]() -> const FirmwareImage::Parsed& {
+        return firmware_->image();
+    };
     // The configurator's small windows, each modal over it.
     av4Form4_->modelCode = [this] { return av4_->modelCode(); };
     av4Form8_->startDirectory = [this] { return ctx_.startDir; };
@@ -139,8 +141,8 @@ void AlventoApplication::wire() {
         {"Kpernyfelbontsbelltsa1", av4Form7_},
     };
     for (const auto& [item, window] : smallWindows)
-        QObject::connect(av4_->menuAction(QString::fromLatin1(item)), &QAction::triggered,
-                         window, [window] {
+        QObject::connect(av4_->menuAction(QString::fromLatin1(item)), &QAction::triggered, window,
+                         [window] {
                              // Modal over the whole program; the configurator's
                              // activation runs again when it closes.
                              window->setWindowModality(Qt::ApplicationModal);

@@ -73,9 +73,10 @@ TEST_F(LegacyWindows, SendTimersStopWhenIdleAndTheNextTransferStartsThem) {
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.model) + " " + c.transfer);
         dispatchModel(c.model);
-        LegacyDeviceWindow* w = c.model == 50   ? static_cast<LegacyDeviceWindow*>(app->converterWindow())
-                                : c.model == 60 ? static_cast<LegacyDeviceWindow*>(app->trekkaWindow())
-                                                : static_cast<LegacyDeviceWindow*>(app->marloWindow());
+        LegacyDeviceWindow* w =
+            c.model == 50   ? static_cast<LegacyDeviceWindow*>(app->converterWindow())
+            : c.model == 60 ? static_cast<LegacyDeviceWindow*>(app->trekkaWindow())
+                            : static_cast<LegacyDeviceWindow*>(app->marloWindow());
         // The windows nobody dispatched stop at their first tick.
         for (LegacyDeviceWindow* other : {static_cast<LegacyDeviceWindow*>(app->converterWindow()),
                                           static_cast<LegacyDeviceWindow*>(app->trekkaWindow()),
