@@ -108,7 +108,7 @@ class TForm1 : public QWidget {
     int reopenTicks_ = 0;
     static constexpr int kReopenEveryTicks = 7;
     bool activated_ = false;
-    bool sendTimerIdle_ = false; // adas stopped by stopWhenIdle, not by a test's hand
+    bool sendTimerIdle_ = false; // adas stopped by stopWhenIdle: wakeSendTimer restarts it
     QLabel* Label3;
     QPushButton* exitButton_;
     QVBoxLayout* layout_;
