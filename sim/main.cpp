@@ -83,24 +83,74 @@ struct Options {
     std::string contactIdMessage;
 };
 
+// Every option, as --help lists it.
+struct OptionHelp {
+    const char* option;
+    const char* meaning;
+};
+// clang-format off
+constexpr OptionHelp kOptionHelp[] = {
+    {"--model 30|50|60|61|70|71|80|90|100", "model code at address 255 (default 71)"},
+    {"--version V",               "software version x 10 at address 254 (default 43)"},
+    {"--build N",                 "build number at address 252 (default 1)"},
+    {"--memory FILE",             "load up to 8192 bytes of memory at start"},
+    {"--example-config",          "start from a configured module of the model (70..100)"},
+    {"--save FILE",               "keep the memory in FILE after each write and on exit"},
+    {"--link PATH",               "symbolic link PATH to the pseudo-terminal"},
+    {"--records FILE",            "models 60, 61: their 64-byte records, kept in FILE"},
+    {"--line-baud B",             "the module runs at B baud; other speeds are noise"},
+    {"--pace-baud B",             "bytes cross the line at B baud, both ways"},
+    {"--identify-only",           "never answer the read of 0x00FF"},
+    {"--bad-complement",          "every six-byte reply has a wrong complement"},
+    {"--drop-every N",            "every Nth reply is lost"},
+    {"--corrupt-check-every N",   "every Nth reply has a wrong check or sum"},
+    {"--corrupt-complement-every N", "every Nth reply has a wrong complement"},
+    {"--split-every N",           "every Nth reply goes out in two halves"},
+    {"--duplicate-every N",       "every Nth reply is sent twice"},
+    {"--late-every N",            "every Nth reply is held back --late-ms"},
+    {"--drop-at A",               "the reply at module address A is lost (repeatable)"},
+    {"--late-at A",               "the reply at address A is held back (repeatable)"},
+    {"--duplicate-at A",          "the reply at address A is sent twice (repeatable)"},
+    {"--at-times K",              "the --*-at faults hit K replies per address (0: all)"},
+    {"--drop-write-at A",         "writes to address A are acknowledged, not stored"},
+    {"--late-ms MS",              "hold-back of a late reply (default 400)"},
+    {"--duplicate-gap-ms MS",     "gap between a reply and its copy (default 10)"},
+    {"--delay-ms MS",             "every reply is sent MS later"},
+    {"--vanish-after N",          "the port vanishes after the Nth request"},
+    {"--vanish-ms MS",            "how long the port stays away (default 500)"},
+    {"--sound-out FILE",          "sound files streamed to the module are saved here"},
+    {"--caller-id RECORD:NUMBER", "caller-ID record 0..303 starts with NUMBER"},
+    {"--phonebook FILE",          "the SIM phonebook, kept in FILE"},
+    {"--pin PIN",                 "the SIM asks for PIN (4 to 8 digits)"},
+    {"--imei DIGITS",             "the modem's IMEI, 15 digits"},
+    {"--balance-text TEXT",       "the operator's answer to a balance query"},
+    {"--balance-code CODE",       "the service code that asks for it, e.g. *102#"},
+    {"--ussd-ms MS",              "delay of the operator's answer (default 300)"},
+    {"--modem-silent-after N",    "the modem stops answering after N command lines"},
+    {"--processor 10|11",         "processor type named by the processor query"},
+    {"--hardware N",              "hardware version byte (default 1)"},
+    {"--firmware-version V",      "version run after loading a new firmware (default 43)"},
+    {"--load-silent N",           "version queries left unanswered while a firmware loads"},
+    {"--firmware-out FILE",       "a downloaded firmware is saved here when loaded"},
+    {"--monitor-ms MS",           "pace of the monitor text (default 200)"},
+    {"--status I=V",              "live status byte I (0..31) holds V"},
+    {"--cid-message DIGITS",      "the last Contact ID message of the status block"},
+    {"--status-clock HHMM",       "the module clock of the status block"},
+    {"--help",                    "this list"},
+};
+// clang-format on
+
+void printHelp(std::FILE* to) {
+    std::fprintf(to, "usage: alvento-sim [OPTION]...\n"
+                     "Serves a simulated communicator module on a pseudo-terminal; the first line\n"
+                     "printed is \"PTY <path>\". Options (sim/README.md tells more):\n");
+    for (const OptionHelp& h : kOptionHelp)
+        std::fprintf(to, "  %-36s %s\n", h.option, h.meaning);
+}
+
 [[noreturn]] void usage(const char* why) {
-    std::fprintf(stderr,
-                 "alvento-sim: %s\n"
-                 "usage: alvento-sim [--model 30|50|60|61|70|71|80|90|100] [--version V]\n"
-                 "  [--build N] [--memory FILE] [--example-config] [--save FILE] [--link PATH]\n"
-                 "  [--identify-only] [--bad-complement] [--drop-every N]\n"
-                 "  [--corrupt-check-every N] [--corrupt-complement-every N]\n"
-                 "  [--split-every N] [--duplicate-every N] [--late-every N]\n"
-                 "  [--drop-at A] [--late-at A] [--duplicate-at A] [--at-times K]\n"
-                 "  [--late-ms MS] [--duplicate-gap-ms MS] [--delay-ms MS]\n"
-                 "  [--pace-baud B] [--vanish-after N] [--vanish-ms MS]\n"
-                 "  [--records FILE] [--line-baud B] [--drop-write-at A]\n"
-                 "  [--pin PIN] [--imei DIGITS] [--balance-text TEXT] [--balance-code CODE]\n"
-                 "  [--ussd-ms MS] [--phonebook FILE] [--modem-silent-after N]\n"
-                 "  [--processor 10|11] [--hardware N] [--firmware-version V]\n"
-                 "  [--load-silent N] [--firmware-out FILE] [--monitor-ms MS]\n"
-                 "  [--status I=V] [--cid-message DIGITS] [--status-clock HHMM]\n",
-                 why);
+    std::fprintf(stderr, "alvento-sim: %s\n", why);
+    printHelp(stderr);
     std::exit(2);
 }
 
@@ -126,7 +176,10 @@ Options parse(int argc, char** argv) {
             return argv[++i];
         };
         auto number = [&](int lo, int hi) { return toInt(value(), lo, hi, a.c_str()); };
-        if (a == "--sound-out") {
+        if (a == "--help" || a == "-h") {
+            printHelp(stdout);
+            std::exit(0);
+        } else if (a == "--sound-out") {
             o.soundOut = value();
         } else if (a == "--caller-id") {
             // RECORD:NUMBER, record 0..303 of the caller-ID list.
@@ -213,8 +266,9 @@ Options parse(int argc, char** argv) {
             const auto eq = iv.find('=');
             if (eq == std::string::npos)
                 usage("--status needs I=V");
-            o.statusBytes.emplace_back(toInt(iv.substr(0, eq).c_str(), 0, kStatusSize - 1, "--status"),
-                                       toInt(iv.substr(eq + 1).c_str(), 0, 255, "--status"));
+            o.statusBytes.emplace_back(
+                toInt(iv.substr(0, eq).c_str(), 0, kStatusSize - 1, "--status"),
+                toInt(iv.substr(eq + 1).c_str(), 0, 255, "--status"));
         } else if (a == "--cid-message") {
             o.contactIdMessage = value();
         } else if (a == "--status-clock") {

@@ -97,6 +97,8 @@ void AlventoApplication::wire() {
     QObject::connect(form1_, &TForm1::modelReported, form8_, &TForm8::setModelPanel);
     QObject::connect(form1_, &TForm1::blinkRequested, form8_, &TForm8::startBlinking);
     QObject::connect(form1_, &TForm1::dispatchRequested, form1_, [this] { dispatch(); });
+    // The module-30 form works on the start window's port and send timer.
+    QObject::connect(model30_, &Model30Form::transferStarted, form1_, &TForm1::wakeSendTimer);
 
     // The language gate.
     QObject::connect(form1_, &TForm1::searchRequested, form8_, &TForm8::showModalSearch);

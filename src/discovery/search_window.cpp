@@ -450,6 +450,9 @@ void TForm8::vilogoTimer() {
 void TForm8::gaugeidoTimer() {
     if (Gauge2->value() < Gauge2->maximum())
         Gauge2->setValue(Gauge2->value() + 1);
+    // A full bar stays full: nothing is left for the timer to do.
+    if (Gauge2->value() >= Gauge2->maximum())
+        gaugeido_->stop();
 }
 
 void TForm8::flagClicked(int language) {
@@ -469,6 +472,10 @@ void TForm8::zidoTimer() {
         flags_[flagBlinking_]->setVisible(!flags_[flagBlinking_]->isVisible());
         return;
     }
+    endFlagBlink();
+}
+
+void TForm8::endFlagBlink() {
     zido_->stop();
     flagBlinking_ = -1;
     if (ctx_.brandCode != 20 && ctx_.brandCode != 41)
@@ -532,6 +539,16 @@ void TForm8::closeForDispatch() {
     closingForDispatch_ = true;
     close();
     closingForDispatch_ = false;
+}
+
+void TForm8::hideEvent(QHideEvent* e) {
+    QDialog::hideEvent(e);
+    // Hidden (closed by the dispatch or behind the configurator), the window
+    // has nothing to animate; a flag half way through its blink is shown.
+    vilogo_->stop();
+    gaugeido_->stop();
+    if (zido_->isActive())
+        endFlagBlink();
 }
 
 void TForm8::closeEvent(QCloseEvent* e) {

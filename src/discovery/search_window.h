@@ -66,6 +66,7 @@ class TForm8 : public QDialog {
   protected:
     void showEvent(QShowEvent* e) override;
     bool event(QEvent* e) override;
+    void hideEvent(QHideEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
 
@@ -75,6 +76,7 @@ class TForm8 : public QDialog {
     void applyEditionLayout();
     void applyLanguage(const QString& language);
     QFrame* panelForPicture(int index) const;
+    void endFlagBlink();
     void reg(QWidget* w, const QString& name);
 
     AppContext& ctx_;

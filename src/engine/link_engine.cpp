@@ -786,6 +786,7 @@ void LinkEngine::beginOperation() {
     // message at the next quiet activation.
     if (s_.VersionPopup == 2)
         s_.VersionPopup = 0;
+    view_.ticksNeeded();
 }
 
 bool LinkEngine::startOperation(int32_t firstCode) {
@@ -902,6 +903,7 @@ void LinkEngine::startVersionQuery(bool fromMenu) {
         if (s_.LinkCommand == LinkCode::kIdle) {
             s_.LinkCommand = LinkCode::kVersionQuery;
             leaveModemModeFirst();
+            view_.ticksNeeded();
         }
         return;
     }

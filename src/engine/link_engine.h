@@ -227,6 +227,11 @@ class LinkEngine {
     const LinkEngineState& state() const { return s_; }
     LinkEngineState& state() { return s_; }
     bool busy() const { return s_.LinkCommand != LinkCode::kIdle; }
+    // Whether tick() has anything to do: a command pending, the port still
+    // held after one, or the version message waiting for its tick. While it is
+    // false ticks change nothing, and every operation that starts calls the
+    // view's ticksNeeded() first.
+    bool needsTicks() const { return busy() || s_.LinkPortOpen || s_.VersionPopup == 1; }
 
     void setModelCode(int modelCode) { config_.modelCode = modelCode; }
     int modelCode() const { return config_.modelCode; }
@@ -452,8 +457,8 @@ class LinkEngine {
     // them. A block write carries them, so it sends these rather than whatever
     // the image holds there.
     std::optional<std::array<uint8_t, 3>> moduleOwned_;
-    int reopenWait_ = 0; // ticks before a port that would not open is tried again
-    int shownSecond_ = -1; // of the day, in the time label
+    int reopenWait_ = 0;           // ticks before a port that would not open is tried again
+    int shownSecond_ = -1;         // of the day, in the time label
     int32_t recordWriteEnd_ = 256; // one past the last record a record write-all sends
     int sendsUnanswered_ = 0;      // times the pending request has gone out without an answer
     bool requestRepeated_ = false; // the request last sent had gone out before, unanswered

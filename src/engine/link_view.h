@@ -44,6 +44,10 @@ class LinkView {
     virtual void showTime(const QString& text) = 0;
     // Interval of the `adas` timer in milliseconds.
     virtual void setTickInterval(int milliseconds) = 0;
+    // The engine has been given work and its ticks must run. A view may stop
+    // its tick timers once the engine needs no ticks (LinkEngine::needsTicks);
+    // this is where they start again.
+    virtual void ticksNeeded() {}
 
     // The firmware window waits for a version reply before it closes itself.
     virtual void closeFirmwareWindow() {}

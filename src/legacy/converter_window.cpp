@@ -193,6 +193,7 @@ void TForm5::command(const char* question, int state) {
     if (link_.busy())
         transferEnded();
     link_.LinkState = state;
+    wakeSendTimer();
 }
 
 void TForm5::restartClick() {

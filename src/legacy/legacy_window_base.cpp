@@ -93,6 +93,13 @@ void LegacyDeviceWindow::blockProgress() {
 
 void LegacyDeviceWindow::adasTimer() {
     adas_->setInterval(350);
+    // Nothing pending, the port let go and the hold-off run out: a tick would
+    // change nothing until a transfer starts, which starts the timer again.
+    if (link_.LinkState == 0 && !AsynComm321->isOpen() && link_.HoldOff == 0) {
+        adas_->stop();
+        sendTimerIdle_ = true;
+        return;
+    }
     // The start window may still hold the port until it has gone idle.
     if (discoveryPortReleased_ && !discoveryPortReleased_())
         return;
@@ -123,6 +130,13 @@ void LegacyDeviceWindow::adasTimer() {
     tick();
 }
 
+void LegacyDeviceWindow::wakeSendTimer() {
+    if (!sendTimerIdle_)
+        return;
+    sendTimerIdle_ = false;
+    adas_->start();
+}
+
 void LegacyDeviceWindow::tick() {
     if (link_.tick())
         sendRequest();
@@ -145,6 +159,7 @@ void LegacyDeviceWindow::startBlock(int state, int address, int count, int nextS
     const bool holdsPort = firstRequestAtOnce_ && link_.LinkState != 0 && AsynComm321->isOpen();
     link_.start(state, static_cast<uint16_t>(address), count, nextState, startIndex);
     rx_.clear();
+    wakeSendTimer();
     if (holdsPort)
         sendRequest();
 }

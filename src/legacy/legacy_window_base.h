@@ -27,7 +27,10 @@ class LegacyDeviceWindow : public QWidget {
     void AsynComm321RxChar(int count);
 
     int linkState() const { return link_.LinkState; }
-    void setLinkState(int s) { link_.LinkState = s; }
+    void setLinkState(int s) {
+        link_.LinkState = s;
+        wakeSendTimer();
+    }
     int holdOff() const { return link_.HoldOff; }
     TAsynComm32* channel() const { return AsynComm321; }
     QTimer* timerAdas() const { return adas_; }
@@ -71,6 +74,9 @@ class LegacyDeviceWindow : public QWidget {
     void startBlock(int state, int address, int count, int nextState, int startIndex = 0);
     // Writes a request and starts the next reply from its first byte.
     void writeFrame(const QByteArray& bytes);
+    // The send timer stops itself while the window has nothing to do; work
+    // that starts (a new LinkState) starts it again.
+    void wakeSendTimer();
 
     // Adds the progress bar and the row "Olvasás", "Elküldés", the window's
     // own buttons and "Kilépés" at the end of `layout`.
@@ -93,6 +99,7 @@ class LegacyDeviceWindow : public QWidget {
     QPushButton* sendButton_ = nullptr;
     // Whether a block started while the port is held goes out at once.
     bool firstRequestAtOnce_ = true;
+    bool sendTimerIdle_ = false; // adas stopped by its own idle tick
 
     void closeEvent(QCloseEvent* e) override;
 };

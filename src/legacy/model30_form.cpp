@@ -186,6 +186,7 @@ void Model30Form::setTransferButtons(bool on) {
 void Model30Form::startBlock(int state, int address, int count, int nextState) {
     link_.start(state, static_cast<uint16_t>(address), count, nextState);
     rx_.clear();
+    emit transferStarted();
     // The start window asks at once; if its port is closed for the moment,
     // the next tick opens it and asks again.
     sendRequest();

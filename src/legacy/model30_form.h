@@ -45,7 +45,11 @@ class Model30Form : public QWidget, public StartWindowRole {
     std::function<void(const QString&)> tell;
     // The module memory as last read or written (0 ... 510).
     const QByteArray& image() const { return image_; }
-    int holdOff() const { return link_.HoldOff; }
+    int holdOff() const override { return link_.HoldOff; }
+
+  signals:
+    // A transfer has begun: the start window's send timer must run.
+    void transferStarted();
 
   private:
     void startBlock(int state, int address, int count, int nextState);

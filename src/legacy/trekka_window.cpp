@@ -170,6 +170,7 @@ void Ttrekkamain::OlvasasClick() {
         setStatus(4, QStringLiteral("Olvasás /régi/"));
         link_.LinkState = kRecordRead;
         records_rx_.newRequest();
+        wakeSendTimer();
         return;
     }
     setStatus(4, QStringLiteral("Olvasás /új/"));
@@ -190,6 +191,7 @@ void Ttrekkamain::ElkuldesClick() {
         setTransferButtons(false);
         link_.LinkState = kRecordReadBeforeWrite;
         records_rx_.newRequest();
+        wakeSendTimer();
         return;
     }
     // The 255 bytes go back whole; without a read the ones the form does not

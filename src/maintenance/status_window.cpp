@@ -188,8 +188,8 @@ TAV4Form2::TAV4Form2(LinkEngine& engine, AppContext& ctx, QWidget* parent)
     connect(Button1, &QPushButton::clicked, this, &TAV4Form2::Button1Click);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(1000);
+    // The link state is shown only while the window is open.
     connect(Timer1, &QTimer::timeout, this, &TAV4Form2::Timer1Tick);
-    Timer1->start();
 }
 
 TAV4Form2::~TAV4Form2() {
@@ -229,6 +229,7 @@ void TAV4Form2::openWindow() {
     Button1->setVisible(ctx_.read(QStringLiteral("mode")) == QLatin1String(kServiceCode));
     setWindowModality(Qt::ApplicationModal);
     activated_ = false;
+    Timer1->start();
     show();
     raise();
     activateWindow();
@@ -336,5 +337,6 @@ void TAV4Form2::done(int result) {
         engine_.stopCommand();
     engine_.state().StatusReadMode = false;
     listen(false);
+    Timer1->stop();
     QDialog::done(result);
 }

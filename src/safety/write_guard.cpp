@@ -53,6 +53,7 @@ class WriteGuard::ReadView : public LinkView {
     void resetOutput2TimeUnit() override {}
     void showTime(const QString& text) override { g_.s_.view->showTime(text); }
     void setTickInterval(int milliseconds) override { g_.s_.view->setTickInterval(milliseconds); }
+    void ticksNeeded() override { g_.s_.view->ticksNeeded(); }
 
   private:
     WriteGuard& g_;

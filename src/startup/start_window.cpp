@@ -108,6 +108,7 @@ void TForm1::FormActivate() {
     ctx.write(QStringLiteral("StartDir"), ctx.startDir);
     emit portShown(PortNames::display(port));
     handshake_.restart();
+    wakeSendTimer();
 }
 
 void TForm1::startTimer() {
@@ -155,6 +156,7 @@ void TForm1::adasTimer() {
     }
     if (roleActive_) {
         role_->tick();
+        stopWhenIdle();
         return;
     }
     const IdentifyHandshake::Tick t = handshake_.tick();
@@ -162,6 +164,25 @@ void TForm1::adasTimer() {
         showCounters();
     if (t.frame)
         AsynComm321->write(t.frame->toByteArray());
+    stopWhenIdle();
+}
+
+void TForm1::stopWhenIdle() {
+    // Once the dispatch has given the port away (or the module-30 form's
+    // transfer has ended) and the hold-off has run out, a tick changes
+    // nothing; wakeSendTimer starts the timer again.
+    const int holdOff = roleActive_ ? role_->holdOff() : handshake_.HoldOff;
+    if (linkState() != 0 || !idleClosed_ || holdOff > 0)
+        return;
+    adas_->stop();
+    sendTimerIdle_ = true;
+}
+
+void TForm1::wakeSendTimer() {
+    if (!sendTimerIdle_)
+        return;
+    sendTimerIdle_ = false;
+    adas_->start();
 }
 
 void TForm1::AsynComm321RxChar(int count) {

@@ -23,6 +23,8 @@ class StartWindowRole {
     virtual void begin() = 0;
     // The role's link state: the port is held while it is not 0.
     virtual int linkState() const = 0;
+    // Ticks the role still skips after a reply.
+    virtual int holdOff() const = 0;
     // A send-timer tick, after the port has been opened or closed for it.
     virtual void tick() = 0;
     // The bytes of one receive event.
@@ -49,6 +51,10 @@ class TForm1 : public QWidget {
     void closePort();
     // A demo start: behaves as if the module had reported `modelCode`.
     void startDemo(int modelCode, int pictureIndex);
+    // The send timer stops itself once it has nothing left to do (the port
+    // given away, the hold-off run out); new work (a search, a transfer of
+    // the module-30 form) starts it again.
+    void wakeSendTimer();
 
     bool idleClosed() const { return idleClosed_; }
     // True once a language is known and the search window has been shown.
@@ -88,6 +94,7 @@ class TForm1 : public QWidget {
     void showCounters();
     void onModelReported(int code);
     int linkState() const;
+    void stopWhenIdle();
 
     AppContext& ctx_;
     TAsynComm32* AsynComm321;
@@ -101,6 +108,7 @@ class TForm1 : public QWidget {
     int reopenTicks_ = 0;
     static constexpr int kReopenEveryTicks = 7;
     bool activated_ = false;
+    bool sendTimerIdle_ = false; // adas stopped by stopWhenIdle: wakeSendTimer restarts it
     QLabel* Label3;
     QPushButton* exitButton_;
     QVBoxLayout* layout_;

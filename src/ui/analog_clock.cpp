@@ -8,7 +8,17 @@ AnalogClock::AnalogClock(QWidget* parent) : QWidget(parent), timer_(new QTimer(t
     setMinimumSize(48, 48);
     timer_->setInterval(1000);
     connect(timer_, &QTimer::timeout, this, qOverload<>(&QWidget::update));
+}
+
+// Nobody sees the hands of a hidden clock move.
+void AnalogClock::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
     timer_->start();
+}
+
+void AnalogClock::hideEvent(QHideEvent* e) {
+    QWidget::hideEvent(e);
+    timer_->stop();
 }
 
 void AnalogClock::paintEvent(QPaintEvent*) {

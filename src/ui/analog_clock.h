@@ -6,7 +6,7 @@
 class QTimer;
 
 // A round clock face with hour, minute and second hands showing the PC's time.
-// It only displays; it redraws itself once a second.
+// It only displays; it redraws itself once a second while it is shown.
 class AnalogClock : public QWidget {
     Q_OBJECT
   public:
@@ -17,6 +17,8 @@ class AnalogClock : public QWidget {
 
   protected:
     void paintEvent(QPaintEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+    void hideEvent(QHideEvent* e) override;
 
   private:
     QTimer* timer_;

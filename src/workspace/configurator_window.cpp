@@ -45,7 +45,8 @@
 #include <QVBoxLayout>
 
 TAV4Form1::TAV4Form1(AppContext& ctx, std::function<bool()> discoveryPortReleased, QWidget* parent)
-    : QMainWindow(parent), ctx_(ctx), AsynComm321(new TAsynComm32(this)), adas_(new QTimer(this)) {
+    : QMainWindow(parent), ctx_(ctx), AsynComm321(new TAsynComm32(this)), adas_(new QTimer(this)),
+      timeLabelTimer_(new QTimer(this)) {
     setObjectName(QStringLiteral("TAV4Form1"));
     // Creating the configurator fixes where every window keeps its settings.
     ctx_.keyPath = settingsKeyPath(ctx_.brandCode);
@@ -216,18 +217,25 @@ TAV4Form1::TAV4Form1(AppContext& ctx, std::function<bool()> discoveryPortRelease
         arrangeForEdition20(side, helpRow);
     }
 
-    // Five timers share one handler; the engine counts their ticks.
+    // Five timers share one handler; the engine counts their ticks. They run
+    // only while the engine has something to do (ticksNeeded starts them, the
+    // handler stops them), so an idle window does not wake the machine 24
+    // times a second.
     adas_->setObjectName(QStringLiteral("adas"));
     adas_->setInterval(1000);
     connect(adas_, &QTimer::timeout, this, &TAV4Form1::adasTimer);
-    adas_->start();
     for (int i = 0; i < 4; ++i) {
         timers_[i] = new QTimer(this);
         timers_[i]->setObjectName(QStringLiteral("Timer%1").arg(i + 1));
         timers_[i]->setInterval(1000);
         connect(timers_[i], &QTimer::timeout, this, &TAV4Form1::adasTimer);
-        timers_[i]->start();
     }
+    // While the engine is idle its ticks no longer refresh the time label.
+    timeLabelTimer_->setObjectName(QStringLiteral("timeLabelTimer"));
+    timeLabelTimer_->setInterval(1000);
+    connect(timeLabelTimer_, &QTimer::timeout, this, [this] {
+        Label99->setText(QTime::currentTime().toString(QStringLiteral("HH:mm:ss")));
+    });
 }
 
 TAV4Form1::~TAV4Form1() = default;
@@ -360,9 +368,38 @@ void TAV4Form1::setModelCode(int code) {
 }
 
 void TAV4Form1::adasTimer() {
-    if (guard_ && guard_->tick())
+    if (!(guard_ && guard_->tick()))
+        engine_->tick();
+    if (!engine_->needsTicks() && !(guard_ && guard_->busy()))
+        setTicking(false);
+}
+
+void TAV4Form1::ticksNeeded() {
+    setTicking(true);
+}
+
+void TAV4Form1::setTicking(bool on) {
+    if (adas_->isActive() == on)
         return;
-    engine_->tick();
+    // A restart keeps each timer's interval, so an operation is paced as if
+    // the timers had never stopped.
+    for (QTimer* t : {adas_, timers_[0], timers_[1], timers_[2], timers_[3]}) {
+        if (on)
+            t->start();
+        else
+            t->stop();
+    }
+}
+
+bool TAV4Form1::ticking() const {
+    return adas_->isActive();
+}
+
+void TAV4Form1::updateTimeLabelTimer() {
+    if (isVisible() && !Label99->isHidden())
+        timeLabelTimer_->start();
+    else
+        timeLabelTimer_->stop();
 }
 
 void TAV4Form1::AsynComm321RxChar(int count) {
@@ -556,6 +593,11 @@ void TAV4Form1::showEvent(QShowEvent* e) {
     FormActivate();
 }
 
+void TAV4Form1::hideEvent(QHideEvent* e) {
+    QMainWindow::hideEvent(e);
+    updateTimeLabelTimer();
+}
+
 bool TAV4Form1::event(QEvent* e) {
     if (activation_.activates(e))
         FormActivate();
@@ -621,6 +663,7 @@ void TAV4Form1::FormActivate() {
     Label3D1->setText(company);
     engine_->setCompanyStarred(companyStarred_);
     applyEditionAdjustments();
+    updateTimeLabelTimer();
     applyScreenSize();
     pages_->gprsPage()->setVaronetPreset(Presets::varonetApn(ctx, kAccessPointLength),
                                          message("preset.not_configured", language_));

@@ -96,7 +96,11 @@ class TAV4Form1 : public QMainWindow, public LinkView {
     void restoreBackup(const QString& path);
 
     void FormActivate();
+    // One tick of the five engine timers; the last tick of an operation
+    // stops them.
     void adasTimer();
+    // Whether the engine timers run.
+    bool ticking() const;
     void AsynComm321RxChar(int count);
     void BitBtn1Click(); // send all
     void BitBtn2Click(); // read all
@@ -128,6 +132,7 @@ class TAV4Form1 : public QMainWindow, public LinkView {
     void resetOutput2TimeUnit() override;
     void showTime(const QString& text) override;
     void setTickInterval(int milliseconds) override;
+    void ticksNeeded() override;
     void showPhonebookSlot(const PhonebookEntry& entry) override;
     void setPhonebookGaugeMaximum(int maximum) override;
     void setPhonebookGaugeValue(int value) override;
@@ -172,10 +177,14 @@ class TAV4Form1 : public QMainWindow, public LinkView {
   protected:
     bool event(QEvent* e) override;
     void showEvent(QShowEvent* e) override;
+    void hideEvent(QHideEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
 
   private:
     void buildMenus();
+    void setTicking(bool on);
+    // The time label has a timer of its own while it is shown.
+    void updateTimeLabelTimer();
     void connectLanguageMenu();
     void applyLanguage();
     void applyDefaultTexts();
@@ -202,6 +211,7 @@ class TAV4Form1 : public QMainWindow, public LinkView {
     std::unique_ptr<LinkEngine> engine_;
     QTimer* adas_;
     QTimer* timers_[4];
+    QTimer* timeLabelTimer_;
     QTabWidget* PageControl1;
     ConfiguratorPages* pages_;
     QLabel* statusPanels_[4];

@@ -94,6 +94,7 @@ class RecordingView : public LinkView {
     void resetOutput2TimeUnit() override { ++output2Resets; }
     void showTime(const QString& t) override { time = t; }
     void setTickInterval(int ms) override { tickInterval = ms; }
+    void ticksNeeded() override { ++tickRequests; }
 
     QString status() const { return statuses.empty() ? QString() : statuses.back(); }
 
@@ -102,6 +103,7 @@ class RecordingView : public LinkView {
     int gaugeMax = -1, gaugeValue = -1, tickInterval = 1000;
     bool gaugeVisible = false, buttonsEnabled = true;
     int encodes = 0, decodes = 0, pageShowRuns = 0, versionRuleRuns = 0, output2Resets = 0;
+    int tickRequests = 0;
 };
 
 // Plays the module's side of the protocol over an 8192-byte memory.
@@ -359,6 +361,69 @@ TEST(EnginePort, UnansweredCommandsEndAtOnceAndThePortClosesSixTicksLater) {
         EXPECT_EQ(rig.channel.closes, 1);
         EXPECT_FALSE(rig.engine.state().LinkPortOpen);
         EXPECT_EQ(rig.channel.writes.size(), 1u);
+    }
+}
+
+// The window stops its tick timers while the engine needs no ticks, and
+// starts them when the engine asks: every operation asks as it starts, the
+// engine needs ticks until the port is closed again after it, and from then
+// on a tick changes nothing.
+TEST(EnginePort, OperationsAskForTicksAndNeedNoneOnceThePortIsClosed) {
+    struct Case {
+        const char* name;
+        std::function<void(LinkEngine&)> start;
+        bool endsByItself; // otherwise the window's closing stops it
+    };
+    const Case cases[] = {
+        {"activation version query", [](LinkEngine& e) { e.startVersionQuery(false); }, true},
+        {"menu version query", [](LinkEngine& e) { e.startVersionQuery(true); }, true},
+        {"read-all", [](LinkEngine& e) { e.startReadAll(); }, true},
+        {"write-all", [](LinkEngine& e) { e.startWriteAll(); }, true},
+        {"clock", [](LinkEngine& e) { e.startClockSync(); }, true},
+        {"restart", [](LinkEngine& e) { e.startRestart(); }, true},
+        {"life signal", [](LinkEngine& e) { e.startLifeSignal(); }, true},
+        {"PSTN send", [](LinkEngine& e) { e.startPstnSend(); }, true},
+        {"caller-ID read", [](LinkEngine& e) { e.startCallerIdRead(); }, false},
+        {"status poll", [](LinkEngine& e) { e.startStatusPoll(); }, false},
+        {"monitor", [](LinkEngine& e) { e.startMonitor(); }, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Rig rig;
+        EXPECT_FALSE(rig.engine.needsTicks());
+        c.start(rig.engine);
+        EXPECT_EQ(rig.view.tickRequests, 1);
+        EXPECT_TRUE(rig.engine.needsTicks());
+        if (c.endsByItself) {
+            ASSERT_GT(rig.runUntilIdle(), 0);
+        } else {
+            for (int i = 0; i < 30; ++i)
+                rig.step();
+            EXPECT_TRUE(rig.engine.needsTicks());
+            rig.engine.stopCommand();
+        }
+        int ticks = 0;
+        while (rig.engine.needsTicks() && ticks < 100) {
+            rig.step();
+            ++ticks;
+        }
+        EXPECT_FALSE(rig.engine.needsTicks());
+        EXPECT_FALSE(rig.channel.opened);
+        // The port is held the pace of the last request (a block's at most).
+        EXPECT_LE(ticks, 52);
+        // Idle ticks: nothing is written, opened, shown or changed.
+        const auto writes = rig.channel.writes.size();
+        const int opens = rig.channel.opens;
+        const auto statuses = rig.view.statuses.size();
+        const auto messages = rig.view.messages.size();
+        for (int i = 0; i < 50; ++i)
+            rig.step();
+        EXPECT_EQ(rig.channel.writes.size(), writes);
+        EXPECT_EQ(rig.channel.opens, opens);
+        EXPECT_EQ(rig.view.statuses.size(), statuses);
+        EXPECT_EQ(rig.view.messages.size(), messages);
+        EXPECT_FALSE(rig.engine.needsTicks());
+        EXPECT_EQ(rig.view.tickRequests, c.endsByItself ? 1 : 2);
     }
 }
 
@@ -689,7 +754,8 @@ TEST(EngineReadAll, BlockRepliesTwiceOrLateLandWhereTheyBelong) {
     };
     QByteArray held;
     const Case cases[] = {
-        {"every answer once", [](int, const QByteArray& a, Line& l) { l.push_back(a); },
+        {"every answer once",
+         [](int, const QByteArray& a, Line& l) { l.push_back(a); },
          {0, 1, 2, 3, 4, 5}},
         {"block 1 answered twice at once",
          [](int n, const QByteArray& a, Line& l) {
@@ -726,15 +792,18 @@ TEST(EngineReadAll, BlockRepliesTwiceOrLateLandWhereTheyBelong) {
              l.push_back(a);
          },
          {0, 1, 1, 2, 3, 4, 5}},
-        {"blocks 2 and 3 equal", [](int, const QByteArray& a, Line& l) { l.push_back(a); },
-         {0, 1, 2, 3, 3, 4, 5}, true},
+        {"blocks 2 and 3 equal",
+         [](int, const QByteArray& a, Line& l) { l.push_back(a); },
+         {0, 1, 2, 3, 3, 4, 5},
+         true},
         {"blocks 2 and 3 equal, block 2 answered twice",
          [](int n, const QByteArray& a, Line& l) {
              l.push_back(a);
              if (n == 2)
                  l.push_back(a);
          },
-         {0, 1, 2, 3, 3, 4, 5}, true},
+         {0, 1, 2, 3, 3, 4, 5},
+         true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -783,8 +852,8 @@ TEST(EngineReadAll, AnswersToTheReadBeforeDoNotPassForTheFirstBlock) {
         else
             run([&] { return !rig.engine.busy(); });
         // The answer still on the line: to block 2, or the last block again.
-        const QByteArray stale = replaced ? rig.module.answer(rig.channel.writes[line.seen++])
-                                          : lastAnswer;
+        const QByteArray stale =
+            replaced ? rig.module.answer(rig.channel.writes[line.seen++]) : lastAnswer;
         rig.engine.startReadAll();
         rig.engine.receive(stale);
         run([&] { return !rig.engine.busy(); });
@@ -1109,9 +1178,9 @@ struct TransferCase {
     const char* name;
     int model, version;
     bool write;
-    size_t requests;      // requests on the wire, the clock frame included
-    int ticksFromClosed;  // ticks from a closed port to the end
-    int readBytes;        // bytes of the image a read fills
+    size_t requests;     // requests on the wire, the clock frame included
+    int ticksFromClosed; // ticks from a closed port to the end
+    int readBytes;       // bytes of the image a read fills
 };
 const TransferCase kTransfers[] = {
     {"bytes read", 70, 32, false, 1024, 1, 1024},

@@ -421,3 +421,69 @@ TEST(SimExecutable, AnswersOverItsPtyAndSavesMemory) {
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
               QStringList{"mem.bin"});
 }
+
+// --help answers on stdout and exits 0, naming every option the simulator
+// takes; an unknown option still fails with status 2.
+TEST(SimExecutable, HelpListsEveryOption) {
+    QProcess p;
+    p.start(qEnvironmentVariable("ALVENTO_SIM"), {"--help"});
+    ASSERT_TRUE(p.waitForFinished(5000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 0);
+    const QString help = QString::fromUtf8(p.readAllStandardOutput());
+    EXPECT_TRUE(help.startsWith(QStringLiteral("usage: alvento-sim")));
+    const char* const options[] = {"--model",
+                                   "--version",
+                                   "--build",
+                                   "--memory",
+                                   "--example-config",
+                                   "--save",
+                                   "--link",
+                                   "--records",
+                                   "--line-baud",
+                                   "--pace-baud",
+                                   "--identify-only",
+                                   "--bad-complement",
+                                   "--drop-every",
+                                   "--corrupt-check-every",
+                                   "--corrupt-complement-every",
+                                   "--split-every",
+                                   "--duplicate-every",
+                                   "--late-every",
+                                   "--drop-at",
+                                   "--late-at",
+                                   "--duplicate-at",
+                                   "--at-times",
+                                   "--drop-write-at",
+                                   "--late-ms",
+                                   "--duplicate-gap-ms",
+                                   "--delay-ms",
+                                   "--vanish-after",
+                                   "--vanish-ms",
+                                   "--sound-out",
+                                   "--caller-id",
+                                   "--phonebook",
+                                   "--pin",
+                                   "--imei",
+                                   "--balance-text",
+                                   "--balance-code",
+                                   "--ussd-ms",
+                                   "--modem-silent-after",
+                                   "--processor",
+                                   "--hardware",
+                                   "--firmware-version",
+                                   "--load-silent",
+                                   "--firmware-out",
+                                   "--monitor-ms",
+                                   "--status",
+                                   "--cid-message",
+                                   "--status-clock",
+                                   "--help"};
+    for (const char* o : options)
+        EXPECT_TRUE(help.contains(QStringLiteral("  %1 ").arg(QLatin1String(o)))) << o;
+
+    p.start(qEnvironmentVariable("ALVENTO_SIM"), {"--no-such-option"});
+    ASSERT_TRUE(p.waitForFinished(5000));
+    EXPECT_EQ(p.exitCode(), 2);
+    EXPECT_TRUE(p.readAllStandardError().contains("unknown option --no-such-option"));
+}

@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 class SearchWindowTest : public AppFixture {
   protected:
@@ -180,4 +181,62 @@ TEST_F(DispatchTest, BlinkTimerClosesTheStartPortOnceAndBlinksTheFoundPanel) {
     EXPECT_EQ(backgroundOf(panel), QColor(Qt::red));
     s->vilogoTimer();
     EXPECT_EQ(backgroundOf(panel), TForm8::panelGrey());
+}
+
+// Once there is nothing to show or do, the search window's and the start
+// window's timers stop: a hidden search window animates nothing, a full
+// gauge stays full, and the start window's send timer rests once it has
+// given the port away.
+TEST_F(SearchWindowTest, TimersStopWhenTheWindowHasNothingLeftToDo) {
+    TForm8* s = openSearch(40, QStringLiteral("0"));
+    ASSERT_TRUE(s->timerGauge()->isActive());
+    s->timerGauge()->stop();
+    s->timerGauge()->start();
+    for (int i = 0; i < 99; ++i)
+        s->gaugeidoTimer();
+    EXPECT_TRUE(s->timerGauge()->isActive());
+    s->gaugeidoTimer();
+    EXPECT_FALSE(s->timerGauge()->isActive()); // full after 5 s
+
+    QWidget* flag = s->control(QStringLiteral("Image8"));
+    QTest::mouseClick(flag, Qt::LeftButton);
+    s->zidoTimer();
+    ASSERT_TRUE(flag->isHidden()); // half way through its blink
+    s->demoStart(QStringLiteral("Panel3"));
+    ASSERT_TRUE(s->timerVilogo()->isActive());
+    form1()->timerAblakStart()->stop();
+    form1()->ablakSTARTTimer(); // the dispatch closes the search window
+    ASSERT_FALSE(s->isVisible());
+    EXPECT_FALSE(s->timerVilogo()->isActive());
+    EXPECT_FALSE(s->timerZido()->isActive());
+    EXPECT_FALSE(s->timerGauge()->isActive());
+    EXPECT_FALSE(flag->isHidden());
+
+    // The start window's send timer: the port given away, it stops itself.
+    QTimer* send = form1()->timerAdas();
+    send->start();
+    for (int i = 0; i < 10 && send->isActive(); ++i)
+        form1()->adasTimer();
+    EXPECT_FALSE(send->isActive());
+    EXPECT_TRUE(form1()->idleClosed());
+}
+
+// Model 30 is configured in the start window: its transfers start the send
+// timer again once it has gone to rest.
+TEST_F(DispatchTest, AModule30TransferWakesTheStartWindowsSendTimer) {
+    openSearch(40, QStringLiteral("0"));
+    form1()->startDemo(30, 2);
+    form1()->timerAblakStart()->stop();
+    form1()->ablakSTARTTimer();
+    ASSERT_TRUE(form1()->roleActive());
+    QTimer* send = form1()->timerAdas();
+    send->start();
+    for (int i = 0; i < 10 && send->isActive(); ++i)
+        form1()->adasTimer();
+    ASSERT_FALSE(send->isActive());
+    auto* read = form1()->findChild<QPushButton*>(QStringLiteral("readButton"));
+    ASSERT_NE(read, nullptr);
+    read->click();
+    EXPECT_TRUE(send->isActive());
+    EXPECT_EQ(send->interval(), 150);
 }

@@ -22,6 +22,7 @@
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTest>
+#include <functional>
 
 namespace {
 template <class T> T* child(QWidget* w, const char* name) {
@@ -48,6 +49,56 @@ class LegacyWindows : public AppFixture {
     }
     QStringList messages;
 };
+
+// A device window's send timer ticks only while it has work: with nothing
+// pending, its port closed and the hold-off spent it stops, and the next
+// transfer starts it again.
+TEST_F(LegacyWindows, SendTimersStopWhenIdleAndTheNextTransferStartsThem) {
+    struct Case {
+        int model;
+        const char* transfer;
+        std::function<void(LegacyDeviceWindow*)> start;
+    };
+    const Case cases[] = {
+        {50, "read", [](LegacyDeviceWindow* w) { w->OlvasasClick(); }},
+        {50, "restart",
+         [](LegacyDeviceWindow* w) {
+             auto* conv = static_cast<TForm5*>(w);
+             conv->askYesNo = [](const QString&) { return true; };
+             conv->restartClick();
+         }},
+        {60, "read", [](LegacyDeviceWindow* w) { w->OlvasasClick(); }},
+        {61, "read", [](LegacyDeviceWindow* w) { w->OlvasasClick(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.model) + " " + c.transfer);
+        dispatchModel(c.model);
+        LegacyDeviceWindow* w =
+            c.model == 50   ? static_cast<LegacyDeviceWindow*>(app->converterWindow())
+            : c.model == 60 ? static_cast<LegacyDeviceWindow*>(app->trekkaWindow())
+                            : static_cast<LegacyDeviceWindow*>(app->marloWindow());
+        // The windows nobody dispatched stop at their first tick.
+        for (LegacyDeviceWindow* other : {static_cast<LegacyDeviceWindow*>(app->converterWindow()),
+                                          static_cast<LegacyDeviceWindow*>(app->trekkaWindow()),
+                                          static_cast<LegacyDeviceWindow*>(app->marloWindow())}) {
+            if (other == w)
+                continue;
+            other->adasTimer();
+            EXPECT_FALSE(other->timerAdas()->isActive()) << other->objectName().toStdString();
+        }
+        w->timerAdas()->start();
+        w->setLinkState(0); // the version read given up
+        w->adasTimer();
+        EXPECT_FALSE(w->timerAdas()->isActive());
+        w->adasTimer(); // a stray tick changes nothing
+        EXPECT_FALSE(w->timerAdas()->isActive());
+        c.start(w);
+        EXPECT_NE(w->linkState(), 0);
+        EXPECT_TRUE(w->timerAdas()->isActive());
+        EXPECT_EQ(w->timerAdas()->interval(), 350);
+        app.reset();
+    }
+}
 
 TEST_F(LegacyWindows, Model61IsDispatchedToTheMarloWindowReadingItsVersion) {
     EXPECT_TRUE(discoveryDispatches(61));

@@ -722,6 +722,18 @@ TEST_F(MaintenanceWindows, StatusOfModelCode80) {
     EXPECT_FALSE(engine->state().StatusReadMode);
 }
 
+// The link state is shown, and its timer runs, only while the window is open.
+TEST_F(MaintenanceWindows, StatusLinkTimerRunsOnlyWhileTheWindowIsOpen) {
+    makeEngine(71, 43);
+    TAV4Form2 w(*engine, ctx);
+    EXPECT_FALSE(w.timer1()->isActive());
+    w.openWindow();
+    EXPECT_TRUE(w.timer1()->isActive());
+    EXPECT_EQ(w.timer1()->interval(), 1000);
+    w.reject();
+    EXPECT_FALSE(w.timer1()->isActive());
+}
+
 // COM OK while complete blocks come at least every three seconds.
 TEST_F(MaintenanceWindows, StatusLinkStateCountsDown) {
     makeEngine(71, 43);
