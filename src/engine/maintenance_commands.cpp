@@ -82,7 +82,14 @@ template <class F> void LinkEngine::notifyMaintenance(F f) {
 }
 
 void LinkEngine::stopCommand() {
+    const int32_t c = s_.LinkCommand;
+    const bool firmware = c == LinkCode::kFirmwareStreamStart || c == LinkCode::kFirmwareBlock ||
+                          c == LinkCode::kFirmwareLoad ||
+                          (c == LinkCode::kVersionQuery && s_.VersionPopup == 3);
+    if (writeRunning() && !firmware)
+        return;
     beginOperation();
+    s_.StatusReadMode = false;
     s_.LinkCommand = LinkCode::kIdle;
     if (s_.VersionPopup == 3)
         s_.VersionPopup = 0;
@@ -147,6 +154,8 @@ bool LinkEngine::receiveMaintenance(const QByteArray& bytes) {
 // ---------------------------------------------------------------- status poll
 
 void LinkEngine::startStatusPoll() {
+    if (refuseWhileWriting())
+        return;
     beginOperation();
     const bool atOnce = sendsAtOnce();
     s_.LinkCommand = LinkCode::kStatusPoll;
@@ -196,6 +205,8 @@ bool LinkEngine::onStatusByte() {
 }
 
 void LinkEngine::startTestEnd() {
+    if (refuseWhileWriting())
+        return;
     if (startOperation(LinkCode::kTestEnd))
         sendStep();
 }
@@ -217,6 +228,8 @@ bool LinkEngine::onTestEnded() {
 // ---------------------------------------------------------------- monitor
 
 void LinkEngine::startMonitor() {
+    if (refuseWhileWriting())
+        return;
     if (startOperation(LinkCode::kMonitorEnter))
         sendStep();
 }
@@ -245,6 +258,8 @@ bool LinkEngine::onMonitorEntered() {
 }
 
 void LinkEngine::leaveMonitor() {
+    if (writeRunning())
+        return; // monitor mode was never entered: the write refused it
     beginOperation();
     const bool atOnce = sendsAtOnce();
     s_.LinkCommand = LinkCode::kModeLeave;
@@ -262,6 +277,8 @@ void LinkEngine::startProcessorQuery() {
     const int32_t c = s_.LinkCommand;
     if (c == LinkCode::kFirmwareStreamStart || c == LinkCode::kFirmwareBlock ||
         c == LinkCode::kFirmwareLoad || (c == LinkCode::kVersionQuery && s_.VersionPopup == 3))
+        return;
+    if (refuseWhileWriting())
         return;
     if (startOperation(LinkCode::kProcessorQuery))
         sendStep();
@@ -296,6 +313,8 @@ bool LinkEngine::takeProcessorAnswer(bool checked) {
 }
 
 void LinkEngine::startFirmwareDownload(std::span<const uint8_t> image) {
+    if (refuseWhileWriting())
+        return;
     firmware_.assign(static_cast<size_t>(kFirmwareBlockSize) * kFirmwareBlocks, 0);
     std::copy_n(image.begin(), std::min(image.size(), firmware_.size()), firmware_.begin());
     s_.FirmwareBlock = 0;
@@ -384,7 +403,11 @@ bool LinkEngine::onFirmwareBlockAck() {
         s_.LinkCommand = LinkCode::kFirmwareLoad;
         return true;
     }
-    sendStep();
+    // The acknowledgement is the block's sum, and blocks of one content (the
+    // zeros after the image) have equal sums: after a block sent more than
+    // once, the other transmission's acknowledgement may still come and would
+    // pass for the next block's. The next block waits for a quiet line.
+    requestNextBlock();
     return true;
 }
 

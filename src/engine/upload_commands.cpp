@@ -33,6 +33,8 @@ uint8_t sumOf(const uint8_t* bytes, int n) {
 // ---------------------------------------------------------------- sound upload
 
 bool LinkEngine::startSoundUpload(const QString& path, int32_t streamAddress) {
+    if (refuseWhileWriting())
+        return false;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         view_.showMessage(
@@ -170,6 +172,8 @@ void LinkEngine::finishStream() {
 // ---------------------------------------------------------------- caller-ID memory
 
 void LinkEngine::startCallerIdRead() {
+    if (refuseWhileWriting())
+        return;
     beginOperation();
     const bool atOnce = sendsAtOnce();
     uploadView_->setCallerIdButtonsEnabled(false);
@@ -186,6 +190,8 @@ void LinkEngine::startCallerIdRead() {
 }
 
 void LinkEngine::startCallerIdWrite() {
+    if (refuseWhileWriting())
+        return;
     beginOperation();
     const bool atOnce = sendsAtOnce();
     uploadView_->setCallerIdButtonsEnabled(false);
@@ -236,10 +242,14 @@ bool LinkEngine::onCallerIdBlockRead() {
         requestNextBlock();
         return true;
     }
+    blockReadEnds(&LinkEngine::finishCallerIdRead);
+    return true;
+}
+
+void LinkEngine::finishCallerIdRead() {
     status("engine.readout_done");
     finishCallerId();
     uploadView_->callerIdReadDone();
-    return true;
 }
 
 bool LinkEngine::onCallerIdBlockWritten() {

@@ -689,7 +689,8 @@ TEST(EngineReadAll, BlockRepliesTwiceOrLateLandWhereTheyBelong) {
     };
     QByteArray held;
     const Case cases[] = {
-        {"every answer once", [](int, const QByteArray& a, Line& l) { l.push_back(a); },
+        {"every answer once",
+         [](int, const QByteArray& a, Line& l) { l.push_back(a); },
          {0, 1, 2, 3, 4, 5}},
         {"block 1 answered twice at once",
          [](int n, const QByteArray& a, Line& l) {
@@ -726,15 +727,18 @@ TEST(EngineReadAll, BlockRepliesTwiceOrLateLandWhereTheyBelong) {
              l.push_back(a);
          },
          {0, 1, 1, 2, 3, 4, 5}},
-        {"blocks 2 and 3 equal", [](int, const QByteArray& a, Line& l) { l.push_back(a); },
-         {0, 1, 2, 3, 3, 4, 5}, true},
+        {"blocks 2 and 3 equal",
+         [](int, const QByteArray& a, Line& l) { l.push_back(a); },
+         {0, 1, 2, 3, 3, 4, 5},
+         true},
         {"blocks 2 and 3 equal, block 2 answered twice",
          [](int n, const QByteArray& a, Line& l) {
              l.push_back(a);
              if (n == 2)
                  l.push_back(a);
          },
-         {0, 1, 2, 3, 3, 4, 5}, true},
+         {0, 1, 2, 3, 3, 4, 5},
+         true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -783,8 +787,8 @@ TEST(EngineReadAll, AnswersToTheReadBeforeDoNotPassForTheFirstBlock) {
         else
             run([&] { return !rig.engine.busy(); });
         // The answer still on the line: to block 2, or the last block again.
-        const QByteArray stale = replaced ? rig.module.answer(rig.channel.writes[line.seen++])
-                                          : lastAnswer;
+        const QByteArray stale =
+            replaced ? rig.module.answer(rig.channel.writes[line.seen++]) : lastAnswer;
         rig.engine.startReadAll();
         rig.engine.receive(stale);
         run([&] { return !rig.engine.busy(); });
@@ -1044,12 +1048,14 @@ TEST(EngineWriteAll, PstnSendWritesTheTwoGainBytesThenSyncsTheClock) {
     EXPECT_TRUE(rig.view.buttonsEnabled);
 }
 
-// An interrupted PSTN send must not make the next write-all skip its records.
+// An interrupted PSTN send (its port lost) must not make the next write-all
+// skip its records.
 TEST(EngineWriteAll, WriteAllAfterAnAbandonedPstnSendStillWritesRecords) {
     Rig rig({.model = 100, .version = 32});
     rig.reply = loseAll;
     rig.engine.startPstnSend();
     rig.step();
+    rig.engine.portLost();
     rig.reply = nullptr;
     rig.answered = rig.channel.writes.size();
     rig.engine.startWriteAll();
@@ -1109,9 +1115,9 @@ struct TransferCase {
     const char* name;
     int model, version;
     bool write;
-    size_t requests;      // requests on the wire, the clock frame included
-    int ticksFromClosed;  // ticks from a closed port to the end
-    int readBytes;        // bytes of the image a read fills
+    size_t requests;     // requests on the wire, the clock frame included
+    int ticksFromClosed; // ticks from a closed port to the end
+    int readBytes;       // bytes of the image a read fills
 };
 const TransferCase kTransfers[] = {
     {"bytes read", 70, 32, false, 1024, 1, 1024},
