@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <utility>
 
 namespace {
@@ -186,6 +187,7 @@ void LinkEngine::portLost() {
     owedWait_ = 0;
     owed_.clear();
     heldAnswer_.reset();
+    heldAsked_ = false;
     writeComing_ = false;
     clearRx();
     channel_.close();
@@ -222,6 +224,8 @@ void LinkEngine::sendStep() {
     requestRepeated_ = repeat;
     if (repeat)
         noteOwedAnswer();
+    else
+        ++requestNumber_;
     if (entry->sends > 0) {
         sendsUnanswered_ = repeat ? sendsUnanswered_ + 1 : 1;
         if (sendsUnanswered_ > entry->sends) {
@@ -555,24 +559,32 @@ void LinkEngine::handleFrameReply(const CommandEntry* entry) {
 //   answer owed for its command and address low byte;
 // - an owed answer that arrives while another address is asked for is
 //   dropped, and is owed no longer;
-// - an answer to a request whose own command and low byte are owed is not
-//   taken as it comes: it is held until the line has been quiet for
-//   kHoldTicks ticks. A second answer within that time means the owed one has
-//   come: the two cannot be told apart, so both are dropped and the request
-//   goes out again. A held answer the quiet line leaves alone is taken.
+// - an answer to a request whose own command and low byte are owed by another
+//   request (not an earlier transmission of itself) is not taken as it comes: it is held until the
+//   line has been quiet for kHoldTicks ticks. A second answer within that time means the owed one
+//   has come: the two cannot be told apart, so both are dropped and the request goes out again. A
+//   held answer the quiet line leaves alone may still be the owed one, its own answer lost: the
+//   request goes out once more, and the answer to that (held and quiet again) is taken. Reading or
+//   writing a byte twice changes nothing in the module.
 // A transfer without lost answers owes nothing and never waits; each lost
-// answer costs at most one hold for each of the three addresses it aliases.
+// answer costs at most two holds for each of the three addresses it aliases.
 bool LinkEngine::takeFrameAnswer(const CommandEntry* entry) {
     const uint8_t* rx = s_.RxBuffer.data();
     if (rx[0] != kReplyMark || rx[1] > Frames::kStatusRead || owed_.empty())
         return true;
-    const OwedAnswer key{rx[1], rx[2]};
-    const auto owed = std::find(owed_.begin(), owed_.end(), key);
+    const OwedAnswer key{rx[1], rx[2], requestNumber_};
+    const auto owed = std::find_if(owed_.begin(), owed_.end(),
+                                   [&key](const OwedAnswer& o) { return o.sameKey(key); });
     if (owed == owed_.end())
         return true;
     const bool forRequest = entry && pending_.command == s_.LinkCommand &&
                             pending_.command != LinkCode::kIdle && s_.TxLength == 6 &&
                             s_.TxBuffer[1] == key.command && s_.TxBuffer[2] == key.addressLow;
+    // Either transmission of the request itself answers it alike.
+    if (forRequest && std::all_of(owed_.begin(), owed_.end(), [&key](const OwedAnswer& o) {
+            return !o.sameKey(key) || o.request == key.request;
+        }))
+        return true;
     if (!forRequest) {
         owed_.erase(owed);
         clearRx();
@@ -587,15 +599,22 @@ bool LinkEngine::takeFrameAnswer(const CommandEntry* entry) {
     }
     owed_.erase(owed);
     heldAnswer_.reset();
+    heldAsked_ = false;
     clearRx();
     sendStep();
     return false;
 }
 
 void LinkEngine::releaseHeldAnswer() {
+    if (!std::exchange(heldAsked_, true)) {
+        heldAnswer_.reset();
+        sendStep();
+        return;
+    }
     std::copy(heldAnswer_->begin(), heldAnswer_->end(), s_.RxBuffer.begin());
     s_.RxCount = 6;
     heldAnswer_.reset();
+    heldAsked_ = false;
     acceptReply(findCommand(s_.LinkCommand));
 }
 
@@ -607,7 +626,7 @@ void LinkEngine::noteOwedAnswer() {
         return;
     if (owed_.size() >= kMaxOwed)
         owed_.erase(owed_.begin());
-    owed_.push_back({s_.TxBuffer[1], s_.TxBuffer[2]});
+    owed_.push_back({s_.TxBuffer[1], s_.TxBuffer[2], requestNumber_});
 }
 
 // A block reply carries no address. A second answer to a block request (the
@@ -967,6 +986,7 @@ void LinkEngine::beginOperation() {
     provisionalFrom_ = -1;
     confirmingBlock_ = false;
     heldAnswer_.reset();
+    heldAsked_ = false;
     writeAllClock_ = false;
     // A version query from the menu that is replaced must not pop up its
     // message at the next quiet activation.
@@ -1046,9 +1066,12 @@ void LinkEngine::passLinkTo(LinkEngine& next) {
     // operation; a closed one is opened by its next tick.
     next.s_.Pace = next.s_.LinkPortOpen ? kDefaultPace : 0;
     next.clearRx();
-    for (const OwedAnswer& a : owed_)
-        if (std::find(next.owed_.begin(), next.owed_.end(), a) == next.owed_.end())
-            next.owed_.push_back(a);
+    // Request numbers are each engine's own: on the other engine these answer
+    // none of its requests.
+    for (OwedAnswer a : owed_) {
+        a.request = std::numeric_limits<uint32_t>::max();
+        next.owed_.push_back(a);
+    }
     owed_.clear();
     const int wait = std::exchange(replacedWait_, 0);
     if (next.busy())

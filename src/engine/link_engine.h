@@ -517,13 +517,18 @@ class LinkEngine {
     struct OwedAnswer {
         uint8_t command;
         uint8_t addressLow;
-        bool operator==(const OwedAnswer&) const = default;
+        uint32_t request; // the request it answers (requestNumber_ when sent)
+        bool sameKey(const OwedAnswer& o) const {
+            return command == o.command && addressLow == o.addressLow;
+        }
     };
     std::vector<OwedAnswer> owed_;
     bool bytesSinceSend_ = false; // anything arrived since the last request went out
+    uint32_t requestNumber_ = 0;  // counts requests; a repeat keeps its number
     // An answer to a request whose key is owed, held until the line has been
     // quiet for a moment.
     std::optional<std::array<uint8_t, 6>> heldAnswer_;
+    bool heldAsked_ = false; // the held request has gone out once more
     // Quiet ticks the first block request of the next operation waits for: an
     // answer without an address may still come for a request already done.
     int owedWait_ = 0;
