@@ -40,9 +40,6 @@ constexpr int kDefaultPace = 5;
 constexpr int kRxClearSpan = 256;
 // A port that would not open is tried again after this many ticks (about a second).
 constexpr int kReopenTicks = 20;
-// An answer whose request may also be answered late by an earlier one is held
-// this many ticks (plus one) for a second answer.
-constexpr int kHoldTicks = 2;
 // Late byte answers remembered at most; the oldest is forgotten first.
 constexpr size_t kMaxOwed = 32;
 
@@ -138,8 +135,6 @@ void LinkEngine::tick() {
         view_.setTickInterval(kIdleTickInterval);
         if (s_.Pace > 0)
             --s_.Pace;
-        else if (heldAnswer_)
-            releaseHeldAnswer();
         else if (s_.LinkCommand != LinkCode::kIdle)
             sendStep();
     } else {
@@ -510,6 +505,8 @@ void LinkEngine::acceptReply(const CommandEntry* entry) {
     const PendingRequest answered = pending_;
     const bool repeated = requestRepeated_;
     pending_ = {};
+    heldAnswer_.reset();
+    heldAsked_ = false;
     if (carriesNoAddress(answered.shape))
         // The answer to a request sent more than once: the module may answer
         // the other transmission too, after this operation has ended.
@@ -560,14 +557,15 @@ void LinkEngine::handleFrameReply(const CommandEntry* entry) {
 // - an owed answer that arrives while another address is asked for is
 //   dropped, and is owed no longer;
 // - an answer to a request whose own command and low byte are owed by another
-//   request (not an earlier transmission of itself) is not taken as it comes: it is held until the
-//   line has been quiet for kHoldTicks ticks. A second answer within that time means the owed one
-//   has come: the two cannot be told apart, so both are dropped and the request goes out again. A
-//   held answer the quiet line leaves alone may still be the owed one, its own answer lost: the
-//   request goes out once more, and the answer to that (held and quiet again) is taken. Reading or
-//   writing a byte twice changes nothing in the module.
-// A transfer without lost answers owes nothing and never waits; each lost
-// answer costs at most two holds for each of the three addresses it aliases.
+//   request (not by an earlier transmission of itself) may be either. It is
+//   held, and the request goes out once more at once. The held answer is
+//   taken when another answer for the request equals it byte for byte (a
+//   late answer that equals the real one says the same). An answer that
+//   differs proves the owed one has come: it is owed no longer, and the
+//   answers that follow are taken as they come.
+// A transfer without lost answers owes nothing and never sends more; each
+// lost answer costs at most one more request for each of the three addresses
+// it aliases. Reading or writing a byte twice changes nothing in the module.
 bool LinkEngine::takeFrameAnswer(const CommandEntry* entry) {
     const uint8_t* rx = s_.RxBuffer.data();
     if (rx[0] != kReplyMark || rx[1] > Frames::kStatusRead || owed_.empty())
@@ -590,32 +588,19 @@ bool LinkEngine::takeFrameAnswer(const CommandEntry* entry) {
         clearRx();
         return false;
     }
-    if (!heldAnswer_) {
-        heldAnswer_.emplace();
-        std::copy_n(rx, 6, heldAnswer_->begin());
-        clearRx();
-        s_.Pace = kHoldTicks;
-        return false;
-    }
-    owed_.erase(owed);
-    heldAnswer_.reset();
-    heldAsked_ = false;
-    clearRx();
-    sendStep();
-    return false;
-}
-
-void LinkEngine::releaseHeldAnswer() {
-    if (!std::exchange(heldAsked_, true)) {
+    std::array<uint8_t, 6> answer{};
+    std::copy_n(rx, answer.size(), answer.begin());
+    if (heldAnswer_ == answer) {
         heldAnswer_.reset();
-        sendStep();
-        return;
+        return true;
     }
-    std::copy(heldAnswer_->begin(), heldAnswer_->end(), s_.RxBuffer.begin());
-    s_.RxCount = 6;
-    heldAnswer_.reset();
-    heldAsked_ = false;
-    acceptReply(findCommand(s_.LinkCommand));
+    clearRx();
+    if (heldAnswer_)
+        owed_.erase(owed);
+    heldAnswer_ = answer;
+    if (!std::exchange(heldAsked_, true))
+        sendStep();
+    return false;
 }
 
 void LinkEngine::noteOwedAnswer() {

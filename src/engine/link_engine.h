@@ -469,7 +469,6 @@ class LinkEngine {
     // Byte replies carry only the low address byte; see link_engine.cpp.
     bool takeFrameAnswer(const CommandEntry* entry);
     void noteOwedAnswer();
-    void releaseHeldAnswer();
     void requestNextBlock();
     void waitForQuietLine(int ticks);
     // A complete read-all: the module's own bytes are kept for the block writes.
@@ -525,8 +524,7 @@ class LinkEngine {
     std::vector<OwedAnswer> owed_;
     bool bytesSinceSend_ = false; // anything arrived since the last request went out
     uint32_t requestNumber_ = 0;  // counts requests; a repeat keeps its number
-    // An answer to a request whose key is owed, held until the line has been
-    // quiet for a moment.
+    // An answer to a request whose key is owed, held until another equals it.
     std::optional<std::array<uint8_t, 6>> heldAnswer_;
     bool heldAsked_ = false; // the held request has gone out once more
     // Quiet ticks the first block request of the next operation waits for: an
