@@ -1,5 +1,7 @@
 #include "engine/link_engine.h"
 
+#include "engine/protocol.h"
+
 #include "i18n/messages.h"
 #include "image/image_extent.h"
 #include "serial/memory_frame.h"
@@ -13,14 +15,7 @@
 #include <utility>
 
 namespace {
-constexpr uint8_t kReplyMark = 0xAB; // byte 0 of every module answer
-constexpr uint8_t kClockAck = 0xAA;  // byte 1 of the clock acknowledgement
-constexpr uint8_t kCmdRecordRead = 0x40;
-constexpr uint8_t kCmdRecordWrite = 0x80;
-constexpr uint8_t kCmdBlockRead = 0xF7;
-constexpr uint8_t kCmdBlockWrite = 0xF6;
-constexpr uint8_t kCmdClock = 0xFC;
-constexpr uint8_t kCmdLifeSignal = 0x04;
+using namespace Protocol;
 constexpr uint16_t kLifeSignalAddress = 0x0210;
 constexpr uint16_t kVersionAddress = 0x00FE;
 
@@ -30,7 +25,6 @@ constexpr int kFirstCodeRecord = 32; // records below lie over bytes 0..1023, wr
 // ModelCode 100's Contact ID code names: records 48..208, above the six blocks.
 constexpr int kFirstRecordAboveBlocks = 48;
 constexpr int kLastCodeNameRecord = 208;
-constexpr int kBlockSize = 256;
 constexpr int kBlockCount = 6;
 constexpr int kBlockAddressStep = 16; // block address field counts 16-byte units
 constexpr int kByteTransferLength = 1024;
@@ -49,12 +43,6 @@ constexpr int32_t kPstnGainCount = 2;
 
 constexpr int kModelWithRecords = 100;
 
-uint8_t sumOf(const uint8_t* bytes, int n) {
-    unsigned sum = 0;
-    for (int i = 0; i < n; ++i)
-        sum += bytes[i];
-    return static_cast<uint8_t>(sum);
-}
 } // namespace
 
 LinkEngine::LinkEngine(SerialChannel& channel, LinkView& view, ConfigImage& image,
@@ -732,7 +720,6 @@ void LinkEngine::waitForQuietLine(int ticks) {
 // ---------------------------------------------------------------- reply rules
 
 bool LinkEngine::answersAddress(const uint8_t* rx, uint8_t addressLow) {
-    constexpr uint8_t kModeAck = 0xAC;
     const bool acknowledgement =
         rx[1] == kModeAck || (rx[1] == kClockAck && rx[2] == 0 && rx[3] == 0);
     return rx[0] == kReplyMark && rx[2] == addressLow && !acknowledgement;

@@ -3,14 +3,15 @@
 // its processor query, memory download and load command.
 #include "engine/link_engine.h"
 
+#include "engine/protocol.h"
+
 #include "serial/memory_frame.h"
 
 #include <algorithm>
 #include <cstring>
 
 namespace {
-constexpr uint8_t kReplyMark = 0xAB;
-constexpr uint8_t kModeAck = 0xAC;
+using namespace Protocol;
 
 // Live status block: 16 bytes at module address 512; ModelCode 100 from
 // version 2.5 adds the last Contact ID message in 16 more.
@@ -24,13 +25,8 @@ constexpr int32_t kLongStatusVersion = 25;
 constexpr uint16_t kTestEndAddress = 75;
 constexpr uint8_t kTestEndValue = 0xBB;
 
-constexpr uint8_t kCmdMode = 0xFB;
 constexpr uint16_t kMonitorOnAddress = 0x0001;
 
-constexpr uint8_t kCmdProcessor = 0xF8;
-constexpr uint8_t kCmdLoad = 0xF9;
-constexpr uint8_t kCmdStreamStart = 0xFA;
-constexpr uint8_t kCmdBlockWrite = 0xF6;
 constexpr uint8_t kLoadAddressLow = 0xBB;
 constexpr uint8_t kProcessorJ10 = 10;
 constexpr uint8_t kProcessorJ11 = 11;
@@ -54,12 +50,6 @@ bool answersUnchecked(int32_t version) {
     return version == 29 || version == 68;
 }
 
-uint8_t sumOf(const uint8_t* bytes, int n) {
-    unsigned sum = 0;
-    for (int i = 0; i < n; ++i)
-        sum += bytes[i];
-    return static_cast<uint8_t>(sum);
-}
 } // namespace
 
 void LinkEngine::addMaintenanceListener(MaintenanceListener* listener) {
@@ -235,7 +225,7 @@ void LinkEngine::startMonitor() {
 }
 
 bool LinkEngine::sendMonitorEnter() {
-    writeFrame(kMonitorOnAddress, kCmdMode, 0);
+    writeFrame(kMonitorOnAddress, kCmdModeLeave, 0);
     return true;
 }
 

@@ -3,6 +3,8 @@
 // then driven with AT command lines.
 #include "engine/link_engine.h"
 
+#include "engine/protocol.h"
+
 #include "engine/modem_replies.h"
 #include "i18n/messages.h"
 #include "image/image_codecs.h"
@@ -12,11 +14,8 @@
 #include <cstring>
 
 namespace {
-constexpr uint8_t kReplyMark = 0xAB;
-constexpr uint8_t kModeAck = 0xAC;     // byte 1 of the module's mode acknowledgement
+using namespace Protocol;
 constexpr uint8_t kStatusReply = 0x02; // byte 1 of its answer to a status read
-constexpr uint8_t kCmdModemMode = 0xFD;
-constexpr uint8_t kCmdModeLeave = 0xFB;
 constexpr uint16_t kStatusAddress = 0x0200;
 
 constexpr int32_t kPhonebookSlots = 250;

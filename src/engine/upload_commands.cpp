@@ -3,6 +3,8 @@
 // caller-ID memory read and written as 256-byte blocks (115, 116).
 #include "engine/link_engine.h"
 
+#include "engine/protocol.h"
+
 #include "i18n/messages.h"
 #include "serial/memory_frame.h"
 
@@ -11,23 +13,12 @@
 #include <cstring>
 
 namespace {
-constexpr uint8_t kReplyMark = 0xAB;
-constexpr uint8_t kCmdStreamStart = 0xFA;
-constexpr uint8_t kCmdBlockRead = 0xF7;
-constexpr uint8_t kCmdBlockWrite = 0xF6;
-constexpr int kFrameSize = 6;
-constexpr int kBlockSize = 256;
+using namespace Protocol;
 constexpr int kStreamEndPace = 10;
 // After an acknowledged block the next goes out at once; this only paces the
 // send step that follows when an acknowledgement is missing.
 constexpr int kAckPace = 100;
 
-uint8_t sumOf(const uint8_t* bytes, int n) {
-    unsigned sum = 0;
-    for (int i = 0; i < n; ++i)
-        sum += bytes[i];
-    return static_cast<uint8_t>(sum);
-}
 } // namespace
 
 // ---------------------------------------------------------------- sound upload
