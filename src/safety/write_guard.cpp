@@ -145,8 +145,10 @@ bool WriteGuard::tick() {
             abandonReadBack();
         else if (!transferCode(command))
             s_.view->setTransferButtonsEnabled(true); // a transfer gives them back itself
-        if (was == Phase::BackupRead)
+        if (was == Phase::BackupRead) {
+            s_.engine->setWriteComing(false);
             s_.view->showStatus(QString());
+        }
         return false;
     }
     reader_->tick();
