@@ -639,7 +639,9 @@ bool LinkEngine::holdBlockReply(const uint8_t* data) {
     const auto equal = [data](const auto& b) { return std::equal(b.begin(), b.end(), data); };
     const bool seen = std::any_of(takenBlocks_.begin(), takenBlocks_.end(), equal) ||
                       (takenBlocks_.empty() && previousBlock_ && equal(*previousBlock_));
-    if (seen && !std::exchange(confirmingBlock_, false)) {
+    // The answer to a block asked again is taken, equal or not.
+    const bool confirming = std::exchange(confirmingBlock_, false);
+    if (seen && !confirming) {
         if (!answerTookWireTime()) {
             confirmingBlock_ = true;
             waitForQuietLine(kDefaultPace);

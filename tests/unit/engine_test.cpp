@@ -704,6 +704,13 @@ TEST(EngineReadAll, BlockRepliesTwiceOrLateLandWhereTheyBelong) {
                  l.push_back(a);
          },
          {0, 1, 2, 2, 3, 4, 5}},
+        {"blocks 1 and 3 answered twice at once",
+         [](int n, const QByteArray& a, Line& l) {
+             l.push_back(a);
+             if (n == 1 || n == 4)
+                 l.push_back(a);
+         },
+         {0, 1, 2, 2, 3, 4, 4, 5}},
         {"block 1 twice, and the answer to block 2 lost",
          [](int n, const QByteArray& a, Line& l) {
              if (n != 2)
