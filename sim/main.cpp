@@ -72,6 +72,10 @@ struct Options {
     int lineBaud = 0;
     int delayMs = 0;
     int paceBaud = 0;
+    // The reply to the first request at each of these addresses is held back
+    // until a request at an address 256, 512 or 768 further on comes in, and
+    // goes out just before that request's reply.
+    std::vector<std::uint32_t> holdAt;
     int vanishAfter = 0;
     int vanishMs = 500;
     // Maintenance: where the downloaded firmware is saved when the module
@@ -92,7 +96,7 @@ struct Options {
                  "  [--corrupt-check-every N] [--corrupt-complement-every N]\n"
                  "  [--split-every N] [--duplicate-every N] [--late-every N]\n"
                  "  [--drop-at A] [--late-at A] [--duplicate-at A] [--at-times K]\n"
-                 "  [--late-ms MS] [--duplicate-gap-ms MS] [--delay-ms MS]\n"
+                 "  [--late-ms MS] [--duplicate-gap-ms MS] [--delay-ms MS] [--hold-at A]\n"
                  "  [--pace-baud B] [--vanish-after N] [--vanish-ms MS]\n"
                  "  [--records FILE] [--line-baud B] [--drop-write-at A]\n"
                  "  [--pin PIN] [--imei DIGITS] [--balance-text TEXT] [--balance-code CODE]\n"
@@ -183,6 +187,8 @@ Options parse(int argc, char** argv) {
             o.faults.duplicateAt.push_back(static_cast<std::uint32_t>(number(0, kMaxAddress)));
         } else if (a == "--at-times") {
             o.faults.atTimes = number(0, kMany);
+        } else if (a == "--hold-at") {
+            o.holdAt.push_back(static_cast<std::uint32_t>(number(0, kMaxAddress)));
         } else if (a == "--late-ms") {
             o.faults.lateMs = number(0, kMaxMs);
         } else if (a == "--duplicate-gap-ms") {
@@ -213,8 +219,9 @@ Options parse(int argc, char** argv) {
             const auto eq = iv.find('=');
             if (eq == std::string::npos)
                 usage("--status needs I=V");
-            o.statusBytes.emplace_back(toInt(iv.substr(0, eq).c_str(), 0, kStatusSize - 1, "--status"),
-                                       toInt(iv.substr(eq + 1).c_str(), 0, 255, "--status"));
+            o.statusBytes.emplace_back(
+                toInt(iv.substr(0, eq).c_str(), 0, kStatusSize - 1, "--status"),
+                toInt(iv.substr(eq + 1).c_str(), 0, 255, "--status"));
         } else if (a == "--cid-message") {
             o.contactIdMessage = value();
         } else if (a == "--status-clock") {
@@ -541,6 +548,8 @@ int main(int argc, char** argv) {
 
     std::size_t soundsSaved = 0;
     int status = 0;
+    std::vector<std::pair<std::uint32_t, Bytes>> held; // --hold-at replies not yet sent
+    std::vector<std::uint32_t> holdAt = opt.holdAt;    // addresses whose reply is still to hold
     while (!g_stop) {
         if (g_vanish) {
             g_vanish = 0;
@@ -656,8 +665,32 @@ int main(int argc, char** argv) {
             if (std::find(ex.events.begin(), ex.events.end(), "FIRMWARE LOAD") != ex.events.end())
                 saveOne(opt.firmwareOut, module.firmware());
 
+            // A held reply released here goes out first, the request's own a
+            // moment later, so that the tool sees them apart.
+            int afterHeldMs = 0;
+            if (ex.address && !ex.reply.empty()) {
+                const std::uint32_t address = *ex.address;
+                // A held reply goes out as the alias of its address is asked.
+                const auto alias = std::find_if(held.begin(), held.end(), [&](const auto& h) {
+                    return h.first != address && (h.first & 0xFF) == (address & 0xFF);
+                });
+                if (alias != held.end()) {
+                    if (port.present())
+                        queue.emplace(taken, Outgoing{{Transmission{0, alias->second, true}}});
+                    held.erase(alias);
+                    afterHeldMs = 20;
+                }
+                const auto hold = std::find(holdAt.begin(), holdAt.end(), address);
+                if (hold != holdAt.end()) {
+                    holdAt.erase(hold);
+                    held.emplace_back(address, std::move(ex.reply));
+                    printLine("HOLD " + std::to_string(address));
+                    continue;
+                }
+            }
             const FaultedReply reply = faults.apply(std::move(ex.reply), ex.address);
-            std::vector<Transmission> parts = faults.schedule(reply, opt.delayMs + ex.delayMs);
+            std::vector<Transmission> parts =
+                faults.schedule(reply, opt.delayMs + ex.delayMs + afterHeldMs);
             if (port.present() && !parts.empty()) {
                 const auto due = taken + milliseconds(parts.front().atMs);
                 queue.emplace(due, Outgoing{std::move(parts)});

@@ -474,30 +474,29 @@ TEST_F(CliE2E, ARepeatedAnswerNextToSkippedBytesDoesNotHideAnUnwrittenByte) {
     }
 }
 
-// Answers held back long enough to arrive while the address 256 further on is
-// asked for (a byte answer names only the low byte of its address): the read
-// takes none of them for that address, and the file is the module's memory.
+// Answers held back until the address 256 further on is asked for, and sent
+// just before its answer (a byte answer names only the low byte of its
+// address): the read takes none of them for that address, and the file is
+// the module's memory.
 TEST_F(CliE2E, LateByteAnswersAreNotTakenForTheAddressTheyAlias) {
     const QByteArray memory = moduleMemory(4242u, 70, 32);
     writeFile(path("memory.bin"), memory);
-    QStringList args{"--model",          "70",        "--version", "32",          "--memory",
-                     path("memory.bin"), "--late-ms", "3572",      "--pace-baud", "9600"};
-    for (int a = 10; a < 40; a += 3)
-        args += {"--late-at", QString::number(a)};
-    PtySim sim(args);
+    PtySim sim({"--model", "70", "--version", "32", "--memory", path("memory.bin"), "--hold-at",
+                "10", "--hold-at", "300", "--hold-at", "600"});
     ASSERT_TRUE(sim.started());
-    const CliRun r = run({"read", "--port", sim.path(), "--out", path("out.dat")}, &sim, 120000);
+    const CliRun r = run({"read", "--port", sim.path(), "--out", path("out.dat")}, &sim);
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-    EXPECT_GE(sim.countLines(QStringLiteral("LATE")), 10);
+    EXPECT_EQ(sim.countLines(QStringLiteral("LATE")), 3);
     const QByteArray out = readFile(path("out.dat"));
     ASSERT_GE(out.size(), 1024);
     for (int a = 0; a < 1024; ++a)
         ASSERT_EQ(uint8_t(out[a]), uint8_t(memory[a])) << "address " << a;
 }
 
-// Every answer to block 5 comes twice, the copy late enough to land in what
-// follows (the write after the backup read, the clock after the write): the
-// write is verified, and the backup is the module as it was.
+// Every answer to block 5 comes twice on a line that runs at its speed, the
+// copy landing in what follows (the write after the backup read, the clock
+// after the write): the write is verified, and the backup is the module as
+// it was.
 TEST_F(CliE2E, BlockAnswersTwiceAroundAWriteDoNotSpoilItsBackupOrItsVerify) {
     const QByteArray memory = moduleMemory(777u, 71, 43);
     writeFile(path("memory.bin"), memory);
@@ -506,7 +505,7 @@ TEST_F(CliE2E, BlockAnswersTwiceAroundAWriteDoNotSpoilItsBackupOrItsVerify) {
         file[i] = static_cast<char>(memory[i] ^ 0x5A);
     writeFile(path("in.dat"), file + QByteArray(kTextsSize, '\0'));
     PtySim sim({"--model", "71", "--version", "43", "--memory", path("memory.bin"),
-                "--duplicate-at", "80", "--at-times", "0", "--duplicate-gap-ms", "150"});
+                "--duplicate-at", "80", "--at-times", "0", "--pace-baud", "9600"});
     ASSERT_TRUE(sim.started());
     const CliRun r = run({"write", "--port", sim.path(), "--in", path("in.dat")}, &sim, 120000);
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
