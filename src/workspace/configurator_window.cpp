@@ -1,10 +1,6 @@
 #include "workspace/configurator_window.h"
 #include "i18n/messages.h"
 #include "image/image_convert.h"
-#include "safety/backup_store.h"
-#include "safety/safety_menu.h"
-#include "safety/safety_settings.h"
-#include "safety/write_guard.h"
 #include "serial/tasyncomm32.h"
 #include "settings/app_context.h"
 #include "settings/edition.h"
@@ -18,12 +14,15 @@
 #include "workspace/stored_text_bytes.h"
 #include "workspace/trace_menu.h"
 #include "workspace/upload_controls.h"
+#include "safety/safety_menu.h"
+#include "safety/safety_settings.h"
+#include "safety/write_guard.h"
+#include "safety/backup_store.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateTime>
-#include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -31,6 +30,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
@@ -486,9 +486,9 @@ void TAV4Form1::applyVersionRules() {
     if (v < 40)
         setPageVisible(QStringLiteral("TabSheet27"), false); // Nyitás/Zárás
     setPageVisible(QStringLiteral("TabSheet15"), v < 50);    // Szám azonosítás
-    if (ctx_.brandCode == 20)                                // the edition has no SIM names page
+    if (ctx_.brandCode == 20) // the edition has no SIM names page
         setPageVisible(QStringLiteral("TabSheet15"), false);
-    setPageVisible(QStringLiteral("TabSheet23"), v >= 50); // Szám Azonosítás MEM
+    setPageVisible(QStringLiteral("TabSheet23"), v >= 50);   // Szám Azonosítás MEM
     if (v >= 34)
         setPageVisible(QStringLiteral("TabSheet24"), true);
     if (v < 18 || ModelCode_ == 80)
