@@ -57,7 +57,8 @@ struct Case {
     int version;
     // Bytes on the line without a single repeat, counted from the frame sizes.
     long idealBytes;
-    long exchanges; // request/reply pairs without a repeat
+    long exchanges;      // request/reply pairs without a repeat
+    bool erased = false; // the module's memory is all 0xFF: its blocks are alike
 };
 
 // Byte read: 6-byte request, 6-byte reply per byte. Byte write: the same for
@@ -68,6 +69,8 @@ const Case kCases[] = {
     {"bytes", "read", 70, 32, 1024L * 12, 1024},
     {"bytes", "write", 70, 32, 1005L * 12 + 24, 1005 + 1},
     {"blocks", "read", 71, 43, 6L * 263, 6},
+    // An erased module: blocks 1 to 5 equal each other.
+    {"alike", "read", 71, 43, 6L * 263, 6, true},
     {"blocks", "write", 71, 43, 6L * 263 + 24, 6 + 1},
     {"records", "read", 100, 43, 256L * 45, 256},
     {"records", "write", 100, 32, 1005L * 12 + 224L * 45 + 24, 1005 + 224 + 1},
@@ -113,7 +116,7 @@ QList<Transfer> runCase(const Case& c, const QTemporaryDir& dir) {
     QByteArray memory(8192, '\0');
     QRandomGenerator rng(uint(c.model * 100 + c.version));
     for (char& b : memory)
-        b = static_cast<char>(rng.bounded(256));
+        b = static_cast<char>(c.erased ? 0xFF : rng.bounded(256));
     const QString memoryPath = dir.filePath(QStringLiteral("memory.bin"));
     QFile(memoryPath).remove();
     {
@@ -291,14 +294,15 @@ int main(int argc, char** argv) {
                 all << QString::number(t.ratio(), 'f', 3);
             allWithin = allWithin && best->ratio() <= kTarget;
             std::printf("%-8s %-5s model %3d v%d %-13s %6ld bytes (ideal %6ld)  wire %7.3f s  "
-                        "wall %7.3f s  ratio %5.3f %s  (runs %s)\n"
+                        "wall %7.3f s  ratio %5.3f %s  (runs %s; to the ideal bytes %5.3f)\n"
                         "         gap: first request after %ld ms, then %+.2f ms per "
                         "request/reply pair over %ld pairs (the rig alone just before: %+.2f)\n",
                         c.method, c.command, c.model, c.version,
                         best->what.toLocal8Bit().constData(), best->sent + best->received, ideal,
                         wire, best->ms / 1000.0, best->ratio(),
                         best->ratio() <= kTarget ? "ok  " : "OVER", qPrintable(all.join(' ')),
-                        best->firstRequestMs, perExchangeMs, exchanges, best->rigGapMs);
+                        best->ms / 1000.0 / (ideal * kBitsPerByte / kBaud), best->firstRequestMs,
+                        perExchangeMs, exchanges, best->rigGapMs);
         }
         std::printf("\n");
         std::fflush(stdout);

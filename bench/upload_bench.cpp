@@ -1,5 +1,6 @@
-// A sound upload of the longest sound the module takes (255 blocks) through
-// the link engine against alvento-sim pacing both directions at 9600 baud.
+// A sound upload of the longest sound the module takes (255 blocks), and the
+// read of an empty caller-ID memory (19 blocks alike, all 0xFF), through the
+// link engine against alvento-sim pacing both directions at 9600 baud.
 // Prints the wall time beside the time its bytes need on the line: the start
 // frame and its answer, 255 blocks of 256 bytes and their one-byte
 // acknowledgements, 10 bits a byte.
@@ -23,6 +24,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -33,6 +35,8 @@ constexpr int kBlocks = SoundUpload::kMaxBlocks;
 constexpr int kStartFrame = 6;
 constexpr int kStartAnswer = 6; // the module answers its start frame with a frame of its own
 constexpr long kWireBytes = kStartFrame + kStartAnswer + kBlocks * (256L + 1);
+// Caller-ID read: a 6-byte request and a 257-byte answer per block.
+constexpr long kCallerIdWireBytes = CallerIdMemory::kBlocks * (6L + 257);
 
 class QuietView : public LinkView {
   public:
@@ -95,6 +99,8 @@ struct Run {
     double ratio(double wire) const { return ms / 1000.0 / wire; }
 };
 
+// The read of the caller-ID memory of a module whose memory is erased, or
+// (with `wav`) the upload of the sound.
 Run runOnce(const QString& wav) {
     Run r;
     PtySim sim({QStringLiteral("--model"), QStringLiteral("71"), QStringLiteral("--version"),
@@ -120,7 +126,9 @@ Run runOnce(const QString& wav) {
     adas.start();
 
     timing.clock.start();
-    if (!engine.startSoundUpload(wav, 0x0300))
+    if (wav.isEmpty())
+        engine.startCallerIdRead();
+    else if (!engine.startSoundUpload(wav, 0x0300))
         return r;
     QElapsedTimer limit;
     limit.start();
@@ -131,8 +139,11 @@ Run runOnce(const QString& wav) {
     r.ms = timing.clock.elapsed();
     r.firstRequestMs = timing.firstWrite;
     r.lastReplyMs = timing.lastRead;
-    r.ok = !engine.busy() && view.messages.isEmpty() &&
-           sim.waitForLine(QStringLiteral("SOUND END 0300 BLOCKS 255"), 5000);
+    const auto& read = engine.callerIdMemory().bytes();
+    r.ok =
+        !engine.busy() && view.messages.isEmpty() &&
+        (wav.isEmpty() ? std::all_of(read.begin(), read.end(), [](uint8_t b) { return b == 0xFF; })
+                       : sim.waitForLine(QStringLiteral("SOUND END 0300 BLOCKS 255"), 5000));
     if (!r.ok)
         std::fprintf(stderr, "upload failed: %s\n", qPrintable(view.messages.join(u'|')));
     port.close();
@@ -175,5 +186,27 @@ int main(int argc, char** argv) {
         "       gap: start frame after %lld ms, then %+.2f ms per block over %d blocks\n",
         kWireBytes, wire, best->ms / 1000.0, best->ratio(wire), qPrintable(all.join(' ')),
         static_cast<long long>(best->firstRequestMs), (busy - wire) * 1000.0 / kBlocks, kBlocks);
-    return runs.size() == all.size() ? 0 : 1;
+    bool ok = runs.size() == all.size();
+
+    const double callerIdWire = kCallerIdWireBytes * kBitsPerByte / kBaud;
+    QList<Run> reads;
+    for (int i = 0; i < repeat; ++i)
+        reads << runOnce(QString());
+    const Run* fastest = nullptr;
+    QStringList readRatios;
+    for (const Run& r : reads) {
+        if (!r.ok)
+            continue;
+        readRatios << QString::number(r.ratio(callerIdWire), 'f', 3);
+        if (!fastest || r.ms < fastest->ms)
+            fastest = &r;
+    }
+    if (!fastest)
+        return 1;
+    std::printf("caller-ID read of an empty memory %6ld bytes on the wire  wire %7.3f s  "
+                "wall %7.3f s  ratio %5.3f  (runs %s)\n",
+                kCallerIdWireBytes, callerIdWire, fastest->ms / 1000.0,
+                fastest->ratio(callerIdWire), qPrintable(readRatios.join(' ')));
+    ok = ok && reads.size() == readRatios.size();
+    return ok ? 0 : 1;
 }

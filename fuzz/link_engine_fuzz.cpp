@@ -280,6 +280,8 @@ struct Harness {
         // idle, leaving modem mode does nothing outside it, and a PIN or SMS
         // centre number that is no such thing starts nothing.
         const Operation before = current;
+        // Nothing starts while a write runs: the engine refuses it.
+        const bool refused = engine->writeRunning();
         current = next;
         switch (current) {
         case ReadAll:
@@ -358,6 +360,8 @@ struct Harness {
         case kOperationCount:
             break;
         }
+        if (refused)
+            current = before;
         afterStep();
     }
 
@@ -459,6 +463,9 @@ struct Harness {
             break;
         case LinkCode::kBlockRead:
             FUZZ_CHECK(s.ImagePos >= 0 && s.ImagePos < 96 && s.ImagePos % 16 == 0);
+            break;
+        case LinkCode::kBlockFence:
+            FUZZ_CHECK(s.ImagePos == 96);
             break;
         case LinkCode::kBlockWrite:
             FUZZ_CHECK(s.ImagePos >= 0 && s.ImagePos < 6);
@@ -584,7 +591,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 h.stepsAtDelivery = h.steps;
             }
             break;
-        case 5: {                       // the next reply in two pieces, perhaps with a tick between
+        case 5: {          // the next reply in two pieces, perhaps with a tick between
             if (arg & 2) { // or one byte at a time
                 h.lastDelivered = h.takeReply();
                 h.receiveByteByByte(h.lastDelivered);

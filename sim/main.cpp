@@ -72,6 +72,10 @@ struct Options {
     int lineBaud = 0;
     int delayMs = 0;
     int paceBaud = 0;
+    // The reply to the first request at each of these addresses is held back
+    // until a request at an address 256, 512 or 768 further on comes in, and
+    // goes out just before that request's reply.
+    std::vector<std::uint32_t> holdAt;
     int vanishAfter = 0;
     int vanishMs = 500;
     // Maintenance: where the downloaded firmware is saved when the module
@@ -116,6 +120,7 @@ constexpr OptionHelp kOptionHelp[] = {
     {"--late-ms MS",              "hold-back of a late reply (default 400)"},
     {"--duplicate-gap-ms MS",     "gap between a reply and its copy (default 10)"},
     {"--delay-ms MS",             "every reply is sent MS later"},
+    {"--hold-at A",               "the reply at address A is held until A + 256 is asked"},
     {"--vanish-after N",          "the port vanishes after the Nth request"},
     {"--vanish-ms MS",            "how long the port stays away (default 500)"},
     {"--sound-out FILE",          "sound files streamed to the module are saved here"},
@@ -236,6 +241,8 @@ Options parse(int argc, char** argv) {
             o.faults.duplicateAt.push_back(static_cast<std::uint32_t>(number(0, kMaxAddress)));
         } else if (a == "--at-times") {
             o.faults.atTimes = number(0, kMany);
+        } else if (a == "--hold-at") {
+            o.holdAt.push_back(static_cast<std::uint32_t>(number(0, kMaxAddress)));
         } else if (a == "--late-ms") {
             o.faults.lateMs = number(0, kMaxMs);
         } else if (a == "--duplicate-gap-ms") {
@@ -595,6 +602,8 @@ int main(int argc, char** argv) {
 
     std::size_t soundsSaved = 0;
     int status = 0;
+    std::vector<std::pair<std::uint32_t, Bytes>> held; // --hold-at replies not yet sent
+    std::vector<std::uint32_t> holdAt = opt.holdAt;    // addresses whose reply is still to hold
     while (!g_stop) {
         if (g_vanish) {
             g_vanish = 0;
@@ -710,8 +719,32 @@ int main(int argc, char** argv) {
             if (std::find(ex.events.begin(), ex.events.end(), "FIRMWARE LOAD") != ex.events.end())
                 saveOne(opt.firmwareOut, module.firmware());
 
+            // A held reply released here goes out first, the request's own a
+            // moment later, so that the tool sees them apart.
+            int afterHeldMs = 0;
+            if (ex.address && !ex.reply.empty()) {
+                const std::uint32_t address = *ex.address;
+                // A held reply goes out as the alias of its address is asked.
+                const auto alias = std::find_if(held.begin(), held.end(), [&](const auto& h) {
+                    return h.first != address && (h.first & 0xFF) == (address & 0xFF);
+                });
+                if (alias != held.end()) {
+                    if (port.present())
+                        queue.emplace(taken, Outgoing{{Transmission{0, alias->second, true}}});
+                    held.erase(alias);
+                    afterHeldMs = 20;
+                }
+                const auto hold = std::find(holdAt.begin(), holdAt.end(), address);
+                if (hold != holdAt.end()) {
+                    holdAt.erase(hold);
+                    held.emplace_back(address, std::move(ex.reply));
+                    printLine("HOLD " + std::to_string(address));
+                    continue;
+                }
+            }
             const FaultedReply reply = faults.apply(std::move(ex.reply), ex.address);
-            std::vector<Transmission> parts = faults.schedule(reply, opt.delayMs + ex.delayMs);
+            std::vector<Transmission> parts =
+                faults.schedule(reply, opt.delayMs + ex.delayMs + afterHeldMs);
             if (port.present() && !parts.empty()) {
                 const auto due = taken + milliseconds(parts.front().atMs);
                 queue.emplace(due, Outgoing{std::move(parts)});

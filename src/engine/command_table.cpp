@@ -50,6 +50,9 @@ std::span<const LinkEngine::CommandEntry> LinkEngine::commandTable() {
          true},
         {LinkCode::kBlockRead, &E::sendBlockRead, R::Block, &E::onBlockReadReply, nullptr, 50,
          true},
+        // The fence ends a block read that took a block equal to an earlier
+        // one; receiveFence takes what arrives for it.
+        {LinkCode::kBlockFence, &E::sendFence, R::Frame, nullptr, nullptr, 5, true},
         {LinkCode::kBlockWrite, &E::sendBlockWrite, R::OneByte, &E::onBlockWriteReply, nullptr, 50,
          true},
         {LinkCode::kCallerIdRead, &E::sendCallerIdRead, R::Block, &E::onCallerIdBlockRead, nullptr,
@@ -78,11 +81,11 @@ std::span<const LinkEngine::CommandEntry> LinkEngine::commandTable() {
         // monitor entry repeat until their window closes; the firmware blocks
         // count their own transmissions.
         {LinkCode::kStatusPoll, &E::sendStatusRead, R::Frame, &E::onStatusByte, nullptr, 5, true},
-        {LinkCode::kMonitorEnter, &E::sendMonitorEnter, R::ModeFrame, &E::onMonitorEntered,
-         nullptr, 5, true},
+        {LinkCode::kMonitorEnter, &E::sendMonitorEnter, R::ModeFrame, &E::onMonitorEntered, nullptr,
+         5, true},
         {LinkCode::kTestEnd, &E::sendTestEnd, R::Frame, &E::onTestEnded, nullptr, 5, true},
-        {LinkCode::kProcessorQuery, &E::sendProcessorQuery, R::Frame, &E::onProcessorReply,
-         nullptr, 5, true},
+        {LinkCode::kProcessorQuery, &E::sendProcessorQuery, R::Frame, &E::onProcessorReply, nullptr,
+         5, true},
         {LinkCode::kFirmwareStreamStart, &E::sendFirmwareStart, R::OneByte, nullptr, nullptr, 50,
          true},
         {LinkCode::kFirmwareBlock, &E::sendFirmwareBlock, R::OneByte, &E::onFirmwareBlockAck,

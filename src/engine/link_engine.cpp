@@ -1,23 +1,21 @@
 #include "engine/link_engine.h"
 
+#include "engine/protocol.h"
+
 #include "i18n/messages.h"
 #include "image/image_extent.h"
 #include "serial/memory_frame.h"
 #include "serial/port_names.h"
 
+#include <QElapsedTimer>
+
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <utility>
 
 namespace {
-constexpr uint8_t kReplyMark = 0xAB; // byte 0 of every module answer
-constexpr uint8_t kClockAck = 0xAA;  // byte 1 of the clock acknowledgement
-constexpr uint8_t kCmdRecordRead = 0x40;
-constexpr uint8_t kCmdRecordWrite = 0x80;
-constexpr uint8_t kCmdBlockRead = 0xF7;
-constexpr uint8_t kCmdBlockWrite = 0xF6;
-constexpr uint8_t kCmdClock = 0xFC;
-constexpr uint8_t kCmdLifeSignal = 0x04;
+using namespace Protocol;
 constexpr uint16_t kLifeSignalAddress = 0x0210;
 constexpr uint16_t kVersionAddress = 0x00FE;
 
@@ -27,7 +25,6 @@ constexpr int kFirstCodeRecord = 32; // records below lie over bytes 0..1023, wr
 // ModelCode 100's Contact ID code names: records 48..208, above the six blocks.
 constexpr int kFirstRecordAboveBlocks = 48;
 constexpr int kLastCodeNameRecord = 208;
-constexpr int kBlockSize = 256;
 constexpr int kBlockCount = 6;
 constexpr int kBlockAddressStep = 16; // block address field counts 16-byte units
 constexpr int kByteTransferLength = 1024;
@@ -37,6 +34,8 @@ constexpr int kDefaultPace = 5;
 constexpr int kRxClearSpan = 256;
 // A port that would not open is tried again after this many ticks (about a second).
 constexpr int kReopenTicks = 20;
+// Late byte answers remembered at most; the oldest is forgotten first.
+constexpr size_t kMaxOwed = 32;
 
 // PSTN send: the two telephone-line gain bytes.
 constexpr int32_t kPstnGainAddress = 94;
@@ -44,12 +43,6 @@ constexpr int32_t kPstnGainCount = 2;
 
 constexpr int kModelWithRecords = 100;
 
-uint8_t sumOf(const uint8_t* bytes, int n) {
-    unsigned sum = 0;
-    for (int i = 0; i < n; ++i)
-        sum += bytes[i];
-    return static_cast<uint8_t>(sum);
-}
 } // namespace
 
 LinkEngine::LinkEngine(SerialChannel& channel, LinkView& view, ConfigImage& image,
@@ -59,6 +52,13 @@ LinkEngine::LinkEngine(SerialChannel& channel, LinkView& view, ConfigImage& imag
         config_.clock = [] { return QDateTime::currentDateTime(); };
     if (!config_.startWindowIdleClosed)
         config_.startWindowIdleClosed = [] { return true; };
+    if (!config_.elapsedMs)
+        config_.elapsedMs = [] {
+            static QElapsedTimer timer;
+            if (!timer.isValid())
+                timer.start();
+            return timer.elapsed();
+        };
 }
 
 QString LinkEngine::text(const char* key) const {
@@ -136,6 +136,8 @@ void LinkEngine::tick() {
         } else {
             s_.LinkPortOpen = false;
             channel_.close();
+            // Whatever the module still owed is lost with the closed port.
+            owed_.clear();
         }
     }
 }
@@ -165,6 +167,11 @@ void LinkEngine::portLost() {
     pending_ = {};
     quietTicks_ = 0;
     replacedWait_ = 0;
+    owedWait_ = 0;
+    owed_.clear();
+    heldAnswer_.reset();
+    heldAsked_ = false;
+    writeComing_ = false;
     clearRx();
     channel_.close();
     if (!wasBusy)
@@ -198,6 +205,10 @@ void LinkEngine::sendStep() {
     // is a repeat, and the module may yet answer both.
     const bool repeat = pending_.command == entry->code;
     requestRepeated_ = repeat;
+    if (repeat)
+        noteOwedAnswer();
+    else
+        ++requestNumber_;
     if (entry->sends > 0) {
         sendsUnanswered_ = repeat ? sendsUnanswered_ + 1 : 1;
         if (sendsUnanswered_ > entry->sends) {
@@ -220,6 +231,8 @@ void LinkEngine::sendStep() {
 }
 
 void LinkEngine::writeTx(const uint8_t* bytes, int length) {
+    bytesSinceSend_ = false;
+    sentAtMs_ = config_.elapsedMs();
     length = std::clamp(length, 0, LinkEngineState::kTxSize);
     std::memcpy(s_.TxBuffer.data(), bytes, static_cast<size_t>(length));
     s_.TxLength = length;
@@ -412,8 +425,15 @@ void LinkEngine::storeText(const QByteArray& bytes) {
 }
 
 void LinkEngine::receive(const QByteArray& bytes) {
+    if (!bytes.isEmpty())
+        bytesSinceSend_ = true;
     if (receiveMaintenance(bytes))
         return;
+    if (s_.LinkCommand == LinkCode::kBlockFence) {
+        storeReceived(bytes);
+        receiveFence();
+        return;
+    }
     const CommandEntry* entry = findCommand(s_.LinkCommand);
     const ReplyShape shape = entry ? entry->reply : ReplyShape::None;
     if (quietTicks_ > 0 && carriesNoAddress(shape)) {
@@ -471,7 +491,14 @@ void LinkEngine::acceptReply(const CommandEntry* entry) {
         s_.Pace = kDefaultPace;
     // Cleared first: the rule may send the next request, which sets its own.
     const PendingRequest answered = pending_;
+    const bool repeated = requestRepeated_;
     pending_ = {};
+    heldAnswer_.reset();
+    heldAsked_ = false;
+    if (carriesNoAddress(answered.shape))
+        // The answer to a request sent more than once: the module may answer
+        // the other transmission too, after this operation has ended.
+        owedWait_ = repeated ? entry->pace : 0;
     if (!(this->*entry->onReply)()) {
         pending_ = answered;
         // A frame that matches no rule is dropped; a block or record reply of
@@ -500,36 +527,180 @@ void LinkEngine::handleFrameReply(const CommandEntry* entry) {
     }
     std::memmove(rx, last, kFrame);
     s_.RxCount = kFrame;
-    acceptReply(entry);
+    if (takeFrameAnswer(entry))
+        acceptReply(entry);
+}
+
+// A byte answer names its address by the low byte alone, so the answer to a
+// request for address A and a late answer to an earlier request for A - 256,
+// A - 512 or A - 768 look the same. Timing cannot tell them apart: the late
+// one may leave the module after the new request has reached it, and it then
+// arrives just as early as the real answer would (twelve bytes on the wire,
+// 12.5 ms at 9600 baud); a simulator or a USB adapter may answer faster than
+// the wire allows at all. What the engine can know is which requests may
+// still be answered: the rule is
+// - a byte request that went out and got not a single byte back before it was
+//   sent again (or before the operation that sent it was replaced) leaves an
+//   answer owed for its command and address low byte;
+// - an owed answer that arrives while another address is asked for is
+//   dropped, and is owed no longer;
+// - an answer to a request whose own command and low byte are owed by another
+//   request (not by an earlier transmission of itself) may be either. It is
+//   held, and the request goes out once more at once. The held answer is
+//   taken when another answer for the request equals it byte for byte (a
+//   late answer that equals the real one says the same). An answer that
+//   differs proves the owed one has come: it is owed no longer, and the
+//   answers that follow are taken as they come.
+// A transfer without lost answers owes nothing and never sends more; each
+// lost answer costs at most one more request for each of the three addresses
+// it aliases. Reading or writing a byte twice changes nothing in the module.
+bool LinkEngine::takeFrameAnswer(const CommandEntry* entry) {
+    const uint8_t* rx = s_.RxBuffer.data();
+    if (rx[0] != kReplyMark || rx[1] > Frames::kStatusRead || owed_.empty())
+        return true;
+    const OwedAnswer key{rx[1], rx[2], requestNumber_};
+    const auto owed = std::find_if(owed_.begin(), owed_.end(),
+                                   [&key](const OwedAnswer& o) { return o.sameKey(key); });
+    if (owed == owed_.end())
+        return true;
+    const bool forRequest = entry && pending_.command == s_.LinkCommand &&
+                            pending_.command != LinkCode::kIdle && s_.TxLength == 6 &&
+                            s_.TxBuffer[1] == key.command && s_.TxBuffer[2] == key.addressLow;
+    // Either transmission of the request itself answers it alike.
+    if (forRequest && std::all_of(owed_.begin(), owed_.end(), [&key](const OwedAnswer& o) {
+            return !o.sameKey(key) || o.request == key.request;
+        }))
+        return true;
+    if (!forRequest) {
+        owed_.erase(owed);
+        clearRx();
+        return false;
+    }
+    std::array<uint8_t, 6> answer{};
+    std::copy_n(rx, answer.size(), answer.begin());
+    if (heldAnswer_ == answer) {
+        heldAnswer_.reset();
+        return true;
+    }
+    clearRx();
+    if (heldAnswer_)
+        owed_.erase(owed);
+    heldAnswer_ = answer;
+    if (!std::exchange(heldAsked_, true))
+        sendStep();
+    return false;
+}
+
+void LinkEngine::noteOwedAnswer() {
+    // Not a byte of answer since the request went out: it may yet come.
+    if (bytesSinceSend_ || s_.TxLength != 6 || s_.TxBuffer[1] > Frames::kStatusRead)
+        return;
+    if (pending_.shape != ReplyShape::Frame)
+        return;
+    if (owed_.size() >= kMaxOwed)
+        owed_.erase(owed_.begin());
+    owed_.push_back({s_.TxBuffer[1], s_.TxBuffer[2], requestNumber_});
 }
 
 // A block reply carries no address. A second answer to a block request (the
 // request went out again because the first answer was late, or the answer
 // came twice) looks exactly like the next block, which has been asked for the
 // moment the first one was taken; taken as it, every later block would shift
-// by one. Two rules keep the blocks where they belong:
+// by one. These rules keep the blocks where they belong:
 // - after an answer to a repeated request the next request waits until the
 //   line has been quiet for as long as a reply is waited for, dropping the
-//   second answer on the way;
-// - a block read answer equal to a block already taken in this read is not
-//   taken at once: once the line has been quiet for a moment the block is
-//   asked for again, and the answer to that is taken even when equal. (The
-//   copy need not follow its original at once: the module may answer the
-//   next request between the two.)
-// Neither costs anything while every reply comes once and in time and the
-// blocks differ; equal blocks cost a short wait and one more block each.
+//   second answer on the way; so does the first block request of the next
+//   operation when the last one ended so (or was replaced while waiting);
+// - a copy of an answer equals a block already taken (in this read, or the
+//   last block of the operation before, whose copy may still be on its way).
+//   Such a block that came sooner than the request and a block take on the
+//   wire cannot be the answer to the request: it is not taken, and once the
+//   line has been quiet for a moment the block is asked for again, and the
+//   answer to that is taken even when equal;
+// - such a block that took its time may be a real one (an erased memory is
+//   all alike) or a copy sent after its original: it is taken, and the read
+//   remembers the first one. A read that took one ends with a fence: a
+//   version query, whose answer must come with nothing before it. The module
+//   answers in order, so a block answered twice leaves one answer more on the
+//   line, which arrives ahead of the fence's; then the read drops what comes
+//   until the line is quiet and reads again from the first such block.
+// Alike blocks thus cost one short exchange per read on a line that runs at
+// its speed, not a second request each; a copy costs a second request or a
+// read again from where it landed.
+bool LinkEngine::answerTookWireTime() const {
+    // Ten bits a byte; a millisecond less for the clock's resolution.
+    const int64_t bytes = int64_t{s_.TxLength} + s_.RxCount;
+    const int64_t baud = channel_.baudRate() > 0 ? channel_.baudRate() : 9600;
+    const int64_t wireMs = bytes * 10 * 1000 / baud - 1;
+    return config_.elapsedMs() - sentAtMs_ >= wireMs;
+}
+
 bool LinkEngine::holdBlockReply(const uint8_t* data) {
     const auto equal = [data](const auto& b) { return std::equal(b.begin(), b.end(), data); };
     const bool seen = std::any_of(takenBlocks_.begin(), takenBlocks_.end(), equal) ||
                       (takenBlocks_.empty() && previousBlock_ && equal(*previousBlock_));
-    if (seen && !confirmingBlock_) {
-        confirmingBlock_ = true;
-        waitForQuietLine(kDefaultPace);
-        return true;
+    // The answer to a block asked again is taken, equal or not.
+    const bool confirming = std::exchange(confirmingBlock_, false);
+    if (seen && !confirming) {
+        if (!answerTookWireTime()) {
+            confirmingBlock_ = true;
+            waitForQuietLine(kDefaultPace);
+            return true;
+        }
+        if (provisionalFrom_ < 0)
+            provisionalFrom_ = s_.ImagePos;
     }
-    confirmingBlock_ = false;
     std::copy_n(data, kBlockSize, takenBlocks_.emplace_back().begin());
     return false;
+}
+
+bool LinkEngine::blockReadEnds(void (LinkEngine::*finish)()) {
+    if (provisionalFrom_ < 0) {
+        (this->*finish)();
+        return true;
+    }
+    fencedCommand_ = s_.LinkCommand;
+    fencedFinish_ = finish;
+    s_.LinkCommand = LinkCode::kBlockFence;
+    clearRx();
+    sendStep();
+    return false;
+}
+
+bool LinkEngine::sendFence() {
+    writeFrame(kVersionAddress, Frames::kRead, 0);
+    return true;
+}
+
+void LinkEngine::receiveFence() {
+    constexpr int kFrame = 6;
+    const uint8_t* rx = s_.RxBuffer.data();
+    if (s_.RxCount < kFrame)
+        return;
+    if (s_.RxCount == kFrame) {
+        if (validateFrame(rx) != FrameCheck::Valid)
+            return; // the start of a block, or a broken answer: what follows tells
+        if (pending_.command == LinkCode::kBlockFence &&
+            answersAddress(rx, kVersionAddress & 0xFF)) {
+            pending_ = {};
+            clearRx();
+            provisionalFrom_ = -1;
+            s_.LinkCommand = fencedCommand_;
+            (this->*fencedFinish_)();
+            return;
+        }
+    }
+    // Something came before the fence's answer: a block was answered twice.
+    const CommandEntry* read = findCommand(fencedCommand_);
+    s_.LinkCommand = fencedCommand_;
+    const int32_t from = std::exchange(provisionalFrom_, -1);
+    confirmingBlock_ = false;
+    if (fencedCommand_ == LinkCode::kBlockRead)
+        gauge_ = from / kBlockAddressStep;
+    else
+        uploadGauge_ = CallerIdMemory::blockOfAddress(from);
+    s_.ImagePos = from;
+    waitForQuietLine(read ? read->pace : kDefaultPace);
 }
 
 void LinkEngine::requestNextBlock() {
@@ -551,7 +722,6 @@ void LinkEngine::waitForQuietLine(int ticks) {
 // ---------------------------------------------------------------- reply rules
 
 bool LinkEngine::answersAddress(const uint8_t* rx, uint8_t addressLow) {
-    constexpr uint8_t kModeAck = 0xAC;
     const bool acknowledgement =
         rx[1] == kModeAck || (rx[1] == kClockAck && rx[2] == 0 && rx[3] == 0);
     return rx[0] == kReplyMark && rx[2] == addressLow && !acknowledgement;
@@ -698,13 +868,17 @@ bool LinkEngine::onBlockReadReply() {
         requestNextBlock();
         return true;
     }
+    blockReadEnds(&LinkEngine::finishBlockRead);
+    return true;
+}
+
+void LinkEngine::finishBlockRead() {
     readAllDone();
     status("engine.readout_done");
     finishTransfer();
     view_.decode();
     view_.resetOutput2TimeUnit();
     s_.LinkCommand = LinkCode::kIdle;
-    return true;
 }
 
 bool LinkEngine::onBlockWriteReply() {
@@ -731,7 +905,7 @@ bool LinkEngine::onBlockWriteReply() {
     // The module has taken the last block, so the clock frame may follow at
     // once: with this command still pending on an open port, the clock
     // synchronisation sends as it starts.
-    startClockSync();
+    beginClockSync();
     writeAllClock_ = true;
     return true;
 }
@@ -769,18 +943,24 @@ void LinkEngine::beginOperation() {
     // still come, the first request that takes such an answer waits for a
     // quiet line. A copy of the last block taken (a module may answer twice)
     // is caught as an equal block.
-    replacedWait_ = 0;
     if (carriesNoAddress(pending_.shape))
         if (const CommandEntry* replaced = findCommand(pending_.command))
-            replacedWait_ = replaced->pace;
-    replacedWait_ = std::max(replacedWait_, quietTicks_);
+            replacedWait_ = std::max(replacedWait_, replaced->pace);
+    if (s_.LinkCommand == LinkCode::kBlockFence || provisionalFrom_ >= 0)
+        replacedWait_ = std::max(replacedWait_, kDefaultPace);
+    replacedWait_ = std::max({replacedWait_, quietTicks_, std::exchange(owedWait_, 0)});
+    if (pending_.command != LinkCode::kIdle)
+        noteOwedAnswer();
     previousBlock_.reset();
     if (!takenBlocks_.empty())
         previousBlock_ = takenBlocks_.back();
     pending_ = {};
     quietTicks_ = 0;
     takenBlocks_.clear();
+    provisionalFrom_ = -1;
     confirmingBlock_ = false;
+    heldAnswer_.reset();
+    heldAsked_ = false;
     writeAllClock_ = false;
     // A version query from the menu that is replaced must not pop up its
     // message at the next quiet activation.
@@ -807,7 +987,83 @@ void LinkEngine::leaveModemModeFirst() {
     s_.LinkCommand = LinkCode::kModeLeave;
 }
 
+bool LinkEngine::writeRunning() const {
+    if (writeComing_)
+        return true;
+    int32_t code = s_.LinkCommand;
+    if (code == LinkCode::kModeLeave)
+        code = afterLeave_; // the write waits for the module to leave modem mode
+    switch (code) {
+    case LinkCode::kByteWrite:
+    case LinkCode::kRecordWrite:
+    case LinkCode::kBlockWrite:
+    case LinkCode::kCallerIdWrite:
+    case LinkCode::kUploadStart:
+    case LinkCode::kUploadBlock:
+    case LinkCode::kFirmwareStreamStart:
+    case LinkCode::kFirmwareBlock:
+    case LinkCode::kFirmwareLoad:
+        return true;
+    case LinkCode::kClockSync:
+        // The clock synchronisation that ends a write-all or a PSTN send.
+        return !s_.ClockSyncOnly || writeAllClock_;
+    case LinkCode::kVersionQuery:
+        // The module is loading new firmware.
+        return s_.VersionPopup == 3;
+    default:
+        return false;
+    }
+}
+
+bool LinkEngine::refuseWhileWriting() {
+    if (!writeRunning())
+        return false;
+    view_.showMessage(text("engine.busy_writing"));
+    return true;
+}
+
+void LinkEngine::dropActivationQuery() {
+    if (s_.LinkCommand == LinkCode::kVersionQuery && s_.VersionPopup == 0) {
+        beginOperation();
+        s_.LinkCommand = LinkCode::kIdle;
+    }
+}
+
+void LinkEngine::passLinkTo(LinkEngine& next) {
+    // What this engine had on the wire counts as replaced: its owed answers and
+    // the wait for a quiet line go with the port.
+    beginOperation();
+    s_.LinkCommand = LinkCode::kIdle;
+    s_.NextCommand = LinkCode::kIdle;
+    clearRx();
+    next.s_.LinkPortOpen = std::exchange(s_.LinkPortOpen, false);
+    // An open port stays open a few ticks for the next engine, as after any
+    // operation; a closed one is opened by its next tick.
+    next.s_.Pace = next.s_.LinkPortOpen ? kDefaultPace : 0;
+    next.clearRx();
+    // Request numbers are each engine's own: on the other engine these answer
+    // none of its requests.
+    for (OwedAnswer a : owed_) {
+        a.request = std::numeric_limits<uint32_t>::max();
+        next.owed_.push_back(a);
+    }
+    owed_.clear();
+    const int wait = std::exchange(replacedWait_, 0);
+    if (next.busy())
+        next.replacedWait_ = std::max(next.replacedWait_, wait);
+    else
+        next.owedWait_ = std::max(next.owedWait_, wait);
+    // A copy of the last block this engine took may still come.
+    if (previousBlock_) {
+        next.takenBlocks_.assign(1, *previousBlock_);
+        if (next.busy())
+            next.previousBlock_ = previousBlock_;
+    }
+}
+
 void LinkEngine::startReadAll() {
+    if (refuseWhileWriting())
+        return;
     beginOperation();
     status("engine.readout_running");
     s_.StatusReadMode = false;
@@ -843,6 +1099,9 @@ void LinkEngine::startReadAll() {
 }
 
 void LinkEngine::startWriteAll() {
+    if (!writeComing_ && refuseWhileWriting())
+        return;
+    writeComing_ = false;
     beginOperation();
     writeAllClock_ = true;
     status("engine.send_running");
@@ -878,6 +1137,8 @@ void LinkEngine::startWriteAll() {
 }
 
 void LinkEngine::startPstnSend() {
+    if (refuseWhileWriting())
+        return;
     beginOperation();
     view_.encode();
     const bool atOnce = sendsAtOnce();
@@ -900,13 +1161,15 @@ void LinkEngine::startPstnSend() {
 void LinkEngine::startVersionQuery(bool fromMenu) {
     if (!fromMenu) {
         // Activation asks only when nothing else is running.
-        if (s_.LinkCommand == LinkCode::kIdle) {
+        if (s_.LinkCommand == LinkCode::kIdle && !writeComing_) {
             s_.LinkCommand = LinkCode::kVersionQuery;
             leaveModemModeFirst();
             view_.ticksNeeded();
         }
         return;
     }
+    if (refuseWhileWriting())
+        return;
     const bool atOnce = startOperation(LinkCode::kVersionQuery);
     s_.VersionPopup = 2;
     if (atOnce)
@@ -914,11 +1177,19 @@ void LinkEngine::startVersionQuery(bool fromMenu) {
 }
 
 void LinkEngine::startRestart() {
+    if (refuseWhileWriting())
+        return;
     if (startOperation(LinkCode::kRestart))
         sendStep();
 }
 
 void LinkEngine::startClockSync() {
+    if (refuseWhileWriting())
+        return;
+    beginClockSync();
+}
+
+void LinkEngine::beginClockSync() {
     status("engine.clock_sync_running");
     s_.ClockSyncOnly = true;
     s_.NextCommand = LinkCode::kIdle;
@@ -927,6 +1198,8 @@ void LinkEngine::startClockSync() {
 }
 
 void LinkEngine::startLifeSignal() {
+    if (refuseWhileWriting())
+        return;
     if (startOperation(LinkCode::kLifeSignal))
         sendStep();
 }

@@ -47,6 +47,9 @@ inline constexpr int32_t kRecordWrite = 102;
 inline constexpr int32_t kRecordRead = 103;
 inline constexpr int32_t kBlockRead = 110;
 inline constexpr int32_t kBlockWrite = 111;
+// A block read that took a block equal to one already taken ends with a fence:
+// a version query whose answer must come with nothing before it.
+inline constexpr int32_t kBlockFence = 112;
 // Caller-ID memory (upload_commands.cpp), and the sound upload's raw blocks
 // that follow its start frame (kUploadStart).
 inline constexpr int32_t kCallerIdRead = 115;
@@ -126,6 +129,9 @@ struct LinkEngineConfig {
     std::function<QString()> portName;
     std::function<QDateTime()> clock;            // local time; default: the PC clock
     std::function<bool()> startWindowIdleClosed; // default: always set
+    // A steady clock in milliseconds, for how long an answer took; default:
+    // the system's monotonic clock.
+    std::function<int64_t()> elapsedMs;
 };
 
 // The configurator's link engine: one pending command, advanced by tick()
@@ -206,7 +212,8 @@ class LinkEngine {
     // image: the firmware to download, at most 512 blocks; the rest of the 512
     // blocks goes out as zeros.
     void startFirmwareDownload(std::span<const uint8_t> image);
-    // A maintenance window closes: whatever runs ends (LinkCommand := 0).
+    // A maintenance window closes: whatever runs ends (LinkCommand := 0),
+    // unless it is a write of the configuration, which goes on.
     void stopCommand();
     std::span<const uint8_t> statusBlock() const { return statusBlock_; }
     void addMaintenanceListener(MaintenanceListener* listener);
@@ -223,6 +230,27 @@ class LinkEngine {
     // operation ends with a status saying so, never with success, and the next
     // operation opens the port again.
     void portLost();
+
+    // A write to the module is on its way: a write-all or PSTN send with its
+    // clock synchronisation, a caller-ID write, a sound upload, a firmware
+    // download (up to the loaded module's answer), or the safety net's backup
+    // read that comes before a write-all. Nothing may cut it short: every
+    // operation started meanwhile is refused with a message.
+    bool writeRunning() const;
+    // Shows why an operation cannot start now and returns true while a write runs.
+    bool refuseWhileWriting();
+    // The safety net reads the module on an engine of its own before a write:
+    // from then until the write-all starts, this engine counts as writing.
+    void setWriteComing(bool coming) { writeComing_ = coming; }
+    // Another engine over the same port takes it over: the port as it is, and
+    // what the line may still deliver for requests this engine has sent (so
+    // that no late answer is taken by the other). Whatever this engine ran ends.
+    void passLinkTo(LinkEngine& next);
+    // The version query that activation asks is dropped (another engine reads
+    // the module, which tells the version anyway). A version query from the
+    // menu stays.
+    void dropActivationQuery();
+    void setModuleVersion(int32_t version) { s_.ModuleVersion = version; }
 
     const LinkEngineState& state() const { return s_; }
     LinkEngineState& state() { return s_; }
@@ -316,6 +344,7 @@ class LinkEngine {
     void advanceGauge();
     void finishTransfer();       // buttons back, gauge hidden
     void beginClockAfterWrite(); // the last step of every byte or record write-all
+    void beginClockSync();
     bool skippedPosition(int32_t pos) const;
 
     // Requests.
@@ -431,8 +460,20 @@ class LinkEngine {
     // acknowledgements of the engine's own commands (a late clock
     // acknowledgement reads like the answer 0 for address 0).
     static bool answersAddress(const uint8_t* rx, uint8_t addressLow);
-    // Block replies carry no address; see link_engine.cpp.
+    // Block replies carry no address; see link_engine.cpp. Returns whether
+    // the block read goes on (false: it ends with the fence, already sent).
     bool holdBlockReply(const uint8_t* data);
+    // Whether the answer now in RxBuffer came no sooner than the request and
+    // its answer take on the wire at the port's speed.
+    bool answerTookWireTime() const;
+    bool blockReadEnds(void (LinkEngine::*finish)());
+    bool sendFence();
+    void receiveFence();
+    void finishBlockRead();
+    void finishCallerIdRead();
+    // Byte replies carry only the low address byte; see link_engine.cpp.
+    bool takeFrameAnswer(const CommandEntry* entry);
+    void noteOwedAnswer();
     void requestNextBlock();
     void waitForQuietLine(int ticks);
     // A complete read-all: the module's own bytes are kept for the block writes.
@@ -465,11 +506,36 @@ class LinkEngine {
     // While above 0, the next request waits until the line has been quiet for
     // this many ticks; whatever arrives meanwhile is dropped.
     int quietTicks_ = 0;
-    // The blocks taken so far in the running block read, and whether the
-    // block now asked for is asked again because its first answer equalled one
-    // of them.
+    // The blocks taken so far in the running block read, and the address of
+    // the first one that equalled a block taken before it (-1: none), from
+    // which the read goes again when the fence finds a block answered twice.
     std::vector<std::array<uint8_t, 256>> takenBlocks_;
-    bool confirmingBlock_ = false;
+    int32_t provisionalFrom_ = -1;
+    bool confirmingBlock_ = false;                 // the block now asked for is asked again
+    int64_t sentAtMs_ = 0;                         // when the last request went out
+    int32_t fencedCommand_ = 0;                    // the block read the fence ends
+    void (LinkEngine::*fencedFinish_)() = nullptr; // how it ends when the fence is clean
+    // Byte requests (command 0, 1 or 2) that went out, got no byte back before
+    // they were sent again or given up, and so may still be answered: command
+    // and address low byte each.
+    struct OwedAnswer {
+        uint8_t command;
+        uint8_t addressLow;
+        uint32_t request; // the request it answers (requestNumber_ when sent)
+        bool sameKey(const OwedAnswer& o) const {
+            return command == o.command && addressLow == o.addressLow;
+        }
+    };
+    std::vector<OwedAnswer> owed_;
+    bool bytesSinceSend_ = false; // anything arrived since the last request went out
+    uint32_t requestNumber_ = 0;  // counts requests; a repeat keeps its number
+    // An answer to a request whose key is owed, held until another equals it.
+    std::optional<std::array<uint8_t, 6>> heldAnswer_;
+    bool heldAsked_ = false; // the held request has gone out once more
+    // Quiet ticks the first block request of the next operation waits for: an
+    // answer without an address may still come for a request already done.
+    int owedWait_ = 0;
+    bool writeComing_ = false;
     // The last block the operation before this one took: a copy of it may
     // still come while this one asks for its first block.
     std::optional<std::array<uint8_t, 256>> previousBlock_;

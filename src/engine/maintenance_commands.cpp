@@ -3,14 +3,15 @@
 // its processor query, memory download and load command.
 #include "engine/link_engine.h"
 
+#include "engine/protocol.h"
+
 #include "serial/memory_frame.h"
 
 #include <algorithm>
 #include <cstring>
 
 namespace {
-constexpr uint8_t kReplyMark = 0xAB;
-constexpr uint8_t kModeAck = 0xAC;
+using namespace Protocol;
 
 // Live status block: 16 bytes at module address 512; ModelCode 100 from
 // version 2.5 adds the last Contact ID message in 16 more.
@@ -24,13 +25,8 @@ constexpr int32_t kLongStatusVersion = 25;
 constexpr uint16_t kTestEndAddress = 75;
 constexpr uint8_t kTestEndValue = 0xBB;
 
-constexpr uint8_t kCmdMode = 0xFB;
 constexpr uint16_t kMonitorOnAddress = 0x0001;
 
-constexpr uint8_t kCmdProcessor = 0xF8;
-constexpr uint8_t kCmdLoad = 0xF9;
-constexpr uint8_t kCmdStreamStart = 0xFA;
-constexpr uint8_t kCmdBlockWrite = 0xF6;
 constexpr uint8_t kLoadAddressLow = 0xBB;
 constexpr uint8_t kProcessorJ10 = 10;
 constexpr uint8_t kProcessorJ11 = 11;
@@ -54,12 +50,6 @@ bool answersUnchecked(int32_t version) {
     return version == 29 || version == 68;
 }
 
-uint8_t sumOf(const uint8_t* bytes, int n) {
-    unsigned sum = 0;
-    for (int i = 0; i < n; ++i)
-        sum += bytes[i];
-    return static_cast<uint8_t>(sum);
-}
 } // namespace
 
 void LinkEngine::addMaintenanceListener(MaintenanceListener* listener) {
@@ -82,7 +72,14 @@ template <class F> void LinkEngine::notifyMaintenance(F f) {
 }
 
 void LinkEngine::stopCommand() {
+    const int32_t c = s_.LinkCommand;
+    const bool firmware = c == LinkCode::kFirmwareStreamStart || c == LinkCode::kFirmwareBlock ||
+                          c == LinkCode::kFirmwareLoad ||
+                          (c == LinkCode::kVersionQuery && s_.VersionPopup == 3);
+    if (writeRunning() && !firmware)
+        return;
     beginOperation();
+    s_.StatusReadMode = false;
     s_.LinkCommand = LinkCode::kIdle;
     if (s_.VersionPopup == 3)
         s_.VersionPopup = 0;
@@ -147,6 +144,8 @@ bool LinkEngine::receiveMaintenance(const QByteArray& bytes) {
 // ---------------------------------------------------------------- status poll
 
 void LinkEngine::startStatusPoll() {
+    if (refuseWhileWriting())
+        return;
     beginOperation();
     const bool atOnce = sendsAtOnce();
     s_.LinkCommand = LinkCode::kStatusPoll;
@@ -196,6 +195,8 @@ bool LinkEngine::onStatusByte() {
 }
 
 void LinkEngine::startTestEnd() {
+    if (refuseWhileWriting())
+        return;
     if (startOperation(LinkCode::kTestEnd))
         sendStep();
 }
@@ -217,12 +218,14 @@ bool LinkEngine::onTestEnded() {
 // ---------------------------------------------------------------- monitor
 
 void LinkEngine::startMonitor() {
+    if (refuseWhileWriting())
+        return;
     if (startOperation(LinkCode::kMonitorEnter))
         sendStep();
 }
 
 bool LinkEngine::sendMonitorEnter() {
-    writeFrame(kMonitorOnAddress, kCmdMode, 0);
+    writeFrame(kMonitorOnAddress, kCmdModeLeave, 0);
     return true;
 }
 
@@ -245,6 +248,8 @@ bool LinkEngine::onMonitorEntered() {
 }
 
 void LinkEngine::leaveMonitor() {
+    if (writeRunning())
+        return; // monitor mode was never entered: the write refused it
     beginOperation();
     const bool atOnce = sendsAtOnce();
     s_.LinkCommand = LinkCode::kModeLeave;
@@ -262,6 +267,8 @@ void LinkEngine::startProcessorQuery() {
     const int32_t c = s_.LinkCommand;
     if (c == LinkCode::kFirmwareStreamStart || c == LinkCode::kFirmwareBlock ||
         c == LinkCode::kFirmwareLoad || (c == LinkCode::kVersionQuery && s_.VersionPopup == 3))
+        return;
+    if (refuseWhileWriting())
         return;
     if (startOperation(LinkCode::kProcessorQuery))
         sendStep();
@@ -296,6 +303,8 @@ bool LinkEngine::takeProcessorAnswer(bool checked) {
 }
 
 void LinkEngine::startFirmwareDownload(std::span<const uint8_t> image) {
+    if (refuseWhileWriting())
+        return;
     firmware_.assign(static_cast<size_t>(kFirmwareBlockSize) * kFirmwareBlocks, 0);
     std::copy_n(image.begin(), std::min(image.size(), firmware_.size()), firmware_.begin());
     s_.FirmwareBlock = 0;
@@ -384,7 +393,11 @@ bool LinkEngine::onFirmwareBlockAck() {
         s_.LinkCommand = LinkCode::kFirmwareLoad;
         return true;
     }
-    sendStep();
+    // The acknowledgement is the block's sum, and blocks of one content (the
+    // zeros after the image) have equal sums: after a block sent more than
+    // once, the other transmission's acknowledgement may still come and would
+    // pass for the next block's. The next block waits for a quiet line.
+    requestNextBlock();
     return true;
 }
 

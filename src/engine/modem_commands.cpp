@@ -3,6 +3,8 @@
 // then driven with AT command lines.
 #include "engine/link_engine.h"
 
+#include "engine/protocol.h"
+
 #include "engine/modem_replies.h"
 #include "i18n/messages.h"
 #include "image/image_codecs.h"
@@ -12,11 +14,8 @@
 #include <cstring>
 
 namespace {
-constexpr uint8_t kReplyMark = 0xAB;
-constexpr uint8_t kModeAck = 0xAC;     // byte 1 of the module's mode acknowledgement
+using namespace Protocol;
 constexpr uint8_t kStatusReply = 0x02; // byte 1 of its answer to a status read
-constexpr uint8_t kCmdModemMode = 0xFD;
-constexpr uint8_t kCmdModeLeave = 0xFB;
 constexpr uint16_t kStatusAddress = 0x0200;
 
 constexpr int32_t kPhonebookSlots = 250;
@@ -112,6 +111,8 @@ void LinkEngine::startModemOperation(int32_t firstCode, bool sendAtOnce) {
 }
 
 void LinkEngine::startPhonebookRead(int lastSlot) {
+    if (refuseWhileWriting())
+        return;
     s_.PhonebookEnd = std::clamp(lastSlot, 1, kPhonebookSlots);
     s_.PhonebookIndex = 1;
     s_.PhonebookRow = 0;
@@ -124,6 +125,8 @@ void LinkEngine::startPhonebookRead(int lastSlot) {
 }
 
 void LinkEngine::startPhonebookWrite(const std::vector<PhonebookEntry>& rows, int lastSlot) {
+    if (refuseWhileWriting())
+        return;
     s_.PhonebookEnd = std::clamp(lastSlot, 1, kPhonebookSlots);
     s_.PhonebookIndex = 1;
     writeRows_ = rows;
@@ -140,6 +143,8 @@ void LinkEngine::startPhonebookWrite(const std::vector<PhonebookEntry>& rows, in
 }
 
 bool LinkEngine::startPinSwitchOff(const QString& pin) {
+    if (refuseWhileWriting())
+        return false;
     // A SIM PIN is digits; anything else would also end up inside the quotes
     // of the command line.
     const bool digits = pin.size() == 4 && std::all_of(pin.begin(), pin.end(), [](QChar c) {
@@ -155,6 +160,8 @@ bool LinkEngine::startPinSwitchOff(const QString& pin) {
 }
 
 bool LinkEngine::startSmsCentre(const QString& number) {
+    if (refuseWhileWriting())
+        return false;
     QByteArray digits;
     for (QChar c : number) {
         if (c.isSpace() || c == QLatin1Char('-'))
@@ -173,29 +180,42 @@ bool LinkEngine::startSmsCentre(const QString& number) {
 }
 
 void LinkEngine::startBalanceQuery() {
+    if (refuseWhileWriting())
+        return;
     startModemOperation(LinkCode::kBalanceQuery, true);
 }
 
 void LinkEngine::startDataCallTest(const QString& number) {
+    if (refuseWhileWriting())
+        return;
     s_.TestNumber = number;
     startModemOperation(LinkCode::kDataCallTest, true);
 }
 
 void LinkEngine::startVoiceCallTest(const QString& number) {
+    if (refuseWhileWriting())
+        return;
     s_.TestNumber = number;
     startModemOperation(LinkCode::kVoiceCallTest, true);
 }
 
 void LinkEngine::startSmsTest(const QString& number) {
+    if (refuseWhileWriting())
+        return;
     s_.TestNumber = number;
     startModemOperation(LinkCode::kSmsTestHeader, true);
 }
 
 void LinkEngine::startImeiQuery() {
+    if (refuseWhileWriting())
+        return;
     startModemOperation(LinkCode::kImeiQuery, true);
 }
 
 void LinkEngine::leaveModemMode() {
+    // A write waiting for the module to leave modem mode leaves it itself.
+    if (writeRunning())
+        return;
     const bool modemRunning = isModemCode(s_.LinkCommand);
     if (s_.LinkCommand == LinkCode::kModeLeave && afterLeave_ == LinkCode::kIdle)
         return;

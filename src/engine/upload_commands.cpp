@@ -3,6 +3,8 @@
 // caller-ID memory read and written as 256-byte blocks (115, 116).
 #include "engine/link_engine.h"
 
+#include "engine/protocol.h"
+
 #include "i18n/messages.h"
 #include "serial/memory_frame.h"
 
@@ -11,28 +13,19 @@
 #include <cstring>
 
 namespace {
-constexpr uint8_t kReplyMark = 0xAB;
-constexpr uint8_t kCmdStreamStart = 0xFA;
-constexpr uint8_t kCmdBlockRead = 0xF7;
-constexpr uint8_t kCmdBlockWrite = 0xF6;
-constexpr int kFrameSize = 6;
-constexpr int kBlockSize = 256;
+using namespace Protocol;
 constexpr int kStreamEndPace = 10;
 // After an acknowledged block the next goes out at once; this only paces the
 // send step that follows when an acknowledgement is missing.
 constexpr int kAckPace = 100;
 
-uint8_t sumOf(const uint8_t* bytes, int n) {
-    unsigned sum = 0;
-    for (int i = 0; i < n; ++i)
-        sum += bytes[i];
-    return static_cast<uint8_t>(sum);
-}
 } // namespace
 
 // ---------------------------------------------------------------- sound upload
 
 bool LinkEngine::startSoundUpload(const QString& path, int32_t streamAddress) {
+    if (refuseWhileWriting())
+        return false;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         view_.showMessage(
@@ -170,6 +163,8 @@ void LinkEngine::finishStream() {
 // ---------------------------------------------------------------- caller-ID memory
 
 void LinkEngine::startCallerIdRead() {
+    if (refuseWhileWriting())
+        return;
     beginOperation();
     const bool atOnce = sendsAtOnce();
     uploadView_->setCallerIdButtonsEnabled(false);
@@ -186,6 +181,8 @@ void LinkEngine::startCallerIdRead() {
 }
 
 void LinkEngine::startCallerIdWrite() {
+    if (refuseWhileWriting())
+        return;
     beginOperation();
     const bool atOnce = sendsAtOnce();
     uploadView_->setCallerIdButtonsEnabled(false);
@@ -236,10 +233,14 @@ bool LinkEngine::onCallerIdBlockRead() {
         requestNextBlock();
         return true;
     }
+    blockReadEnds(&LinkEngine::finishCallerIdRead);
+    return true;
+}
+
+void LinkEngine::finishCallerIdRead() {
     status("engine.readout_done");
     finishCallerId();
     uploadView_->callerIdReadDone();
-    return true;
 }
 
 bool LinkEngine::onCallerIdBlockWritten() {

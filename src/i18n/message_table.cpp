@@ -140,6 +140,15 @@ static const MessageRow kMessages[] = {
     {"engine.balance_no_text", "A hálózat nem küldött egyenleget (%1)",
      "The network sent no balance (%1)", "Das Netz hat kein Guthaben gesendet (%1)",
      "Omrežje ni poslalo stanja (%1)"},
+    // An operation asked for while a write to the module runs is refused.
+    {"engine.busy_writing", "Adatküldés folyamatban, a művelet most nem indítható!",
+     "Data sending in progress, the operation cannot start now!",
+     "Datenübertragung läuft, der Vorgang kann jetzt nicht gestartet werden!",
+     "Pošiljanje podatkov poteka, operacije zdaj ni mogoče začeti!"},
+    {"safety.compare_busy", "Adatküldés folyamatban, az összehasonlítás most nem indítható!",
+     "Data sending in progress, the comparison cannot start now!",
+     "Datenübertragung läuft, der Vergleich kann jetzt nicht gestartet werden!",
+     "Pošiljanje podatkov poteka, primerjave zdaj ni mogoče začeti!"},
     // SMS centre window `TSMSk` and balance window `TMESS1` (Hungarian only)
     {"sms_centre.no_number", "Hiba, nincs megadva a telefonszám", nullptr, nullptr, nullptr},
     {"sms_centre.bad_number", "Hiba, hibás telefonszám", nullptr, nullptr, nullptr},

@@ -335,7 +335,6 @@ void TAV4Form2::done(int result) {
     const int32_t c = engine_.state().LinkCommand;
     if (c == LinkCode::kStatusPoll || c == LinkCode::kTestEnd)
         engine_.stopCommand();
-    engine_.state().StatusReadMode = false;
     listen(false);
     Timer1->stop();
     QDialog::done(result);

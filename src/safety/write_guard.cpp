@@ -7,9 +7,6 @@
 #include <QDir>
 
 namespace {
-// Ticks the port stays open after the guard hands it back, as after any
-// operation of the window's engine.
-constexpr int kHandBackPace = 5;
 constexpr int kShownDifferences = 3;
 
 // Read-all and write-all: they turn the transfer buttons off and on themselves.
@@ -72,28 +69,21 @@ QString WriteGuard::text(const char* key) const {
 
 void WriteGuard::startRead(Phase phase) {
     LinkEngine& main = *s_.engine;
-    // Whatever the window's engine had pending (a version query) is replaced,
-    // as any new operation replaces it.
-    main.state().LinkCommand = LinkCode::kIdle;
-    main.state().NextCommand = LinkCode::kIdle;
     reader_->setModelCode(main.modelCode());
     reader_->setLanguage(s_.language ? s_.language() : 0);
-    reader_->state().ModuleVersion = main.state().ModuleVersion;
-    // A read that replaces one of the guard's own keeps the port as it has it.
+    reader_->setModuleVersion(main.state().ModuleVersion);
+    // Whatever the window's engine had pending (a version query) is replaced,
+    // as any new operation replaces it. A read that replaces one of the
+    // guard's own keeps the port as it has it.
     if (!busy())
-        reader_->state().LinkPortOpen = main.state().LinkPortOpen;
-    reader_->state().Pace = 0;
+        main.passLinkTo(*reader_);
     readComplete_ = false;
     phase_ = phase;
     reader_->startReadAll();
 }
 
 void WriteGuard::takePortBack() {
-    LinkEngineState& r = reader_->state();
-    s_.engine->state().LinkPortOpen = r.LinkPortOpen;
-    s_.engine->state().Pace = kHandBackPace;
-    r.LinkCommand = LinkCode::kIdle;
-    r.LinkPortOpen = false;
+    reader_->passLinkTo(*s_.engine);
 }
 
 void WriteGuard::verifyPanel(const char* key, bool failed) {
@@ -133,6 +123,9 @@ void WriteGuard::startWrite() {
     // the write short and back up a half-written module: the first goes on.
     if (phase_ == Phase::BackupRead || (phase_ == Phase::Writing && s_.engine->busy()))
         return;
+    // Another write (a PSTN send, the caller-ID memory) is not cut short.
+    if (s_.engine->refuseWhileWriting())
+        return;
     if (phase_ == Phase::ReadBack)
         abandonReadBack();
     verifyPanel(nullptr);
@@ -142,36 +135,44 @@ void WriteGuard::startWrite() {
     s_.view->setTransferButtonsEnabled(false);
     s_.view->showStatus(text("safety.backup_running"));
     startRead(Phase::BackupRead);
+    s_.engine->setWriteComing(true);
 }
 
-void WriteGuard::readModule(std::function<void(const ConfigImage&, int)> done) {
+bool WriteGuard::readModule(std::function<void(const ConfigImage&, int)> done) {
+    // A comparison during a send would cut the write short.
+    if (phase_ == Phase::BackupRead || s_.engine->writeRunning()) {
+        s_.view->showMessage(text("safety.compare_busy"));
+        return false;
+    }
     if (phase_ == Phase::ReadBack)
         abandonReadBack();
     compareDone_ = std::move(done);
     s_.view->setTransferButtonsEnabled(false);
     s_.view->showStatus(text("safety.compare_reading"));
     startRead(Phase::CompareRead);
+    return true;
 }
 
 bool WriteGuard::tick() {
     if (!busy())
         return false;
-    LinkEngineState& main = s_.engine->state();
     // The window asks the module's version at every activation; that query
     // waits for the guard's read (the read-all tells the version anyway).
-    if (main.LinkCommand == LinkCode::kVersionQuery && main.VersionPopup != 2)
-        main.LinkCommand = LinkCode::kIdle;
+    s_.engine->dropActivationQuery();
     if (s_.engine->busy()) {
+        const int32_t command = s_.engine->state().LinkCommand;
         // The installer started something else through the window's engine.
         const Phase was = phase_;
         phase_ = Phase::Idle;
         takePortBack();
         if (was == Phase::ReadBack)
             abandonReadBack();
-        else if (!transferCode(main.LinkCommand))
+        else if (!transferCode(command))
             s_.view->setTransferButtonsEnabled(true); // a transfer gives them back itself
-        if (was == Phase::BackupRead)
+        if (was == Phase::BackupRead) {
+            s_.engine->setWriteComing(false);
             s_.view->showStatus(QString());
+        }
         return false;
     }
     reader_->tick();
@@ -197,7 +198,7 @@ void WriteGuard::portLost() {
         abandonReadBack();
     phase_ = Phase::Idle;
     takePortBack();
-    s_.engine->state().LinkPortOpen = false;
+    s_.engine->setWriteComing(false);
     s_.view->setTransferButtonsEnabled(true);
 }
 
@@ -216,6 +217,7 @@ void WriteGuard::readFinished() {
         const BackupStore::Result r =
             store.save(readImage_, main.modelCode(), main.state().ModuleVersion);
         if (!r.ok) {
+            main.setWriteComing(false);
             outcome_ = Outcome::BackupFailed;
             const QString why = r.folderNotCreated
                                     ? text("safety.backup_folder_not_created")
@@ -235,7 +237,6 @@ void WriteGuard::readFinished() {
                       int(ImageAddress::kModelCode)})
             (*s_.image)[a] = readImage_[a];
         phase_ = Phase::Writing;
-        main.state().Pace = 0; // the write follows at the next tick
         main.startWriteAll();
         return;
     }

@@ -66,7 +66,8 @@ class WriteGuard {
     void startWrite();
     // A read of the module for a comparison, into the guard's own image.
     // `bytesRead`: how much of the image the read filled (its read-all's extent).
-    void readModule(std::function<void(const ConfigImage&, int bytesRead)> done);
+    // Refused with a message (false) while a write runs.
+    bool readModule(std::function<void(const ConfigImage&, int bytesRead)> done);
 
     // The window's ticks and received bytes: true when the guard's engine took them.
     bool tick();

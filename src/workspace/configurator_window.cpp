@@ -484,7 +484,7 @@ void TAV4Form1::decode() {
     // The version of the module at the port decides how it is read and
     // written; a file opened for another version does not change it.
     if (!files_->decodingFile()) {
-        engine_->state().ModuleVersion = r.moduleVersion;
+        engine_->setModuleVersion(r.moduleVersion);
         showModuleVersion(r.statusText);
     }
     pages_->fill(r.values);

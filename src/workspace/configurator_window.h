@@ -49,7 +49,7 @@ class TAV4Form1 : public QMainWindow, public LinkView {
     void setModelCode(int code);
     int modelCode() const { return ModelCode_; }
     void setModelTitle(const QString& title);
-    void presetModuleVersion(int v) { engine_->state().ModuleVersion = v; }
+    void presetModuleVersion(int v) { engine_->setModuleVersion(v); }
     int moduleVersion() const { return engine_->state().ModuleVersion; }
     // Shows, hides or disables a page (by objectName) or a control group.
     void applyItemRule(const QString& item, ItemRule rule);

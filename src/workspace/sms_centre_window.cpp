@@ -95,6 +95,8 @@ void TSMSk::setClick() {
         showMessage(this, hu("sms_centre.no_number"));
         return;
     }
+    if (engine_.refuseWhileWriting())
+        return;
     listen(true);
     if (!engine_.startSmsCentre(Edit1->text())) {
         statusLabel_->clear();

@@ -474,6 +474,52 @@ TEST_F(CliE2E, ARepeatedAnswerNextToSkippedBytesDoesNotHideAnUnwrittenByte) {
     }
 }
 
+// Answers held back until the address 256 further on is asked for, and sent
+// just before its answer (a byte answer names only the low byte of its
+// address): the read takes none of them for that address, and the file is
+// the module's memory.
+TEST_F(CliE2E, LateByteAnswersAreNotTakenForTheAddressTheyAlias) {
+    const QByteArray memory = moduleMemory(4242u, 70, 32);
+    writeFile(path("memory.bin"), memory);
+    PtySim sim({"--model", "70", "--version", "32", "--memory", path("memory.bin"), "--hold-at",
+                "10", "--hold-at", "300", "--hold-at", "600"});
+    ASSERT_TRUE(sim.started());
+    const CliRun r = run({"read", "--port", sim.path(), "--out", path("out.dat")}, &sim);
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(sim.countLines(QStringLiteral("LATE")), 3);
+    const QByteArray out = readFile(path("out.dat"));
+    ASSERT_GE(out.size(), 1024);
+    for (int a = 0; a < 1024; ++a)
+        ASSERT_EQ(uint8_t(out[a]), uint8_t(memory[a])) << "address " << a;
+}
+
+// Every answer to block 5 comes twice on a line that runs at its speed, the
+// copy landing in what follows (the write after the backup read, the clock
+// after the write): the write is verified, and the backup is the module as
+// it was.
+TEST_F(CliE2E, BlockAnswersTwiceAroundAWriteDoNotSpoilItsBackupOrItsVerify) {
+    const QByteArray memory = moduleMemory(777u, 71, 43);
+    writeFile(path("memory.bin"), memory);
+    QByteArray file(1024, '\0');
+    for (int i = 0; i < 1024; ++i)
+        file[i] = static_cast<char>(memory[i] ^ 0x5A);
+    writeFile(path("in.dat"), file + QByteArray(kTextsSize, '\0'));
+    PtySim sim({"--model", "71", "--version", "43", "--memory", path("memory.bin"),
+                "--duplicate-at", "80", "--at-times", "0", "--pace-baud", "9600"});
+    ASSERT_TRUE(sim.started());
+    const CliRun r = run({"write", "--port", sim.path(), "--in", path("in.dat")}, &sim, 120000);
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains(QLatin1String("Verified"))) << r.out.toStdString();
+    EXPECT_GE(sim.countLines(QStringLiteral("DUPLICATE")), 2);
+    const qsizetype at = r.out.indexOf(QLatin1String("Backup of the module as it was: "));
+    ASSERT_GE(at, 0) << r.out.toStdString();
+    const QString backupPath = r.out.mid(at).section(QLatin1String(": "), 1).section('\n', 0, 0);
+    const QByteArray backup = readFile(backupPath.trimmed());
+    ASSERT_GE(backup.size(), 1024) << backupPath.toStdString();
+    for (int a = 0; a < 1024; ++a)
+        ASSERT_EQ(uint8_t(backup[a]), uint8_t(memory[a])) << "backup byte " << a;
+}
+
 // The adapter is pulled in the middle of a transfer: the command ends at once
 // with its own message and exit status, writes no file, and the next run
 // (the adapter back) succeeds.

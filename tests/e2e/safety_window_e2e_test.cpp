@@ -3,6 +3,7 @@
 // module that did not store a byte; the compare window lists exactly the
 // fields that differ.
 #include "app/alvento_application.h"
+#include "maintenance/status_window.h"
 #include "safety/backup_store.h"
 #include "safety/compare_window.h"
 #include "safety/field_map.h"
@@ -457,3 +458,62 @@ TEST_F(SafetyWindow, RestoringABackupPutsTheModuleBack) {
 }
 
 } // namespace
+
+struct DuringSend {
+    const char* name;
+    const char* version;
+    QStringList line;      // the simulator's line options
+    const char* quarterRx; // the request a quarter of the way through the write
+};
+
+class SafetyWindowDuringSend : public SafetyWindow,
+                               public ::testing::WithParamInterface<DuringSend> {};
+
+// A version query from the menu, the status window and a compare with the
+// module, started while the send writes, are each refused with a message; the
+// write goes on to its end and is verified, and the module holds the edit.
+TEST_P(SafetyWindowDuringSend, OperationsStartedDuringTheWriteAreRefusedAndItIsVerified) {
+    const DuringSend& d = GetParam();
+    PtySim sim(QStringList{"--model", "71", "--version", d.version, "--example-config", "--save",
+                           dir.filePath(QStringLiteral("saved.bin"))} +
+               d.line);
+    ASSERT_TRUE(sim.started());
+    TAV4Form1* c = open(sim);
+    ASSERT_TRUE(read(c));
+    c->findChild<QSpinBox*>(QStringLiteral("SpinEdit4"))->setValue(111);
+    button(c, "BitBtn1")->click();
+    ASSERT_TRUE(sim.waitForLine(QString::fromLatin1(d.quarterRx), 60000));
+
+    c->menuAction(QStringLiteral("GSMsoftververzi1"))->trigger();
+    c->menuAction(QStringLiteral("Modulllapotmegjelentse1"))->trigger();
+    app->statusWindow()->reject();
+    c->safetyMenu().compareWithModule();
+    QStringList shown;
+    for (QMessageBox* box : c->findChildren<QMessageBox*>(QStringLiteral("MessageBox")))
+        shown << box->text();
+    shown.sort();
+    EXPECT_EQ(shown, (QStringList{"Data sending in progress, the comparison cannot start now!",
+                                  "Data sending in progress, the operation cannot start now!",
+                                  "Data sending in progress, the operation cannot start now!"}));
+
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            return c->safetyNet().outcome() != WriteGuard::Outcome::None &&
+                   !c->safetyNet().busy() && !c->engine().busy();
+        },
+        120000));
+    EXPECT_EQ(c->safetyNet().outcome(), WriteGuard::Outcome::Verified)
+        << c->safetyNet().report().join('\n').toStdString();
+    EXPECT_EQ(c->findChildren<CompareWindow*>().size(), 0);
+    EXPECT_TRUE(button(c, "BitBtn1")->isEnabled());
+    sim.stop();
+    EXPECT_EQ(uint8_t(readFile(dir.filePath(QStringLiteral("saved.bin")))[78]), 111);
+}
+
+const DuringSend kDuringSend[] = {
+    {"bytes", "32", {"--delay-ms", "3"}, "RX 01 01 00 "},
+    {"blocks", "43", {"--pace-baud", "9600"}, " F6 00 20 "},
+};
+
+INSTANTIATE_TEST_SUITE_P(Methods, SafetyWindowDuringSend, ::testing::ValuesIn(kDuringSend),
+                         [](const auto& info) { return std::string(info.param.name); });

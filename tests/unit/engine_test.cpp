@@ -172,12 +172,14 @@ const QDateTime kNow(QDate(2024, 3, 7), QTime(9, 5, 4));
 // array: lose the answer).
 struct Rig {
     explicit Rig(RigOptions o = {})
-        : engine(channel, view, image, configFor(o, &now, &idleClosed)) {
+        : engine(channel, view, image, configFor(o, &now, &idleClosed, &ms)) {
         engine.state().ModuleVersion = o.version;
         module.mem[254] = static_cast<uint8_t>(o.version);
     }
 
-    static LinkEngineConfig configFor(const RigOptions& o, QDateTime* clock, bool* idle) {
+    // ms: the steady clock; left alone, every answer comes at once.
+    static LinkEngineConfig configFor(const RigOptions& o, QDateTime* clock, bool* idle,
+                                      const int64_t* ms = nullptr) {
         LinkEngineConfig c;
         c.modelCode = o.model;
         c.companyStarred = o.starred;
@@ -185,6 +187,8 @@ struct Rig {
         c.portName = [] { return QStringLiteral("ttyTEST"); };
         c.clock = [clock] { return *clock; };
         c.startWindowIdleClosed = [idle] { return *idle; };
+        if (ms)
+            c.elapsedMs = [ms] { return *ms; };
         return c;
     }
 
@@ -240,6 +244,7 @@ struct Rig {
 
     QDateTime now = kNow;
     bool idleClosed = true;
+    int64_t ms = 0;
     RecordingChannel channel;
     RecordingView view;
     ConfigImage image;
@@ -764,6 +769,13 @@ TEST(EngineReadAll, BlockRepliesTwiceOrLateLandWhereTheyBelong) {
                  l.push_back(a);
          },
          {0, 1, 2, 2, 3, 4, 5}},
+        {"blocks 1 and 3 answered twice at once",
+         [](int n, const QByteArray& a, Line& l) {
+             l.push_back(a);
+             if (n == 1 || n == 4)
+                 l.push_back(a);
+         },
+         {0, 1, 2, 2, 3, 4, 4, 5}},
         {"block 1 twice, and the answer to block 2 lost",
          [](int n, const QByteArray& a, Line& l) {
              if (n != 2)
@@ -1113,12 +1125,14 @@ TEST(EngineWriteAll, PstnSendWritesTheTwoGainBytesThenSyncsTheClock) {
     EXPECT_TRUE(rig.view.buttonsEnabled);
 }
 
-// An interrupted PSTN send must not make the next write-all skip its records.
+// An interrupted PSTN send (its port lost) must not make the next write-all
+// skip its records.
 TEST(EngineWriteAll, WriteAllAfterAnAbandonedPstnSendStillWritesRecords) {
     Rig rig({.model = 100, .version = 32});
     rig.reply = loseAll;
     rig.engine.startPstnSend();
     rig.step();
+    rig.engine.portLost();
     rig.reply = nullptr;
     rig.answered = rig.channel.writes.size();
     rig.engine.startWriteAll();
@@ -2392,4 +2406,329 @@ TEST(EngineModem, AnUnansweredLeaveFrameDoesNotBlockTheNextOperation) {
     rig.engine.startVersionQuery(true);
     ASSERT_GT(rig.runUntilIdle(), 0);
     EXPECT_EQ(rig.countWrites(kLeaveFrame), 3);
+}
+
+// ------------------------------------------------------------------ one operation at a time
+
+// Whatever is asked for while a write runs (a menu item, a maintenance window
+// opening or closing, a second send) is refused with a message, or left
+// alone by a window that closes; the write goes on to its end, and the
+// module holds every byte it sends.
+TEST(EngineOneOperation, NothingCutsAWriteShort) {
+    const QString refused = "Data sending in progress, the operation cannot start now!";
+    struct Op {
+        const char* name;
+        std::function<void(LinkEngine&)> start;
+        bool message; // a message says it was refused
+    };
+    const Op ops[] = {
+        {"version query from the menu", [](LinkEngine& e) { e.startVersionQuery(true); }, true},
+        {"version query of an activation", [](LinkEngine& e) { e.startVersionQuery(false); },
+         false},
+        {"read-all", [](LinkEngine& e) { e.startReadAll(); }, true},
+        {"send again", [](LinkEngine& e) { e.startWriteAll(); }, true},
+        {"PSTN send", [](LinkEngine& e) { e.startPstnSend(); }, true},
+        {"status window opens", [](LinkEngine& e) { e.startStatusPoll(); }, true},
+        {"status window closes", [](LinkEngine& e) { e.stopCommand(); }, false},
+        {"monitor window opens and closes",
+         [](LinkEngine& e) {
+             e.startMonitor();
+             e.leaveMonitor();
+         },
+         true},
+        {"firmware window opens", [](LinkEngine& e) { e.startProcessorQuery(); }, true},
+        {"restart", [](LinkEngine& e) { e.startRestart(); }, true},
+        {"clock", [](LinkEngine& e) { e.startClockSync(); }, true},
+        {"life signal", [](LinkEngine& e) { e.startLifeSignal(); }, true},
+        {"phonebook read", [](LinkEngine& e) { e.startPhonebookRead(100); }, true},
+        {"IMEI", [](LinkEngine& e) { e.startImeiQuery(); }, true},
+        {"SMS centre window closes", [](LinkEngine& e) { e.leaveModemMode(); }, false},
+        {"caller-ID read", [](LinkEngine& e) { e.startCallerIdRead(); }, true},
+    };
+    for (const int version : {20, 43}) {
+        for (const Op& op : ops) {
+            SCOPED_TRACE(std::string(version > 32 ? "blocks: " : "bytes: ") + op.name);
+            Rig rig({.version = version});
+            rig.fillImage(5);
+            // A quarter of the way: byte 256 of 1024, or block 2 of 6.
+            const size_t quarter = version > 32 ? 2 : 256;
+            size_t seen = 0;
+            rig.reply = [&](const QByteArray&) -> std::optional<QByteArray> {
+                if (++seen == quarter)
+                    op.start(rig.engine);
+                return std::nullopt;
+            };
+            rig.engine.startWriteAll();
+            ASSERT_GT(rig.runUntilIdle(), 0);
+            ASSERT_EQ(rig.view.messages.size(), op.message ? 1u : 0u);
+            if (op.message)
+                EXPECT_EQ(rig.view.messages[0], refused);
+            // A block write-all ends with a clock synchronisation of its own.
+            EXPECT_EQ(rig.view.status(),
+                      message(version > 32 ? "engine.clock_sync_done" : "engine.send_done", 1));
+            EXPECT_TRUE(rig.view.buttonsEnabled);
+            EXPECT_FALSE(rig.view.gaugeVisible);
+            EXPECT_EQ(rig.writesOf(18, 0xFC).size(), 1u);
+            const int end = version > 32 ? 1536 : 1024;
+            int wrong = 0;
+            for (int a = 0; a < end; ++a)
+                if ((version > 32 || !skippedOnByteWrite(a, false)) &&
+                    rig.module.mem[static_cast<size_t>(a)] != rig.image[a])
+                    ++wrong;
+            EXPECT_EQ(wrong, 0);
+        }
+    }
+}
+
+// Before its request has gone out, nothing answers it: a version frame or a
+// clock acknowledgement that arrives before the tick has sent the query or
+// the clock frame is someone else's, late.
+TEST(EngineLateAnswer, AnAnswerBeforeItsRequestIsNotTaken) {
+    {
+        SCOPED_TRACE("version");
+        Rig rig({.version = 20});
+        rig.engine.startVersionQuery(true);
+        rig.engine.receive(frame(0xAB, 0x00, 0xFE, 43));
+        EXPECT_EQ(rig.engine.state().ModuleVersion, 20);
+        EXPECT_TRUE(rig.engine.busy());
+        ASSERT_GT(rig.runUntilIdle(), 0);
+        EXPECT_EQ(rig.channel.writes, std::vector<QByteArray>{frame(0x00, 0x00, 0xFE, 0x00)});
+        EXPECT_EQ(rig.engine.state().ModuleVersion, 20); // the module's own answer
+    }
+    {
+        SCOPED_TRACE("clock");
+        Rig rig;
+        rig.engine.startClockSync();
+        rig.engine.receive(frame(0xAB, 0xAA, 0, 0));
+        EXPECT_TRUE(rig.engine.busy());
+        EXPECT_NE(rig.view.status(), "Clock synchronisation with the PC clock successful");
+        ASSERT_GT(rig.runUntilIdle(), 0);
+        EXPECT_EQ(rig.writesOf(18, 0xFC).size(), 1u);
+        EXPECT_EQ(rig.view.status(), message("engine.clock_sync_done", 1));
+    }
+}
+
+// A byte answer names the low byte of its address only: the late answer to
+// the read or write of address 10 reads like the answer for 266, 522 or 778.
+// The first request for address 10 is answered late; the late answer comes
+// while the aliasing address is asked for, before or after its own answer,
+// or instead of it (that answer lost, a write not stored). It is never taken
+// for that address; arriving anywhere else, it is dropped.
+TEST(EngineLateAnswer, ALateByteAnswerIsNeverTakenForTheAddressItAliases) {
+    enum class When { Before, After, Instead };
+    const std::pair<When, const char*> whens[] = {
+        {When::Before, "before"}, {When::After, "after"}, {When::Instead, "instead of"}};
+    for (const bool write : {false, true}) {
+        for (const int offset : {256, 512, 768, 100}) {
+            for (const auto& [when, whenName] : whens) {
+                SCOPED_TRACE(std::string(write ? "write, " : "read, ") + "arriving " + whenName +
+                             " the answer for " + std::to_string(10 + offset));
+                Rig rig({.version = 20});
+                rig.fillModule(3);
+                rig.fillImage(9);
+                // Byte writes echo the byte: the alias must carry the same one.
+                rig.image[10 + offset] = rig.image[10];
+                rig.reply = loseAll;
+                QByteArray late;
+                bool lateSent = false;
+                ScriptedLine line;
+                write ? rig.engine.startWriteAll() : rig.engine.startReadAll();
+                line.run(
+                    rig,
+                    [&](size_t, const QByteArray& request) {
+                        if (request.size() != 6) {
+                            line.line.push_back(rig.module.answer(request));
+                            return;
+                        }
+                        const int address = at(request, 0) << 8 | at(request, 2);
+                        if (address == 10 && late.isEmpty()) {
+                            late = rig.module.answer(request);
+                            return;
+                        }
+                        if (address == 10 + offset && !late.isEmpty() && !lateSent) {
+                            lateSent = true;
+                            if (when == When::Instead) {
+                                line.line.push_back(late);
+                                return;
+                            }
+                            const QByteArray answer = rig.module.answer(request);
+                            line.line.push_back(when == When::Before ? late : answer);
+                            line.line.push_back(when == When::Before ? answer : late);
+                            return;
+                        }
+                        line.line.push_back(rig.module.answer(request));
+                    },
+                    [&] { return !rig.engine.busy(); });
+                ASSERT_FALSE(rig.engine.busy());
+                ASSERT_TRUE(lateSent);
+                if (write) {
+                    EXPECT_EQ(rig.module.mem[static_cast<size_t>(10 + offset)],
+                              rig.image[10 + offset]);
+                    EXPECT_EQ(rig.view.status(), "Data send successful!");
+                } else {
+                    for (int a = 0; a < 1024; ++a)
+                        ASSERT_EQ(rig.image[a], rig.module.mem[static_cast<size_t>(a)]) << a;
+                    EXPECT_EQ(rig.view.status(), "Successful readout!");
+                }
+            }
+        }
+    }
+}
+
+// Without a lost answer nothing is owed: a byte read asks every address once
+// and never holds an answer back.
+TEST(EngineLateAnswer, ALineWithoutFaultsNeverWaits) {
+    Rig rig({.version = 20});
+    rig.fillModule(4);
+    rig.engine.startReadAll();
+    EXPECT_EQ(rig.runUntilIdle(), 1);
+    EXPECT_EQ(rig.channel.writes.size(), 1024u);
+}
+
+// The race of a read followed at once by the safety net's backup read, which
+// runs on an engine of its own: the last block of the first read is answered
+// twice, and the copy arrives while the second engine asks for its first
+// block. It must not land there, whether answers come at once or take their
+// time on the wire.
+TEST(EngineReadAll, ACopyOfTheLastBlockOfAReadDoesNotLandInTheNextEnginesRead) {
+    for (const int64_t answerMs : {0, 300}) {
+        SCOPED_TRACE(answerMs ? "answers take their time on the wire" : "answers come at once");
+        int64_t now = 0;
+        QDateTime clock = kNow;
+        bool idle = true;
+        const LinkEngineConfig config = Rig::configFor({.version = 43}, &clock, &idle, &now);
+        RecordingChannel channel;
+        RecordingView firstView, secondView;
+        ConfigImage firstImage, secondImage;
+        LinkEngine first(channel, firstView, firstImage, config);
+        LinkEngine second(channel, secondView, secondImage, config);
+        first.setModuleVersion(43);
+        second.setModuleVersion(43);
+        FakeModule module;
+        for (int i = 0; i < 8192; ++i)
+            module.mem[static_cast<size_t>(i)] = static_cast<uint8_t>(i * 13 + 2 + i / 256);
+        module.mem[254] = 43;
+        std::deque<QByteArray> line;
+        size_t seen = 0;
+        const auto run = [&](LinkEngine& e,
+                             const std::function<void(const QByteArray&)>& onRequest) {
+            for (int guard = 0; guard < 5000 && e.busy(); ++guard) {
+                for (; seen < channel.writes.size(); ++seen)
+                    onRequest(channel.writes[seen]);
+                if (line.empty()) {
+                    now += 50;
+                    e.tick();
+                    continue;
+                }
+                now += answerMs;
+                const QByteArray next = line.front();
+                line.pop_front();
+                e.receive(next);
+            }
+        };
+        QByteArray copy;
+        first.startReadAll();
+        run(first, [&](const QByteArray& request) {
+            line.push_back(module.answer(request));
+            if (at(request, 1) == 0xF7 && at(request, 2) == 0x50)
+                copy = line.back();
+        });
+        ASSERT_FALSE(copy.isEmpty());
+        EXPECT_TRUE(std::equal(firstImage.data(), firstImage.data() + 1536, module.mem.data()));
+        first.passLinkTo(second);
+        second.startReadAll();
+        bool copySent = false;
+        run(second, [&](const QByteArray& request) {
+            if (!std::exchange(copySent, true))
+                line.push_back(copy);
+            line.push_back(module.answer(request));
+        });
+        EXPECT_FALSE(second.busy());
+        EXPECT_TRUE(copySent);
+        EXPECT_TRUE(std::equal(secondImage.data(), secondImage.data() + 1536, module.mem.data()));
+        EXPECT_EQ(secondView.decodes, 1);
+    }
+}
+
+// Blocks alike (an erased memory) that take their time on the wire are taken
+// as they come, and the read ends with one short fence, a version query. A
+// block answered twice leaves one answer more on the line ahead of the
+// fence's answer: the read goes again from the first block that equalled an
+// earlier one.
+TEST(EngineReadAll, AlikeBlocksAreAskedOnceAndACopyAmongThemIsFound) {
+    constexpr int kFence = 0xFE / 16; // the version query, as the list counts it
+    struct Case {
+        const char* name;
+        bool alike;  // blocks 1 to 5 erased (block 0 holds the version)
+        int doubled; // the request whose answer comes twice, -1: none
+        std::vector<int> asked;
+    };
+    const Case cases[] = {
+        {"alike, every answer once", true, -1, {0, 1, 2, 3, 4, 5, kFence}},
+        {"alike, block 2 answered twice", true, 2, {0, 1, 2, 3, 4, 5, kFence, 2, 3, 4, 5, kFence}},
+        {"different, block 2 answered twice",
+         false,
+         2,
+         {0, 1, 2, 3, 4, 5, kFence, 3, 4, 5, kFence}},
+        {"different, every answer once", false, -1, {0, 1, 2, 3, 4, 5}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Rig rig({.version = 43});
+        if (c.alike)
+            std::fill(rig.module.mem.begin(), rig.module.mem.end(), uint8_t{0xFF});
+        else
+            rig.fillModule(6);
+        rig.module.mem[254] = 43;
+        rig.reply = loseAll;
+        std::deque<QByteArray> line;
+        std::vector<int> asked;
+        size_t seen = 0;
+        rig.engine.startReadAll();
+        for (int guard = 0; guard < 5000 && rig.engine.busy(); ++guard) {
+            for (; seen < rig.channel.writes.size(); ++seen) {
+                const QByteArray& request = rig.channel.writes[seen];
+                asked.push_back(at(request, 2) / 16);
+                line.push_back(rig.module.answer(request));
+                if (static_cast<int>(seen) == c.doubled)
+                    line.push_back(line.back());
+            }
+            if (line.empty()) {
+                rig.ms += 50;
+                rig.engine.tick();
+                continue;
+            }
+            rig.ms += 300; // a block takes 274 ms on the wire at 9600 baud
+            const QByteArray next = line.front();
+            line.pop_front();
+            rig.engine.receive(next);
+        }
+        EXPECT_FALSE(rig.engine.busy());
+        EXPECT_EQ(asked, c.asked);
+        EXPECT_TRUE(std::equal(rig.image.data(), rig.image.data() + 1536, rig.module.mem.data()));
+        EXPECT_EQ(rig.view.decodes, 1);
+    }
+}
+
+// A modem that falls silent in the middle of a phonebook read: the slot's
+// command goes out four times in all, then the read ends, says why, and the
+// module gets its GSM program back.
+TEST(EngineModem, AModemSilentDuringAPhonebookReadIsGivenUpAfterFourSends) {
+    ModemRig rig;
+    for (int s = 1; s <= 6; ++s)
+        rig.modem.phonebook[s] = {QByteArray::number(s * 11), "N" + QByteArray::number(s)};
+    rig.modem.answerOverride = [](const QByteArray& cmd) -> std::optional<QByteArray> {
+        if (cmd == "AT+CPBR=003")
+            return QByteArray();
+        return std::nullopt;
+    };
+    rig.engine.startPhonebookRead(6);
+    ASSERT_GT(rig.runUntilIdle(), 0);
+    EXPECT_EQ(rig.countWrites(ascii("AT+CPBR=003\r")), 4);
+    EXPECT_EQ(rig.countWrites(ascii("AT+CPBR=004\r")), 0);
+    ASSERT_FALSE(rig.results.results.empty());
+    EXPECT_FALSE(rig.results.results.back().ok);
+    EXPECT_STREQ(rig.results.results.back().reasonKey, "engine.modem_no_answer");
+    EXPECT_EQ(rig.countWrites(kLeaveFrame), 1);
+    EXPECT_FALSE(rig.modem.on);
 }

@@ -490,6 +490,31 @@ TEST(MaintenanceEngine, UnacknowledgedBlockGivesUpAfterThirtySends) {
     EXPECT_EQ(r.listener.acked.size(), 1u);
 }
 
+// A block's acknowledgement is its sum, and the zeros after the image all
+// sum to 0. After a block went out twice, the other transmission's
+// acknowledgement may still come: it must not pass for the next block's,
+// which goes out once the line has been quiet.
+TEST(MaintenanceEngine, ALateAcknowledgementIsNotTakenForTheNextBlock) {
+    Rig r(71, 43);
+    r.engine.startFirmwareDownload(testImage(1000));
+    ASSERT_GT(r.ticksToWrite(), 0);
+    for (int block = 0; block < 5; ++block)
+        r.engine.receive(r.last().left(1));
+    const QByteArray block5 = r.last();
+    ASSERT_EQ(at(block5, 3), 5);
+    ASSERT_EQ(r.ticksToWrite(), 11); // unanswered: it goes out again
+    ASSERT_EQ(r.last(), block5);
+    r.engine.receive(block5.left(1)); // one transmission's acknowledgement
+    r.engine.receive(block5.left(1)); // and the other's, late
+    EXPECT_EQ(r.listener.acked, (std::vector<int>{0, 1, 2, 3, 4, 5}));
+    ASSERT_GT(r.ticksToWrite(), 0);
+    const QByteArray block6 = r.last();
+    ASSERT_EQ(at(block6, 3), 6);
+    EXPECT_EQ(at(block6, 0), at(block5, 0));
+    r.engine.receive(block6.left(1));
+    EXPECT_EQ(r.listener.acked, (std::vector<int>{0, 1, 2, 3, 4, 5, 6}));
+}
+
 TEST(MaintenanceEngine, StreamDownloadBelowVersion38) {
     Rig r(71, 35);
     const std::vector<uint8_t> image = testImage(FirmwareImage::kImageBytes);

@@ -458,6 +458,7 @@ TEST(SimExecutable, HelpListsEveryOption) {
                                    "--late-ms",
                                    "--duplicate-gap-ms",
                                    "--delay-ms",
+                                   "--hold-at",
                                    "--vanish-after",
                                    "--vanish-ms",
                                    "--sound-out",
