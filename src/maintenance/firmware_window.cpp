@@ -2,6 +2,7 @@
 
 #include "engine/link_engine.h"
 #include "i18n/messages.h"
+#include "image/file_access.h"
 #include "settings/app_context.h"
 #include "ui/widgets.h"
 
@@ -283,32 +284,24 @@ bool TAV4Form9::loadImageFile(const QString& path) {
         return false;
     const int lang = language();
     const QString shown = QDir::toNativeSeparators(path);
-    const QFileInfo info(path);
     // A pipe or a device could block the window or never end; only a regular
-    // file is opened, and only one of a size a hex image can have is read.
-    if (info.exists() && !info.isFile()) {
+    // file is opened (without waiting on a pipe that takes its place), and only
+    // as much of it as a hex image can have is read.
+    const FileAccess::ReadResult read =
+        FileAccess::readAtMost(path, FirmwareImage::kMaxFileBytes + 1);
+    if (read.error.problem == FileAccess::Problem::NotAFile) {
         showMessage(message("firmware.not_regular", lang).arg(shown));
         return false;
     }
-    const QString tooLarge = message("firmware.too_large", lang)
-                                 .arg(shown, QString::number(FirmwareImage::kMaxFileBytes));
-    if (info.size() > FirmwareImage::kMaxFileBytes) {
-        showMessage(tooLarge);
+    if (read.error) {
+        showMessage(
+            message("firmware.cannot_read", lang).arg(shown, FileAccess::errorText(read.error)));
         return false;
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        showMessage(message("firmware.cannot_read", lang).arg(shown, file.errorString()));
-        return false;
-    }
-    // The file may have grown since it was looked at.
-    const QByteArray text = file.read(FirmwareImage::kMaxFileBytes + 1);
-    if (file.error() != QFileDevice::NoError) {
-        showMessage(message("firmware.cannot_read", lang).arg(shown, file.errorString()));
-        return false;
-    }
+    const QByteArray& text = read.bytes;
     if (text.size() > FirmwareImage::kMaxFileBytes) {
-        showMessage(tooLarge);
+        showMessage(message("firmware.too_large", lang)
+                        .arg(shown, QString::number(FirmwareImage::kMaxFileBytes)));
         return false;
     }
     FirmwareImage::Parsed parsed = FirmwareImage::parse(text);
@@ -317,7 +310,7 @@ bool TAV4Form9::loadImageFile(const QString& path) {
             message("firmware.refused_file", lang).arg(shown, FirmwareImage::fault(parsed, lang)));
         return false;
     }
-    opened_ = OpenedImage{std::move(parsed), info.fileName(), text.size()};
+    opened_ = OpenedImage{std::move(parsed), QFileInfo(path).fileName(), text.size()};
     ++imageSerial_;
     showImageState();
     return true;
