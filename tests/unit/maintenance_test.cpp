@@ -3,6 +3,7 @@
 // firmware image's text parser and the status block's meaning.
 #include "engine/firmware_image.h"
 #include "engine/link_engine.h"
+#include "engine/listener_subscription.h"
 #include "engine/status_block.h"
 #include "serial/memory_frame.h"
 
@@ -379,6 +380,31 @@ TEST(MaintenanceEngine, MonitorModeHandsOnEveryByteThenLeaves) {
     r.engine.receive(QByteArray("tail") + frame(0xAB, 0xAC, 0, 0));
     EXPECT_EQ(r.last(), bytesOf({0x02, 0x02, 0x00, 0x00, 0xFC, 0x03}));
     EXPECT_EQ(r.engine.state().LinkCommand, LinkCode::kIdle);
+}
+
+// A window's subscription: reports reach it only while it is active, and
+// never once it is gone, even when it was never switched off.
+TEST(MaintenanceEngine, SubscriptionReportsOnlyWhileActiveAndNeverAfterItGoes) {
+    Rig r;
+    r.engine.startMonitor();
+    ASSERT_GT(r.ticksToWrite(), 0);
+    r.engine.receive(frame(0xAB, 0xAC, 0, 0));
+    Listener window;
+    {
+        ListenerSubscription subscription(r.engine, &window);
+        r.engine.receive(QByteArray("a"));
+        subscription.setActive(true);
+        subscription.setActive(true);
+        EXPECT_TRUE(subscription.active());
+        r.engine.receive(QByteArray("b"));
+        subscription.setActive(false);
+        r.engine.receive(QByteArray("c"));
+        subscription.setActive(true);
+        r.engine.receive(QByteArray("d"));
+    }
+    r.engine.receive(QByteArray("e"));
+    EXPECT_EQ(window.text, QByteArray("bd"));
+    EXPECT_EQ(r.listener.text, QByteArray("abcde"));
 }
 
 // ---------------------------------------------------------------- firmware
