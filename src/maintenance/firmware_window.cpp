@@ -44,8 +44,8 @@ QString versionText(int v) {
 } // namespace
 
 TAV4Form9::TAV4Form9(LinkEngine& engine, const AppContext& ctx, QWidget* parent)
-    : QDialog(parent), engine_(engine), ctx_(ctx), Timer1(new QTimer(this)),
-      parseTimer_(new QTimer(this)) {
+    : QDialog(parent), engine_(engine), ctx_(ctx), subscription_(engine, this),
+      Timer1(new QTimer(this)), parseTimer_(new QTimer(this)) {
     setObjectName(QStringLiteral("TAV4Form9"));
     setWindowTitle(QStringLiteral("Firmware"));
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
@@ -132,20 +132,6 @@ TAV4Form9::TAV4Form9(LinkEngine& engine, const AppContext& ctx, QWidget* parent)
     connect(BitBtn3, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-TAV4Form9::~TAV4Form9() {
-    listen(false);
-}
-
-void TAV4Form9::listen(bool on) {
-    if (on == listening_)
-        return;
-    listening_ = on;
-    if (on)
-        engine_.addMaintenanceListener(this);
-    else
-        engine_.removeMaintenanceListener(this);
-}
-
 void TAV4Form9::resizeEvent(QResizeEvent* e) {
     QDialog::resizeEvent(e);
     QPainterPath path;
@@ -160,7 +146,7 @@ bool TAV4Form9::event(QEvent* e) {
 }
 
 void TAV4Form9::openWindow() {
-    listen(true);
+    subscription_.setActive(true);
     setWindowModality(Qt::ApplicationModal);
     activated_ = false;
     show();
@@ -395,6 +381,6 @@ void TAV4Form9::done(int result) {
     // The next opening may be for another module: a file is opened afresh.
     opened_.reset();
     ++imageSerial_;
-    listen(false);
+    subscription_.setActive(false);
     QDialog::done(result);
 }

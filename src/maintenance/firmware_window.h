@@ -1,5 +1,6 @@
 #pragma once
 #include "engine/firmware_image.h"
+#include "engine/listener_subscription.h"
 #include "engine/maintenance_listener.h"
 
 #include <QDialog>
@@ -24,7 +25,6 @@ class TAV4Form9 : public QDialog, public MaintenanceListener {
     Q_OBJECT
   public:
     TAV4Form9(LinkEngine& engine, const AppContext& ctx, QWidget* parent = nullptr);
-    ~TAV4Form9() override;
 
     // The four-digit code that unlocks "Download OLD firmware!".
     static constexpr const char* kServiceCode = "9043";
@@ -81,7 +81,6 @@ class TAV4Form9 : public QDialog, public MaintenanceListener {
         qint64 fileBytes = 0;
     };
 
-    void listen(bool on);
     int language() const;
     // The image a download would send: the carried one, else the opened one.
     const FirmwareImage::Parsed* image() const;
@@ -93,7 +92,7 @@ class TAV4Form9 : public QDialog, public MaintenanceListener {
 
     LinkEngine& engine_;
     const AppContext& ctx_;
-    bool listening_ = false;
+    ListenerSubscription subscription_;
     bool downloading_ = false;
     bool activated_ = false;
     int processor_ = 0;

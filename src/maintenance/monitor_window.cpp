@@ -40,8 +40,8 @@ const CaptionRow kCaptions[] = {
 } // namespace
 
 TAV4Form3::TAV4Form3(LinkEngine& engine, AppContext& ctx, QWidget* parent)
-    : QDialog(parent), engine_(engine), ctx_(ctx), Timer1(new QTimer(this)),
-      sender_(new FaultReportSender(this)) {
+    : QDialog(parent), engine_(engine), ctx_(ctx), subscription_(engine, this),
+      Timer1(new QTimer(this)), sender_(new FaultReportSender(this)) {
     setObjectName(QStringLiteral("TAV4Form3"));
     setWindowTitle(QStringLiteral("Monitor"));
     askText = [this](const QString& caption, const QString& prompt) -> std::optional<QString> {
@@ -110,20 +110,6 @@ TAV4Form3::TAV4Form3(LinkEngine& engine, AppContext& ctx, QWidget* parent)
     Timer1->start();
 }
 
-TAV4Form3::~TAV4Form3() {
-    listen(false);
-}
-
-void TAV4Form3::listen(bool on) {
-    if (on == listening_)
-        return;
-    listening_ = on;
-    if (on)
-        engine_.addMaintenanceListener(this);
-    else
-        engine_.removeMaintenanceListener(this);
-}
-
 int TAV4Form3::language() const {
     return languageFromSetting(ctx_.read(QStringLiteral("Language")));
 }
@@ -139,7 +125,7 @@ bool TAV4Form3::event(QEvent* e) {
 }
 
 void TAV4Form3::openWindow() {
-    listen(true);
+    subscription_.setActive(true);
     applyCaptions(this, kCaptions, int(std::size(kCaptions)), language());
     setWindowModality(Qt::ApplicationModal);
     activated_ = false;
@@ -267,7 +253,7 @@ void TAV4Form3::Button2Click() {
 }
 
 void TAV4Form3::done(int result) {
-    listen(false);
+    subscription_.setActive(false);
     // The module goes back to its own program.
     engine_.leaveMonitor();
     QDialog::done(result);

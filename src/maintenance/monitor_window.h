@@ -1,4 +1,5 @@
 #pragma once
+#include "engine/listener_subscription.h"
 #include "engine/maintenance_listener.h"
 
 #include <QDateTime>
@@ -32,7 +33,6 @@ class TAV4Form3 : public QDialog, public MaintenanceListener {
     static constexpr int kMarkMs = 600000;
 
     TAV4Form3(LinkEngine& engine, AppContext& ctx, QWidget* parent = nullptr);
-    ~TAV4Form3() override;
 
     void FormActivate();
     void Timer1Tick();   // a time mark
@@ -63,12 +63,11 @@ class TAV4Form3 : public QDialog, public MaintenanceListener {
 
   private:
     void append(const QString& text);
-    void listen(bool on);
     int language() const;
 
     LinkEngine& engine_;
     AppContext& ctx_;
-    bool listening_ = false;
+    ListenerSubscription subscription_;
     bool activated_ = false;
     bool scaled_ = false;
     int lineLength_ = 0; // characters in the last line so far

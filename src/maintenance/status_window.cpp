@@ -61,7 +61,8 @@ QString gaugeColourName(StatusBlock::GaugeColour c) {
 } // namespace
 
 TAV4Form2::TAV4Form2(LinkEngine& engine, AppContext& ctx, QWidget* parent)
-    : QDialog(parent), engine_(engine), ctx_(ctx), Timer1(new QTimer(this)) {
+    : QDialog(parent), engine_(engine), ctx_(ctx), subscription_(engine, this),
+      Timer1(new QTimer(this)) {
     setObjectName(QStringLiteral("TAV4Form2"));
     setWindowTitle(QStringLiteral("Modul állapot"));
     auto* v = new QVBoxLayout(this);
@@ -192,20 +193,6 @@ TAV4Form2::TAV4Form2(LinkEngine& engine, AppContext& ctx, QWidget* parent)
     connect(Timer1, &QTimer::timeout, this, &TAV4Form2::Timer1Tick);
 }
 
-TAV4Form2::~TAV4Form2() {
-    listen(false);
-}
-
-void TAV4Form2::listen(bool on) {
-    if (on == listening_)
-        return;
-    listening_ = on;
-    if (on)
-        engine_.addMaintenanceListener(this);
-    else
-        engine_.removeMaintenanceListener(this);
-}
-
 int TAV4Form2::language() const {
     return languageFromSetting(ctx_.read(QStringLiteral("Language")));
 }
@@ -224,7 +211,7 @@ void TAV4Form2::openWindow() {
     // Inputs are grey until the first block says what they are.
     for (int n = 1; n <= 4; ++n)
         setBackground(panels_[static_cast<size_t>(n)], palette().color(QPalette::Button));
-    listen(true);
+    subscription_.setActive(true);
     applyCaptions(this, kCaptions, int(std::size(kCaptions)), language());
     Button1->setVisible(ctx_.read(QStringLiteral("mode")) == QLatin1String(kServiceCode));
     setWindowModality(Qt::ApplicationModal);
@@ -335,7 +322,7 @@ void TAV4Form2::done(int result) {
     const int32_t c = engine_.state().LinkCommand;
     if (c == LinkCode::kStatusPoll || c == LinkCode::kTestEnd)
         engine_.stopCommand();
-    listen(false);
+    subscription_.setActive(false);
     Timer1->stop();
     QDialog::done(result);
 }

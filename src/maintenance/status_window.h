@@ -1,4 +1,5 @@
 #pragma once
+#include "engine/listener_subscription.h"
 #include "engine/maintenance_listener.h"
 #include "engine/status_block.h"
 
@@ -22,7 +23,6 @@ class TAV4Form2 : public QDialog, public MaintenanceListener {
     Q_OBJECT
   public:
     TAV4Form2(LinkEngine& engine, AppContext& ctx, QWidget* parent = nullptr);
-    ~TAV4Form2() override;
 
     void FormActivate();
     void Timer1Tick();   // the link state, every second
@@ -57,12 +57,11 @@ class TAV4Form2 : public QDialog, public MaintenanceListener {
 
   private:
     void showBlock(const StatusBlock::Display& d);
-    void listen(bool on);
     int language() const;
 
     LinkEngine& engine_;
     AppContext& ctx_;
-    bool listening_ = false;
+    ListenerSubscription subscription_;
     bool temperatureHidden_ = false;
     bool activated_ = false;
     bool scaled_ = false;

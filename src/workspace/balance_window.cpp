@@ -17,7 +17,8 @@ QString hu(const char* key) {
 }
 } // namespace
 
-TMESS1::TMESS1(LinkEngine& engine, QWidget* parent) : QDialog(parent), engine_(engine) {
+TMESS1::TMESS1(LinkEngine& engine, QWidget* parent)
+    : QDialog(parent), engine_(engine), subscription_(engine, this) {
     setObjectName(QStringLiteral("TMESS1"));
     setWindowTitle(QStringLiteral("Ingyenes Egyenleg lekérdezés (csak T-mobile!)"));
 
@@ -42,25 +43,11 @@ TMESS1::TMESS1(LinkEngine& engine, QWidget* parent) : QDialog(parent), engine_(e
     resize(420, 260);
 }
 
-TMESS1::~TMESS1() {
-    listen(false);
-}
-
-void TMESS1::listen(bool on) {
-    if (on == listening_)
-        return;
-    listening_ = on;
-    if (on)
-        engine_.addModemListener(this);
-    else
-        engine_.removeModemListener(this);
-}
-
 void TMESS1::openAndQuery() {
     Memo1->clear();
     setBackground(Panel1, Qt::red);
     Panel1->setText(hu("balance.running"));
-    listen(true);
+    subscription_.setActive(true);
     engine_.startBalanceQuery();
     setWindowModality(Qt::ApplicationModal);
     show();
@@ -86,7 +73,7 @@ void TMESS1::modemOperationDone(int operation, const ModemResult& result) {
 }
 
 void TMESS1::done(int result) {
-    listen(false);
+    subscription_.setActive(false);
     engine_.leaveModemMode();
     QDialog::done(result);
 }

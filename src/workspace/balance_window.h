@@ -1,4 +1,5 @@
 #pragma once
+#include "engine/listener_subscription.h"
 #include "engine/modem_results.h"
 
 #include <QDialog>
@@ -14,7 +15,6 @@ class TMESS1 : public QDialog, public ModemListener {
     Q_OBJECT
   public:
     explicit TMESS1(LinkEngine& engine, QWidget* parent = nullptr);
-    ~TMESS1() override;
 
     // The menu item "Egyenleg lekérdezés (T-Mobile)": empties the text, puts
     // the panel in red, starts the query and shows the window modally without
@@ -29,10 +29,8 @@ class TMESS1 : public QDialog, public ModemListener {
     void done(int result) override;
 
   private:
-    void listen(bool on);
-
     LinkEngine& engine_;
-    bool listening_ = false;
+    ListenerSubscription subscription_;
     QLabel* Panel1;
     QPlainTextEdit* Memo1;
 };

@@ -29,7 +29,8 @@ QString hu(const char* key) {
 }
 } // namespace
 
-TSMSk::TSMSk(LinkEngine& engine, QWidget* parent) : QDialog(parent), engine_(engine) {
+TSMSk::TSMSk(LinkEngine& engine, QWidget* parent)
+    : QDialog(parent), engine_(engine), subscription_(engine, this) {
     setObjectName(QStringLiteral("TSMSk"));
     setWindowTitle(QStringLiteral("SMSk"));
 
@@ -67,23 +68,9 @@ TSMSk::TSMSk(LinkEngine& engine, QWidget* parent) : QDialog(parent), engine_(eng
     grid->addWidget(exit, 4, 2);
 }
 
-TSMSk::~TSMSk() {
-    listen(false);
-}
-
-void TSMSk::listen(bool on) {
-    if (on == listening_)
-        return;
-    listening_ = on;
-    if (on)
-        engine_.addModemListener(this);
-    else
-        engine_.removeModemListener(this);
-}
-
 void TSMSk::openWindow() {
     statusLabel_->clear();
-    listen(true);
+    subscription_.setActive(true);
     setWindowModality(Qt::ApplicationModal);
     show();
     raise();
@@ -97,7 +84,7 @@ void TSMSk::setClick() {
     }
     if (engine_.refuseWhileWriting())
         return;
-    listen(true);
+    subscription_.setActive(true);
     if (!engine_.startSmsCentre(Edit1->text())) {
         statusLabel_->clear();
         showMessage(this, hu("sms_centre.bad_number"));
@@ -122,7 +109,7 @@ void TSMSk::modemOperationDone(int operation, const ModemResult& result) {
 }
 
 void TSMSk::done(int result) {
-    listen(false);
+    subscription_.setActive(false);
     engine_.leaveModemMode();
     QDialog::done(result);
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include "engine/listener_subscription.h"
 #include "engine/modem_results.h"
 
 #include <QDialog>
@@ -14,7 +15,6 @@ class TSMSk : public QDialog, public ModemListener {
     Q_OBJECT
   public:
     explicit TSMSk(LinkEngine& engine, QWidget* parent = nullptr);
-    ~TSMSk() override;
 
     // The menu item "SMS központ telefonszám": shows the window modally
     // without blocking (the engine's timers keep running).
@@ -30,10 +30,8 @@ class TSMSk : public QDialog, public ModemListener {
     void done(int result) override;
 
   private:
-    void listen(bool on);
-
     LinkEngine& engine_;
-    bool listening_ = false;
+    ListenerSubscription subscription_;
     QLineEdit* Edit1;
     QLabel* statusLabel_;
 };

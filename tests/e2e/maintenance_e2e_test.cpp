@@ -14,6 +14,7 @@
 #include "settings/app_context.h"
 #include "settings/edition.h"
 #include "settings/settings_store.h"
+#include "support/fake_link.h"
 #include "support/pty_sim.h"
 #include "support/wait.h"
 #include "workspace/configurator_window.h"
@@ -37,32 +38,6 @@
 namespace {
 
 constexpr int kWaitMs = 60000;
-
-class View : public LinkView {
-  public:
-    void showPortName(const QString&) override {}
-    void showModuleVersion(const QString& t) override { version = t; }
-    void showStatus(const QString&) override {}
-    void setGaugeMaximum(int) override {}
-    void setGaugeValue(int) override {}
-    void setGaugeVisible(bool) override {}
-    void setTransferButtonsEnabled(bool) override {}
-    void showMessage(const QString& t) override { messages << t; }
-    void encode() override {}
-    void decode() override {}
-    void runPageShowLogic() override {}
-    void applyVersionRules() override {}
-    void resetOutput2TimeUnit() override {}
-    void showTime(const QString&) override {}
-    void setTickInterval(int) override {}
-    void closeFirmwareWindow() override {
-        if (onFirmwareClose)
-            onFirmwareClose();
-    }
-    QString version;
-    QStringList messages;
-    std::function<void()> onFirmwareClose;
-};
 
 // The configurator's engine without its window: the port's receive event
 // feeds the engine, a 50 ms timer ticks it.
@@ -91,7 +66,7 @@ struct Session {
     }
 
     TAsynComm32 port;
-    View view;
+    RecordingView view;
     ConfigImage image;
     LinkEngine engine;
     QTimer adas;

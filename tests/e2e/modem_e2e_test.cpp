@@ -4,6 +4,7 @@
 // windows, the IMEI, and modems that misbehave.
 #include "engine/link_engine.h"
 #include "serial/tasyncomm32.h"
+#include "support/fake_link.h"
 #include "support/pty_sim.h"
 #include "support/wait.h"
 #include "workspace/balance_window.h"
@@ -24,35 +25,6 @@ namespace {
 
 constexpr int kEnglish = 1;
 constexpr int kWaitMs = 30000;
-
-class ModemView : public LinkView {
-  public:
-    void showPortName(const QString&) override {}
-    void showModuleVersion(const QString& t) override { version = t; }
-    void showStatus(const QString& t) override { status = t; }
-    void setGaugeMaximum(int) override {}
-    void setGaugeValue(int) override {}
-    void setGaugeVisible(bool) override {}
-    void setTransferButtonsEnabled(bool) override {}
-    void showMessage(const QString& t) override { messages << t; }
-    void encode() override {}
-    void decode() override {}
-    void runPageShowLogic() override {}
-    void applyVersionRules() override {}
-    void resetOutput2TimeUnit() override {}
-    void showTime(const QString&) override {}
-    void setTickInterval(int ms) override { tickMs = ms; }
-    void showPhonebookSlot(const PhonebookEntry& e) override { grid[e.slot] = e; }
-    void setPhonebookButtonsEnabled(bool r, bool w) override {
-        readEnabled = r;
-        writeEnabled = w;
-    }
-    QString status, version;
-    QStringList messages;
-    std::map<int, PhonebookEntry> grid;
-    bool readEnabled = true, writeEnabled = false;
-    int tickMs = 1000;
-};
 
 // The configurator's engine without its window: the port's receive event
 // feeds the engine, a 50 ms timer ticks it.
@@ -77,7 +49,7 @@ struct Session {
     }
 
     TAsynComm32 port;
-    ModemView view;
+    RecordingView view;
     ConfigImage image;
     LinkEngine engine;
     QTimer adas;
@@ -133,14 +105,14 @@ TEST_F(ModemE2E, PhonebookOf250WrittenThenReadBack) {
     }
     s.engine.startPhonebookWrite(rows, 250);
     ASSERT_TRUE(s.finish());
-    EXPECT_EQ(s.view.status, "Phonebook write OK");
+    EXPECT_EQ(s.view.status(), "Phonebook write OK");
     EXPECT_TRUE(s.view.messages.isEmpty());
     EXPECT_EQ(sim.countLines(QStringLiteral("PHONEBOOK ")), 225);
     EXPECT_TRUE(sim.waitForLine(QStringLiteral("MODEM OFF"), 3000));
 
     s.engine.startPhonebookRead(250);
     ASSERT_TRUE(s.finish());
-    EXPECT_EQ(s.view.status, "GSM phonebook read, ready");
+    EXPECT_EQ(s.view.status(), "GSM phonebook read, ready");
     EXPECT_TRUE(s.view.writeEnabled);
     ASSERT_EQ(s.view.grid.size(), 250u);
     for (int slot = 1; slot <= 250; ++slot) {
@@ -192,7 +164,7 @@ TEST_F(ModemE2E, PinSwitchOffWithTheRightAndAWrongPin) {
         Session s(sim.path());
         ASSERT_TRUE(s.engine.startPinSwitchOff(QString::fromLatin1(c.typed)));
         ASSERT_TRUE(s.finish());
-        EXPECT_EQ(s.view.status, c.status);
+        EXPECT_EQ(s.view.status(), c.status);
         ASSERT_EQ(s.view.messages.size(), c.messages);
         if (c.messages)
             EXPECT_EQ(s.view.messages[0], "PIN CODE ERROR");
@@ -299,7 +271,7 @@ TEST_F(ModemE2E, AModemThatStopsHalfWayThroughAPhonebookRead) {
     Session s(sim.path());
     s.engine.startPhonebookRead(100);
     ASSERT_TRUE(s.finish());
-    EXPECT_EQ(s.view.status, "The GSM modem does not answer!");
+    EXPECT_EQ(s.view.status(), "The GSM modem does not answer!");
     EXPECT_EQ(s.view.grid.size(), 20u);
     EXPECT_EQ(s.view.grid[5].name, "Ot");
     EXPECT_TRUE(s.view.readEnabled);
@@ -320,7 +292,7 @@ TEST_F(ModemE2E, GarbledAnswersEndWithAClearStatusAndTheModuleOutOfModemMode) {
     Session s(sim.path());
     s.engine.startImeiQuery();
     ASSERT_TRUE(s.finish());
-    EXPECT_EQ(s.view.status, "The module does not enter modem mode!");
+    EXPECT_EQ(s.view.status(), "The module does not enter modem mode!");
     EXPECT_TRUE(s.view.messages.isEmpty());
     sim.stop();
     QString last;

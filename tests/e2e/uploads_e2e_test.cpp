@@ -3,6 +3,7 @@
 // sounds are WAV files made by SoX (uploads_data/make_fixtures.sh).
 #include "engine/link_engine.h"
 #include "serial/tasyncomm32.h"
+#include "support/fake_link.h"
 #include "support/pty_sim.h"
 #include "support/wait.h"
 
@@ -27,23 +28,8 @@ QByteArray readAll(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-class View : public LinkView, public UploadView {
+class View : public RecordingView, public UploadView {
   public:
-    void showPortName(const QString&) override {}
-    void showModuleVersion(const QString&) override {}
-    void showStatus(const QString& t) override { status = t; }
-    void setGaugeMaximum(int) override {}
-    void setGaugeValue(int) override {}
-    void setGaugeVisible(bool) override {}
-    void setTransferButtonsEnabled(bool) override {}
-    void showMessage(const QString& t) override { messages << t; }
-    void encode() override {}
-    void decode() override {}
-    void runPageShowLogic() override {}
-    void applyVersionRules() override {}
-    void resetOutput2TimeUnit() override {}
-    void showTime(const QString&) override {}
-    void setTickInterval(int) override {}
     void setUploadGaugeValue(int v) override { uploadValue = v; }
     void showCallerIdBlock(const CallerIdMemory& m, int block) override {
         for (int r = 0; r < CallerIdMemory::kRecordsPerBlock; ++r) {
@@ -51,8 +37,6 @@ class View : public LinkView, public UploadView {
             rows[k + 1] = m.recordText(k);
         }
     }
-    QString status;
-    QStringList messages;
     int uploadValue = 0;
     std::map<int, QString> rows;
 };
@@ -202,7 +186,7 @@ TEST_F(UploadsE2E, CallerIdMemoryWrittenAndReadBackEqual) {
         ASSERT_TRUE(first.finish());
         EXPECT_EQ(first.view.rows[6], QStringLiteral("+3611111111"));
         EXPECT_EQ(first.view.rows[301], QStringLiteral("06209999999"));
-        EXPECT_EQ(first.view.status, QStringLiteral("Összes adat kiolvasása sikeres!"));
+        EXPECT_EQ(first.view.status(), QStringLiteral("Összes adat kiolvasása sikeres!"));
 
         for (int row = 1; row <= 304; ++row)
             rows[row] = row % 7 == 0 ? QStringLiteral("+3630%1").arg(row, 7, 10, QLatin1Char('0'))

@@ -6,6 +6,7 @@
 #include "settings/app_context.h"
 #include "settings/edition.h"
 #include "settings/settings_store.h"
+#include "support/fake_link.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -39,72 +40,6 @@ uint8_t sumOf(const QByteArray& b, int from, int n) {
 QByteArray frame(uint8_t b0, uint8_t b1, uint8_t b2, uint8_t b3) {
     return MemoryFrame::fromHeader(b0, b1, b2, b3).toByteArray();
 }
-
-// A port that remembers what was done to it. Writes to a closed port are lost,
-// as on the real channel, and counted apart.
-class RecordingChannel : public SerialChannel {
-  public:
-    void setDeviceName(const QString& n) override { name = n; }
-    QString deviceName() const override { return name; }
-    void setBaudRate(int b) override { baud = b; }
-    int baudRate() const override { return baud; }
-    void open() override {
-        ++opens;
-        opened = !refuseOpen;
-    }
-    void close() override {
-        if (opened)
-            ++closes;
-        opened = false;
-    }
-    bool isOpen() const override { return opened; }
-    int write(const QByteArray& bytes) override {
-        if (!opened) {
-            ++writesWhileClosed;
-            return 0;
-        }
-        writes.push_back(bytes);
-        return static_cast<int>(bytes.size());
-    }
-
-    QString name;
-    int baud = 0;
-    bool opened = false;
-    bool refuseOpen = false; // the device is not there
-    int opens = 0;
-    int closes = 0;
-    int writesWhileClosed = 0;
-    std::vector<QByteArray> writes;
-};
-
-class RecordingView : public LinkView {
-  public:
-    void showPortName(const QString& n) override { portName = n; }
-    void showModuleVersion(const QString& t) override { versionPanel = t; }
-    void showStatus(const QString& t) override { statuses.push_back(t); }
-    void setGaugeMaximum(int m) override { gaugeMax = m; }
-    void setGaugeValue(int v) override { gaugeValue = v; }
-    void setGaugeVisible(bool v) override { gaugeVisible = v; }
-    void setTransferButtonsEnabled(bool e) override { buttonsEnabled = e; }
-    void showMessage(const QString& t) override { messages.push_back(t); }
-    void encode() override { ++encodes; }
-    void decode() override { ++decodes; }
-    void runPageShowLogic() override { ++pageShowRuns; }
-    void applyVersionRules() override { ++versionRuleRuns; }
-    void resetOutput2TimeUnit() override { ++output2Resets; }
-    void showTime(const QString& t) override { time = t; }
-    void setTickInterval(int ms) override { tickInterval = ms; }
-    void ticksNeeded() override { ++tickRequests; }
-
-    QString status() const { return statuses.empty() ? QString() : statuses.back(); }
-
-    QString portName, versionPanel, time;
-    std::vector<QString> statuses, messages;
-    int gaugeMax = -1, gaugeValue = -1, tickInterval = 1000;
-    bool gaugeVisible = false, buttonsEnabled = true;
-    int encodes = 0, decodes = 0, pageShowRuns = 0, versionRuleRuns = 0, output2Resets = 0;
-    int tickRequests = 0;
-};
 
 // Plays the module's side of the protocol over an 8192-byte memory.
 struct FakeModule {
@@ -573,7 +508,7 @@ TEST(EngineVersion, ReplyDataSetsTheVersionOnlyAboveTen) {
         rig.engine.startVersionQuery(false);
         rig.step();
         EXPECT_EQ(rig.engine.state().ModuleVersion, c.version);
-        EXPECT_EQ(rig.view.versionPanel, c.panel);
+        EXPECT_EQ(rig.view.version, c.panel);
         EXPECT_EQ(rig.view.status(), "");
         EXPECT_EQ(rig.view.versionRuleRuns, 1);
         EXPECT_EQ(rig.engine.state().LinkCommand, 0);
@@ -1485,13 +1420,9 @@ class ModemView : public RecordingView {
     void setPhonebookGaugeMaximum(int m) override { pbGaugeMax = m; }
     void setPhonebookGaugeValue(int v) override { pbGaugeValue = v; }
     void setPhonebookGaugeVisible(bool v) override { pbGaugeVisible = v; }
-    void setPhonebookButtonsEnabled(bool r, bool w) override {
-        readEnabled = r;
-        writeEnabled = w;
-    }
     std::vector<PhonebookEntry> slots_;
     int pbGaugeMax = -1, pbGaugeValue = -1;
-    bool pbGaugeVisible = false, readEnabled = true, writeEnabled = false;
+    bool pbGaugeVisible = false;
 };
 
 struct Results : ModemListener {
@@ -2358,9 +2289,9 @@ TEST(EngineModem, OperationsOnTheModuleLeaveModemModeFirst) {
              EXPECT_EQ(rig.view.status(), "Successful readout!");
          }},
         {"version from the menu", [](LinkEngine& e) { e.startVersionQuery(true); },
-         [](ModemRig& rig) { EXPECT_EQ(rig.view.versionPanel, "Sw: 4.3"); }},
+         [](ModemRig& rig) { EXPECT_EQ(rig.view.version, "Sw: 4.3"); }},
         {"version at activation", [](LinkEngine& e) { e.startVersionQuery(false); },
-         [](ModemRig& rig) { EXPECT_EQ(rig.view.versionPanel, "Sw: 4.3"); }},
+         [](ModemRig& rig) { EXPECT_EQ(rig.view.version, "Sw: 4.3"); }},
         {"clock", [](LinkEngine& e) { e.startClockSync(); },
          [](ModemRig& rig) { EXPECT_EQ(rig.view.status(), "GSM time sync successful"); }},
         {"restart", [](LinkEngine& e) { e.startRestart(); },
@@ -2401,7 +2332,7 @@ TEST(EngineModem, AnUnansweredLeaveFrameDoesNotBlockTheNextOperation) {
     rig.engine.startVersionQuery(true);
     ASSERT_GT(rig.runUntilIdle(), 0);
     EXPECT_EQ(rig.countWrites(kLeaveFrame), 3);
-    EXPECT_EQ(rig.view.versionPanel, "Sw: 4.3");
+    EXPECT_EQ(rig.view.version, "Sw: 4.3");
     // The next operation no longer tries.
     rig.engine.startVersionQuery(true);
     ASSERT_GT(rig.runUntilIdle(), 0);

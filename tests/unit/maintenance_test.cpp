@@ -3,8 +3,10 @@
 // firmware image's text parser and the status block's meaning.
 #include "engine/firmware_image.h"
 #include "engine/link_engine.h"
+#include "engine/listener_subscription.h"
 #include "engine/status_block.h"
 #include "serial/memory_frame.h"
+#include "support/fake_link.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -28,47 +30,6 @@ QByteArray bytesOf(std::initializer_list<int> values) {
         out.append(static_cast<char>(v));
     return out;
 }
-
-class Channel : public SerialChannel {
-  public:
-    void setDeviceName(const QString& n) override { name = n; }
-    QString deviceName() const override { return name; }
-    void setBaudRate(int) override {}
-    int baudRate() const override { return 9600; }
-    void open() override { opened = true; }
-    void close() override { opened = false; }
-    bool isOpen() const override { return opened; }
-    int write(const QByteArray& bytes) override {
-        writes.push_back(bytes);
-        return static_cast<int>(bytes.size());
-    }
-    QString name;
-    bool opened = false;
-    std::vector<QByteArray> writes;
-};
-
-class View : public LinkView {
-  public:
-    void showPortName(const QString&) override {}
-    void showModuleVersion(const QString& t) override { version = t; }
-    void showStatus(const QString&) override {}
-    void setGaugeMaximum(int) override {}
-    void setGaugeValue(int) override {}
-    void setGaugeVisible(bool) override {}
-    void setTransferButtonsEnabled(bool) override {}
-    void showMessage(const QString& t) override { messages.push_back(t); }
-    void encode() override {}
-    void decode() override {}
-    void runPageShowLogic() override {}
-    void applyVersionRules() override {}
-    void resetOutput2TimeUnit() override {}
-    void showTime(const QString&) override {}
-    void setTickInterval(int) override {}
-    void closeFirmwareWindow() override { ++firmwareClosed; }
-    QString version;
-    std::vector<QString> messages;
-    int firmwareClosed = 0;
-};
 
 class Listener : public MaintenanceListener {
   public:
@@ -116,8 +77,8 @@ struct Rig {
         return channel.writes.empty() ? QByteArray() : channel.writes.back();
     }
 
-    Channel channel;
-    View view;
+    RecordingChannel channel;
+    RecordingView view;
     ConfigImage image;
     LinkEngine engine;
     Listener listener;
@@ -379,6 +340,31 @@ TEST(MaintenanceEngine, MonitorModeHandsOnEveryByteThenLeaves) {
     r.engine.receive(QByteArray("tail") + frame(0xAB, 0xAC, 0, 0));
     EXPECT_EQ(r.last(), bytesOf({0x02, 0x02, 0x00, 0x00, 0xFC, 0x03}));
     EXPECT_EQ(r.engine.state().LinkCommand, LinkCode::kIdle);
+}
+
+// A window's subscription: reports reach it only while it is active, and
+// never once it is gone, even when it was never switched off.
+TEST(MaintenanceEngine, SubscriptionReportsOnlyWhileActiveAndNeverAfterItGoes) {
+    Rig r;
+    r.engine.startMonitor();
+    ASSERT_GT(r.ticksToWrite(), 0);
+    r.engine.receive(frame(0xAB, 0xAC, 0, 0));
+    Listener window;
+    {
+        ListenerSubscription subscription(r.engine, &window);
+        r.engine.receive(QByteArray("a"));
+        subscription.setActive(true);
+        subscription.setActive(true);
+        EXPECT_TRUE(subscription.active());
+        r.engine.receive(QByteArray("b"));
+        subscription.setActive(false);
+        r.engine.receive(QByteArray("c"));
+        subscription.setActive(true);
+        r.engine.receive(QByteArray("d"));
+    }
+    r.engine.receive(QByteArray("e"));
+    EXPECT_EQ(window.text, QByteArray("bd"));
+    EXPECT_EQ(r.listener.text, QByteArray("abcde"));
 }
 
 // ---------------------------------------------------------------- firmware

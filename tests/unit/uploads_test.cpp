@@ -6,6 +6,7 @@
 #include "engine/sound_upload.h"
 #include "i18n/messages.h"
 #include "serial/memory_frame.h"
+#include "support/fake_link.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -23,42 +24,8 @@ QByteArray frame(uint8_t b0, uint8_t b1, uint8_t b2, uint8_t b3) {
     return MemoryFrame::fromHeader(b0, b1, b2, b3).toByteArray();
 }
 
-class RecordingChannel : public SerialChannel {
+class View : public RecordingView, public UploadView {
   public:
-    void setDeviceName(const QString& n) override { name = n; }
-    QString deviceName() const override { return name; }
-    void setBaudRate(int) override {}
-    int baudRate() const override { return 9600; }
-    void open() override { opened = true; }
-    void close() override { opened = false; }
-    bool isOpen() const override { return opened; }
-    int write(const QByteArray& bytes) override {
-        writes.push_back(bytes);
-        return static_cast<int>(bytes.size());
-    }
-    QString name;
-    bool opened = false;
-    std::vector<QByteArray> writes;
-};
-
-class View : public LinkView, public UploadView {
-  public:
-    void showPortName(const QString&) override {}
-    void showModuleVersion(const QString&) override {}
-    void showStatus(const QString& t) override { status = t; }
-    void setGaugeMaximum(int) override {}
-    void setGaugeValue(int) override {}
-    void setGaugeVisible(bool) override {}
-    void setTransferButtonsEnabled(bool) override {}
-    void showMessage(const QString& t) override { messages << t; }
-    void encode() override {}
-    void decode() override {}
-    void runPageShowLogic() override {}
-    void applyVersionRules() override {}
-    void resetOutput2TimeUnit() override {}
-    void showTime(const QString&) override {}
-    void setTickInterval(int) override {}
-
     void setUploadGaugeMaximum(int m) override { uploadMax = m; }
     void setUploadGaugeValue(int v) override { uploadValue = v; }
     void setUploadGaugeVisible(bool v) override { uploadVisible = v; }
@@ -73,8 +40,6 @@ class View : public LinkView, public UploadView {
     void setCallerIdGaugeVisible(bool v) override { callerGaugeVisible = v; }
     void setCallerIdButtonsEnabled(bool e) override { callerButtons = e; }
 
-    QString status;
-    QStringList messages;
     int uploadMax = -1, uploadValue = -1, callerGauge = -1, readsDone = 0;
     bool uploadVisible = false, callerGaugeVisible = false, callerButtons = true;
     std::map<int, QString> rows; // grid row (from 1) -> text
@@ -473,7 +438,7 @@ TEST(CallerIdEngine, ReadsTheNineteenBlocksIntoTheGrid) {
     EXPECT_EQ(r.view.rows[2], QString());
     EXPECT_EQ(r.view.rows[16 * 17 + 8], QStringLiteral("55517"));
     EXPECT_EQ(r.view.rows.size(), 304u);
-    EXPECT_EQ(r.view.status, message("engine.readout_done", 0));
+    EXPECT_EQ(r.view.status(), message("engine.readout_done", 0));
     EXPECT_TRUE(r.view.callerButtons);
     EXPECT_FALSE(r.view.callerGaugeVisible);
     EXPECT_EQ(r.view.readsDone, 1);

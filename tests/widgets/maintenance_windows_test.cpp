@@ -13,6 +13,7 @@
 #include "settings/app_context.h"
 #include "settings/edition.h"
 #include "settings/settings_store.h"
+#include "support/fake_link.h"
 
 #include <QDir>
 #include <QFile>
@@ -36,42 +37,6 @@ namespace {
 QByteArray frame(uint8_t b0, uint8_t b1, uint8_t b2, uint8_t b3) {
     return MemoryFrame::fromHeader(b0, b1, b2, b3).toByteArray();
 }
-
-class Channel : public SerialChannel {
-  public:
-    void setDeviceName(const QString&) override {}
-    QString deviceName() const override { return {}; }
-    void setBaudRate(int) override {}
-    int baudRate() const override { return 9600; }
-    void open() override { opened = true; }
-    void close() override { opened = false; }
-    bool isOpen() const override { return opened; }
-    int write(const QByteArray& bytes) override {
-        writes.push_back(bytes);
-        return static_cast<int>(bytes.size());
-    }
-    bool opened = false;
-    std::vector<QByteArray> writes;
-};
-
-class View : public LinkView {
-  public:
-    void showPortName(const QString&) override {}
-    void showModuleVersion(const QString&) override {}
-    void showStatus(const QString&) override {}
-    void setGaugeMaximum(int) override {}
-    void setGaugeValue(int) override {}
-    void setGaugeVisible(bool) override {}
-    void setTransferButtonsEnabled(bool) override {}
-    void showMessage(const QString&) override {}
-    void encode() override {}
-    void decode() override {}
-    void runPageShowLogic() override {}
-    void applyVersionRules() override {}
-    void resetOutput2TimeUnit() override {}
-    void showTime(const QString&) override {}
-    void setTickInterval(int) override {}
-};
 
 class MaintenanceWindows : public ::testing::Test {
   protected:
@@ -114,8 +79,8 @@ class MaintenanceWindows : public ::testing::Test {
 
     QTemporaryDir dir;
     AppContext ctx;
-    Channel channel;
-    View view;
+    RecordingChannel channel;
+    RecordingView view;
     ConfigImage image;
     std::unique_ptr<LinkEngine> engine;
 };

@@ -3,6 +3,7 @@
 // ticked by hand; the windows are real widgets.
 #include "engine/link_engine.h"
 #include "serial/memory_frame.h"
+#include "support/fake_link.h"
 #include "workspace/balance_window.h"
 #include "workspace/sms_centre_window.h"
 
@@ -22,45 +23,7 @@ namespace {
 const QByteArray kModeAck = MemoryFrame::fromHeader(0xAB, 0xAC, 0, 0).toByteArray();
 const QByteArray kLeaveFrame = MemoryFrame::fromHeader(0x00, 0xFB, 0, 0).toByteArray();
 
-// The port: every write is answered at once by `answer`.
-class ScriptedPort : public SerialChannel {
-  public:
-    void setDeviceName(const QString& n) override { name = n; }
-    QString deviceName() const override { return name; }
-    void setBaudRate(int) override {}
-    int baudRate() const override { return 9600; }
-    void open() override { opened = true; }
-    void close() override { opened = false; }
-    bool isOpen() const override { return opened; }
-    int write(const QByteArray& bytes) override {
-        writes.push_back(bytes);
-        return static_cast<int>(bytes.size());
-    }
-    QString name;
-    bool opened = false;
-    std::vector<QByteArray> writes;
-};
-
-class QuietView : public LinkView {
-  public:
-    void showPortName(const QString&) override {}
-    void showModuleVersion(const QString&) override {}
-    void showStatus(const QString& t) override { status = t; }
-    void setGaugeMaximum(int) override {}
-    void setGaugeValue(int) override {}
-    void setGaugeVisible(bool) override {}
-    void setTransferButtonsEnabled(bool) override {}
-    void showMessage(const QString&) override {}
-    void encode() override {}
-    void decode() override {}
-    void runPageShowLogic() override {}
-    void applyVersionRules() override {}
-    void resetOutput2TimeUnit() override {}
-    void showTime(const QString&) override {}
-    void setTickInterval(int) override {}
-    QString status;
-};
-
+// Every write to the port is answered at the next tick by `answer`.
 struct Rig {
     Rig() : engine(port, view, image, config()) {}
     static LinkEngineConfig config() {
@@ -103,8 +66,8 @@ struct Rig {
         return static_cast<int>(std::count(port.writes.begin(), port.writes.end(), w));
     }
 
-    ScriptedPort port;
-    QuietView view;
+    RecordingChannel port;
+    RecordingView view;
     ConfigImage image;
     LinkEngine engine;
     std::function<QByteArray(const QByteArray&)> modem;
