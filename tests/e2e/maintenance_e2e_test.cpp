@@ -108,6 +108,16 @@ struct Answers {
 
 } // namespace
 
+// The whole tool of edition 40 on the simulator's port, as an installer starts it.
+std::unique_ptr<AlventoApplication> startTool(const PtySim& sim) {
+    SettingsStore::WriteString(settingsKeyPath(40), QStringLiteral("comport"), sim.path());
+    AlventoApplication::Options o;
+    o.brandCode = 40;
+    auto app = std::make_unique<AlventoApplication>(o);
+    app->start();
+    return app;
+}
+
 class FirmwareE2E : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -301,11 +311,7 @@ TEST_F(FirmwareE2E, StockToolDownloadsOnlyAnOpenedFileAfterTheButton) {
     PtySim sim(args({QStringLiteral("--model"), QStringLiteral("71"), QStringLiteral("--version"),
                      QStringLiteral("29"), QStringLiteral("--firmware-out"), firmwareOut()}));
     ASSERT_TRUE(sim.started());
-    SettingsStore::WriteString(settingsKeyPath(40), QStringLiteral("comport"), sim.path());
-    AlventoApplication::Options o;
-    o.brandCode = 40;
-    auto app = std::make_unique<AlventoApplication>(o);
-    app->start();
+    auto app = startTool(sim);
     TAV4Form1* c = app->configurator();
     ASSERT_TRUE(waitUntil(
         [&] { return c->isVisible() && !c->engine().busy() && c->engine().state().ModuleVersion; },
@@ -469,11 +475,7 @@ TEST_F(StatusE2E, SendAfterStatusPollWritesWhatThePagesHold) {
         simArgs << QStringLiteral("--status") << QStringLiteral("%1=%2").arg(i).arg(0x40 + i);
     PtySim sim(simArgs);
     ASSERT_TRUE(sim.started());
-    SettingsStore::WriteString(settingsKeyPath(40), QStringLiteral("comport"), sim.path());
-    AlventoApplication::Options o;
-    o.brandCode = 40;
-    auto app = std::make_unique<AlventoApplication>(o);
-    app->start();
+    auto app = startTool(sim);
     TAV4Form1* c = app->configurator();
     ASSERT_TRUE(waitUntil([&] { return c->isVisible() && !c->engine().busy(); }, 15000));
     auto button = [&](const char* name) {
