@@ -18,6 +18,7 @@
 #include "workspace/pages/configurator_pages.h"
 #include "workspace/pages/reporting_pages.h"
 #include "workspace/pages/settings_pages.h"
+#include "workspace/report_run.h"
 #include "workspace/stored_text_bytes.h"
 #include "workspace/trace_menu.h"
 #include "workspace/upload_controls.h"
@@ -211,6 +212,7 @@ TAV4Form1::TAV4Form1(AppContext& ctx, std::function<bool()> discoveryPortRelease
     }
     buildMenus();
     buildSafetyNet();
+    buildReport();
     resize(1036, 708);
     if (ctx_.brandCode == 20) {
         side->addStretch(1);
