@@ -432,6 +432,8 @@ QByteArray pdf(const Facts& f, int language) {
         QTextDocument doc;
         QFont font(QStringLiteral("DejaVu Sans"));
         font.setStyleHint(QFont::SansSerif);
+        // No ligatures: "fi" stays two letters for a reader's search in the PDF.
+        font.setStyleStrategy(QFont::PreferNoShaping);
         font.setPointSizeF(9);
         doc.setDefaultFont(font);
         doc.setHtml(html(f, language));
