@@ -18,9 +18,11 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSpinBox>
 #include <QStandardPaths>
@@ -230,7 +232,11 @@ const BadCase kBadCases[] = {
     {"short_file",
      {"SHORT", "--out", "OUT"},
      "has 100 bytes; a configuration file has 1792 or 8960"},
+    {"long_file",
+     {"LONG", "--out", "OUT"},
+     "has 1793 bytes; a configuration file has 1792 or 8960"},
     {"missing_file", {"MISSING", "--out", "OUT"}, "File not found"},
+    {"no_such_port", {"NOPORT", "--out", "OUT", "--timeout", "5"}, "cannot open port"},
     {"folder_as_source", {"DIR", "--out", "OUT"}, "cannot read"},
     {"target_in_missing_folder",
      {"GOOD", "--out", "MISSING/report.pdf"},
@@ -245,6 +251,7 @@ class ReportCliBadInput : public ReportTest, public ::testing::WithParamInterfac
 TEST_P(ReportCliBadInput, IsRefusedWithAMessageAndNoFile) {
     const BadCase& c = GetParam();
     writeFile(path("short.dat"), QByteArray(100, '\x01'));
+    writeFile(path("long.dat"), QByteArray(1793, '\x01'));
     QByteArray good(1024, '\xFF');
     good[255] = 71;
     writeFile(path("good.dat"), ConfigFile::build(good, {}));
@@ -252,13 +259,16 @@ TEST_P(ReportCliBadInput, IsRefusedWithAMessageAndNoFile) {
     QStringList args{"report"};
     for (const char* a : c.args) {
         const QString s = QString::fromUtf8(a);
-        args << (s == "SHORT"               ? path("short.dat")
-                 : s == "GOOD"              ? path("good.dat")
-                 : s == "DIR"               ? path("folder")
-                 : s == "OUT"               ? path("out.pdf")
-                 : s == "MISSING"           ? path("missing.dat")
-                 : s.startsWith("MISSING/") ? path("nowhere/report.pdf")
-                                            : s);
+        const QHash<QString, QString> named{
+            {"SHORT", path("short.dat")},
+            {"LONG", path("long.dat")},
+            {"GOOD", path("good.dat")},
+            {"DIR", path("folder")},
+            {"OUT", path("out.pdf")},
+            {"MISSING", path("missing.dat")},
+            {"MISSING/report.pdf", path("nowhere/report.pdf")},
+            {"NOPORT", QStringLiteral("port:") + path("no-such-port")}};
+        args << named.value(s, s);
     }
     // Messages in English, whatever the stored language.
     SettingsStore::WriteString(settingsKeyPath(buildBrandCode()), QStringLiteral("Language"),
@@ -272,6 +282,27 @@ TEST_P(ReportCliBadInput, IsRefusedWithAMessageAndNoFile) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, ReportCliBadInput, ::testing::ValuesIn(kBadCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Any bytes at all, in either kind of file: texts with control characters,
+// out-of-range list indexes, no module version. The report is still made.
+TEST_F(ReportTest, AFileOfRandomBytesStillGivesAReport) {
+    for (const int size : {ConfigFile::fileSize(1024), ConfigFile::fileSize(8192)}) {
+        SCOPED_TRACE(size);
+        QRandomGenerator rng(static_cast<quint32>(size));
+        QByteArray bytes(size, '\0');
+        for (char& b : bytes)
+            b = static_cast<char>(rng.bounded(256));
+        writeFile(path("random.dat"), bytes);
+        QFile::remove(path("random.pdf"));
+        const ToolRun r = runAlvento(
+            {"report", path("random.dat"), "--out", path("random.pdf"), "--language", "de"});
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        const QString text = pdfText(path("random.pdf"));
+        EXPECT_TRUE(hasLine(text, QStringLiteral(R"(^\s*Inbetriebnahmeprotokoll\s*$)")));
+        EXPECT_TRUE(hasLine(
+            text, QStringLiteral(R"(Unterschrift des Installateurs\s+Unterschrift des Kunden)")));
+    }
+}
 
 // ------------------------------------------------------------ the window
 
