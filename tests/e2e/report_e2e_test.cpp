@@ -9,6 +9,7 @@
 #include "settings/edition.h"
 #include "settings/settings_store.h"
 #include "support/pty_sim.h"
+#include "support/test_files.h"
 #include "support/wait.h"
 #include "workspace/configuration_files.h"
 #include "workspace/configurator_window.h"
@@ -34,17 +35,6 @@
 namespace {
 
 constexpr int kBrand = 40;
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    ASSERT_EQ(f.write(bytes), bytes.size());
-}
 
 // The PDF's text, laid out as on the page (a table row stays one line).
 QString pdfText(const QString& path) {
