@@ -343,8 +343,8 @@ static const MessageRow kMessages[] = {
      "Zapisnika ni mogoče zapisati v %1 (%2)"},
     {"report.written", "A jegyzőkönyv elkészült: %1", "Report written: %1",
      "Protokoll erstellt: %1", "Zapisnik je ustvarjen: %1"},
-    {"report.file_filter", "PDF dokumentum (*.pdf)", "PDF document (*.pdf)",
-     "PDF-Dokument (*.pdf)", "Dokument PDF (*.pdf)"},
+    {"report.file_filter", "PDF dokumentum (*.pdf)", "PDF document (*.pdf)", "PDF-Dokument (*.pdf)",
+     "Dokument PDF (*.pdf)"},
     // Serial trace menu item and its save dialog
     {"trace.save_title", "Soros napló mentése", "Save the serial trace",
      "Serielles Protokoll speichern", "Shrani serijski dnevnik"},
