@@ -1,5 +1,7 @@
 #include "workspace/pages/input_pages.h"
 
+#include "image/field_table.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
@@ -77,11 +79,6 @@ InputRecordNames supervisionNames(int number, const char* optionPrefix, const ch
     names.voiceLabel = QString::fromLatin1(voiceLabel);
     return names;
 }
-
-const QStringList kVoltageItems{
-    QStringLiteral("7V"),  QStringLiteral("8V"),    QStringLiteral("9V"),  QStringLiteral("9,5V"),
-    QStringLiteral("10V"), QStringLiteral("10,5V"), QStringLiteral("11V"), QStringLiteral("11,5V"),
-    QStringLiteral("12V"), QStringLiteral("12,5V"), QStringLiteral("13V")};
 
 // The note that model 71 shows on the pages whose hardware needs the expansion module.
 QLabel* expansionNote(QWidget* parent) {
@@ -174,7 +171,7 @@ PowerPage::PowerPage(QWidget* sheet) : SupervisionPage(sheet) {
           [this](QFormLayout* form, QWidget* group) {
               ComboBox20 = new QComboBox(group);
               ComboBox20->setObjectName(QStringLiteral("ComboBox20"));
-              ComboBox20->addItems(kVoltageItems);
+              ComboBox20->addItems(FieldTable::itemTexts(FieldTable::alarmVoltages()));
               ComboBox20->setCurrentIndex(kDefaultPowerAlarmVoltage);
               voltageLabel_ =
                   buddyLabel(QStringLiteral("voltageLabel"),

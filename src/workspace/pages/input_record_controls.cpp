@@ -1,5 +1,7 @@
 #include "workspace/pages/input_record_controls.h"
 
+#include "image/field_table.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
@@ -36,9 +38,7 @@ QWidget* captionedList(const QString& frameName, const QString& labelName, const
 } // namespace
 
 QStringList inputTypeItems() {
-    return {QStringLiteral("00/ Nem használt"), QStringLiteral("01/ 24h normál bemenet"),
-            QStringLiteral("02/ tartalék"),     QStringLiteral("03/ Központi bemenet"),
-            QStringLiteral("04/ tartalék"),     QStringLiteral("05/ Ki/be kapcsolás")};
+    return FieldTable::itemTexts(FieldTable::inputTypes());
 }
 
 InputRecordControls::InputRecordControls(const InputRecordNames& n, QWidget* page,

@@ -1,5 +1,7 @@
 #include "workspace/pages/output_page.h"
 
+#include "image/field_table.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
@@ -40,9 +42,7 @@ void OutputPage::build(int index, QWidget* group) {
 
     o.mode = new QComboBox(group);
     o.mode->setObjectName(QStringLiteral("ComboKi%1").arg(number));
-    o.mode->addItems({QStringLiteral("Egyállapotú időzített (MONO)"),
-                      QStringLiteral("Kétállapotú (BI)"),
-                      QStringLiteral("Élesítés/Hatástalanítás")});
+    o.mode->addItems(FieldTable::itemTexts(FieldTable::outputModes()));
     form->addRow(buddyLabel(QStringLiteral("Label%1").arg(33 + number),
                             QStringLiteral("Kimenet%1:").arg(number), o.mode, group),
                  o.mode);

@@ -1,5 +1,7 @@
 #include "workspace/pages/reporting_pages.h"
 
+#include "image/field_table.h"
+
 #include "image/file_access.h"
 #include "ui/widgets.h"
 #include "workspace/contact_id_tables.h"
@@ -178,14 +180,10 @@ RemoteMonitoringPage::RemoteMonitoringPage(QWidget* sheet) : ConfigPage(sheet) {
     auto* levels = new QGroupBox(sheet);
     levels->setObjectName(QStringLiteral("LevelGroup"));
     auto* lv = new QFormLayout(levels);
-    QStringList tx, rx;
-    for (int i = 1; i <= 10; ++i) {
-        if (i <= 9)
-            tx << QString::number(i);
-        rx << QString::number(i);
-    }
-    ComboBox17 = combo(QStringLiteral("ComboBox17"), tx, kDefaultTxLevel, levels);
-    ComboBox16 = combo(QStringLiteral("ComboBox16"), rx, kDefaultRxLevel, levels);
+    ComboBox17 = combo(QStringLiteral("ComboBox17"), FieldTable::itemTexts(FieldTable::txLevels()),
+                       kDefaultTxLevel, levels);
+    ComboBox16 = combo(QStringLiteral("ComboBox16"), FieldTable::itemTexts(FieldTable::rxLevels()),
+                       kDefaultRxLevel, levels);
     lv->addRow(
         buddyLabel(QStringLiteral("TxLabel"), QStringLiteral("Jelszint TX:"), ComboBox17, levels),
         ComboBox17);
@@ -523,7 +521,7 @@ void CidSmsPage::read(ImageValues& values) const {
         else
             row.reset();
     }
-    for (int k = 1; k <= 161; ++k) {
+    for (int k = 1; k <= kCodeRecordRows; ++k) {
         auto& row = v.codes[static_cast<size_t>(k - 1)];
         if (k > ContactIdTables::kCodeRows) {
             row = unseenRows_[static_cast<size_t>(k - 1 - ContactIdTables::kCodeRows)];
@@ -548,7 +546,7 @@ void CidSmsPage::fill(const ImageValues& values) {
         setCell(StringGrid2, k, 1, row->name);
         partitionGiven_[static_cast<size_t>(k - 1)] = true;
     }
-    for (int k = 1; k <= 161; ++k) {
+    for (int k = 1; k <= kCodeRecordRows; ++k) {
         const auto& row = v.codes[static_cast<size_t>(k - 1)];
         if (!row)
             continue;

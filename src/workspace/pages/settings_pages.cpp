@@ -1,4 +1,6 @@
 #include "workspace/pages/settings_pages.h"
+
+#include "image/field_table.h"
 #include "workspace/pages/input_pages.h"
 
 #include <QCheckBox>
@@ -183,9 +185,7 @@ OtherPage::OtherPage(QWidget* sheet) : ConfigPage(sheet) {
                      SpinEdit5);
     ComboBox12 = new QComboBox(ring);
     ComboBox12->setObjectName(QStringLiteral("ComboBox12"));
-    ComboBox12->addItems({QStringLiteral("Kikapcsolva"), QStringLiteral("Alacsony"),
-                          QStringLiteral("Normál"), QStringLiteral("Közepes"),
-                          QStringLiteral("Erős")});
+    ComboBox12->addItems(FieldTable::itemTexts(FieldTable::inputFilters()));
     ComboBox12->setCurrentIndex(kDefaultInputFilter);
     ringForm->addRow(buddyLabel(QStringLiteral("Label57"),
                                 QStringLiteral("Digitális bemenet szűrő/érzékenység"), ComboBox12,
