@@ -218,8 +218,9 @@ std::vector<Field> buildFields() {
                 address, address, E::Bit, "bit",
                 [o](V& v) -> Slot { return &v.outputs[o].noCallerId; }, false);
         b.add(
-            QStringLiteral("SpinKI") + k, prefix + QStringLiteral("idő [sec]"), address + 1,
-            address + 2, E::Word, "16-bit", [o](V& v) -> Slot { return &v.outputs[o].seconds; }, 3);
+             QStringLiteral("SpinKI") + k, prefix + QStringLiteral("idő [sec]"), address + 1,
+             address + 2, E::Word, "16-bit", [o](V& v) -> Slot { return &v.outputs[o].seconds; }, 3)
+            .range = kOutputSecondsRange;
     }
 
     b.record({"Tamper", [](V& v) -> InputPageValues& { return v.tamper; }, 40, 768, kNoVoiceMessage,
@@ -266,14 +267,16 @@ std::vector<Field> buildFields() {
     b.record({"Sebesség", [](V& v) -> InputPageValues& { return v.speed.input; }, 24, 640,
               kRestoreOnly, 5, "BEst", "riasztas5", 0, "Sebesseg tullepes", Carried::Models70To90});
     b.add(
-        "SpinEdit8", "Sebesség határ [km/h]", 85, 85, E::Byte, "byte",
-        [](V& v) -> Slot { return &v.speed.limitKmh; }, 120);
+         "SpinEdit8", "Sebesség határ [km/h]", 85, 85, E::Byte, "byte",
+         [](V& v) -> Slot { return &v.speed.limitKmh; }, 120)
+        .range = kSpeedLimitRange;
 
     b.record({"Emelés", [](V& v) -> InputPageValues& { return v.lift.input; }, 28, 672,
               kRestoreOnly, 6, "BEst", "riasztas6", 0, "Sebesseg tullepes", Carried::Models70To90});
     b.add(
-        "SpinEdit9", "Emelés beállítás", 86, 86, E::Byte, "byte",
-        [](V& v) -> Slot { return &v.lift.setting; }, 6);
+         "SpinEdit9", "Emelés beállítás", 86, 86, E::Byte, "byte",
+         [](V& v) -> Slot { return &v.lift.setting; }, 6)
+        .range = kLiftSettingRange;
 
     b.page("Életjel");
     b.add(
@@ -333,11 +336,13 @@ std::vector<Field> buildFields() {
         return QString::number(*v.other.smsRedirectionTarget + 1);
     };
     b.add(
-        "SpinEdit4", "Csöngetési idő [sec]:", 78, 78, E::Byte, "byte",
-        [](V& v) -> Slot { return &v.other.ringSeconds; }, 30);
+         "SpinEdit4", "Csöngetési idő [sec]:", 78, 78, E::Byte, "byte",
+         [](V& v) -> Slot { return &v.other.ringSeconds; }, 30)
+        .range = kRingRange;
     b.add(
-        "SpinEdit5", "Max hivásismétlések száma", 79, 79, E::Byte, "byte",
-        [](V& v) -> Slot { return &v.other.maxRedials; }, 50);
+         "SpinEdit5", "Max hivásismétlések száma", 79, 79, E::Byte, "byte",
+         [](V& v) -> Slot { return &v.other.maxRedials; }, 50)
+        .range = kRedialRange;
     b.add(
          "ComboBox12", "Bemenet szűrés", 80, 80, E::ListIndex, "value table",
          [](V& v) -> Slot { return &v.other.inputFilter; }, kDefaultInputFilter)
@@ -352,17 +357,21 @@ std::vector<Field> buildFields() {
         "Edit12", "SMS fejléc:", 896, 927, E::ImageText, "ImageText 32",
         [](V& v) -> Slot { return &v.other.smsHeader; }, QString(), Carried::Model100);
     b.add(
-        "SpinEdit11", "PSTN Rx Gain:", 94, 94, E::Byte, "byte",
-        [](V& v) -> Slot { return &v.gains.pstnRx; }, 20);
+         "SpinEdit11", "PSTN Rx Gain:", 94, 94, E::Byte, "byte",
+         [](V& v) -> Slot { return &v.gains.pstnRx; }, 20)
+        .range = kPstnRxGainRange;
     b.add(
-        "SpinEdit12", "PSTN Tx Gain:", 95, 95, E::Byte, "byte",
-        [](V& v) -> Slot { return &v.gains.pstnTx; }, 5);
+         "SpinEdit12", "PSTN Tx Gain:", 95, 95, E::Byte, "byte",
+         [](V& v) -> Slot { return &v.gains.pstnTx; }, 5)
+        .range = kGainRange;
     b.add(
-        "SpinEdit13", "DTMF Rx Gain:", 96, 96, E::Byte, "byte",
-        [](V& v) -> Slot { return &v.gains.dtmfRx; }, 40);
+         "SpinEdit13", "DTMF Rx Gain:", 96, 96, E::Byte, "byte",
+         [](V& v) -> Slot { return &v.gains.dtmfRx; }, 40)
+        .range = kGainRange;
     b.add(
-        "SpinEdit14", "DTMF Tx Gain:", 97, 97, E::Byte, "byte",
-        [](V& v) -> Slot { return &v.gains.dtmfTx; }, 40);
+         "SpinEdit14", "DTMF Tx Gain:", 97, 97, E::Byte, "byte",
+         [](V& v) -> Slot { return &v.gains.dtmfTx; }, 40)
+        .range = kGainRange;
 
     b.page("GPS");
     b.add(
@@ -415,8 +424,9 @@ std::vector<Field> buildFields() {
         "ELETcid", "Életjel", 76, 76, E::Bit, "bit 6",
         [](V& v) -> Slot { return &v.remoteMonitoring.lifeSignalReport; }, false);
     b.add(
-        "SpinEdit17", "Életjel ciklus: [perc]", 104, 105, E::Word, "16-bit",
-        [](V& v) -> Slot { return &v.remoteMonitoring.lifeSignalCycleMinutes; }, 1440);
+         "SpinEdit17", "Életjel ciklus: [perc]", 104, 105, E::Word, "16-bit",
+         [](V& v) -> Slot { return &v.remoteMonitoring.lifeSignalCycleMinutes; }, 1440)
+        .range = kLifeSignalCycleRange;
     b.add(
         "TAV1", "Telefonszám 1.", 1248, 1263, E::AsciiText, "phone number, 16 bytes",
         [](V& v) -> Slot { return &v.remoteMonitoring.receiver1; }, QString(), rm);
@@ -434,8 +444,9 @@ std::vector<Field> buildFields() {
 
     b.page("GPRS");
     b.add(
-        "SpinEdit10", "Test jelentés iideje [sec]", 92, 93, E::Word, "16-bit",
-        [](V& v) -> Slot { return &v.gprs.testPeriodSeconds; }, 10);
+         "SpinEdit10", "Test jelentés iideje [sec]", 92, 93, E::Word, "16-bit",
+         [](V& v) -> Slot { return &v.gprs.testPeriodSeconds; }, 10)
+        .range = kTestPeriodRange;
     b.add(
         "Edit10", "APN", 640, 711, E::ConnectionText, "connection text",
         [](V& v) -> Slot { return &v.gprs.accessPoint; }, QString(), Carried::Model100);

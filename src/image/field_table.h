@@ -79,6 +79,9 @@ struct Field {
     bool InputOptions::*option = nullptr;
     Value defaultValue;              // what the window shows before a read
     const ItemList* items = nullptr; // a list's items, index = the value
+    // A plain number (Byte or Word) that Encode stores as it is and Decode
+    // limits to the spin's range; Encode and Decode walk these rows.
+    std::optional<ValueRange> range;
     // Compare shows this field under the row before it (a limit's spin under
     // its box): the two share one byte and one shown value.
     bool listed = true;

@@ -72,6 +72,7 @@ void encodeImage(ConfigImage& image, const ImageValues& values, const ImageConte
     encodeOtherPageBytes(image, values);
     encodeSensorBytes(image, values);
     encodeReportingBytes(image, values);
+    encodePlainValues(image, values, context);
     encodePowerAlarmVoltage(image, values);
     encodePhoneNumbers(image, values.phones);
     writeEditionTag(image, context.company, context.brandCode);
@@ -95,14 +96,14 @@ DecodeResult decodeImage(ConfigImage& image, const ImageContext& context) {
     decodeOtherPageBits(image, v);
     decodeReportingBits(image, v);
     decodeGps(image, v);
-    decodeTestPeriodAndTexts(image, v, context);
+    decodeOpenCloseTexts(image, v, context);
     result.moduleVersion = image[kModuleVersion];
     result.statusText = moduleStatusText(result.moduleVersion, image[kBuildNumber]);
     decodeSmsHeader(image, v, context);
-    decodeGains(image, v);
     decodeCodeRecords(image, v, context);
     decodeRemoteMonitoring(image, v, context);
-    decodeLevelsAndCycle(image, v);
+    decodeLevels(image, v);
+    decodePlainValues(image, v, context);
     return result;
 }
 

@@ -102,6 +102,10 @@ void encodeSensorBytes(ConfigImage& image, const ImageValues& values);
 void encodePowerAlarmVoltage(ConfigImage& image, const ImageValues& values);
 void encodeSmsHeader(ConfigImage& image, const ImageValues& values, const ImageContext& context);
 
+// ---- The plain numbers of the field table (image_pages_plain.cpp) ----
+void encodePlainValues(ConfigImage& image, const ImageValues& values, const ImageContext& context);
+void decodePlainValues(const ConfigImage& image, ImageValues& values, const ImageContext& context);
+
 // ---- Encode steps (image_pages_reporting.cpp) ----
 void encodeOpenCloseMasks(ConfigImage& image, const ImageValues& values, uint8_t selectable);
 void encodeOpenCloseTexts(ConfigImage& image, const ImageValues& values,
@@ -126,11 +130,10 @@ void decodeSmsHeader(ConfigImage& image, ImageValues& values, const ImageContext
 void decodeOpenCloseTargets(const ConfigImage& image, ImageValues& values);
 void decodeGprsTexts(const ConfigImage& image, ImageValues& values, const ImageContext& context);
 void decodeReportingBits(const ConfigImage& image, ImageValues& values);
-void decodeTestPeriodAndTexts(ConfigImage& image, ImageValues& values, const ImageContext& context);
-void decodeGains(const ConfigImage& image, ImageValues& values);
+void decodeOpenCloseTexts(ConfigImage& image, ImageValues& values, const ImageContext& context);
 void decodeCodeRecords(const ConfigImage& image, ImageValues& values, const ImageContext& context);
 void decodeRemoteMonitoring(const ConfigImage& image, ImageValues& values,
                             const ImageContext& context);
-void decodeLevelsAndCycle(const ConfigImage& image, ImageValues& values);
+void decodeLevels(const ConfigImage& image, ImageValues& values);
 
 } // namespace ImageFields

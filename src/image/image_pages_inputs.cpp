@@ -143,7 +143,6 @@ void encodeOutputs(ConfigImage& image, const ImageValues& values) {
                      flag(2, o.onCallerId),
                      flag(3, first ? o.noCallerId : std::nullopt)},
                     first ? 0xE0 : 0xE8);
-        writeOptionalWord(image, address + 1, o.seconds);
     }
 }
 
@@ -185,8 +184,6 @@ void encodeOtherPageBytes(ConfigImage& image, const ImageValues& values) {
              *o.smsRedirectionTarget <= 7)
         redirection = o.smsRedirectionTarget;
     writeByte(image, 77, redirection);
-    writeByte(image, 78, o.ringSeconds);
-    writeByte(image, 79, o.maxRedials);
     writeTableValue(image, 80, kInputFilterBytes, o.inputFilter);
 }
 
@@ -198,8 +195,6 @@ void encodeSensorBytes(ConfigImage& image, const ImageValues& values) {
     const TemperatureValues& t = values.temperature;
     encodeOnOffValue(image, 82, t.maxEnabled, t.maxValue, 255);
     encodeOnOffValue(image, 83, t.minEnabled, t.minValue, 255);
-    writeByte(image, 85, values.speed.limitKmh);
-    writeByte(image, 86, values.lift.setting);
 }
 
 void encodePowerAlarmVoltage(ConfigImage& image, const ImageValues& values) {
@@ -246,8 +241,6 @@ void decodeLimit(uint8_t byte, std::optional<bool>& enabled, std::optional<int>&
 void decodeInputPages(ConfigImage& image, ImageValues& values, const ImageContext& context) {
     for (size_t i = 0; i < kTemperatureSlot; ++i)
         decodeRecord(image, kInputSlots[i], kInputSlots[i].page(values), context);
-    values.speed.limitKmh = kSpeedLimitRange.limit(image[85]);
-    values.lift.setting = kLiftSettingRange.limit(image[86]);
     decodeLifeSignal(image, values.lifeSignal);
     const InputSlot& temperature = kInputSlots[kTemperatureSlot];
     decodeRecord(image, temperature, temperature.page(values), context);
@@ -261,8 +254,6 @@ void decodeOtherPage(ConfigImage& image, ImageValues& values) {
     const uint8_t redirection = image[77];
     o.smsRedirection = redirection != 255;
     o.smsRedirectionTarget = redirection <= 7 ? std::optional<int>(redirection) : std::nullopt;
-    o.ringSeconds = kRingRange.limit(image[78]);
-    o.maxRedials = kRedialRange.limit(image[79]);
     o.inputFilter = decodeInputFilter(image[80]);
     QString code;
     for (int i = 0; i < 4; ++i)
@@ -281,7 +272,6 @@ void decodeOutputs(const ConfigImage& image, ImageValues& values) {
         o.onAlarm = bitSet(byte, 1);
         o.onCallerId = bitSet(byte, 2);
         o.noCallerId = n == 0 ? std::optional<bool>(bitSet(byte, 3)) : std::nullopt;
-        o.seconds = kOutputSecondsRange.limit(readWord(image, address + 1));
     }
 }
 

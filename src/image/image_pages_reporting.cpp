@@ -117,16 +117,9 @@ void encodeReportingBytes(ConfigImage& image, const ImageValues& values) {
     // Bit 4 is always set; only bit 1 is the user's.
     const std::optional<uint8_t> alwaysSet = answer ? std::optional<uint8_t>(0x10) : std::nullopt;
     composeByte(image, 122, {flag(1, answer), {0x10, alwaysSet}}, 0xED);
-    writeOptionalWord(image, 92, values.gprs.testPeriodSeconds);
-    const LineGainValues& g = values.gains;
-    writeByte(image, 94, g.pstnRx);
-    writeByte(image, 95, g.pstnTx);
-    writeByte(image, 96, g.dtmfRx);
-    writeByte(image, 97, g.dtmfTx);
     // The module's transmit level is fixed; the list only shows what it holds.
     image[102] = 7;
     writeTableValue(image, 103, kRxLevelBytes, values.remoteMonitoring.rxLevel);
-    writeOptionalWord(image, 104, values.remoteMonitoring.lifeSignalCycleMinutes);
     image[111] = 7;
     image[112] = 7;
 }
@@ -232,20 +225,10 @@ void decodeReportingBits(const ConfigImage& image, ImageValues& values) {
     values.callerId.answerIdentifiedCalls = bitSet(image[122], 1);
 }
 
-void decodeTestPeriodAndTexts(ConfigImage& image, ImageValues& values,
-                              const ImageContext& context) {
-    values.gprs.testPeriodSeconds = kTestPeriodRange.limit(readWord(image, 92));
+void decodeOpenCloseTexts(ConfigImage& image, ImageValues& values, const ImageContext& context) {
     if (!isCodeRecordModel(context))
         values.openClose.openingText = readImageText(image, 896);
     values.openClose.closingText = readImageText(image, 928);
-}
-
-void decodeGains(const ConfigImage& image, ImageValues& values) {
-    LineGainValues& g = values.gains;
-    g.pstnRx = kPstnRxGainRange.limit(image[94]);
-    g.pstnTx = kGainRange.limit(image[95]);
-    g.dtmfRx = kGainRange.limit(image[96]);
-    g.dtmfTx = kGainRange.limit(image[97]);
 }
 
 void decodeCodeRecords(const ConfigImage& image, ImageValues& values, const ImageContext& context) {
@@ -291,12 +274,11 @@ void decodeRemoteMonitoring(const ConfigImage& image, ImageValues& values,
     r.lifeSignalCode = readDigitCodes(image, kLifeSignalEntry, 3);
 }
 
-void decodeLevelsAndCycle(const ConfigImage& image, ImageValues& values) {
+void decodeLevels(const ConfigImage& image, ImageValues& values) {
     RemoteMonitoringValues& r = values.remoteMonitoring;
     const uint8_t tx = image[102];
     r.txLevel = tx >= 1 && tx <= 9 ? std::optional<int>(tx - 1) : std::nullopt;
     r.rxLevel = decodeRxLevel(image[103]);
-    r.lifeSignalCycleMinutes = kLifeSignalCycleRange.limit(readWord(image, 104));
 }
 
 } // namespace ImageFields
