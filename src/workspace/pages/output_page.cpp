@@ -33,6 +33,7 @@ OutputPage::OutputPage(QWidget* sheet) : ConfigPage(sheet) {
         row->addWidget(group, 0, Qt::AlignTop);
     }
     row->addStretch(1);
+    fill(defaultImageValues()); // the field table's defaults
 }
 
 void OutputPage::build(int index, QWidget* group) {
@@ -50,7 +51,6 @@ void OutputPage::build(int index, QWidget* group) {
     o.time = new QSpinBox(group);
     o.time->setObjectName(QStringLiteral("SpinKI%1").arg(number));
     o.time->setRange(kOutputSecondsRange.min, kOutputSecondsRange.max);
-    o.time->setValue(o.kept);
     o.unit = new QComboBox(group);
     o.unit->setObjectName(QStringLiteral("KI%1SECMIN").arg(number));
     o.unit->addItems({QStringLiteral("Sec"), QStringLiteral("Min")});
@@ -68,7 +68,6 @@ void OutputPage::build(int index, QWidget* group) {
     form->setWidget(form->rowCount(), QFormLayout::FieldRole, o.onAlarm);
     o.onCallerId = new QCheckBox(QStringLiteral("Hivószámazonosításkor vezérlés"), group);
     o.onCallerId->setObjectName(QStringLiteral("CheckBox1KI%1").arg(number));
-    o.onCallerId->setChecked(index == 0);
     form->setWidget(form->rowCount(), QFormLayout::FieldRole, o.onCallerId);
     if (index == 0) {
         o.noCallerId = new QCheckBox(QStringLiteral("NINCS hívószámazonosítás"), group);
