@@ -66,9 +66,7 @@ void encodeImage(ConfigImage& image, const ImageValues& values, const ImageConte
     encodeOptionBytes(image, values);
     encodeOutputs(image, values);
     encodeLifeSignal(image, values, selectable);
-    encodeSmsTexts(image, values, context);
-    encodeOpenCloseTexts(image, values, context);
-    encodeRestoreText(image, values);
+    encodeTexts(image, values, context);
     encodeOtherPageBytes(image, values);
     encodeSensorBytes(image, values);
     encodeReportingBytes(image, values);
@@ -77,7 +75,6 @@ void encodeImage(ConfigImage& image, const ImageValues& values, const ImageConte
     encodePhoneNumbers(image, values.phones);
     writeEditionTag(image, context.company, context.brandCode);
     encodePartitionRecords(image, values, context);
-    encodeSmsHeader(image, values, context);
     encodeCodeRecords(image, values, context);
     encodeGprsTexts(image, values, context);
     encodeRemoteMonitoring(image, values, context);
@@ -87,7 +84,8 @@ DecodeResult decodeImage(ConfigImage& image, const ImageContext& context) {
     DecodeResult result;
     ImageValues& v = result.values;
     decodePhoneNumbers(image, v.phones);
-    decodeInputPages(image, v, context);
+    decodeInputPages(image, v);
+    decodeTexts(image, v, context);
     decodeOpenCloseTargets(image, v);
     decodeOtherPage(image, v);
     clearScratchBytes(image);
@@ -96,10 +94,8 @@ DecodeResult decodeImage(ConfigImage& image, const ImageContext& context) {
     decodeOtherPageBits(image, v);
     decodeReportingBits(image, v);
     decodeGps(image, v);
-    decodeOpenCloseTexts(image, v, context);
     result.moduleVersion = image[kModuleVersion];
     result.statusText = moduleStatusText(result.moduleVersion, image[kBuildNumber]);
-    decodeSmsHeader(image, v, context);
     decodeCodeRecords(image, v, context);
     decodeRemoteMonitoring(image, v, context);
     decodeLevels(image, v);

@@ -95,21 +95,19 @@ void encodeInputVoiceMasks(ConfigImage& image, const ImageValues& values, uint8_
 void encodeOptionBytes(ConfigImage& image, const ImageValues& values);
 void encodeOutputs(ConfigImage& image, const ImageValues& values);
 void encodeLifeSignal(ConfigImage& image, const ImageValues& values, uint8_t selectable);
-void encodeSmsTexts(ConfigImage& image, const ImageValues& values, const ImageContext& context);
-void encodeRestoreText(ConfigImage& image, const ImageValues& values);
 void encodeOtherPageBytes(ConfigImage& image, const ImageValues& values);
 void encodeSensorBytes(ConfigImage& image, const ImageValues& values);
 void encodePowerAlarmVoltage(ConfigImage& image, const ImageValues& values);
-void encodeSmsHeader(ConfigImage& image, const ImageValues& values, const ImageContext& context);
 
-// ---- The plain numbers of the field table (image_pages_plain.cpp) ----
+// ---- The plain numbers and the SMS texts of the field table (image_pages_plain.cpp) ----
 void encodePlainValues(ConfigImage& image, const ImageValues& values, const ImageContext& context);
 void decodePlainValues(const ConfigImage& image, ImageValues& values, const ImageContext& context);
+void encodeTexts(ConfigImage& image, const ImageValues& values, const ImageContext& context);
+// Reading a text maps its replaced letters back in the image as well.
+void decodeTexts(ConfigImage& image, ImageValues& values, const ImageContext& context);
 
 // ---- Encode steps (image_pages_reporting.cpp) ----
 void encodeOpenCloseMasks(ConfigImage& image, const ImageValues& values, uint8_t selectable);
-void encodeOpenCloseTexts(ConfigImage& image, const ImageValues& values,
-                          const ImageContext& context);
 void encodeReportingBytes(ConfigImage& image, const ImageValues& values);
 void encodePartitionRecords(ConfigImage& image, const ImageValues& values,
                             const ImageContext& context);
@@ -119,18 +117,16 @@ void encodeRemoteMonitoring(ConfigImage& image, const ImageValues& values,
                             const ImageContext& context);
 
 // ---- Decode steps (image_pages_inputs.cpp) ----
-void decodeInputPages(ConfigImage& image, ImageValues& values, const ImageContext& context);
+void decodeInputPages(const ConfigImage& image, ImageValues& values);
 void decodeOtherPage(ConfigImage& image, ImageValues& values);
 void decodeOutputs(const ConfigImage& image, ImageValues& values);
 void decodeOtherPageBits(const ConfigImage& image, ImageValues& values);
 void decodeGps(const ConfigImage& image, ImageValues& values);
-void decodeSmsHeader(ConfigImage& image, ImageValues& values, const ImageContext& context);
 
 // ---- Decode steps (image_pages_reporting.cpp) ----
 void decodeOpenCloseTargets(const ConfigImage& image, ImageValues& values);
 void decodeGprsTexts(const ConfigImage& image, ImageValues& values, const ImageContext& context);
 void decodeReportingBits(const ConfigImage& image, ImageValues& values);
-void decodeOpenCloseTexts(ConfigImage& image, ImageValues& values, const ImageContext& context);
 void decodeCodeRecords(const ConfigImage& image, ImageValues& values, const ImageContext& context);
 void decodeRemoteMonitoring(const ConfigImage& image, ImageValues& values,
                             const ImageContext& context);

@@ -10,57 +10,31 @@ constexpr uint8_t kRestoreOnly = 0x01;
 
 struct InputSlot {
     int record;
-    int text; // -1: the page has no text
     uint8_t optionBits;
     bool reversedInvert; // bit 7 set when the box is not checked
     bool dropsEmptyTargets;
-    bool textUnderAccessPoint; // ModelCode 100 keeps the access-point text there
     InputPageValues& (*page)(ImageValues&);
 };
 
-// In the order Encode writes the records and Decode reads the pages.
-const std::array<InputSlot, 9> kInputSlots{
-    {{8, 512, kAllOptions, false, true, false, [](ImageValues& v) -> auto& {return v.inputs[0];
-} // namespace
-} // namespace ImageFields
-, {12, 544, kAllOptions, false, true, false, [](ImageValues& v) -> auto& {return v.inputs[1];
-}
-}
-, {16, 576, kAllOptions, false, true, false, [](ImageValues& v) -> auto& {return v.inputs[2];
-}
-}
-, {20, 608, kAllOptions, false, true, false, [](ImageValues& v) -> auto& {return v.inputs[3];
-}
-}
-, {24, 640, kRestoreOnly, false, true, true, [](ImageValues& v) -> auto& {return v.speed.input;
-}
-}
-, {28, 672, kRestoreOnly, false, true, true, [](ImageValues& v) -> auto& {return v.lift.input;
-}
-}
-, {40, 768, kSupervisionOptions, false, true, false, [](ImageValues& v) -> auto& {return v.tamper;
-}
-}
-, {44, 800, kSupervisionOptions, true, true, false,
-   [](ImageValues& v) -> auto& {return v.power.input;
-}
-}
-, {48, -1, kRestoreOnly, false, false, false,
-   [](ImageValues& v) -> auto& {return v.temperature.input;
-}
-}
-,
-}
-}
-;
+// In the order Encode writes the records and Decode reads the pages. The
+// pages' SMS texts are the field table's (image_pages_plain.cpp).
+// clang-format off
+const std::array<InputSlot, 9> kInputSlots{{
+    {8,  kAllOptions,         false, true,  [](ImageValues& v) -> auto& { return v.inputs[0]; }},
+    {12, kAllOptions,         false, true,  [](ImageValues& v) -> auto& { return v.inputs[1]; }},
+    {16, kAllOptions,         false, true,  [](ImageValues& v) -> auto& { return v.inputs[2]; }},
+    {20, kAllOptions,         false, true,  [](ImageValues& v) -> auto& { return v.inputs[3]; }},
+    {24, kRestoreOnly,        false, true,  [](ImageValues& v) -> auto& { return v.speed.input; }},
+    {28, kRestoreOnly,        false, true,  [](ImageValues& v) -> auto& { return v.lift.input; }},
+    {40, kSupervisionOptions, false, true,  [](ImageValues& v) -> auto& { return v.tamper; }},
+    {44, kSupervisionOptions, true,  true,  [](ImageValues& v) -> auto& { return v.power.input; }},
+    {48, kRestoreOnly,        false, false, [](ImageValues& v) -> auto& { return v.temperature.input; }},
+}};
+// clang-format on
 constexpr size_t kTemperatureSlot = 8;
 
 const InputPageValues& page(const InputSlot& slot, const ImageValues& values) {
     return slot.page(const_cast<ImageValues&>(values));
-}
-
-bool carriesText(const InputSlot& slot, const ImageContext& context) {
-    return slot.text >= 0 && !(slot.textUnderAccessPoint && isCodeRecordModel(context));
 }
 
 void writeMask(ConfigImage& image, int address, const std::optional<TargetList>& targets,
@@ -159,17 +133,6 @@ void encodeLifeSignal(ConfigImage& image, const ImageValues& values, uint8_t sel
     writeMask(image, 74, l.sms, selectable);
 }
 
-void encodeSmsTexts(ConfigImage& image, const ImageValues& values, const ImageContext& context) {
-    writeText(image, 864, values.lifeSignal.text);
-    for (const InputSlot& slot : kInputSlots)
-        if (carriesText(slot, context))
-            writeText(image, slot.text, page(slot, values).text);
-}
-
-void encodeRestoreText(ConfigImage& image, const ImageValues& values) {
-    writeText(image, 992, values.other.restoreText);
-}
-
 void encodeOtherPageBytes(ConfigImage& image, const ImageValues& values) {
     const OtherPageValues& o = values.other;
     composeByte(image, 76,
@@ -201,34 +164,23 @@ void encodePowerAlarmVoltage(ConfigImage& image, const ImageValues& values) {
     writeTableValue(image, 114, kPowerAlarmVoltageBytes, values.power.alarmVoltage);
 }
 
-void encodeSmsHeader(ConfigImage& image, const ImageValues& values, const ImageContext& context) {
-    if (isCodeRecordModel(context))
-        writeText(image, 896, values.other.smsHeader, kSmsTextSize);
-    else
-        writeText(image, 1280, values.other.smsHeader, 127);
-}
-
 // ---------------------------------------------------------------- Decode
 
 namespace {
-void decodeRecord(ConfigImage& image, const InputSlot& slot, InputPageValues& p,
-                  const ImageContext& context) {
+void decodeRecord(const ConfigImage& image, const InputSlot& slot, InputPageValues& p) {
     const uint8_t typeByte = image[slot.record];
     const int type = typeByte & 0x7F;
     p.type = type < kInputTypeCount ? std::optional<int>(type) : std::nullopt;
     p.inverted = bitSet(typeByte, 7) != slot.reversedInvert;
     p.options = unpackInputOptions(static_cast<uint8_t>(image[slot.record + 3] & slot.optionBits));
-    if (carriesText(slot, context))
-        p.text = readImageText(image, slot.text);
     p.sms = unpackTargetMask(image[slot.record + 1]);
     p.voice = unpackTargetMask(image[slot.record + 2]);
 }
 
-void decodeLifeSignal(ConfigImage& image, LifeSignalValues& l) {
+void decodeLifeSignal(const ConfigImage& image, LifeSignalValues& l) {
     l.enabled = image[70] != 0;
     l.periodDays = kLifeSignalDaysRange.limit(image[70]);
     l.hour = kClockHourRange.limit(decodeClockHour({image[71], image[72]}));
-    l.text = readImageText(image, 864);
     l.sms = unpackTargetMask(image[74]);
 }
 
@@ -238,19 +190,18 @@ void decodeLimit(uint8_t byte, std::optional<bool>& enabled, std::optional<int>&
 }
 } // namespace
 
-void decodeInputPages(ConfigImage& image, ImageValues& values, const ImageContext& context) {
+void decodeInputPages(const ConfigImage& image, ImageValues& values) {
     for (size_t i = 0; i < kTemperatureSlot; ++i)
-        decodeRecord(image, kInputSlots[i], kInputSlots[i].page(values), context);
+        decodeRecord(image, kInputSlots[i], kInputSlots[i].page(values));
     decodeLifeSignal(image, values.lifeSignal);
     const InputSlot& temperature = kInputSlots[kTemperatureSlot];
-    decodeRecord(image, temperature, temperature.page(values), context);
+    decodeRecord(image, temperature, temperature.page(values));
     decodeLimit(image[82], values.temperature.maxEnabled, values.temperature.maxValue);
     decodeLimit(image[83], values.temperature.minEnabled, values.temperature.minValue);
 }
 
 void decodeOtherPage(ConfigImage& image, ImageValues& values) {
     OtherPageValues& o = values.other;
-    o.restoreText = readImageText(image, 992);
     const uint8_t redirection = image[77];
     o.smsRedirection = redirection != 255;
     o.smsRedirectionTarget = redirection <= 7 ? std::optional<int>(redirection) : std::nullopt;
@@ -288,11 +239,6 @@ void decodeOtherPageBits(const ConfigImage& image, ImageValues& values) {
 void decodeGps(const ConfigImage& image, ImageValues& values) {
     values.gps.useReceiver = !bitSet(image[81], 0);
     values.gps.sendNmea = bitSet(image[81], 1);
-}
-
-void decodeSmsHeader(ConfigImage& image, ImageValues& values, const ImageContext& context) {
-    values.other.smsHeader = isCodeRecordModel(context) ? readImageText(image, 896, kSmsTextSize)
-                                                        : readImageText(image, 1280, 127);
 }
 
 } // namespace ImageFields

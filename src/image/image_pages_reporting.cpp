@@ -105,13 +105,6 @@ void encodeOpenCloseMasks(ConfigImage& image, const ImageValues& values, uint8_t
         image[119] = static_cast<uint8_t>(packTargetMask(*o.closingSms) & selectable);
 }
 
-void encodeOpenCloseTexts(ConfigImage& image, const ImageValues& values,
-                          const ImageContext& context) {
-    if (!isCodeRecordModel(context))
-        writeText(image, 896, values.openClose.openingText);
-    writeText(image, 928, values.openClose.closingText);
-}
-
 void encodeReportingBytes(ConfigImage& image, const ImageValues& values) {
     const auto& answer = values.callerId.answerIdentifiedCalls;
     // Bit 4 is always set; only bit 1 is the user's.
@@ -223,12 +216,6 @@ void decodeGprsTexts(const ConfigImage& image, ImageValues& values, const ImageC
 void decodeReportingBits(const ConfigImage& image, ImageValues& values) {
     values.remoteMonitoring.lifeSignalReport = bitSet(image[76], 6);
     values.callerId.answerIdentifiedCalls = bitSet(image[122], 1);
-}
-
-void decodeOpenCloseTexts(ConfigImage& image, ImageValues& values, const ImageContext& context) {
-    if (!isCodeRecordModel(context))
-        values.openClose.openingText = readImageText(image, 896);
-    values.openClose.closingText = readImageText(image, 928);
 }
 
 void decodeCodeRecords(const ConfigImage& image, ImageValues& values, const ImageContext& context) {
