@@ -84,6 +84,7 @@ struct RecordPage {
     int defaultType;
     const char* defaultText;
     Carried textCarried;
+    bool keepsEveryNumber = false; // the lists keep numbers whose slot is empty
 };
 
 class Builder {
@@ -137,11 +138,13 @@ class Builder {
         add(
             QStringLiteral("SMSst") + n, QStringLiteral("SMS"), r.record + 1, r.record + 1,
             Encoding::TargetMask, "TargetMask",
-            [get](ImageValues& v) -> Slot { return &get(v).sms; }, TargetList{});
+            [get](ImageValues& v) -> Slot { return &get(v).sms; }, TargetList{})
+            .keepsEveryNumber = r.keepsEveryNumber;
         add(
             QStringLiteral("VOICEst") + n, QStringLiteral("Hívás"), r.record + 2, r.record + 2,
             Encoding::TargetMask, "TargetMask",
-            [get](ImageValues& v) -> Slot { return &get(v).voice; }, TargetList{});
+            [get](ImageValues& v) -> Slot { return &get(v).voice; }, TargetList{})
+            .keepsEveryNumber = r.keepsEveryNumber;
         for (const OptionBox& box : kOptionBoxes) {
             if (!(r.boxes & (1u << box.bit)))
                 continue;
@@ -235,7 +238,7 @@ std::vector<Field> buildFields() {
         .items = &alarmVoltages();
 
     b.record({"Hőmérséklet", [](V& v) -> InputPageValues& { return v.temperature.input; }, 48, -1,
-              kRestoreOnly, 13, "best", nullptr, 0, nullptr, Carried::All});
+              kRestoreOnly, 13, "best", nullptr, 0, nullptr, Carried::All, true});
     // Each limit byte holds the value while its box is checked, else 255.
     auto limit = [](const std::optional<bool>& on,
                     const std::optional<int>& value) -> std::optional<QString> {
@@ -301,7 +304,7 @@ std::vector<Field> buildFields() {
 
     b.page("Egyéb");
     b.add(
-        "Edit1", "SMS biztonsági kód:", 0, 3, E::AsciiText, "ASCII 4",
+        "Edit1", "SMS biztonsági kód:", 0, 3, E::AsciiCode, "ASCII 4",
         [](V& v) -> Slot { return &v.other.securityCode; }, QStringLiteral("1234"));
     struct OtherBit {
         const char* control;

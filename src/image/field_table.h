@@ -29,7 +29,8 @@ bool carriedBy(Carried carried, int modelCode);
 enum class Encoding {
     PhoneNumber,    // phone field, 16 bytes
     ImageText,      // ImageText, code page 1250
-    AsciiText,      // one character per byte
+    AsciiText,      // one character per byte, 0xFF after a shorter text
+    AsciiCode,      // one character per byte, stored only when it fills the width
     DigitCode,      // Contact ID characters
     TargetMask,     // one bit per phone number
     Word,           // 16-bit, high byte first
@@ -82,6 +83,8 @@ struct Field {
     // A plain number (Byte or Word) that Encode stores as it is and Decode
     // limits to the spin's range; Encode and Decode walk these rows.
     std::optional<ValueRange> range;
+    // A list of phone numbers that keeps the numbers whose slot is empty.
+    bool keepsEveryNumber = false;
     // Compare shows this field under the row before it (a limit's spin under
     // its box): the two share one byte and one shown value.
     bool listed = true;

@@ -13,12 +13,6 @@ int phoneSlot(int index) {
     return kPhoneNumbers + kPhoneSlotSize * index;
 }
 
-void encodeSecurityCode(ConfigImage& image, const OtherPageValues& other) {
-    if (!other.securityCode || other.securityCode->size() != 4)
-        return;
-    writeAsciiField(image, kSecurityCode, 4, *other.securityCode);
-}
-
 // The two records 32..39 and the tail 52..63 are reserved and always go out as 0.
 // The records in between are rebuilt from their pages field by field; a field
 // left empty keeps what the module stored.
@@ -56,16 +50,14 @@ void clearScratchBytes(ConfigImage& image) {
 } // namespace
 
 void encodeImage(ConfigImage& image, const ImageValues& values, const ImageContext& context) {
-    encodeSecurityCode(image, values.other);
+    encodeCodesAndAscii(image, values, context);
     clearReservedRecords(image);
     const uint8_t selectable = selectableTargets(values.phones, image);
     encodeRecordTypes(image, values);
-    encodeInputSmsMasks(image, values, selectable);
-    encodeOpenCloseMasks(image, values, selectable);
-    encodeInputVoiceMasks(image, values, selectable);
+    encodeTargetLists(image, values, context, selectable);
     encodeOptionBytes(image, values);
     encodeOutputs(image, values);
-    encodeLifeSignal(image, values, selectable);
+    encodeLifeSignal(image, values);
     encodeTexts(image, values, context);
     encodeOtherPageBytes(image, values);
     encodeSensorBytes(image, values);
@@ -77,7 +69,6 @@ void encodeImage(ConfigImage& image, const ImageValues& values, const ImageConte
     encodePartitionRecords(image, values, context);
     encodeCodeRecords(image, values, context);
     encodeGprsTexts(image, values, context);
-    encodeRemoteMonitoring(image, values, context);
 }
 
 DecodeResult decodeImage(ConfigImage& image, const ImageContext& context) {
@@ -86,7 +77,7 @@ DecodeResult decodeImage(ConfigImage& image, const ImageContext& context) {
     decodePhoneNumbers(image, v.phones);
     decodeInputPages(image, v);
     decodeTexts(image, v, context);
-    decodeOpenCloseTargets(image, v);
+    decodeTargetLists(image, v, context);
     decodeOtherPage(image, v);
     clearScratchBytes(image);
     decodeGprsTexts(image, v, context);
@@ -97,7 +88,7 @@ DecodeResult decodeImage(ConfigImage& image, const ImageContext& context) {
     result.moduleVersion = image[kModuleVersion];
     result.statusText = moduleStatusText(result.moduleVersion, image[kBuildNumber]);
     decodeCodeRecords(image, v, context);
-    decodeRemoteMonitoring(image, v, context);
+    decodeCodesAndAscii(image, v, context);
     decodeLevels(image, v);
     decodePlainValues(image, v, context);
     return result;

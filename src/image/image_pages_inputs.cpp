@@ -12,35 +12,28 @@ struct InputSlot {
     int record;
     uint8_t optionBits;
     bool reversedInvert; // bit 7 set when the box is not checked
-    bool dropsEmptyTargets;
     InputPageValues& (*page)(ImageValues&);
 };
 
 // In the order Encode writes the records and Decode reads the pages. The
-// pages' SMS texts are the field table's (image_pages_plain.cpp).
+// pages' SMS texts and lists are the field table's (image_pages_plain.cpp).
 // clang-format off
 const std::array<InputSlot, 9> kInputSlots{{
-    {8,  kAllOptions,         false, true,  [](ImageValues& v) -> auto& { return v.inputs[0]; }},
-    {12, kAllOptions,         false, true,  [](ImageValues& v) -> auto& { return v.inputs[1]; }},
-    {16, kAllOptions,         false, true,  [](ImageValues& v) -> auto& { return v.inputs[2]; }},
-    {20, kAllOptions,         false, true,  [](ImageValues& v) -> auto& { return v.inputs[3]; }},
-    {24, kRestoreOnly,        false, true,  [](ImageValues& v) -> auto& { return v.speed.input; }},
-    {28, kRestoreOnly,        false, true,  [](ImageValues& v) -> auto& { return v.lift.input; }},
-    {40, kSupervisionOptions, false, true,  [](ImageValues& v) -> auto& { return v.tamper; }},
-    {44, kSupervisionOptions, true,  true,  [](ImageValues& v) -> auto& { return v.power.input; }},
-    {48, kRestoreOnly,        false, false, [](ImageValues& v) -> auto& { return v.temperature.input; }},
+    {8,  kAllOptions,         false, [](ImageValues& v) -> auto& { return v.inputs[0]; }},
+    {12, kAllOptions,         false, [](ImageValues& v) -> auto& { return v.inputs[1]; }},
+    {16, kAllOptions,         false, [](ImageValues& v) -> auto& { return v.inputs[2]; }},
+    {20, kAllOptions,         false, [](ImageValues& v) -> auto& { return v.inputs[3]; }},
+    {24, kRestoreOnly,        false, [](ImageValues& v) -> auto& { return v.speed.input; }},
+    {28, kRestoreOnly,        false, [](ImageValues& v) -> auto& { return v.lift.input; }},
+    {40, kSupervisionOptions, false, [](ImageValues& v) -> auto& { return v.tamper; }},
+    {44, kSupervisionOptions, true,  [](ImageValues& v) -> auto& { return v.power.input; }},
+    {48, kRestoreOnly,        false, [](ImageValues& v) -> auto& { return v.temperature.input; }},
 }};
 // clang-format on
 constexpr size_t kTemperatureSlot = 8;
 
 const InputPageValues& page(const InputSlot& slot, const ImageValues& values) {
     return slot.page(const_cast<ImageValues&>(values));
-}
-
-void writeMask(ConfigImage& image, int address, const std::optional<TargetList>& targets,
-               uint8_t allowed) {
-    if (targets)
-        image[address] = static_cast<uint8_t>(packTargetMask(*targets) & allowed);
 }
 
 // Byte 70 holds the period when the life signal is on, else 0.
@@ -83,18 +76,6 @@ void encodeRecordTypes(ConfigImage& image, const ImageValues& values) {
     }
 }
 
-void encodeInputSmsMasks(ConfigImage& image, const ImageValues& values, uint8_t selectable) {
-    for (const InputSlot& slot : kInputSlots)
-        writeMask(image, slot.record + 1, page(slot, values).sms,
-                  slot.dropsEmptyTargets ? selectable : 0xFF);
-}
-
-void encodeInputVoiceMasks(ConfigImage& image, const ImageValues& values, uint8_t selectable) {
-    for (const InputSlot& slot : kInputSlots)
-        writeMask(image, slot.record + 2, page(slot, values).voice,
-                  slot.dropsEmptyTargets ? selectable : 0xFF);
-}
-
 void encodeOptionBytes(ConfigImage& image, const ImageValues& values) {
     for (const InputSlot& slot : kInputSlots)
         if (const auto& options = page(slot, values).options)
@@ -120,7 +101,7 @@ void encodeOutputs(ConfigImage& image, const ImageValues& values) {
     }
 }
 
-void encodeLifeSignal(ConfigImage& image, const ImageValues& values, uint8_t selectable) {
+void encodeLifeSignal(ConfigImage& image, const ImageValues& values) {
     const LifeSignalValues& l = values.lifeSignal;
     encodeOnOffValue(image, 70, l.enabled, l.periodDays, 0);
     if (l.hour) {
@@ -130,7 +111,6 @@ void encodeLifeSignal(ConfigImage& image, const ImageValues& values, uint8_t sel
     }
     if (l.firstAfterDays)
         image[73] = static_cast<uint8_t>((*l.firstAfterDays + 1) & 0xFF);
-    writeMask(image, 74, l.sms, selectable);
 }
 
 void encodeOtherPageBytes(ConfigImage& image, const ImageValues& values) {
@@ -173,15 +153,12 @@ void decodeRecord(const ConfigImage& image, const InputSlot& slot, InputPageValu
     p.type = type < kInputTypeCount ? std::optional<int>(type) : std::nullopt;
     p.inverted = bitSet(typeByte, 7) != slot.reversedInvert;
     p.options = unpackInputOptions(static_cast<uint8_t>(image[slot.record + 3] & slot.optionBits));
-    p.sms = unpackTargetMask(image[slot.record + 1]);
-    p.voice = unpackTargetMask(image[slot.record + 2]);
 }
 
 void decodeLifeSignal(const ConfigImage& image, LifeSignalValues& l) {
     l.enabled = image[70] != 0;
     l.periodDays = kLifeSignalDaysRange.limit(image[70]);
     l.hour = kClockHourRange.limit(decodeClockHour({image[71], image[72]}));
-    l.sms = unpackTargetMask(image[74]);
 }
 
 void decodeLimit(uint8_t byte, std::optional<bool>& enabled, std::optional<int>& value) {
@@ -206,10 +183,6 @@ void decodeOtherPage(ConfigImage& image, ImageValues& values) {
     o.smsRedirection = redirection != 255;
     o.smsRedirectionTarget = redirection <= 7 ? std::optional<int>(redirection) : std::nullopt;
     o.inputFilter = decodeInputFilter(image[80]);
-    QString code;
-    for (int i = 0; i < 4; ++i)
-        code += QChar(image[ImageAddress::kSecurityCode + i]);
-    o.securityCode = code;
     values.power.alarmVoltage =
         tableIndex(kPowerAlarmVoltageBytes, image[114]).value_or(kDefaultPowerAlarmVoltage);
 }

@@ -11,13 +11,6 @@ constexpr int kFirstCodeRecord = 48;
 constexpr int kRecordNameOffset = 6;
 
 // Remote-monitoring entries: event code in the first three bytes, zone in the next three.
-constexpr int kAccount = 1024;
-constexpr std::array<int, 4> kInputEntries{1040, 1048, 1056, 1064};
-constexpr int kTamperEntry = 1104;
-constexpr int kPowerEntry = 1112;
-constexpr int kLifeSignalEntry = 1168;
-constexpr int kReceiver1 = 1248;
-constexpr int kReceiver2 = 1264;
 
 // The module reads both texts as the argument list of its connection command.
 constexpr int kServerText = 400;
@@ -75,17 +68,6 @@ QString readRecordName(const ConfigImage& image, int record) {
     return fromCodePage1250(bytes);
 }
 
-void writeEntry(ConfigImage& image, int address, const ContactIdEntry& entry) {
-    if (entry.code)
-        writeDigitCodes(image, address, 3, *entry.code);
-    if (entry.zone)
-        writeDigitCodes(image, address + 3, 3, *entry.zone);
-}
-
-ContactIdEntry readEntry(const ConfigImage& image, int address) {
-    return {readDigitCodes(image, address, 3), readDigitCodes(image, address + 3, 3)};
-}
-
 std::optional<int> decodeRxLevel(uint8_t byte) {
     for (int i = static_cast<int>(kRxLevelBytes.size()) - 1; i >= 0; --i)
         if (kRxLevelBytes[static_cast<size_t>(i)] >= byte)
@@ -96,14 +78,6 @@ std::optional<int> decodeRxLevel(uint8_t byte) {
 } // namespace
 
 // ---------------------------------------------------------------- Encode
-
-void encodeOpenCloseMasks(ConfigImage& image, const ImageValues& values, uint8_t selectable) {
-    const OpenCloseValues& o = values.openClose;
-    if (o.openingSms)
-        image[118] = static_cast<uint8_t>(packTargetMask(*o.openingSms) & selectable);
-    if (o.closingSms)
-        image[119] = static_cast<uint8_t>(packTargetMask(*o.closingSms) & selectable);
-}
 
 void encodeReportingBytes(ConfigImage& image, const ImageValues& values) {
     const auto& answer = values.callerId.answerIdentifiedCalls;
@@ -177,31 +151,7 @@ void encodeGprsTexts(ConfigImage& image, const ImageValues& values, const ImageC
                             kServerSuffix);
 }
 
-void encodeRemoteMonitoring(ConfigImage& image, const ImageValues& values,
-                            const ImageContext& context) {
-    if (isCodeRecordModel(context))
-        return;
-    const RemoteMonitoringValues& r = values.remoteMonitoring;
-    if (r.receiver1)
-        writeAsciiField(image, kReceiver1, 16, *r.receiver1);
-    if (r.receiver2)
-        writeAsciiField(image, kReceiver2, 16, *r.receiver2);
-    if (r.account)
-        writeDigitCodes(image, kAccount, 4, *r.account);
-    for (size_t n = 0; n < kInputEntries.size(); ++n)
-        writeEntry(image, kInputEntries[n], r.inputs[n]);
-    writeEntry(image, kTamperEntry, r.tamper);
-    writeEntry(image, kPowerEntry, r.power);
-    if (r.lifeSignalCode)
-        writeDigitCodes(image, kLifeSignalEntry, 3, *r.lifeSignalCode);
-}
-
 // ---------------------------------------------------------------- Decode
-
-void decodeOpenCloseTargets(const ConfigImage& image, ImageValues& values) {
-    values.openClose.openingSms = unpackTargetMask(image[118]);
-    values.openClose.closingSms = unpackTargetMask(image[119]);
-}
 
 void decodeGprsTexts(const ConfigImage& image, ImageValues& values, const ImageContext& context) {
     if (!isCodeRecordModel(context))
@@ -244,21 +194,6 @@ void decodeCodeRecords(const ConfigImage& image, ImageValues& values, const Imag
         row.sms = unpackTargetMask(image[address + 4]);
         c.codes[k] = row;
     }
-}
-
-void decodeRemoteMonitoring(const ConfigImage& image, ImageValues& values,
-                            const ImageContext& context) {
-    if (isCodeRecordModel(context))
-        return;
-    RemoteMonitoringValues& r = values.remoteMonitoring;
-    r.receiver1 = readAsciiField(image, kReceiver1, 16);
-    r.receiver2 = readAsciiField(image, kReceiver2, 16);
-    r.account = readDigitCodes(image, kAccount, 4);
-    for (size_t n = 0; n < kInputEntries.size(); ++n)
-        r.inputs[n] = readEntry(image, kInputEntries[n]);
-    r.tamper = readEntry(image, kTamperEntry);
-    r.power = readEntry(image, kPowerEntry);
-    r.lifeSignalCode = readDigitCodes(image, kLifeSignalEntry, 3);
 }
 
 void decodeLevels(const ConfigImage& image, ImageValues& values) {
