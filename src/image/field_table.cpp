@@ -46,7 +46,7 @@ QString quoted(const QString& text) {
 
 // The option boxes of an InputRecord's fourth byte, in the order the pages
 // show them, with the digit each box's objectName ends in.
-struct OptionBox {
+struct OptionRow {
     const char* caption;
     bool InputOptions::*member;
     int bit;
@@ -54,7 +54,7 @@ struct OptionBox {
     bool onByDefault; // where the page has the box
 };
 // clang-format off
-const std::array<OptionBox, 6> kOptionBoxes{{
+const std::array<OptionRow, 6> kOptionBoxes{{
     {"Visszaállásról is SMS/hívás",                            &InputOptions::restoreToo,       0, '1', false},
     {"Szirénahang",                                            &InputOptions::siren,            2, '3', true},
     {"Hangüzenet küldése",                                     &InputOptions::voiceMessage,     3, '4', false},
@@ -145,7 +145,7 @@ class Builder {
             Encoding::TargetMask, "TargetMask",
             [get](ImageValues& v) -> Slot { return &get(v).voice; }, TargetList{})
             .keepsEveryNumber = r.keepsEveryNumber;
-        for (const OptionBox& box : kOptionBoxes) {
+        for (const OptionRow& box : kOptionBoxes) {
             if (!(r.boxes & (1u << box.bit)))
                 continue;
             add(
@@ -590,6 +590,16 @@ const ItemList& rxLevels() {
         return list;
     }();
     return items;
+}
+
+const std::vector<OptionBox>& optionBoxes() {
+    static const std::vector<OptionBox> boxes = [] {
+        std::vector<OptionBox> out;
+        for (const auto& box : kOptionBoxes)
+            out.push_back({QString::fromUtf8(box.caption), box.member});
+        return out;
+    }();
+    return boxes;
 }
 
 QStringList itemTexts(const ItemList& items) {

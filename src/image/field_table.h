@@ -58,6 +58,14 @@ const ItemList& txLevels();      // ComboBox17
 const ItemList& rxLevels();      // ComboBox16
 QStringList itemTexts(const ItemList& items);
 
+// The option boxes of an input record's fourth byte (bits 0, 2..6), in the
+// order the pages show them; a page has the boxes its rows name.
+struct OptionBox {
+    QString caption;
+    bool InputOptions::*member;
+};
+const std::vector<OptionBox>& optionBoxes();
+
 // Where the field's value sits among the page values.
 using Slot = std::variant<std::optional<int>*, std::optional<bool>*, std::optional<QString>*,
                           std::optional<TargetList>*, std::optional<InputOptions>*,

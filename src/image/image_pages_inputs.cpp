@@ -1,16 +1,12 @@
 // Inputs, outputs, life signal, "Egyéb", sensor and GPS pages.
+#include "image/field_table.h"
 #include "image/image_fields.h"
 
 namespace ImageFields {
 namespace {
 
-constexpr uint8_t kAllOptions = 0x7D;         // bits 0, 2..6
-constexpr uint8_t kSupervisionOptions = 0x75; // no voice message (bit 3)
-constexpr uint8_t kRestoreOnly = 0x01;
-
 struct InputSlot {
     int record;
-    uint8_t optionBits;
     bool reversedInvert; // bit 7 set when the box is not checked
     InputPageValues& (*page)(ImageValues&);
 };
@@ -19,18 +15,32 @@ struct InputSlot {
 // pages' SMS texts and lists are the field table's (image_pages_plain.cpp).
 // clang-format off
 const std::array<InputSlot, 9> kInputSlots{{
-    {8,  kAllOptions,         false, [](ImageValues& v) -> auto& { return v.inputs[0]; }},
-    {12, kAllOptions,         false, [](ImageValues& v) -> auto& { return v.inputs[1]; }},
-    {16, kAllOptions,         false, [](ImageValues& v) -> auto& { return v.inputs[2]; }},
-    {20, kAllOptions,         false, [](ImageValues& v) -> auto& { return v.inputs[3]; }},
-    {24, kRestoreOnly,        false, [](ImageValues& v) -> auto& { return v.speed.input; }},
-    {28, kRestoreOnly,        false, [](ImageValues& v) -> auto& { return v.lift.input; }},
-    {40, kSupervisionOptions, false, [](ImageValues& v) -> auto& { return v.tamper; }},
-    {44, kSupervisionOptions, true,  [](ImageValues& v) -> auto& { return v.power.input; }},
-    {48, kRestoreOnly,        false, [](ImageValues& v) -> auto& { return v.temperature.input; }},
+    {8,  false, [](ImageValues& v) -> auto& { return v.inputs[0]; }},
+    {12, false, [](ImageValues& v) -> auto& { return v.inputs[1]; }},
+    {16, false, [](ImageValues& v) -> auto& { return v.inputs[2]; }},
+    {20, false, [](ImageValues& v) -> auto& { return v.inputs[3]; }},
+    {24, false, [](ImageValues& v) -> auto& { return v.speed.input; }},
+    {28, false, [](ImageValues& v) -> auto& { return v.lift.input; }},
+    {40, false, [](ImageValues& v) -> auto& { return v.tamper; }},
+    {44, true,  [](ImageValues& v) -> auto& { return v.power.input; }},
+    {48, false, [](ImageValues& v) -> auto& { return v.temperature.input; }},
 }};
 // clang-format on
 constexpr size_t kTemperatureSlot = 8;
+
+// The bits of the record's fourth byte that the page has option boxes for;
+// the others are written as 0 and read as false.
+uint8_t optionBits(const InputSlot& slot) {
+    uint8_t bits = 0;
+    for (const FieldTable::Field& f : FieldTable::fields()) {
+        if (!f.option || f.first != slot.record + 3)
+            continue;
+        InputOptions one;
+        one.*f.option = true;
+        bits |= packInputOptions(one);
+    }
+    return bits;
+}
 
 const InputPageValues& page(const InputSlot& slot, const ImageValues& values) {
     return slot.page(const_cast<ImageValues&>(values));
@@ -80,7 +90,7 @@ void encodeOptionBytes(ConfigImage& image, const ImageValues& values) {
     for (const InputSlot& slot : kInputSlots)
         if (const auto& options = page(slot, values).options)
             image[slot.record + 3] =
-                static_cast<uint8_t>(packInputOptions(*options) & slot.optionBits);
+                static_cast<uint8_t>(packInputOptions(*options) & optionBits(slot));
 }
 
 void encodeOutputs(ConfigImage& image, const ImageValues& values) {
@@ -152,7 +162,7 @@ void decodeRecord(const ConfigImage& image, const InputSlot& slot, InputPageValu
     const int type = typeByte & 0x7F;
     p.type = type < kInputTypeCount ? std::optional<int>(type) : std::nullopt;
     p.inverted = bitSet(typeByte, 7) != slot.reversedInvert;
-    p.options = unpackInputOptions(static_cast<uint8_t>(image[slot.record + 3] & slot.optionBits));
+    p.options = unpackInputOptions(static_cast<uint8_t>(image[slot.record + 3] & optionBits(slot)));
 }
 
 void decodeLifeSignal(const ConfigImage& image, LifeSignalValues& l) {

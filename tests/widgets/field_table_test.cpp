@@ -149,7 +149,7 @@ TEST(CompareOtherBytes, TheWindowListsThemAfterTheFields) {
     EXPECT_EQ(w.findChild<QLabel*>(QStringLiteral("CompareSummary"))->text(),
               QStringLiteral("Fields that differ: 1; bytes outside every field: 2."));
     w.applyLanguage(0);
-    EXPECT_EQ(others->text(0), QStringLiteral("Egyéb bájtok"));
+    EXPECT_EQ(others->text(0), QStringLiteral("Mezőn kívüli bájtok"));
     if (!qEnvironmentVariableIsEmpty("FIELD_TABLE_SHOT")) {
         w.show();
         w.grab().save(qEnvironmentVariable("FIELD_TABLE_SHOT"));
