@@ -4,7 +4,10 @@
 // the models that carry it, what the window shows before anything is read,
 // and a list's items with the value each stores. The defaults, the change
 // tracking and the field map (compare, verify, `alvento diff`) are walked
-// from this table, and the pages take their list items from it.
+// from this table, and the pages take their list items and option boxes from
+// it. Encode and Decode walk it for every field that is one value in bytes of
+// its own (image_pages_table.cpp); fields that share a byte with others keep
+// their steps beside the other page groups'.
 //
 // Adding a field is one row in field_table.cpp plus its control in its page's
 // layout.
@@ -20,7 +23,8 @@
 namespace FieldTable {
 
 // Which modules carry a field: some bytes mean one field on ModelCodes 70..90
-// and another on ModelCode 100.
+// and another on ModelCode 100. Encode stores no field differently for another
+// module version: the version rules only show or hide controls.
 enum class Carried { All, Models70To90, Model100 };
 bool carriedBy(Carried carried, int modelCode);
 

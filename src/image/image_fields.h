@@ -97,7 +97,8 @@ void encodeOtherPageBytes(ConfigImage& image, const ImageValues& values);
 void encodeSensorBytes(ConfigImage& image, const ImageValues& values);
 void encodePowerAlarmVoltage(ConfigImage& image, const ImageValues& values);
 
-// ---- The plain numbers and the SMS texts of the field table (image_pages_plain.cpp) ----
+// ---- The fields of the table that are one value in bytes of their own (image_pages_table.cpp)
+// ----
 void encodePlainValues(ConfigImage& image, const ImageValues& values, const ImageContext& context);
 void decodePlainValues(const ConfigImage& image, ImageValues& values, const ImageContext& context);
 void encodeTexts(ConfigImage& image, const ImageValues& values, const ImageContext& context);

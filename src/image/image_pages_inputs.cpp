@@ -12,7 +12,7 @@ struct InputSlot {
 };
 
 // In the order Encode writes the records and Decode reads the pages. The
-// pages' SMS texts and lists are the field table's (image_pages_plain.cpp).
+// pages' SMS texts and lists are the field table's (image_pages_table.cpp).
 // clang-format off
 const std::array<InputSlot, 9> kInputSlots{{
     {8,  false, [](ImageValues& v) -> auto& { return v.inputs[0]; }},
