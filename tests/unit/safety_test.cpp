@@ -394,12 +394,7 @@ TEST(FieldMapTest, BytesOutsideEveryFieldAreListedWithTheirValues) {
         EXPECT_EQ(others[0].right, b[c.address]) << c.what;
         EXPECT_TRUE(FieldMap::diff(a, b, c.model, c.carriedBytes).empty()) << c.what;
         EXPECT_EQ(FieldMap::line(others[0]),
-                  QStringLiteral("byte %1: %2 -> %3")
-                      .arg(c.address)
-                      .arg(a[c.address], 2, 16, QLatin1Char('0'))
-                      .arg(b[c.address], 2, 16, QLatin1Char('0'))
-                      .toUpper()
-                      .replace(QStringLiteral("BYTE"), QStringLiteral("byte")))
+                  QString::asprintf("byte %d: %02X -> %02X", c.address, a[c.address], b[c.address]))
             << c.what;
     }
 }
