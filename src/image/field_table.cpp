@@ -1,17 +1,12 @@
 #include "image/field_table.h"
 
+#include "image/image_fields.h"
+
 #include <array>
 #include <set>
 
 namespace FieldTable {
 namespace {
-
-constexpr int kCodeRecordModel = 100;
-constexpr int kRecordSize = 32;
-constexpr int kFirstPartitionRecord = 32;
-constexpr int kFirstCodeRecord = 48;
-// Code rows beyond this lie past the end of the visible grid and pass through.
-constexpr int kVisibleCodeRows = 159;
 
 template <size_t N>
 ItemList withStoredBytes(const std::array<uint8_t, N>& stored, const QStringList& texts) {
@@ -479,11 +474,11 @@ std::vector<Field> buildFields() {
 
     b.page("CID/SMS");
     for (int k = 1; k <= kPartitionRecordRows; ++k) {
-        const int address = kRecordSize * (kFirstPartitionRecord + k - 1);
+        const int address = kCodeRecordSize * (kFirstPartitionRecord + k - 1);
         const auto i = static_cast<size_t>(k - 1);
         Field& f = b.add(
             QStringLiteral("StringGrid2"), QStringLiteral("Partíció sor %1").arg(k), address,
-            address + kRecordSize - 1, E::CodeRecord, "CodeRecord",
+            address + kCodeRecordSize - 1, E::CodeRecord, "CodeRecord",
             [i](V& v) -> Slot { return &v.codeRecords.partitions[i]; }, PartitionRow{},
             Carried::Model100);
         f.cell = k;
@@ -495,12 +490,12 @@ std::vector<Field> buildFields() {
         };
     }
     for (int k = 1; k <= kCodeRecordRows; ++k) {
-        const int address = kRecordSize * (kFirstCodeRecord + k - 1);
+        const int address = kCodeRecordSize * (kFirstCodeRecord + k - 1);
         const auto i = static_cast<size_t>(k - 1);
-        const bool visible = k <= kVisibleCodeRows;
+        const bool visible = k <= kVisibleCodeRecordRows;
         Field& f = b.add(
             visible ? QStringLiteral("StringGrid3") : QString(),
-            QStringLiteral("Contact ID kód sor %1").arg(k), address, address + kRecordSize - 1,
+            QStringLiteral("Contact ID kód sor %1").arg(k), address, address + kCodeRecordSize - 1,
             E::CodeRecord, "CodeRecord", [i](V& v) -> Slot { return &v.codeRecords.codes[i]; },
             ContactIdCodeRow{}, Carried::Model100);
         f.cell = visible ? k : 0;
@@ -537,9 +532,9 @@ bool carriedBy(Carried carried, int modelCode) {
     case Carried::All:
         return true;
     case Carried::Models70To90:
-        return modelCode != kCodeRecordModel;
+        return modelCode != ImageFields::kCodeRecordModel;
     case Carried::Model100:
-        return modelCode == kCodeRecordModel;
+        return modelCode == ImageFields::kCodeRecordModel;
     }
     return true;
 }

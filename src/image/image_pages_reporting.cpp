@@ -5,12 +5,7 @@
 namespace ImageFields {
 namespace {
 
-constexpr int kRecordSize = 32;
-constexpr int kFirstPartitionRecord = 32;
-constexpr int kFirstCodeRecord = 48;
 constexpr int kRecordNameOffset = 6;
-
-// Remote-monitoring entries: event code in the first three bytes, zone in the next three.
 
 // The module reads both texts as the argument list of its connection command.
 constexpr int kServerText = 400;
@@ -45,7 +40,7 @@ QString readConnectionText(const ConfigImage& image, int address, int limit) {
 }
 
 int recordAddress(int record) {
-    return kRecordSize * record;
+    return kCodeRecordSize * record;
 }
 
 void writeRecordName(ConfigImage& image, int record, const QString& name) {

@@ -323,6 +323,13 @@ struct ContactIdCodeRow {
 
 inline constexpr int kPartitionRecordRows = 16;
 inline constexpr int kCodeRecordRows = 161;
+// Code rows beyond this lie past the end of the grid and pass through.
+inline constexpr int kVisibleCodeRecordRows = 159;
+// 32-byte records: partition row k is record kFirstPartitionRecord + k - 1,
+// code row k record kFirstCodeRecord + k - 1.
+inline constexpr int kCodeRecordSize = 32;
+inline constexpr int kFirstPartitionRecord = 32;
+inline constexpr int kFirstCodeRecord = 48;
 
 // ModelCode 100 only. An empty row optional leaves its record as stored.
 struct CodeRecordValues {

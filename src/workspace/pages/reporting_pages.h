@@ -114,7 +114,7 @@ class CidSmsPage : public ConfigPage {
     std::array<std::optional<ContactIdCodeRow>, 2> unseenRows_{};
     // Rows that were decoded, loaded or edited. A row the installer never saw
     // filled stays out of Encode, so its record keeps what the module holds.
-    std::array<bool, 16> partitionGiven_{};
+    std::array<bool, kPartitionRecordRows> partitionGiven_{};
     std::array<bool, kCodeRecordRows> codeGiven_{};
 };
 
