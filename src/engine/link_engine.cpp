@@ -1022,6 +1022,7 @@ void LinkEngine::beginOperation() {
     if (s_.VersionPopup == 2)
         s_.VersionPopup = 0;
     view_.ticksNeeded();
+    view_.operationStarted();
 }
 
 bool LinkEngine::startOperation(int32_t firstCode) {
@@ -1197,6 +1198,24 @@ void LinkEngine::startWriteAll(const ConfigImage* base) {
         sendStep();
     view_.setTransferButtonsEnabled(false);
     view_.setGaugeVisible(true);
+}
+
+void LinkEngine::startIdentify() {
+    if (refuseWhileWriting())
+        return;
+    beginOperation();
+    const bool atOnce = s_.LinkPortOpen; // as for read-all
+    s_.StatusReadMode = false;
+    s_.LinkCommand = LinkCode::kByteRead;
+    s_.ModuleAddress = ImageAddress::kModuleVersion;
+    s_.ImagePos = ImageAddress::kModuleVersion;
+    s_.Remaining = 2;
+    s_.NextCommand = LinkCode::kIdle;
+    resetGauge(2);
+    clearRx();
+    leaveModemModeFirst();
+    if (atOnce)
+        sendStep();
 }
 
 void LinkEngine::startPstnSend() {

@@ -155,6 +155,10 @@ class LinkEngine {
     // change; the clock is synchronised as always. Without it (the full
     // write) every position is written.
     void startWriteAll(const ConfigImage* base = nullptr);
+    // Reads the bytes that identify the attached module, its version (254)
+    // and model (255), into the image: two short exchanges that every module
+    // answers whatever its transfer method. Ends as a read-all ends (decode).
+    void startIdentify();
     // fromMenu: the version menu item, which also asks for a message box.
     // Otherwise the window's activation, which queries only while idle.
     void startVersionQuery(bool fromMenu);
@@ -260,6 +264,9 @@ class LinkEngine {
     const LinkEngineState& state() const { return s_; }
     LinkEngineState& state() { return s_; }
     bool busy() const { return s_.LinkCommand != LinkCode::kIdle; }
+    // An operation is pending but its port would not open: it is tried again
+    // from time to time.
+    bool waitingForPort() const { return busy() && !s_.LinkPortOpen && reopenWait_ > 0; }
     // Whether tick() has anything to do: a command pending, the port still
     // held after one, or the version message waiting for its tick. While it is
     // false ticks change nothing, and every operation that starts calls the

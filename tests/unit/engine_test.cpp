@@ -1408,10 +1408,10 @@ TEST(EngineWriteAll, WithABaseOnlyWhatDiffersIsSent) {
     struct Case {
         int model;
         int version;
-        std::vector<int> edits;    // image addresses changed from the base
-        size_t bytes;              // byte writes expected
-        std::vector<int> records;  // record numbers expected, in order
-        std::vector<int> blocks;   // block numbers expected, in order
+        std::vector<int> edits;   // image addresses changed from the base
+        size_t bytes;             // byte writes expected
+        std::vector<int> records; // record numbers expected, in order
+        std::vector<int> blocks;  // block numbers expected, in order
     };
     const Case cases[] = {
         {70, 32, {10, 11, 700}, 3, {}, {}},
@@ -1456,7 +1456,7 @@ TEST(EngineWriteAll, WithABaseOnlyWhatDiffersIsSent) {
         const bool codeNames = c.model == 100 && c.version >= 33;
         for (int a = 0; a < ConfigImage::kSize; ++a) {
             const bool edited = std::find(c.edits.begin(), c.edits.end(), a) != c.edits.end();
-            const bool written = c.model == 100 ? a < 1536 || !codeNames || a < 32 * 209
+            const bool written = c.model == 100    ? a < 1536 || !codeNames || a < 32 * 209
                                  : c.version >= 33 ? a < 1536
                                                    : a < 1024;
             const bool arrives = edited && written && !isModuleOwned(a);
