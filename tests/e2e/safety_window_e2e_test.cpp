@@ -409,6 +409,8 @@ TEST_F(SafetyWindow, ASendToAnotherModuleOrToNoPortIsRefused) {
         EXPECT_TRUE(button(c, "BitBtn1")->isEnabled());
         for (QMessageBox* box : c->findChildren<QMessageBox*>(QStringLiteral("MessageBox")))
             delete box;
+        // The window lets go of the port before the module goes.
+        ASSERT_TRUE(waitUntil([&] { return !c->engine().state().LinkPortOpen; }, 10000));
         b.stop();
         for (const QString& line : b.lines())
             EXPECT_FALSE(line.contains(QLatin1String(" F6 ")) || line.startsWith("CLOCK") ||

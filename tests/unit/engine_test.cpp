@@ -1468,6 +1468,32 @@ TEST(EngineWriteAll, WithABaseOnlyWhatDiffersIsSent) {
     }
 }
 
+// The identification asks the version and model bytes alone, by byte reads
+// every module answers, and ends as a read ends; a lost answer is asked again.
+TEST(EngineReadAll, IdentifyReadsTheVersionAndModelBytes) {
+    for (const int model : {70, 100}) {
+        SCOPED_TRACE(model);
+        Rig rig({.model = 71, .version = 43});
+        rig.module.mem[254] = 32;
+        rig.module.mem[255] = static_cast<uint8_t>(model);
+        int requests = 0;
+        rig.reply = [&requests](const QByteArray&) -> std::optional<QByteArray> {
+            if (requests++ == 0)
+                return QByteArray();
+            return std::nullopt;
+        };
+        rig.engine.startIdentify();
+        ASSERT_GT(rig.runUntilIdle(), 0);
+        ASSERT_EQ(rig.channel.writes.size(), 3u);
+        EXPECT_EQ(rig.channel.writes[0], MemoryFrame::build(254, 0x00, 0).toByteArray());
+        EXPECT_EQ(rig.channel.writes[1], rig.channel.writes[0]);
+        EXPECT_EQ(rig.channel.writes[2], MemoryFrame::build(255, 0x00, 0).toByteArray());
+        EXPECT_EQ(rig.image[254], 32);
+        EXPECT_EQ(rig.image[255], model);
+        EXPECT_EQ(rig.view.decodes, 1);
+    }
+}
+
 // The full write (no base) still rewrites every position, even where the
 // module already holds the image's value.
 TEST(EngineWriteAll, WithoutABaseEveryPositionIsWritten) {
