@@ -429,6 +429,8 @@ void WriteGuard::writeAllDone() {
     }
     sent_ = *s_.image;
     verifyPanel("safety.verify_running");
+    // The clock's "in progress" text would otherwise stand through the check.
+    s_.view->showStatus(text("safety.verify_running"));
     startRead(Phase::ReadBack);
     // Nothing may cut the read-back short: it is what proves the send.
     s_.engine->setWriteComing(true);
