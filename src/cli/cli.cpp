@@ -17,7 +17,7 @@ constexpr int kDefaultTimeoutSeconds = 120;
 const char kUsage[] =
     "usage: alvento identify --port PORT [--timeout SECONDS] [--trace FILE]\n"
     "       alvento read --port PORT --out FILE [--timeout SECONDS] [--trace FILE]\n"
-    "       alvento write --port PORT --in FILE [--timeout SECONDS] [--trace FILE]\n"
+    "       alvento write --port PORT --in FILE [--full] [--timeout SECONDS] [--trace FILE]\n"
     "       alvento backups [--port PORT] [--timeout SECONDS] [--trace FILE]\n"
     "       alvento diff A B [--timeout SECONDS]\n"
     "       alvento diff A --port PORT [--timeout SECONDS]\n"
@@ -45,6 +45,8 @@ const char kUsage[] =
     "  --out FILE         configuration file to create (read)\n"
     "  --in FILE          configuration file to send (write): 1792 bytes for ModelCodes\n"
     "                     70, 71, 80 and 90, 8960 bytes for ModelCode 100\n"
+    "  --full             write: rewrite every byte; without it only the bytes, records\n"
+    "                     or blocks that differ from what the module holds are sent\n"
     "  --timeout SECONDS  give up when the module has not answered for this long\n"
     "                     (default 120)\n"
     "  --trace FILE       write every byte sent to and received from the module to FILE,\n"
@@ -174,8 +176,9 @@ int runCli(int argc, char** argv) {
     const QCommandLineOption in(QStringLiteral("in"), QString(), QStringLiteral("FILE"));
     const QCommandLineOption timeout(QStringLiteral("timeout"), QString(),
                                      QStringLiteral("SECONDS"));
+    const QCommandLineOption full(QStringLiteral("full"));
     const QCommandLineOption trace = traceOption();
-    parser.addOptions({help, port, out, in, timeout, trace});
+    parser.addOptions({help, port, out, in, timeout, full, trace});
     if (!parser.parse(app.arguments()))
         return usageError(parser.errorText());
     if (parser.isSet(help)) {
@@ -193,7 +196,8 @@ int runCli(int argc, char** argv) {
             bool ok = false;
             seconds = parser.value(timeout).toInt(&ok);
             if (!ok || seconds <= 0)
-                return usageError(QStringLiteral("--timeout takes a whole number of seconds above 0"));
+                return usageError(
+                    QStringLiteral("--timeout takes a whole number of seconds above 0"));
         }
         if (sources.size() != 2)
             return usageError(QStringLiteral("diff compares two sources: A B, or A --port PORT"));
@@ -233,6 +237,9 @@ int runCli(int argc, char** argv) {
         return usageError(QStringLiteral("--out belongs to read"));
     if (parser.isSet(in) && !writes)
         return usageError(QStringLiteral("--in belongs to write"));
+    if (parser.isSet(full) && !writes)
+        return usageError(QStringLiteral("--full belongs to write"));
+    options.fullWrite = parser.isSet(full);
     if (reads)
         options.file = parser.value(out);
     if (writes)

@@ -325,6 +325,7 @@ bool CliSession::writeSendsModuleBytes(const ImageExtent& extent) const {
 }
 
 void CliSession::startTransfer() {
+    moduleBefore_ = image_;
     const int imageSize = configFileImageSize(modelCode_);
     for (int i = 0; i < imageSize; ++i)
         if (!restoreRead_ || !isModuleOwned(i))
@@ -340,9 +341,12 @@ void CliSession::startTransfer() {
                      .arg(imageSize)
                      .arg(imageSize + extraBytes_->size() - 1));
     }
-    progress(QStringLiteral("Writing %1").arg(methodOf(extent.write)));
+    progress(QStringLiteral("Writing %1%2")
+                 .arg(methodOf(extent.write), options_.fullWrite
+                                                  ? QStringLiteral(", every position")
+                                                  : QStringLiteral(", only what differs")));
     enterPhase(Phase::Transfer);
-    engine_->startWriteAll();
+    engine_->startWriteAll(options_.fullWrite || !restoreRead_ ? nullptr : &moduleBefore_);
 }
 
 void CliSession::transferDone() {

@@ -21,9 +21,9 @@
 // Exit status of the command-line mode.
 namespace CliExit {
 inline constexpr int kDone = 0;
-inline constexpr int kBadInput = 2;  // arguments, files, or a port that cannot be opened
-inline constexpr int kNoAnswer = 3;  // the module stopped answering for the timeout
-inline constexpr int kNotServed = 4; // a model only its own device window configures
+inline constexpr int kBadInput = 2;    // arguments, files, or a port that cannot be opened
+inline constexpr int kNoAnswer = 3;    // the module stopped answering for the timeout
+inline constexpr int kNotServed = 4;   // a model only its own device window configures
 inline constexpr int kNotVerified = 5; // the module does not hold what was written
 } // namespace CliExit
 
@@ -72,6 +72,7 @@ class CliSession : public QObject {
         // read: the whole image as read, before the file (which may carry
         // less of it) is written; `bytesRead` is how far the read reached.
         std::function<void(const ConfigImage& image, int modelCode, int bytesRead)> imageRead;
+        bool fullWrite = false; // write every position, not only what differs
     };
 
     explicit CliSession(Options options);
@@ -125,6 +126,7 @@ class CliSession : public QObject {
     int modelCode_ = 0;
     bool companyStarred_ = false;
     bool restoreRead_ = false; // the image holds the module's own bytes before the file's
+    ConfigImage moduleBefore_; // what the read before the write found: the write's base
 
     // The configurator window ticks its engine from five timers: `adas`
     // (50 ms while a command is pending) and four more at one second. The

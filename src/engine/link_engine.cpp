@@ -277,11 +277,38 @@ bool LinkEngine::skippedPosition(int32_t pos) const {
     return skippedOnByteWrite(pos, config_.companyStarred);
 }
 
+bool LinkEngine::unchangedOnModule(int first, int count) const {
+    return writeBase_ && std::equal(image_.data() + first, image_.data() + first + count,
+                                    writeBase_->data() + first);
+}
+
+int LinkEngine::byteWritesLeft() const {
+    int n = 0;
+    for (int pos = s_.ImagePos; pos < s_.ImagePos + s_.Remaining; ++pos)
+        n += !skippedPosition(pos) && !unchangedOnModule(pos, 1);
+    return n;
+}
+
+int LinkEngine::recordWritesFrom(int first) const {
+    int n = 0;
+    for (int r = first; r < recordWriteEnd_; ++r)
+        n += !unchangedOnModule(kRecordSize * r, kRecordSize);
+    return n;
+}
+
+int LinkEngine::blockWritesFrom(int first) const {
+    int n = 0;
+    for (int b = first; b < kBlockCount; ++b)
+        n += !unchangedOnModule(kBlockSize * b, kBlockSize);
+    return n;
+}
+
 bool LinkEngine::sendByteWrite() {
-    // Positions the module keeps for itself are passed over at once: nothing
-    // goes out for them, so there is no answer to wait for, and the line
-    // stays as busy as the module allows.
-    while (skippedPosition(s_.ImagePos)) {
+    // Positions the module keeps for itself, and those it already holds as
+    // the image has them, are passed over at once: nothing goes out for them,
+    // so there is no answer to wait for, and the line stays as busy as the
+    // module allows.
+    while (skippedPosition(s_.ImagePos) || unchangedOnModule(s_.ImagePos, 1)) {
         // Nothing goes out for this position, so nothing may be taken as its
         // answer: a late copy of the previous reply would otherwise pass for it.
         pending_ = {};
@@ -300,6 +327,19 @@ bool LinkEngine::sendByteWrite() {
 }
 
 bool LinkEngine::sendRecordWrite() {
+    if (unchangedOnModule(kRecordSize * s_.Remaining, kRecordSize)) {
+        // As for the bytes: nothing goes out, so nothing may be taken as an answer.
+        pending_ = {};
+        while (s_.Remaining < recordWriteEnd_ &&
+               unchangedOnModule(kRecordSize * s_.Remaining, kRecordSize))
+            ++s_.Remaining;
+        if (s_.Remaining >= recordWriteEnd_) {
+            clearRx();
+            s_.Pace = 0;
+            beginClockAfterWrite();
+            return false;
+        }
+    }
     const int n = s_.Remaining;
     std::array<uint8_t, 6 + kRecordSize + 1> tx{};
     const MemoryFrame h = MemoryFrame::fromHeader(0, kCmdRecordWrite, static_cast<uint8_t>(n), 0);
@@ -323,6 +363,16 @@ bool LinkEngine::sendBlockRead() {
 }
 
 bool LinkEngine::sendBlockWrite() {
+    if (unchangedOnModule(kBlockSize * s_.ImagePos, kBlockSize)) {
+        pending_ = {};
+        while (s_.ImagePos < kBlockCount && unchangedOnModule(kBlockSize * s_.ImagePos, kBlockSize))
+            ++s_.ImagePos;
+        if (s_.ImagePos >= kBlockCount) {
+            s_.Pace = 0;
+            blocksWritten();
+            return false;
+        }
+    }
     // The block write carries its address high byte first, and the data sum in
     // byte 0.
     const uint8_t* data = image_.data() + kBlockSize * s_.ImagePos;
@@ -800,7 +850,7 @@ void LinkEngine::finishByteWrite() {
         s_.Remaining = kFirstCodeRecord;
         recordWriteEnd_ = kRecordCount;
         s_.LinkCommand = LinkCode::kRecordWrite;
-        resetGauge(kRecordCount - kFirstCodeRecord);
+        resetGauge(std::max(1, recordWritesFrom(kFirstCodeRecord)));
         status("engine.send_contact_id");
         sendStep();
         return;
@@ -888,6 +938,11 @@ bool LinkEngine::onBlockWriteReply() {
         requestNextBlock();
         return true;
     }
+    blocksWritten();
+    return true;
+}
+
+void LinkEngine::blocksWritten() {
     if (config_.modelCode == kModelWithRecords) {
         // The six blocks end at 1535; the Contact ID code names and their SMS
         // targets live in the records above, which a block write alone would
@@ -895,11 +950,11 @@ bool LinkEngine::onBlockWriteReply() {
         s_.Remaining = kFirstRecordAboveBlocks;
         recordWriteEnd_ = kLastCodeNameRecord + 1;
         s_.LinkCommand = LinkCode::kRecordWrite;
-        resetGauge(recordWriteEnd_ - kFirstRecordAboveBlocks);
+        resetGauge(std::max(1, recordWritesFrom(kFirstRecordAboveBlocks)));
         status("engine.send_contact_id");
         clearRx(); // the block's acknowledgement byte is not part of the record's reply
         sendStep();
-        return true;
+        return;
     }
     finishTransfer();
     // The module has taken the last block, so the clock frame may follow at
@@ -907,7 +962,6 @@ bool LinkEngine::onBlockWriteReply() {
     // synchronisation sends as it starts.
     beginClockSync();
     writeAllClock_ = true;
-    return true;
 }
 
 bool LinkEngine::onClockReply() {
@@ -962,11 +1016,13 @@ void LinkEngine::beginOperation() {
     heldAnswer_.reset();
     heldAsked_ = false;
     writeAllClock_ = false;
+    writeBase_.reset();
     // A version query from the menu that is replaced must not pop up its
     // message at the next quiet activation.
     if (s_.VersionPopup == 2)
         s_.VersionPopup = 0;
     view_.ticksNeeded();
+    view_.operationStarted();
 }
 
 bool LinkEngine::startOperation(int32_t firstCode) {
@@ -1098,11 +1154,13 @@ void LinkEngine::startReadAll() {
     view_.setGaugeVisible(true);
 }
 
-void LinkEngine::startWriteAll() {
+void LinkEngine::startWriteAll(const ConfigImage* base) {
     if (!writeComing_ && refuseWhileWriting())
         return;
     writeComing_ = false;
     beginOperation();
+    if (base)
+        writeBase_ = *base;
     writeAllClock_ = true;
     status("engine.send_running");
     s_.ClockSyncOnly = false;
@@ -1115,16 +1173,22 @@ void LinkEngine::startWriteAll() {
         s_.ModuleAddress = 0;
         s_.Remaining = kByteTransferLength;
         s_.NextCommand = LinkCode::kIdle;
-        resetGauge(kByteTransferLength);
+        s_.ImagePos = 0;
+        resetGauge(std::max(1, byteWritesLeft()));
     } else {
-        if (moduleOwned_) {
+        if (writeBase_) {
+            // A block carries the module's own bytes: those it holds now.
+            for (int a : {int(ImageAddress::kModuleOwnedByte), int(ImageAddress::kModuleVersion),
+                          int(ImageAddress::kModelCode)})
+                image_[a] = (*writeBase_)[a];
+        } else if (moduleOwned_) {
             image_[ImageAddress::kModuleOwnedByte] = (*moduleOwned_)[0];
             image_[ImageAddress::kModuleVersion] = (*moduleOwned_)[1];
             image_[ImageAddress::kModelCode] = (*moduleOwned_)[2];
         }
         s_.Pace = 2;
         s_.LinkCommand = LinkCode::kBlockWrite;
-        resetGauge(kBlockCount);
+        resetGauge(std::max(1, blockWritesFrom(0)));
     }
     s_.PstnPending = false;
     s_.ImagePos = 0;
@@ -1134,6 +1198,24 @@ void LinkEngine::startWriteAll() {
         sendStep();
     view_.setTransferButtonsEnabled(false);
     view_.setGaugeVisible(true);
+}
+
+void LinkEngine::startIdentify() {
+    if (refuseWhileWriting())
+        return;
+    beginOperation();
+    const bool atOnce = s_.LinkPortOpen; // as for read-all
+    s_.StatusReadMode = false;
+    s_.LinkCommand = LinkCode::kByteRead;
+    s_.ModuleAddress = ImageAddress::kModuleVersion;
+    s_.ImagePos = ImageAddress::kModuleVersion;
+    s_.Remaining = 2;
+    s_.NextCommand = LinkCode::kIdle;
+    resetGauge(2);
+    clearRx();
+    leaveModemModeFirst();
+    if (atOnce)
+        sendStep();
 }
 
 void LinkEngine::startPstnSend() {

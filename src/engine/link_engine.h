@@ -149,7 +149,16 @@ class LinkEngine {
     // pending and its tick has already opened the port, the first request goes
     // out at once, otherwise the next tick opens the port and sends it.
     void startReadAll();
-    void startWriteAll();
+    // base: the module's bytes as a read made just before this write found
+    // them. With it only what differs goes out: the positions of a byte or
+    // record write whose value changes, the blocks of a block write that
+    // change; the clock is synchronised as always. Without it (the full
+    // write) every position is written.
+    void startWriteAll(const ConfigImage* base = nullptr);
+    // Reads the bytes that identify the attached module, its version (254)
+    // and model (255), into the image: two short exchanges that every module
+    // answers whatever its transfer method. Ends as a read-all ends (decode).
+    void startIdentify();
     // fromMenu: the version menu item, which also asks for a message box.
     // Otherwise the window's activation, which queries only while idle.
     void startVersionQuery(bool fromMenu);
@@ -255,6 +264,9 @@ class LinkEngine {
     const LinkEngineState& state() const { return s_; }
     LinkEngineState& state() { return s_; }
     bool busy() const { return s_.LinkCommand != LinkCode::kIdle; }
+    // An operation is pending but its port would not open: it is tried again
+    // from time to time.
+    bool waitingForPort() const { return busy() && !s_.LinkPortOpen && reopenWait_ > 0; }
     // Whether tick() has anything to do: a command pending, the port still
     // held after one, or the version message waiting for its tick. While it is
     // false ticks change nothing, and every operation that starts calls the
@@ -346,6 +358,16 @@ class LinkEngine {
     void beginClockAfterWrite(); // the last step of every byte or record write-all
     void beginClockSync();
     bool skippedPosition(int32_t pos) const;
+    // Whether the module already holds these bytes of the image, as the base
+    // of this write found them (never without a base).
+    bool unchangedOnModule(int first, int count) const;
+    // Requests the running write-all will send from this position on.
+    int byteWritesLeft() const;
+    int recordWritesFrom(int first) const;
+    int blockWritesFrom(int first) const;
+    // The six blocks are written: ModelCode 100's code name records follow,
+    // otherwise the clock.
+    void blocksWritten();
 
     // Requests.
     bool sendLifeSignal();
@@ -498,6 +520,8 @@ class LinkEngine {
     // them. A block write carries them, so it sends these rather than whatever
     // the image holds there.
     std::optional<std::array<uint8_t, 3>> moduleOwned_;
+    // The module's bytes the running write-all compares with; unset: a full write.
+    std::optional<ConfigImage> writeBase_;
     int reopenWait_ = 0;           // ticks before a port that would not open is tried again
     int shownSecond_ = -1;         // of the day, in the time label
     int32_t recordWriteEnd_ = 256; // one past the last record a record write-all sends

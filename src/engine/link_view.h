@@ -48,6 +48,9 @@ class LinkView {
     // its tick timers once the engine needs no ticks (LinkEngine::needsTicks);
     // this is where they start again.
     virtual void ticksNeeded() {}
+    // An operation is starting: whatever an earlier one left on show for its
+    // outcome is no longer news.
+    virtual void operationStarted() {}
 
     // The firmware window waits for a version reply before it closes itself.
     virtual void closeFirmwareWindow() {}

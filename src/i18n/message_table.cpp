@@ -32,8 +32,8 @@ static const MessageRow kMessages[] = {
      "Auslesen Erfolgreich!", "Odčitavanje uspešno!"},
     {"engine.send_running", "Összes adat elküldése folyamatban...", "Data sending in progress...",
      "Daten werden gesendet...", "Pošiljanje podatkov v teku ..."},
-    {"engine.send_done", "Adatküldés sikeres!", "Data send successful!", "Daten erfolgreich gesendet!",
-     "Uspešno poslani podatki"},
+    {"engine.send_done", "Adatküldés sikeres!", "Data send successful!",
+     "Daten erfolgreich gesendet!", "Uspešno poslani podatki"},
     {"engine.clock_sync_running", "Óra szinkronozása a PC órájával folyamatban...",
      "GSM time sync in progress...", "GSM Zeit wird synchronisiert...",
      "GSM sinhronizacija časa v teku..."},
@@ -223,6 +223,26 @@ static const MessageRow kMessages[] = {
      "The module's backup could not be written; nothing was sent: %1",
      "Die Sicherung des Moduls konnte nicht geschrieben werden; nichts wurde gesendet: %1",
      "Varnostne kopije modula ni bilo mogoče zapisati; nič ni bilo poslano: %1"},
+    {"safety.wrong_module",
+     "A csatlakoztatott modul (ModelCode %1, Sw: %2) nem az, amelyre az ablak be van állítva "
+     "(ModelCode %3, Sw: %4). Semmi sem lett elküldve; előbb olvassa ki a modult!",
+     "The attached module (ModelCode %1, Sw: %2) is not the one this window is set up for "
+     "(ModelCode %3, Sw: %4). Nothing was sent; read the module first!",
+     "Das angeschlossene Modul (ModelCode %1, Sw: %2) ist nicht das, für das dieses Fenster "
+     "eingerichtet ist (ModelCode %3, Sw: %4). Nichts wurde gesendet; lesen Sie zuerst das Modul "
+     "aus!",
+     "Priključeni modul (ModelCode %1, Sw: %2) ni tisti, za katerega je okno nastavljeno "
+     "(ModelCode %3, Sw: %4). Nič ni bilo poslano; najprej preberite modul!"},
+    {"safety.no_port_for_send", "A port nem érhető el; semmi sem lett elküldve.",
+     "The port is not available; nothing was sent.",
+     "Der Port ist nicht verfügbar; nichts wurde gesendet.",
+     "Vrata niso na voljo; nič ni bilo poslano."},
+    {"safety.identify_running", "A csatlakoztatott modul azonosítása...",
+     "Identifying the attached module...", "Das angeschlossene Modul wird erkannt...",
+     "Prepoznavanje priključenega modula..."},
+    {"safety.full_send_menu", "Teljes elküldés (minden bájt újraírása)",
+     "Send everything (rewrite every byte)", "Alles senden (jedes Byte neu schreiben)",
+     "Pošlji vse (ponovno zapiši vsak bajt)"},
     {"safety.verify_running", "Ellenőrzés: az elküldött adatok visszaolvasása...",
      "Verify: reading back what was sent...", "Prüfung: Gesendetes wird zurückgelesen...",
      "Preverjanje: branje poslanega..."},

@@ -2,9 +2,12 @@
 
 #include "i18n/messages.h"
 #include "image/image_extent.h"
+#include "image/module_version.h"
 #include "safety/backup_store.h"
 
 #include <QDir>
+#include <algorithm>
+#include <utility>
 
 namespace {
 constexpr int kShownDifferences = 3;
@@ -79,7 +82,67 @@ void WriteGuard::startRead(Phase phase) {
         main.passLinkTo(*reader_);
     readComplete_ = false;
     phase_ = phase;
-    reader_->startReadAll();
+    if (phase == Phase::Identify)
+        reader_->startIdentify();
+    else
+        reader_->startReadAll();
+}
+
+int WriteGuard::gaugePhase() const {
+    switch (phase_) {
+    case Phase::Writing:
+        return 1;
+    case Phase::ReadBack:
+        return 2;
+    default:
+        return 0;
+    }
+}
+
+int WriteGuard::gaugePosition(int value) const {
+    const int v = std::clamp(value, 0, phaseMaximum_);
+    // The two bytes of the identification take no share of the bar.
+    const int within = phase_ == Phase::Identify ? 0 : kPhaseSpan * v / phaseMaximum_;
+    return kPhaseSpan * gaugePhase() + within;
+}
+
+bool WriteGuard::holdStatus(const QString& status) {
+    if (!sending_ || (phase_ != Phase::Writing && phase_ != Phase::ReadBack))
+        return false;
+    const int lang = s_.language ? s_.language() : 0;
+    if (status != message("engine.send_done", lang) &&
+        status != message("engine.clock_sync_done", lang))
+        return false;
+    heldSuccess_ = status;
+    return true;
+}
+
+QString WriteGuard::successText() {
+    const QString held = std::exchange(heldSuccess_, QString());
+    return held.isEmpty() ? text("engine.send_done") : held;
+}
+
+void WriteGuard::operationStarted() {
+    if (!sending_ && phase_ != Phase::CompareRead)
+        verifyPanel(nullptr);
+}
+
+void WriteGuard::endSend(const QString& status) {
+    sending_ = false;
+    s_.engine->setWriteComing(false);
+    s_.view->setGaugeVisible(false);
+    s_.view->setTransferButtonsEnabled(true);
+    if (!status.isNull())
+        s_.view->showStatus(status);
+}
+
+void WriteGuard::refuseSend(Outcome outcome, const QString& why) {
+    phase_ = Phase::Idle;
+    takePortBack();
+    outcome_ = outcome;
+    report_ = {why};
+    endSend(why);
+    s_.view->showMessage(why);
 }
 
 void WriteGuard::takePortBack() {
@@ -118,10 +181,10 @@ void WriteGuard::abandonReadBack() {
     verifyPanel("safety.verify_abandoned", true);
 }
 
-void WriteGuard::startWrite() {
+void WriteGuard::startWrite(bool full) {
     // A second send while one runs (the menu item stays enabled) would cut
     // the write short and back up a half-written module: the first goes on.
-    if (phase_ == Phase::BackupRead || (phase_ == Phase::Writing && s_.engine->busy()))
+    if (sending_ || phase_ == Phase::BackupRead || (phase_ == Phase::Writing && s_.engine->busy()))
         return;
     // Another write (a PSTN send, the caller-ID memory) is not cut short.
     if (s_.engine->refuseWhileWriting())
@@ -132,15 +195,21 @@ void WriteGuard::startWrite() {
     outcome_ = Outcome::None;
     differences_.clear();
     report_.clear();
+    fullWrite_ = full;
+    heldSuccess_.clear();
     s_.view->setTransferButtonsEnabled(false);
-    s_.view->showStatus(text("safety.backup_running"));
-    startRead(Phase::BackupRead);
+    s_.view->setGaugeMaximum(3 * kPhaseSpan);
+    s_.view->setGaugeValue(0);
+    s_.view->setGaugeVisible(true);
+    sending_ = true;
+    s_.view->showStatus(text("safety.identify_running"));
+    startRead(Phase::Identify);
     s_.engine->setWriteComing(true);
 }
 
 bool WriteGuard::readModule(std::function<void(const ConfigImage&, int)> done) {
     // A comparison during a send would cut the write short.
-    if (phase_ == Phase::BackupRead || s_.engine->writeRunning()) {
+    if (sending_ || phase_ == Phase::BackupRead || s_.engine->writeRunning()) {
         s_.view->showMessage(text("safety.compare_busy"));
         return false;
     }
@@ -154,6 +223,12 @@ bool WriteGuard::readModule(std::function<void(const ConfigImage&, int)> done) {
 }
 
 bool WriteGuard::tick() {
+    if (phase_ == Phase::Writing && sending_ && !s_.engine->busy()) {
+        // The write ended without its clock acknowledged (replaced or refused).
+        phase_ = Phase::Idle;
+        endSend(QString());
+        return false;
+    }
     if (!busy())
         return false;
     // The window asks the module's version at every activation; that query
@@ -169,13 +244,28 @@ bool WriteGuard::tick() {
             abandonReadBack();
         else if (!transferCode(command))
             s_.view->setTransferButtonsEnabled(true); // a transfer gives them back itself
-        if (was == Phase::BackupRead) {
+        if (was == Phase::BackupRead || was == Phase::Identify) {
             s_.engine->setWriteComing(false);
             s_.view->showStatus(QString());
         }
+        if (sending_)
+            endSend(QString());
         return false;
     }
     reader_->tick();
+    if (sending_ && reader_->waitingForPort()) {
+        // Waiting would send, minutes later, to whatever module is attached
+        // then; the installer sends again when the port is there.
+        if (phase_ == Phase::ReadBack) {
+            phase_ = Phase::Idle;
+            takePortBack();
+            abandonReadBack();
+            endSend(text("safety.no_port_for_send"));
+        } else {
+            refuseSend(Outcome::NoPort, text("safety.no_port_for_send"));
+        }
+        return true;
+    }
     if (readComplete_)
         readFinished();
     return true;
@@ -191,13 +281,25 @@ bool WriteGuard::receive(const QByteArray& bytes) {
 }
 
 void WriteGuard::portLost() {
+    if (phase_ == Phase::Writing && sending_) {
+        // The window's engine says so and gives the buttons back once the
+        // send has let go of them.
+        phase_ = Phase::Idle;
+        outcome_ = Outcome::NoPort;
+        endSend(QString());
+        return;
+    }
     if (!busy())
         return;
     reader_->portLost();
     if (phase_ == Phase::ReadBack)
         abandonReadBack();
+    else if (sending_)
+        outcome_ = Outcome::NoPort;
     phase_ = Phase::Idle;
     takePortBack();
+    if (sending_)
+        endSend(QString());
     s_.engine->setWriteComing(false);
     s_.view->setTransferButtonsEnabled(true);
 }
@@ -210,12 +312,44 @@ void WriteGuard::readFinished() {
     LinkEngine& main = *s_.engine;
 
     switch (was) {
+    case Phase::Identify: {
+        identifiedVersion_ = readImage_[ImageAddress::kModuleVersion];
+        identifiedModel_ = readImage_[ImageAddress::kModelCode];
+        // The window's pages, its transfer method and extent are those of
+        // the module it was set up for; written into another they would put
+        // this installation's bytes where that module keeps other things.
+        if (identifiedModel_ != main.modelCode() ||
+            identifiedVersion_ != main.state().ModuleVersion) {
+            refuseSend(Outcome::WrongModule,
+                       text("safety.wrong_module")
+                           .arg(identifiedModel_)
+                           .arg(versionNumberText(identifiedVersion_))
+                           .arg(main.modelCode())
+                           .arg(versionNumberText(main.state().ModuleVersion)));
+            return;
+        }
+        s_.view->showStatus(text("safety.backup_running"));
+        startRead(Phase::BackupRead);
+        return;
+    }
     case Phase::BackupRead: {
+        // The backup read ends just before the write: the module it found is
+        // the one written, and it must still be the one identified.
+        if (readImage_[ImageAddress::kModelCode] != identifiedModel_ ||
+            readImage_[ImageAddress::kModuleVersion] != identifiedVersion_) {
+            refuseSend(Outcome::WrongModule,
+                       text("safety.wrong_module")
+                           .arg(readImage_[ImageAddress::kModelCode])
+                           .arg(versionNumberText(readImage_[ImageAddress::kModuleVersion]))
+                           .arg(main.modelCode())
+                           .arg(versionNumberText(main.state().ModuleVersion)));
+            return;
+        }
         BackupStore store(s_.backupFolder && !s_.backupFolder().isEmpty()
                               ? s_.backupFolder()
                               : BackupStore::defaultFolder());
-        const BackupStore::Result r =
-            store.save(readImage_, main.modelCode(), main.state().ModuleVersion);
+        // Named by the module's own model and version, as it just told them.
+        const BackupStore::Result r = store.save(readImage_, identifiedModel_, identifiedVersion_);
         if (!r.ok) {
             main.setWriteComing(false);
             outcome_ = Outcome::BackupFailed;
@@ -224,10 +358,8 @@ void WriteGuard::readFinished() {
                                           .arg(QDir::toNativeSeparators(store.folder()))
                                     : r.error;
             report_ = {text("safety.backup_failed").arg(why)};
-            s_.view->setGaugeVisible(false);
-            s_.view->showStatus(report_.front());
+            endSend(report_.front());
             s_.view->showMessage(report_.front());
-            s_.view->setTransferButtonsEnabled(true);
             return;
         }
         lastBackup_ = r.path;
@@ -237,20 +369,21 @@ void WriteGuard::readFinished() {
                       int(ImageAddress::kModelCode)})
             (*s_.image)[a] = readImage_[a];
         phase_ = Phase::Writing;
-        main.startWriteAll();
+        main.startWriteAll(fullWrite_ ? nullptr : &readImage_);
         return;
     }
     case Phase::ReadBack: {
         const int model = main.modelCode();
         differences_ = WriteVerify::compare(sent_, readImage_, model, main.state().ModuleVersion,
                                             s_.companyStarred && s_.companyStarred());
-        s_.view->setGaugeVisible(false);
         if (differences_.empty()) {
             outcome_ = Outcome::Verified;
             report_ = {text("safety.verified")};
             verifyPanel("safety.verified");
+            endSend(successText());
             return;
         }
+        endSend(QString());
         outcome_ = Outcome::Differs;
         readBack_ = readImage_;
         report_ = WriteVerify::describe(differences_, sent_, readBack_, model,
@@ -291,9 +424,14 @@ void WriteGuard::writeAllDone() {
     if (s_.verifyEnabled && !s_.verifyEnabled()) {
         outcome_ = Outcome::NotVerified;
         verifyPanel("safety.verify_off");
+        endSend(successText());
         return;
     }
     sent_ = *s_.image;
     verifyPanel("safety.verify_running");
+    // The clock's "in progress" text would otherwise stand through the check.
+    s_.view->showStatus(text("safety.verify_running"));
     startRead(Phase::ReadBack);
+    // Nothing may cut the read-back short: it is what proves the send.
+    s_.engine->setWriteComing(true);
 }

@@ -10,15 +10,21 @@
 #include <memory>
 #include <optional>
 
-// The configurator's safety net around "Elküldés": the module is read first
-// and kept as a backup, then the window's image is written, then the module
-// is read back and compared with what was sent.
+// The configurator's safety net around "Elküldés": the attached module is
+// identified (version and model bytes) and refused unless it is the module
+// the window is set up for; it is then read and kept as a backup, the window's
+// image is written over what that read found (only what differs, unless the
+// full send was asked for), and the module is read back and compared with
+// what was sent.
 //
-// The read-back leaves the window's buttons on and its status text standing
-// (the write itself succeeded); the verify panel tells the outcome, and a
-// difference replaces the status text and is shown in a message. Anything
-// the installer starts meanwhile replaces the read-back, which then counts as
-// not verified.
+// From the first exchange to the end of the read-back the send owns the
+// window's gauge (one bar through backup, write and check), keeps "Elküldés"
+// and "Olvasás" off and holds back the engine's success text: an installer
+// who sees success may pull the cable, so success is said only once the
+// read-back has ended. Operations started on the window's engine meanwhile
+// are refused as during the write itself. A send never waits for a port: if
+// it cannot be opened, or goes, the send is dropped with a word and nothing
+// is written later to whatever module is plugged in next.
 //
 // The reads run on an engine of their own over the same port, into an image
 // of their own: the window's image and pages never see the module's bytes of
@@ -57,13 +63,17 @@ class WriteGuard {
         NotVerified,  // the verify setting is off
         Abandoned,    // another operation replaced the read-back
         BackupFailed, // nothing was written
+        WrongModule,  // another module than the window's is attached; nothing was written
+        NoPort,       // the port could not be opened or went; nothing more was written
     };
 
     explicit WriteGuard(Setup setup);
     ~WriteGuard();
 
-    // The send: backup read, backup, write-all, then (when enabled) the read-back.
-    void startWrite();
+    // The send: identification, backup read, backup, write-all, then (when
+    // enabled) the read-back. full: every position is written, not only those
+    // that differ from what the backup read found.
+    void startWrite(bool full = false);
     // A read of the module for a comparison, into the guard's own image.
     // `bytesRead`: how much of the image the read filled (its read-all's extent).
     // Refused with a message (false) while a write runs.
@@ -79,13 +89,27 @@ class WriteGuard {
     void applyLanguage();
 
     bool busy() const { return phase_ != Phase::Idle && phase_ != Phase::Writing; }
+    // From the identification to the end of the read-back.
+    bool sendRunning() const { return sending_; }
+
+    // The window's gauge, buttons and status while a send runs: the send's
+    // own engines report through the window, and these map or hold what they
+    // report. gaugePosition: the bar's value for a phase's own value.
+    void setPhaseMaximum(int maximum) { phaseMaximum_ = maximum > 0 ? maximum : 1; }
+    int gaugePosition(int value) const;
+    // true: the text is the write's success, held until the read-back has ended.
+    bool holdStatus(const QString& text);
+    // An operation has started on the window's engine; the verify panel's
+    // outcome of an earlier send is cleared unless it belongs to this send.
+    void operationStarted();
     Outcome outcome() const { return outcome_; }
     const std::vector<WriteVerify::Difference>& differences() const { return differences_; }
     QStringList report() const { return report_; }
     QString lastBackup() const { return lastBackup_; }
 
   private:
-    enum class Phase { Idle, BackupRead, Writing, ReadBack, CompareRead };
+    enum class Phase { Idle, Identify, BackupRead, Writing, ReadBack, CompareRead };
+    static constexpr int kPhaseSpan = 1000; // the gauge's steps for each phase of a send
     class ReadView;
 
     void startRead(Phase phase);
@@ -93,6 +117,11 @@ class WriteGuard {
     void takePortBack();
     void verifyPanel(const char* key, bool failed = false);
     void abandonReadBack();
+    // The send ends: buttons on, gauge hidden, the engine free again.
+    void endSend(const QString& status);
+    void refuseSend(Outcome outcome, const QString& why);
+    int gaugePhase() const;
+    QString successText();
     QString text(const char* key) const;
 
     Setup s_;
@@ -110,4 +139,10 @@ class WriteGuard {
     QStringList report_;
     QString lastBackup_;
     std::function<void(const ConfigImage&, int)> compareDone_;
+    bool sending_ = false;
+    bool fullWrite_ = false;
+    int phaseMaximum_ = 1;
+    int identifiedModel_ = 0;
+    int identifiedVersion_ = 0;
+    QString heldSuccess_; // the write's success text, shown once the read-back has ended
 };

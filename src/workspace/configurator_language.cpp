@@ -83,6 +83,8 @@ void TAV4Form1::applyLanguage() {
     applyDefaultTexts();
     if (QAction* restore = menuAction(QStringLiteral("Visszaallitas1")))
         restore->setText(message("restore.menu", lang));
+    if (QAction* full = menuAction(QStringLiteral("TeljesElkuldes1")))
+        full->setText(message("safety.full_send_menu", lang));
     // The safety net's windows and panel are this window's own, open or not.
     if (safetyMenu_)
         safetyMenu_->applyLanguage(lang);

@@ -359,6 +359,8 @@ void TAV4Form1::buildMenus() {
             &TAV4Form1::BitBtn2Click);
     connect(addItem(gsm, "Elklds1", "Elküldés"), &QAction::triggered, this,
             &TAV4Form1::BitBtn1Click);
+    connect(addItem(gsm, "TeljesElkuldes1", "Teljes elküldés (minden bájt újraírása)"),
+            &QAction::triggered, this, &TAV4Form1::sendEverything);
     connect(addItem(gsm, "jraindts1", "Újraindítás"), &QAction::triggered, this,
             &TAV4Form1::BitBtn4Click);
 }
@@ -378,6 +380,11 @@ void TAV4Form1::adasTimer() {
 
 void TAV4Form1::ticksNeeded() {
     setTicking(true);
+}
+
+void TAV4Form1::operationStarted() {
+    if (guard_)
+        guard_->operationStarted();
 }
 
 void TAV4Form1::setTicking(bool on) {
@@ -411,6 +418,14 @@ void TAV4Form1::AsynComm321RxChar(int count) {
 }
 
 void TAV4Form1::BitBtn1Click() {
+    send(false);
+}
+
+void TAV4Form1::sendEverything() {
+    send(true);
+}
+
+void TAV4Form1::send(bool everything) {
     if (!pages_->readyToStore())
         return;
     // A short configuration file would leave the remote-monitoring bytes of
@@ -419,7 +434,7 @@ void TAV4Form1::BitBtn1Click() {
         showMessage(files_->moduleBytesMessage());
         return;
     }
-    guard_->startWrite(); // backup, write-all, read-back
+    guard_->startWrite(everything); // identification, backup, write, read-back
 }
 
 void TAV4Form1::saveConfiguration() {
@@ -447,20 +462,31 @@ void TAV4Form1::showPortName(const QString& name) {
 void TAV4Form1::showModuleVersion(const QString& text) {
     statusPanels_[2]->setText(text);
 }
+// While a send runs, its engines' gauge, buttons and success text pass
+// through the safety net, which shows one bar for its phases and keeps the
+// buttons off and success unsaid until the read-back has ended.
 void TAV4Form1::showStatus(const QString& text) {
+    if (guard_ && guard_->holdStatus(text))
+        return;
     statusPanels_[3]->setText(text);
 }
 void TAV4Form1::setGaugeMaximum(int maximum) {
+    if (guard_ && guard_->sendRunning())
+        return guard_->setPhaseMaximum(maximum);
     kijelzo->setMaximum(maximum);
 }
 void TAV4Form1::setGaugeValue(int value) {
-    kijelzo->setValue(value);
+    kijelzo->setValue(guard_ && guard_->sendRunning() ? guard_->gaugePosition(value) : value);
 }
 void TAV4Form1::setGaugeVisible(bool visible) {
+    if (!visible && guard_ && guard_->sendRunning())
+        return;
     kijelzo->setVisible(visible);
 }
 
 void TAV4Form1::setTransferButtonsEnabled(bool enabled) {
+    if (enabled && guard_ && guard_->sendRunning())
+        return;
     BitBtn1->setEnabled(enabled);
     BitBtn2->setEnabled(enabled);
 }
@@ -672,7 +698,10 @@ void TAV4Form1::FormActivate() {
 }
 
 void TAV4Form1::closeEvent(QCloseEvent* e) {
-    if (engine_->busy() && !askYesNo(message("workspace.confirm_quit", language_))) {
+    // The backup read and the read-back of a send run on the safety net's
+    // engine; leaving during either loses the backup or the proof.
+    if ((engine_->busy() || guard_->busy()) &&
+        !askYesNo(message("workspace.confirm_quit", language_))) {
         e->ignore();
         return;
     }

@@ -111,6 +111,10 @@ class TAV4Form1 : public QMainWindow, public LinkView {
     bool ticking() const;
     void AsynComm321RxChar(int count);
     void BitBtn1Click(); // send all
+    // The menu item beside "Elküldés": every position rewritten, not only
+    // those that differ from what the module holds.
+    void sendEverything();
+    void send(bool everything);
     void BitBtn2Click(); // read all
     void BitBtn4Click(); // restart, after a question
     void saveConfiguration();
@@ -141,6 +145,7 @@ class TAV4Form1 : public QMainWindow, public LinkView {
     void showTime(const QString& text) override;
     void setTickInterval(int milliseconds) override;
     void ticksNeeded() override;
+    void operationStarted() override;
     void showPhonebookSlot(const PhonebookEntry& entry) override;
     void setPhonebookGaugeMaximum(int maximum) override;
     void setPhonebookGaugeValue(int value) override;

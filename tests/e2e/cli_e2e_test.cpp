@@ -496,7 +496,8 @@ TEST_F(CliE2E, LateByteAnswersAreNotTakenForTheAddressTheyAlias) {
 // Every answer to block 5 comes twice on a line that runs at its speed, the
 // copy landing in what follows (the write after the backup read, the clock
 // after the write): the write is verified, and the backup is the module as
-// it was.
+// it was. The write is a full one: block 5 lies beyond the file and would
+// otherwise not be written at all.
 TEST_F(CliE2E, BlockAnswersTwiceAroundAWriteDoNotSpoilItsBackupOrItsVerify) {
     const QByteArray memory = moduleMemory(777u, 71, 43);
     writeFile(path("memory.bin"), memory);
@@ -507,7 +508,8 @@ TEST_F(CliE2E, BlockAnswersTwiceAroundAWriteDoNotSpoilItsBackupOrItsVerify) {
     PtySim sim({"--model", "71", "--version", "43", "--memory", path("memory.bin"),
                 "--duplicate-at", "80", "--at-times", "0", "--pace-baud", "9600"});
     ASSERT_TRUE(sim.started());
-    const CliRun r = run({"write", "--port", sim.path(), "--in", path("in.dat")}, &sim, 120000);
+    const CliRun r =
+        run({"write", "--port", sim.path(), "--in", path("in.dat"), "--full"}, &sim, 120000);
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.contains(QLatin1String("Verified"))) << r.out.toStdString();
     EXPECT_GE(sim.countLines(QStringLiteral("DUPLICATE")), 2);

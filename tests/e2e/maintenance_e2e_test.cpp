@@ -10,6 +10,7 @@
 #include "maintenance/firmware_window.h"
 #include "maintenance/monitor_window.h"
 #include "maintenance/status_window.h"
+#include "safety/write_guard.h"
 #include "serial/tasyncomm32.h"
 #include "settings/app_context.h"
 #include "settings/edition.h"
@@ -489,10 +490,12 @@ TEST_F(StatusE2E, SendAfterStatusPollWritesWhatThePagesHold) {
         button("BitBtn1")->click();
         EXPECT_TRUE(waitUntil(
             [&] {
-                return !c->engine().busy() && sim.countLines(QStringLiteral("CLOCK ")) > clocks;
+                return !c->engine().busy() && !c->safetyNet().sendRunning() &&
+                       sim.countLines(QStringLiteral("CLOCK ")) > clocks;
             },
             kWaitMs));
-        // The module has saved its memory by the time it takes the clock.
+        // The module has saved its memory by the time it takes the clock
+        // (a send with nothing to change leaves it, and its save, as they were).
         return readFile(saveFile);
     };
     const QByteArray before = send();

@@ -15,9 +15,11 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <iostream>
+#include <map>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -175,6 +177,76 @@ TEST_P(SafetyCliMethods, BackupHoldsTheModuleBeforeTheWriteAndTheWriteIsVerified
         EXPECT_EQ(readFile(QDir(backupFolder()).filePath(extra.front())), memory.mid(1024, 512));
     } else {
         EXPECT_TRUE(extra.isEmpty());
+    }
+}
+
+// Write requests the simulator received, by kind: "byte", "record", "block".
+std::map<QString, QStringList> writeRequests(const QStringList& lines) {
+    std::map<QString, QStringList> out;
+    for (const QString& line : lines) {
+        if (!line.startsWith(QLatin1String("RX ")))
+            continue;
+        const QStringList b = line.mid(3).split(u' ', Qt::SkipEmptyParts);
+        if (b.size() == 6 && b[1] == QLatin1String("01"))
+            out[QStringLiteral("byte")] << b[0] + b[2];
+        else if (b.size() == 39 && b[1] == QLatin1String("80"))
+            out[QStringLiteral("record")] << b[2];
+        else if (b.size() == 262 && b[1] == QLatin1String("F6"))
+            out[QStringLiteral("block")] << b[2] + b[3];
+    }
+    return out;
+}
+
+// A file that differs from the module in the ring time (78) and, for
+// ModelCode 100, in one code record byte (5000, record 156): the write sends
+// those alone (the byte, its block, its record), and the read-back verifies
+// it. With --full every position goes out, and the module ends the same.
+TEST_P(SafetyCliMethods, OnlyWhatDiffersIsWrittenUnlessFull) {
+    const Method& m = GetParam();
+    const QByteArray memory = moduleMemory(900u + m.model + m.version, m.model, m.version);
+    writeFile(path("memory.bin"), memory);
+    QByteArray file = memory.left(fileImageSize(m.model)) + QByteArray(kTextsSize, '\0');
+    std::vector<int> edits{78};
+    if (m.model == 100)
+        edits.push_back(5000);
+    for (int a : edits)
+        file[a] = static_cast<char>(~file[a]);
+    writeFile(path("in.dat"), file);
+    const bool blocks = m.version >= 33;
+
+    for (const bool full : {false, true}) {
+        SCOPED_TRACE(full ? "--full" : "differences");
+        PtySim sim({"--model", QString::number(m.model), "--version", QString::number(m.version),
+                    "--memory", path("memory.bin"), "--save", path("saved.bin")});
+        ASSERT_TRUE(sim.started());
+        QStringList args{"write", "--port", sim.path(), "--in", path("in.dat")};
+        if (full)
+            args << QStringLiteral("--full");
+        const CliRun r = run(args, &sim);
+        ASSERT_EQ(r.exitCode, 0) << r.out.toStdString() << r.err.toStdString();
+        EXPECT_TRUE(r.out.contains(QLatin1String("Verified"))) << r.out.toStdString();
+        sim.stop();
+        const auto writes = writeRequests(sim.lines());
+        auto count = [&writes](const char* kind) {
+            const auto it = writes.find(QString::fromLatin1(kind));
+            return it == writes.end() ? 0 : int(it->second.size());
+        };
+        if (!full) {
+            EXPECT_EQ(count("byte"), blocks ? 0 : 1);
+            EXPECT_EQ(count("block"), blocks ? 1 : 0);
+            EXPECT_EQ(count("record"), m.model == 100 ? 1 : 0);
+            if (m.model == 100)
+                EXPECT_EQ(writes.at(QStringLiteral("record")).front(), QStringLiteral("9C"));
+        } else {
+            EXPECT_GT(count("byte") + 1000 * count("block"), 1000);
+            EXPECT_GT(count("record"), m.model == 100 ? 100 : -1);
+        }
+        const QByteArray saved = readFile(path("saved.bin"));
+        ASSERT_EQ(saved.size(), memory.size());
+        for (int a = 0; a < memory.size(); ++a) {
+            const bool edited = std::find(edits.begin(), edits.end(), a) != edits.end();
+            ASSERT_EQ(uint8_t(saved[a]), uint8_t(edited ? ~memory[a] : memory[a])) << a;
+        }
     }
 }
 

@@ -27,7 +27,9 @@
 #include <QRandomGenerator>
 #include <QSpinBox>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTreeWidget>
+#include <algorithm>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <memory>
@@ -323,28 +325,126 @@ TEST_F(SafetyWindow, OpeningAFileOffersTheComparison) {
 // The read-back leaves the buttons on: a read the installer starts meanwhile
 // replaces it (the send counts as not verified) and takes the port over, and
 // the window gets the module's bytes from that read alone.
-TEST_F(SafetyWindow, AReadStartedDuringTheReadBackReplacesIt) {
+// Until the read-back has ended the send is not done: "Elküldés" and
+// "Olvasás" stay off, success is not said, a read from the menu is refused
+// with a message, and closing the window asks first. One bar shows the three
+// phases, never going back; the next read clears the verify panel.
+TEST_F(SafetyWindow, TheSendIsDoneOnlyWhenItsReadBackHasEnded) {
     PtySim sim({"--model", "80", "--version", "32", "--example-config"});
     ASSERT_TRUE(sim.started());
     TAV4Form1* c = open(sim);
     ASSERT_TRUE(read(c));
     c->findChild<QSpinBox*>(QStringLiteral("SpinEdit4"))->setValue(77);
+    QProgressBar* bar = c->findChild<QProgressBar*>(QStringLiteral("kijelzo"));
+    std::vector<int> values;
+    QObject::connect(bar, &QProgressBar::valueChanged, c, [&](int v) { values.push_back(v); });
+    int asked = 0;
+    c->askYesNo = [&asked](const QString&) {
+        ++asked;
+        return false;
+    };
     button(c, "BitBtn1")->click();
+    ASSERT_TRUE(waitUntil([&] { return c->safetyNet().busy(); }, 5000));
+    c->close(); // during the identification or the backup read
+    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(c->isVisible());
     ASSERT_TRUE(waitUntil(
         [&] {
             return verifyPanel(c) == QStringLiteral("Verify: reading back what was sent...") &&
                    c->safetyNet().busy();
         },
         60000));
+    EXPECT_FALSE(button(c, "BitBtn1")->isEnabled());
+    EXPECT_FALSE(button(c, "BitBtn2")->isEnabled());
+    EXPECT_NE(c->statusPanel(3), QStringLiteral("Data send successful!"));
+    EXPECT_TRUE(bar->isVisible());
+    c->menuAction(QStringLiteral("Olvass1"))->trigger();
+    QStringList shown;
+    for (QMessageBox* box : c->findChildren<QMessageBox*>(QStringLiteral("MessageBox")))
+        shown << box->text();
+    EXPECT_EQ(shown, QStringList{"Data sending in progress, the operation cannot start now!"});
+    c->close(); // during the read-back
+    EXPECT_EQ(asked, 2);
+    ASSERT_TRUE(send(c) || waitUntil([&] { return !c->safetyNet().sendRunning(); }, 60000));
+    EXPECT_EQ(c->safetyNet().outcome(), WriteGuard::Outcome::Verified);
+    EXPECT_EQ(c->statusPanel(3), QStringLiteral("Data send successful!"));
+    EXPECT_TRUE(button(c, "BitBtn1")->isEnabled());
     EXPECT_TRUE(button(c, "BitBtn2")->isEnabled());
-    button(c, "BitBtn2")->click();
-    ASSERT_TRUE(waitUntil([&] { return !c->safetyNet().busy(); }, 5000));
-    EXPECT_EQ(c->safetyNet().outcome(), WriteGuard::Outcome::Abandoned);
-    EXPECT_EQ(verifyPanel(c), QStringLiteral("Verify interrupted: what was sent is not verified"));
-    ASSERT_TRUE(waitUntil(
-        [&] { return c->statusPanel(3) == QStringLiteral("Successful readout!"); }, 60000));
+    EXPECT_FALSE(bar->isVisible());
+    ASSERT_FALSE(values.empty());
+    EXPECT_TRUE(std::is_sorted(values.begin(), values.end()));
+    EXPECT_GT(values.back(), 2 * bar->maximum() / 3) << "the bar reached the check";
+
+    ASSERT_TRUE(read(c));
+    EXPECT_EQ(verifyPanel(c), QString());
     EXPECT_EQ(c->findChild<QSpinBox*>(QStringLiteral("SpinEdit4"))->value(), 77)
         << "the module holds what was sent";
+}
+
+// The window was set up for one module; another is attached at the send: it
+// is identified and refused with a message, and nothing is written to it.
+// A port that is not there drops the send at once rather than waiting for
+// whatever module appears on it later.
+TEST_F(SafetyWindow, ASendToAnotherModuleOrToNoPortIsRefused) {
+    PtySim a({"--model", "71", "--version", "43", "--example-config"});
+    ASSERT_TRUE(a.started());
+    TAV4Form1* c = open(a);
+    ASSERT_TRUE(read(c));
+    c->findChild<QSpinBox*>(QStringLiteral("SpinEdit4"))->setValue(66);
+    struct Other {
+        const char* model;
+        const char* version;
+    };
+    // The modules stay attached to the end: one that went would be a lost
+    // port for whatever the window runs on it then.
+    std::vector<std::unique_ptr<PtySim>> others;
+    auto shownMessages = [c] {
+        QStringList shown;
+        for (QMessageBox* box : c->findChildren<QMessageBox*>(QStringLiteral("MessageBox"))) {
+            shown << box->text();
+            delete box;
+        }
+        return shown;
+    };
+    for (const Other o : {Other{"100", "43"}, Other{"71", "32"}, Other{"80", "43"}}) {
+        SCOPED_TRACE(std::string(o.model) + " v" + o.version);
+        others.push_back(std::make_unique<PtySim>(
+            QStringList{"--model", o.model, "--version", o.version, "--example-config"}));
+        PtySim& b = *others.back();
+        ASSERT_TRUE(b.started());
+        ASSERT_TRUE(waitUntil([&] { return !c->engine().state().LinkPortOpen; }, 10000));
+        SettingsStore::WriteString(settingsKeyPath(40), QStringLiteral("comport"), b.path());
+        button(c, "BitBtn1")->click();
+        ASSERT_TRUE(waitUntil([&] { return !c->safetyNet().sendRunning(); }, 30000));
+        EXPECT_EQ(c->safetyNet().outcome(), WriteGuard::Outcome::WrongModule);
+        const QString expected =
+            QStringLiteral("The attached module (ModelCode %1, Sw: ").arg(o.model);
+        const QStringList shown = shownMessages();
+        ASSERT_EQ(shown.size(), 1) << shown.join('\n').toStdString();
+        EXPECT_TRUE(shown.front().startsWith(expected)) << shown.front().toStdString();
+        EXPECT_TRUE(button(c, "BitBtn1")->isEnabled());
+        QTest::qWait(300);
+        for (const QString& line : b.lines()) {
+            const QStringList bytes = line.mid(3).split(u' ', Qt::SkipEmptyParts);
+            const bool write =
+                line.startsWith(QLatin1String("RX ")) && bytes.size() > 1 &&
+                (bytes[1] == QLatin1String("01") || bytes[1] == QLatin1String("F6") ||
+                 bytes[1] == QLatin1String("80") || bytes[1] == QLatin1String("FC"));
+            EXPECT_FALSE(write) << line.toStdString();
+        }
+        EXPECT_TRUE(backups().isEmpty());
+    }
+
+    ASSERT_TRUE(waitUntil([&] { return !c->engine().state().LinkPortOpen; }, 10000));
+    SettingsStore::WriteString(settingsKeyPath(40), QStringLiteral("comport"),
+                               dir.filePath(QStringLiteral("no-such-port")));
+    button(c, "BitBtn1")->click();
+    ASSERT_TRUE(waitUntil([&] { return !c->safetyNet().sendRunning(); }, 10000));
+    EXPECT_EQ(c->safetyNet().outcome(), WriteGuard::Outcome::NoPort);
+    EXPECT_EQ(shownMessages(),
+              QStringList{QStringLiteral("The port is not available; nothing was sent.")});
+    EXPECT_FALSE(c->engine().busy());
+    EXPECT_TRUE(button(c, "BitBtn1")->isEnabled());
 }
 
 // A second send while the first runs is not a second write: one backup, one
@@ -354,11 +454,12 @@ TEST_F(SafetyWindow, ASecondSendDuringASendIsIgnored) {
     ASSERT_TRUE(sim.started());
     TAV4Form1* c = open(sim);
     ASSERT_TRUE(read(c));
-    // The second send goes in as the write's first block is acknowledged.
+    c->findChild<QSpinBox*>(QStringLiteral("SpinEdit4"))->setValue(55);
+    // The second send goes in as the write's block is acknowledged.
     bool duringWrite = false;
     QObject::connect(c->findChild<QProgressBar*>(QStringLiteral("kijelzo")),
-                     &QProgressBar::valueChanged, c, [&](int value) {
-                         if (value == 1 && !duringWrite &&
+                     &QProgressBar::valueChanged, c, [&](int) {
+                         if (!duringWrite &&
                              c->engine().state().LinkCommand == LinkCode::kBlockWrite) {
                              duringWrite = true;
                              c->menuAction(QStringLiteral("Elklds1"))->trigger();
@@ -481,7 +582,8 @@ TEST_P(SafetyWindowDuringSend, OperationsStartedDuringTheWriteAreRefusedAndItIsV
     TAV4Form1* c = open(sim);
     ASSERT_TRUE(read(c));
     c->findChild<QSpinBox*>(QStringLiteral("SpinEdit4"))->setValue(111);
-    button(c, "BitBtn1")->click();
+    // Every position goes out, so that the write is long enough to be met.
+    c->menuAction(QStringLiteral("TeljesElkuldes1"))->trigger();
     ASSERT_TRUE(sim.waitForLine(QString::fromLatin1(d.quarterRx), 60000));
 
     c->menuAction(QStringLiteral("GSMsoftververzi1"))->trigger();

@@ -1401,6 +1401,136 @@ TEST(EngineWriteAll, BlockWriteAfterAReadSendsTheModulesOwnBytesBack) {
     }
 }
 
+// With the module's bytes read just before as its base, a write sends only
+// what differs: the byte positions, records or blocks whose value changes;
+// the clock goes as always. An image equal to its base sends only the clock.
+TEST(EngineWriteAll, WithABaseOnlyWhatDiffersIsSent) {
+    struct Case {
+        int model;
+        int version;
+        std::vector<int> edits;   // image addresses changed from the base
+        size_t bytes;             // byte writes expected
+        std::vector<int> records; // record numbers expected, in order
+        std::vector<int> blocks;  // block numbers expected, in order
+    };
+    const Case cases[] = {
+        {70, 32, {10, 11, 700}, 3, {}, {}},
+        {70, 32, {75, 254}, 0, {}, {}}, // the module's own bytes never go
+        {70, 32, {}, 0, {}, {}},
+        {71, 43, {10, 300, 301}, 0, {}, {0, 1}},
+        {71, 43, {1535}, 0, {}, {5}},
+        {71, 43, {}, 0, {}, {}},
+        {100, 32, {5, 1030, 8191}, 1, {32, 255}, {}},
+        {100, 32, {2000}, 0, {62}, {}},
+        {100, 43, {300, 1600, 6000}, 0, {50, 187}, {1}},
+        {100, 43, {6700}, 0, {}, {}}, // above the code name records: not written
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.model << " v" << c.version << " edits "
+                                        << testing::PrintToString(c.edits));
+        Rig rig({.model = c.model, .version = c.version});
+        rig.fillModule(9);
+        rig.module.mem[255] = static_cast<uint8_t>(c.model);
+        ConfigImage base;
+        std::copy_n(rig.module.mem.data(), ConfigImage::kSize, base.data());
+        rig.image = base;
+        for (int a : c.edits)
+            rig.image[a] = static_cast<uint8_t>(~base[a]);
+        const auto before = rig.module.mem;
+        rig.engine.startWriteAll(&base);
+        ASSERT_GT(rig.runUntilIdle(), 0);
+
+        EXPECT_EQ(rig.writesOf(6, 0x01).size(), c.bytes);
+        std::vector<int> records, blocks;
+        for (const QByteArray& w : rig.writesOf(39, 0x80))
+            records.push_back(at(w, 2));
+        for (const QByteArray& w : rig.writesOf(262, 0xF6))
+            blocks.push_back(at(w, 3) / 16);
+        EXPECT_EQ(records, c.records);
+        EXPECT_EQ(blocks, c.blocks);
+        ASSERT_EQ(rig.channel.writes.back().size(), 18); // the clock, always last
+        EXPECT_EQ(rig.writesOf(18, 0xFC).size(), 1u);
+
+        // The module now holds the image's edits (those a write-all of this
+        // model and version carries), and nothing else changed.
+        const bool codeNames = c.model == 100 && c.version >= 33;
+        for (int a = 0; a < ConfigImage::kSize; ++a) {
+            const bool edited = std::find(c.edits.begin(), c.edits.end(), a) != c.edits.end();
+            const bool written = c.model == 100    ? a < 1536 || !codeNames || a < 32 * 209
+                                 : c.version >= 33 ? a < 1536
+                                                   : a < 1024;
+            const bool arrives = edited && written && !isModuleOwned(a);
+            ASSERT_EQ(rig.module.mem[size_t(a)], arrives ? rig.image[a] : before[size_t(a)])
+                << "address " << a;
+        }
+        EXPECT_TRUE(rig.view.buttonsEnabled);
+        EXPECT_FALSE(rig.view.gaugeVisible);
+    }
+}
+
+// The identification asks the version and model bytes alone, by byte reads
+// every module answers, and ends as a read ends; a lost answer is asked again.
+TEST(EngineReadAll, IdentifyReadsTheVersionAndModelBytes) {
+    for (const int model : {70, 100}) {
+        SCOPED_TRACE(model);
+        Rig rig({.model = 71, .version = 43});
+        rig.module.mem[254] = 32;
+        rig.module.mem[255] = static_cast<uint8_t>(model);
+        int requests = 0;
+        rig.reply = [&requests](const QByteArray&) -> std::optional<QByteArray> {
+            if (requests++ == 0)
+                return QByteArray();
+            return std::nullopt;
+        };
+        rig.engine.startIdentify();
+        ASSERT_GT(rig.runUntilIdle(), 0);
+        ASSERT_EQ(rig.channel.writes.size(), 3u);
+        EXPECT_EQ(rig.channel.writes[0], MemoryFrame::build(254, 0x00, 0).toByteArray());
+        EXPECT_EQ(rig.channel.writes[1], rig.channel.writes[0]);
+        EXPECT_EQ(rig.channel.writes[2], MemoryFrame::build(255, 0x00, 0).toByteArray());
+        EXPECT_EQ(rig.image[254], 32);
+        EXPECT_EQ(rig.image[255], model);
+        EXPECT_EQ(rig.view.decodes, 1);
+    }
+}
+
+// The full write (no base) still rewrites every position, even where the
+// module already holds the image's value.
+TEST(EngineWriteAll, WithoutABaseEveryPositionIsWritten) {
+    Rig rig({.model = 71, .version = 43});
+    rig.fillModule(9);
+    std::copy_n(rig.module.mem.data(), ConfigImage::kSize, rig.image.data());
+    rig.engine.startWriteAll();
+    ASSERT_GT(rig.runUntilIdle(), 0);
+    EXPECT_EQ(rig.writesOf(262, 0xF6).size(), 6u);
+}
+
+// A lost acknowledgement in a write that skips: the changed position is sent
+// again, and the skipped ones are not sent at all.
+TEST(EngineWriteAll, ALostAnswerInAWriteOfDifferencesRepeatsOnlyTheChangedPosition) {
+    for (int version : {32, 43}) {
+        SCOPED_TRACE(version);
+        Rig rig({.model = 70, .version = version});
+        rig.fillModule(4);
+        ConfigImage base;
+        std::copy_n(rig.module.mem.data(), ConfigImage::kSize, base.data());
+        rig.image = base;
+        rig.image[500] ^= 0xFF;
+        int lost = 0;
+        rig.reply = [&lost](const QByteArray& req) -> std::optional<QByteArray> {
+            if (req.size() != 18 && lost++ == 0)
+                return QByteArray();
+            return std::nullopt;
+        };
+        rig.engine.startWriteAll(&base);
+        ASSERT_GT(rig.runUntilIdle(), 0);
+        ASSERT_EQ(rig.channel.writes.size(), 3u);
+        EXPECT_EQ(rig.channel.writes[0], rig.channel.writes[1]);
+        EXPECT_EQ(rig.module.mem[500], rig.image[500]);
+        EXPECT_EQ(rig.channel.writes[2].size(), 18);
+    }
+}
+
 // ================================================================== modem pass-through
 
 namespace {

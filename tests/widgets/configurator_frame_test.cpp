@@ -59,6 +59,7 @@ const MenuRow kMenuRows[] = {
     {"GSM1", "GSM", true, true},
     {"Olvass1", "Olvasás", true, true},
     {"Elklds1", "Elküldés", true, true},
+    {"TeljesElkuldes1", "Teljes elküldés (minden bájt újraírása)", true, true},
     {"jraindts1", "Újraindítás", true, true},
 };
 
