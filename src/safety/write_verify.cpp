@@ -116,6 +116,10 @@ bool sameValue(const QString& a, const QString& b) {
         }
         return t;
     };
+    // A code row without a code is empty: the module keeps no name for it.
+    const QString emptyRow = QStringLiteral(" \"");
+    if (a.startsWith(emptyRow) && b.startsWith(emptyRow))
+        return true;
     return shown(a) == shown(b);
 }
 

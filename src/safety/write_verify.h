@@ -53,7 +53,8 @@ QStringList describe(const std::vector<Difference>& differences, const ConfigIma
 // for the fields whose bytes the write carries. `shown` holds the fields the
 // window shows; an empty one is not the window's to check.
 // Whether two value texts of a field show the same: a text's trailing blanks
-// (a masked edit's empty places) show nothing.
+// (a masked edit's empty places) show nothing, and a code row without a code
+// is empty whatever name its record still holds.
 bool sameValue(const QString& a, const QString& b);
 
 QStringList fieldsNotHeld(const ImageValues& shown, const ConfigImage& readBack, int modelCode,

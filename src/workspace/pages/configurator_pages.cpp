@@ -208,6 +208,10 @@ ImageValues ConfiguratorPages::shownValues() const {
         if (w && !shownOnPageControl(w))
             f.clear(v);
     }
+    // The first life signal's delay cannot be read from the module: the spin
+    // shows it only once the installer has set it to something else.
+    if (v.lifeSignal.firstAfterDays == reference_.lifeSignal.firstAfterDays)
+        v.lifeSignal.firstAfterDays.reset();
     // The list shows a level, but every send stores the module's fixed one.
     v.remoteMonitoring.txLevel.reset();
     // A byte that holds a switch and a value holds no value while switched off.
