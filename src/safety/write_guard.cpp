@@ -104,7 +104,7 @@ void WriteGuard::applyLanguage() {
     case Outcome::Differs:
         if (shown_)
             fieldsNotHeld_ = WriteVerify::fieldsNotHeld(
-                *shown_, readBack_, s_.engine->modelCode(), s_.engine->state().ModuleVersion,
+                *shown_, sent_, readBack_, s_.engine->modelCode(), s_.engine->state().ModuleVersion,
                 s_.companyStarred && s_.companyStarred(), s_.language ? s_.language() : 0);
         report_ = differenceReport();
         break;
@@ -262,10 +262,10 @@ void WriteGuard::readFinished() {
         const bool starred = s_.companyStarred && s_.companyStarred();
         const int language = s_.language ? s_.language() : 0;
         differences_ = WriteVerify::compare(sent_, readImage_, model, version, starred);
-        // Bytes can match what was sent while a field does not read as the
-        // window shows it (a field the image does not carry for this module).
-        fieldsNotHeld_ = shown_ ? WriteVerify::fieldsNotHeld(*shown_, readImage_, model, version,
-                                                             starred, language)
+        // Each field the window shows is named by its shown value where the
+        // module does not hold it.
+        fieldsNotHeld_ = shown_ ? WriteVerify::fieldsNotHeld(*shown_, sent_, readImage_, model,
+                                                             version, starred, language)
                                 : QStringList();
         s_.view->setGaugeVisible(false);
         if (differences_.empty() && fieldsNotHeld_.empty()) {

@@ -48,16 +48,18 @@ std::vector<Difference> compare(const ConfigImage& sent, const ConfigImage& read
 QStringList describe(const std::vector<Difference>& differences, const ConfigImage& sent,
                      const ConfigImage& readBack, int modelCode, int language);
 
-// One line per field the window shows whose value the module does not hold
-// after the write ("Be1 / SMS szöveg: sent "..." but the module holds "...""),
-// for the fields whose bytes the write carries. `shown` holds the fields the
-// window shows; an empty one is not the window's to check.
 // Whether two value texts of a field show the same: a text's trailing blanks
 // (a masked edit's empty places) show nothing, and a code row without a code
 // is empty whatever name its record still holds.
 bool sameValue(const QString& a, const QString& b);
 
-QStringList fieldsNotHeld(const ImageValues& shown, const ConfigImage& readBack, int modelCode,
-                          int moduleVersion, bool companyStarred, int language);
+// One line per field the window shows whose value the module does not hold
+// after the write ("Be1 / SMS szöveg: sent "..." but the module holds "..."")
+// as the window shows it nor as `sent` carries it, for the fields whose bytes
+// the write carries. `shown` holds the fields the window shows; an empty one
+// is not the window's to check.
+QStringList fieldsNotHeld(const ImageValues& shown, const ConfigImage& sent,
+                          const ConfigImage& readBack, int modelCode, int moduleVersion,
+                          bool companyStarred, int language);
 
 } // namespace WriteVerify
