@@ -5,6 +5,7 @@
 #include "image/file_access.h"
 #include "image/image_extent.h"
 #include "safety/backup_store.h"
+#include "safety/write_verify.h"
 #include "settings/edition.h"
 #include "settings/settings_store.h"
 
@@ -327,20 +328,27 @@ bool CliSession::writeSendsModuleBytes(const ImageExtent& extent) const {
 void CliSession::startTransfer() {
     moduleBefore_ = image_;
     const int imageSize = configFileImageSize(modelCode_);
+    ConfigImage file;
+    int carried = imageSize;
     for (int i = 0; i < imageSize; ++i)
-        if (!restoreRead_ || !isModuleOwned(i))
-            image_[i] = static_cast<uint8_t>(fileBytes_[i]);
+        file[i] = static_cast<uint8_t>(fileBytes_[i]);
     const ImageExtent extent = exchangedExtent(modelCode_, engine_->state().ModuleVersion);
     // A backup of a block module keeps 1024..1535 beside it: a restore puts
     // them back too, rather than sending what the module holds now.
     if (extraBytes_ && imageSize + extraBytes_->size() <= ConfigImage::kSize &&
         writeSendsModuleBytes(extent)) {
-        std::memcpy(image_.data() + imageSize, extraBytes_->constData(),
-                    size_t(extraBytes_->size()));
+        std::memcpy(file.data() + imageSize, extraBytes_->constData(), size_t(extraBytes_->size()));
+        carried += int(extraBytes_->size());
         progress(QStringLiteral("Bytes %1..%2 from the file beside it")
                      .arg(imageSize)
                      .arg(imageSize + extraBytes_->size() - 1));
     }
+    // The file's fields go onto what the module holds now; its other bytes,
+    // and the module's own, stay the module's.
+    if (restoreRead_)
+        image_ = WriteVerify::fileOntoModule(image_, file, modelCode_, carried);
+    else
+        image_ = file;
     progress(QStringLiteral("Writing %1%2")
                  .arg(methodOf(extent.write), options_.fullWrite
                                                   ? QStringLiteral(", every position")

@@ -165,14 +165,27 @@ void WriteGuard::applyLanguage() {
         report_ = {text("safety.verify_abandoned")};
         break;
     case Outcome::Differs:
-        report_ = WriteVerify::describe(differences_, sent_, readBack_, s_.engine->modelCode(),
-                                        s_.language ? s_.language() : 0);
+        if (shown_)
+            fieldsNotHeld_ = WriteVerify::fieldsNotHeld(
+                *shown_, sent_, readBack_, s_.engine->modelCode(), s_.engine->state().ModuleVersion,
+                s_.companyStarred && s_.companyStarred(), s_.language ? s_.language() : 0);
+        report_ = differenceReport();
         break;
     default:
         break;
     }
     if (panelKey_)
         verifyPanel(panelKey_, panelFailed_);
+}
+
+QStringList WriteGuard::differenceReport() const {
+    QStringList lines = fieldsNotHeld_;
+    for (const QString& line :
+         WriteVerify::describe(differences_, sent_, readBack_, s_.engine->modelCode(),
+                               s_.language ? s_.language() : 0))
+        if (!lines.contains(line))
+            lines << line;
+    return lines;
 }
 
 void WriteGuard::abandonReadBack() {
@@ -369,14 +382,24 @@ void WriteGuard::readFinished() {
                       int(ImageAddress::kModelCode)})
             (*s_.image)[a] = readImage_[a];
         phase_ = Phase::Writing;
+        shown_.reset();
+        startingSend_ = true;
         main.startWriteAll(fullWrite_ ? nullptr : &readImage_);
+        startingSend_ = false;
         return;
     }
     case Phase::ReadBack: {
         const int model = main.modelCode();
-        differences_ = WriteVerify::compare(sent_, readImage_, model, main.state().ModuleVersion,
-                                            s_.companyStarred && s_.companyStarred());
-        if (differences_.empty()) {
+        const int version = main.state().ModuleVersion;
+        const bool starred = s_.companyStarred && s_.companyStarred();
+        const int language = s_.language ? s_.language() : 0;
+        differences_ = WriteVerify::compare(sent_, readImage_, model, version, starred);
+        // Each field the window shows is named by its shown value where the
+        // module does not hold it.
+        fieldsNotHeld_ = shown_ ? WriteVerify::fieldsNotHeld(*shown_, sent_, readImage_, model,
+                                                             version, starred, language)
+                                : QStringList();
+        if (differences_.empty() && fieldsNotHeld_.empty()) {
             outcome_ = Outcome::Verified;
             report_ = {text("safety.verified")};
             verifyPanel("safety.verified");
@@ -386,8 +409,7 @@ void WriteGuard::readFinished() {
         endSend(QString());
         outcome_ = Outcome::Differs;
         readBack_ = readImage_;
-        report_ = WriteVerify::describe(differences_, sent_, readBack_, model,
-                                        s_.language ? s_.language() : 0);
+        report_ = differenceReport();
         verifyPanel("safety.verify_failed", true);
         const QStringList shown = report_.mid(0, kShownDifferences);
         const QString summary =

@@ -2,6 +2,7 @@
 #include "engine/link_engine.h"
 #include "engine/link_view.h"
 #include "image/config_image.h"
+#include "image/image_values.h"
 #include "safety/write_verify.h"
 
 #include <QString>
@@ -85,6 +86,13 @@ class WriteGuard {
     void portLost();
     // The window's engine has finished a write-all (its clock acknowledged).
     void writeAllDone();
+    // While the write of a send starts: the module's bytes its backup read has
+    // just found, onto which the window puts the fields it shows; otherwise
+    // null (a write that is not a send).
+    const ConfigImage* sendBase() const { return startingSend_ ? &readImage_ : nullptr; }
+    // The fields the window showed when the send's image was made: the
+    // read-back must find every one of them in the module.
+    void sending(const ImageValues& shown) { shown_ = shown; }
     // The verify panel and the list of differences again, in the language now.
     void applyLanguage();
 
@@ -122,6 +130,7 @@ class WriteGuard {
     void refuseSend(Outcome outcome, const QString& why);
     int gaugePhase() const;
     QString successText();
+    QStringList differenceReport() const;
     QString text(const char* key) const;
 
     Setup s_;
@@ -130,6 +139,9 @@ class WriteGuard {
     std::unique_ptr<LinkEngine> reader_;
     Phase phase_ = Phase::Idle;
     bool readComplete_ = false;
+    bool startingSend_ = false;
+    std::optional<ImageValues> shown_;
+    QStringList fieldsNotHeld_;
     ConfigImage sent_;
     ConfigImage readBack_; // what the last read-back found
     const char* panelKey_ = nullptr;

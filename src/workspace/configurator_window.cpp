@@ -1,4 +1,5 @@
 #include "workspace/configurator_window.h"
+#include "workspace/send_plan.h"
 
 #include "i18n/messages.h"
 #include "image/image_convert.h"
@@ -137,7 +138,7 @@ TAV4Form1::TAV4Form1(AppContext& ctx, std::function<bool()> discoveryPortRelease
     files_->modelCode = [this] { return ModelCode_; };
     files_->language = [this] { return language_; };
     files_->busy = [this] { return ConfigurationFiles::transferRunning(*engine_); };
-    files_->encode = [this] { encode(); };
+    files_->encode = [this] { encodeShown(); };
     files_->decode = [this] { decode(); };
     files_->setStartDirectory(ctx_.startDir);
     connect(Panel16_, &Panel16::saveRequested, this, &TAV4Form1::saveConfiguration);
@@ -499,10 +500,24 @@ ImageContext TAV4Form1::imageContext() const {
     return ImageContext{ModelCode_, ctx_.brandCode, ctx_.read(QStringLiteral("company"))};
 }
 
-// Only the fields the installer changed since the last read or file load are
-// written; every other byte goes back as the module had it (page_changes.h).
+// A send writes the fields the window shows onto the module's bytes its
+// backup read has just found (send_plan.h). Any other write (the PSTN gains)
+// writes only the fields the installer changed since the last read or file
+// load; every other byte goes back as the module had it (page_changes.h).
 void TAV4Form1::encode() {
+    if (const ConfigImage* base = guard_ ? guard_->sendBase() : nullptr) {
+        const ImageValues shown = pages_->shownValues();
+        image_ = SendPlan::target(*base, shown, imageContext());
+        guard_->sending(shown);
+        return;
+    }
     encodeImage(image_, pages_->changedValues(), imageContext());
+}
+
+// A save writes the fields the window shows onto what the window last held (a
+// module read, a file, or nothing at all), as a send writes them onto the module.
+void TAV4Form1::encodeShown() {
+    image_ = SendPlan::target(image_, pages_->shownValues(), imageContext());
 }
 
 void TAV4Form1::decode() {
@@ -860,9 +875,7 @@ void TAV4Form1::resetServiceIndicators() {
 // ---------------------------------------------------------------- safety net
 
 ConfigImage TAV4Form1::imageToSend() const {
-    ConfigImage image = image_;
-    encodeImage(image, pages_->changedValues(), imageContext());
-    return image;
+    return SendPlan::target(image_, pages_->shownValues(), imageContext());
 }
 
 void TAV4Form1::readModuleForRestore() {

@@ -86,7 +86,7 @@ class TAV4Form1 : public QMainWindow, public LinkView {
     // The safety net: backup before each send, read-back verify, comparisons.
     WriteGuard& safetyNet() const { return *guard_; }
     SafetyMenu& safetyMenu() const { return *safetyMenu_; }
-    // What a send would write now: the image with the installer's edits encoded.
+    // What the window holds now: the fields it shows written onto its image.
     ConfigImage imageToSend() const;
     // The restore window's read of the module, into the safety net's own
     // image as a comparison's: answered by moduleReadForRestore, or by
@@ -138,6 +138,7 @@ class TAV4Form1 : public QMainWindow, public LinkView {
     void showMessage(const QString& text) override;
     const AppContext& context() const { return ctx_; }
     void encode() override;
+    void encodeShown();
     void decode() override;
     void runPageShowLogic() override;
     void applyVersionRules() override;

@@ -47,6 +47,43 @@ struct OptionGate {
 };
 const OptionGate kOptionGates[] = {{'5', 34}, {'6', 36}, {'7', 41}};
 
+// Fields of a single control that a version, model or edition rule hides or
+// disables on a page that is otherwise shown.
+struct SingleControlField {
+    const char* control;
+    void (*clear)(ImageValues&);
+};
+// clang-format off
+const SingleControlField kSingleControlFields[] = {
+    {"ComboBox20",   [](ImageValues& v) { v.power.alarmVoltage.reset(); }},
+    {"CheckEgyeb3",  [](ImageValues& v) { v.other.ledsOffWhenClosed.reset(); }},
+    {"CheckEgyeb4",  [](ImageValues& v) { v.other.saveOutput.reset(); }},
+    {"CheckEgyeb5",  [](ImageValues& v) { v.other.callerIdArming.reset(); }},
+    {"CheckEgyeb6",  [](ImageValues& v) { v.other.microphone.reset(); }},
+    {"Edit8",        [](ImageValues& v) { v.other.restoreText.reset(); }},
+    {"Edit12",       [](ImageValues& v) { v.other.smsHeader.reset(); }},
+    {"CheckEgyeb2_1",[](ImageValues& v) { v.callerId.answerIdentifiedCalls.reset(); }},
+    {"CIDUGYFEL",    [](ImageValues& v) { v.remoteMonitoring.account.reset(); }},
+    {"CIDbe1",       [](ImageValues& v) { v.remoteMonitoring.inputs[0].code.reset(); }},
+    {"ZONAbe1",      [](ImageValues& v) { v.remoteMonitoring.inputs[0].zone.reset(); }},
+    {"CIDbe2",       [](ImageValues& v) { v.remoteMonitoring.inputs[1].code.reset(); }},
+    {"ZONAbe2",      [](ImageValues& v) { v.remoteMonitoring.inputs[1].zone.reset(); }},
+    {"CIDbe3",       [](ImageValues& v) { v.remoteMonitoring.inputs[2].code.reset(); }},
+    {"ZONAbe3",      [](ImageValues& v) { v.remoteMonitoring.inputs[2].zone.reset(); }},
+    {"CIDbe4",       [](ImageValues& v) { v.remoteMonitoring.inputs[3].code.reset(); }},
+    {"ZONAbe4",      [](ImageValues& v) { v.remoteMonitoring.inputs[3].zone.reset(); }},
+    {"CIDtamper",    [](ImageValues& v) { v.remoteMonitoring.tamper.code.reset(); }},
+    {"ZONAtamper",   [](ImageValues& v) { v.remoteMonitoring.tamper.zone.reset(); }},
+    {"CIDtap",       [](ImageValues& v) { v.remoteMonitoring.power.code.reset(); }},
+    {"ZONAtap",      [](ImageValues& v) { v.remoteMonitoring.power.zone.reset(); }},
+    {"CIDelet",      [](ImageValues& v) { v.remoteMonitoring.lifeSignalCode.reset(); }},
+    {"ELETcid",      [](ImageValues& v) { v.remoteMonitoring.lifeSignalReport.reset(); }},
+    {"SpinEdit17",   [](ImageValues& v) { v.remoteMonitoring.lifeSignalCycleMinutes.reset(); }},
+    {"TAV1",         [](ImageValues& v) { v.remoteMonitoring.receiver1.reset(); }},
+    {"TAV2",         [](ImageValues& v) { v.remoteMonitoring.receiver2.reset(); }},
+};
+// clang-format on
+
 template <size_t N> bool named(const QWidget* w, const char* const (&names)[N]) {
     for (const char* n : names)
         if (w->objectName() == QLatin1String(n))
@@ -144,6 +181,46 @@ ImageValues ConfiguratorPages::currentValues() const {
     ImageValues v;
     for (const ConfigPage* p : pages_)
         p->read(v);
+    return v;
+}
+
+bool ConfiguratorPages::shownOnPageControl(const QWidget* w) const {
+    for (const QWidget* sheet = w; sheet; sheet = sheet->parentWidget()) {
+        const int index = pageControl_->indexOf(const_cast<QWidget*>(sheet));
+        if (index < 0)
+            continue;
+        // The tab widget hides every sheet but the current one: a sheet counts
+        // as shown by its tab, a control by the sheet it lies on.
+        return pageControl_->isTabVisible(index) && pageControl_->isTabEnabled(index) &&
+               (w == sheet || (w->isVisibleTo(sheet) && w->isEnabledTo(sheet)));
+    }
+    return false;
+}
+
+ImageValues ConfiguratorPages::shownValues() const {
+    ImageValues v;
+    for (const ConfigPage* p : pages_)
+        if (shownOnPageControl(p->sheet()))
+            p->read(v);
+    QWidget* window = pageControl_->window();
+    for (const SingleControlField& f : kSingleControlFields) {
+        const QWidget* w = window->findChild<QWidget*>(QString::fromLatin1(f.control));
+        if (w && !shownOnPageControl(w))
+            f.clear(v);
+    }
+    // The first life signal's delay cannot be read from the module: the spin
+    // shows it only once the installer has set it to something else.
+    if (v.lifeSignal.firstAfterDays == reference_.lifeSignal.firstAfterDays)
+        v.lifeSignal.firstAfterDays.reset();
+    // The list shows a level, but every send stores the module's fixed one.
+    v.remoteMonitoring.txLevel.reset();
+    // A byte that holds a switch and a value holds no value while switched off.
+    if (v.lifeSignal.enabled == false)
+        v.lifeSignal.periodDays.reset();
+    if (v.temperature.maxEnabled == false)
+        v.temperature.maxValue.reset();
+    if (v.temperature.minEnabled == false)
+        v.temperature.minValue.reset();
     return v;
 }
 
@@ -282,6 +359,9 @@ void ConfiguratorPages::applyVersionRules(int v, int modelCode, int brandCode) {
     other_->showFeatures();
     if (v < 35)
         remote_->setLifeSignalVisible(false);
+    // ModelCode 100 keeps its partition records where the others keep the
+    // account, the event codes and the receivers.
+    remote_->setCodesStored(modelCode != kCodeRecordModel);
     if (v < 40)
         callerId_->box()->hide();
     // Models 70..90 keep the SMS header at 1280, beyond the 1024 bytes a

@@ -47,6 +47,9 @@ class ConfiguratorPages : public QObject {
     ImageValues changedValues();
     // Every field as the controls show it.
     ImageValues currentValues() const;
+    // The fields the window shows for this model and version, as shown; a field
+    // whose page or control is hidden or disabled stays empty.
+    ImageValues shownValues() const;
     // Decode's values into the controls, each page's show rules after it; what
     // the controls then show is the new reference for changedValues().
     void fill(const ImageValues& values);
@@ -107,6 +110,7 @@ class ConfiguratorPages : public QObject {
     void checkAccent(const QString& text);
     QWidget* sheet(const QString& objectName) const;
     QWidget* sheet(const char* objectName) const;
+    bool shownOnPageControl(const QWidget* w) const;
 
     QTabWidget* pageControl_;
     std::function<int()> moduleVersion_;

@@ -167,6 +167,7 @@ RemoteMonitoringPage::RemoteMonitoringPage(QWidget* sheet) : ConfigPage(sheet) {
     lf->addRow(cycleLabel, SpinEdit17);
     right->addWidget(life);
     lifeSignalControls_ = {lifeLabel, CIDelet, ELETcid, SpinEdit17, cycleLabel};
+    codeGroups_ = {codes, receivers};
 
     auto* levels = new QGroupBox(sheet);
     levels->setObjectName(QStringLiteral("LevelGroup"));
@@ -192,6 +193,11 @@ RemoteMonitoringPage::RemoteMonitoringPage(QWidget* sheet) : ConfigPage(sheet) {
 void RemoteMonitoringPage::setLifeSignalVisible(bool visible) {
     for (QWidget* w : lifeSignalControls_)
         w->setVisible(visible);
+}
+
+void RemoteMonitoringPage::setCodesStored(bool stored) {
+    for (QWidget* w : codeGroups_)
+        w->setVisible(stored);
 }
 
 void RemoteMonitoringPage::read(ImageValues& values) const {

@@ -31,6 +31,9 @@ class RemoteMonitoringPage : public ConfigPage {
     void fill(const ImageValues& values) override;
     // The life-signal reporting controls exist from module version 3.5 on.
     void setLifeSignalVisible(bool visible);
+    // Whether the module stores the account, the event codes and the receivers;
+    // where it does not they are not offered.
+    void setCodesStored(bool stored);
 
   signals:
     // Either level list changed: the tamper page's type rule runs again.
@@ -51,6 +54,7 @@ class RemoteMonitoringPage : public ConfigPage {
     QComboBox* ComboBox17;
     QComboBox* ComboBox16;
     QList<QWidget*> lifeSignalControls_;
+    QList<QWidget*> codeGroups_;
 };
 
 // "GPRS" (TabSheet20, ModelCode 100): test report period, access point and server.
