@@ -507,7 +507,7 @@ ImageContext TAV4Form1::imageContext() const {
 void TAV4Form1::encode() {
     if (const ConfigImage* base = guard_ ? guard_->sendBase() : nullptr) {
         const ImageValues shown = pages_->shownValues();
-        image_ = SendPlan::target(*base, shown, imageContext());
+        image_ = SendPlan::target(*base, shown, imageContext(), windowState());
         guard_->sending(shown);
         return;
     }
@@ -517,11 +517,16 @@ void TAV4Form1::encode() {
 // A save writes the fields the window shows onto what the window last held (a
 // module read, a file, or nothing at all), as a send writes them onto the module.
 void TAV4Form1::encodeShown() {
-    image_ = SendPlan::target(image_, pages_->shownValues(), imageContext());
+    image_ = SendPlan::target(image_, pages_->shownValues(), imageContext(), windowState());
+}
+
+SendPlan::WindowState TAV4Form1::windowState() const {
+    return {&pages_->touchedValues(), filledFrom_ ? &*filledFrom_ : nullptr};
 }
 
 void TAV4Form1::decode() {
     const ConfigImage stored = image_;
+    filledFrom_ = stored;
     const DecodeResult r = decodeImage(image_, imageContext());
     keepStoredLetters(stored, image_);
     // The version of the module at the port decides how it is read and
@@ -875,7 +880,7 @@ void TAV4Form1::resetServiceIndicators() {
 // ---------------------------------------------------------------- safety net
 
 ConfigImage TAV4Form1::imageToSend() const {
-    return SendPlan::target(image_, pages_->shownValues(), imageContext());
+    return SendPlan::target(image_, pages_->shownValues(), imageContext(), windowState());
 }
 
 void TAV4Form1::readModuleForRestore() {

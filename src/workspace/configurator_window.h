@@ -5,6 +5,7 @@
 #include "image/config_image.h"
 #include "report/commissioning_report.h"
 #include "ui/widgets.h"
+#include "workspace/send_plan.h"
 #include <QMainWindow>
 #include <functional>
 #include <memory>
@@ -216,6 +217,7 @@ class TAV4Form1 : public QMainWindow, public LinkView {
     QAction* menuItem(const char* objectName) const;
     void setPageVisible(const QString& objectName, bool visible);
     ImageContext imageContext() const;
+    SendPlan::WindowState windowState() const;
 
     AppContext& ctx_;
     int ModelCode_ = 0;
@@ -225,6 +227,8 @@ class TAV4Form1 : public QMainWindow, public LinkView {
     ConfigImage image_;
     TAsynComm32* AsynComm321;
     std::unique_ptr<LinkEngine> engine_;
+    // The bytes the pages were last filled from (a read or a file).
+    std::optional<ConfigImage> filledFrom_;
     QTimer* adas_;
     QTimer* timers_[4];
     QTimer* timeLabelTimer_;

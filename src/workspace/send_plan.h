@@ -18,7 +18,20 @@ namespace SendPlan {
 ImageValues differingFields(const ConfigImage& base, const ImageValues& shown,
                             const ImageContext& context);
 
-// `base` with the shown fields that differ written onto it.
-ConfigImage target(const ConfigImage& base, const ImageValues& shown, const ImageContext& context);
+// What the window has to go on beside what it shows: the fields the installer
+// touched since the last fill (page_changes.h), and the bytes it was last
+// filled from (a read or a file; none in a window that never held either).
+struct WindowState {
+    const ImageValues* touched = nullptr;
+    const ConfigImage* filledFrom = nullptr;
+};
+
+// `base` with the shown fields that differ written onto it. An untouched field
+// whose bytes in `base` read as they did in the bytes the window was filled
+// from shows what the base holds, as far as its control can show it, and
+// keeps the base's bytes even where the control shows them otherwise (a phone
+// slot of stray bytes, a list index the list lacks).
+ConfigImage target(const ConfigImage& base, const ImageValues& shown, const ImageContext& context,
+                   const WindowState& window = {});
 
 } // namespace SendPlan

@@ -230,6 +230,11 @@ ImageValues ConfiguratorPages::changedValues() {
     return touchedFields(now, touched_, reference_);
 }
 
+const ImageValues& ConfiguratorPages::touchedValues() {
+    markTouched(touched_, currentValues(), reference_);
+    return touched_;
+}
+
 void ConfiguratorPages::controlChanged() {
     if (!filling_)
         markTouched(touched_, currentValues(), reference_);

@@ -50,6 +50,8 @@ class ConfiguratorPages : public QObject {
     // The fields the window shows for this model and version, as shown; a field
     // whose page or control is hidden or disabled stays empty.
     ImageValues shownValues() const;
+    // The fields the installer touched since the last fill (set where touched).
+    const ImageValues& touchedValues();
     // Decode's values into the controls, each page's show rules after it; what
     // the controls then show is the new reference for changedValues().
     void fill(const ImageValues& values);
