@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTabWidget>
 
 namespace {
 
@@ -93,6 +94,8 @@ void TAV4Form1::applyLanguage() {
             if (w->objectName() == QLatin1String(name))
                 LanguagePass::applyCaptions(w, CaptionTables::table(w->objectName()), lang);
     menuItem(kLanguageItems[lang])->setChecked(true);
+    for (int i = 0; i < PageControl1->count(); ++i)
+        PageControl1->setTabToolTip(i, PageControl1->tabText(i));
 }
 
 void TAV4Form1::applyDefaultTexts() {

@@ -15,6 +15,7 @@
 #include "ui/widgets.h"
 #include "workspace/configuration_files.h"
 #include "workspace/installation_panel.h"
+#include "workspace/page_strip.h"
 #include "workspace/pages/configurator_pages.h"
 #include "workspace/pages/reporting_pages.h"
 #include "workspace/pages/settings_pages.h"
@@ -103,12 +104,18 @@ TAV4Form1::TAV4Form1(AppContext& ctx, std::function<bool()> discoveryPortRelease
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     // Narrow tabs, so that a model's pages fit side by side without scrolling.
     PageControl1->tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 4px 6px; }"));
+    // A strip that scrolls loses pages from sight (and the mouse) once some
+    // are hidden for the model; longer captions are shortened instead, each
+    // whole in its tooltip.
+    PageControl1->tabBar()->setUsesScrollButtons(false);
+    PageControl1->tabBar()->setElideMode(Qt::ElideRight);
     for (const PageInfo& p : configuratorPages()) {
         auto* page = new QWidget(PageControl1);
         page->setObjectName(QString::fromLatin1(p.objectName));
         PageControl1->addTab(page, QString::fromUtf8(p.caption));
     }
     PageControl1->setCurrentIndex(0);
+    keepPagesInReach(PageControl1);
     pages_ = new ConfiguratorPages(
         PageControl1, [this] { return engine_->state().ModuleVersion; },
         [this] { return language_; });
