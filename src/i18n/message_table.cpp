@@ -214,6 +214,38 @@ static const MessageRow kMessages[] = {
      "Operacija je v teku, ste prepričani da želite končati???"},
     {"workspace.no_help", "Sajnos nincs segítség, majd értesítjük, ha lesz",
      "Help not available yet", "keine Hilfe verfügbar", "Pomoč še ni na voljo"},
+    // Configurator: the phone number edits
+    {"phone.key_refused",
+     "\"%1\" nem írható ide: a telefonszám számjegyekből áll, az elején + jellel.",
+     "\"%1\" cannot go here: a phone number is digits, with a + allowed first.",
+     "\"%1\" ist hier nicht möglich: eine Rufnummer besteht aus Ziffern, am Anfang ist + erlaubt.",
+     "\"%1\" tu ni dovoljen: telefonska številka so števke, na začetku je dovoljen +."},
+    {"phone.full", "A szám betelt: legfeljebb 16 jel fér el.",
+     "The number is full: 16 characters at most.",
+     "Die Nummer ist voll: höchstens 16 Zeichen.", "Številka je polna: največ 16 znakov."},
+    {"phone.not_sendable",
+     "A(z) %1. szám így nem küldhető el: a modul csak számjegyeket és kezdő + jelet tárol "
+     "(elküldve ez lenne: \"%2\").",
+     "Number %1 cannot be sent as it stands: the module keeps only digits and a leading + "
+     "(it would be sent as \"%2\").",
+     "Nummer %1 kann so nicht gesendet werden: das Modul speichert nur Ziffern und ein "
+     "führendes + (gesendet würde \"%2\").",
+     "Številke %1 ni mogoče poslati takšne: modul hrani le števke in začetni + "
+     "(poslano bi bilo \"%2\")."},
+    // Configurator: unsent edits, the title, saving
+    {"workspace.unsent_edits",
+     "A módosítások még nincsenek elküldve a modulba. Elküldi őket most?",
+     "The changes have not been sent to the module yet. Send them now?",
+     "Die Änderungen sind noch nicht an das Modul gesendet. Jetzt senden?",
+     "Spremembe še niso poslane v modul. Jih želite poslati zdaj?"},
+    {"workspace.unsent_send", "&Elküldés", "&Send", "&Senden", "&Pošlji"},
+    {"workspace.unsent_discard", "&Eldobás", "&Discard", "&Verwerfen", "&Zavrzi"},
+    {"workspace.unsent_cancel", "&Mégse", "&Cancel", "&Abbrechen", "&Prekliči"},
+    {"workspace.title_module_read", "modul kiolvasva %1-kor", "module read at %1",
+     "Modul ausgelesen um %1", "modul prebran ob %1"},
+    {"workspace.title_firmware", "GSM firmware: %1", "GSM firmware: %1", "GSM-Firmware: %1",
+     "GSM programska oprema: %1"},
+    {"workspace.saved", "Mentve: %1", "Saved: %1", "Gespeichert: %1", "Shranjeno: %1"},
     // Safety net: backup before a write, read-back verify, compare
     {"safety.backup_running", "Írás előtti mentés: a modul kiolvasása...",
      "Backup before writing: reading the module...",

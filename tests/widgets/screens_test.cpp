@@ -2,7 +2,10 @@
 // at the window's own size, phone numbers that never vanish, unsent edits
 // that are not thrown away, the keyboard.
 #include "pages_fixture.h"
+#include "workspace/pages/phone_page.h"
 
+#include <QLabel>
+#include <QLineEdit>
 #include <QTabBar>
 #include <QTest>
 
@@ -96,6 +99,67 @@ TEST_F(ScreensTest, WheelAndCtrlTabWalkOnlyThePagesTheModelHas) {
                         Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
         EXPECT_EQ(currentPage(), expected.last());
     }
+}
+
+// Bytes 256.. hold phone number 1.
+QByteArray phoneSlotBytes(const ConfigImage& image, int number) {
+    QByteArray bytes;
+    for (int i = 0; i < 16; ++i)
+        bytes += char(image[256 + 16 * (number - 1) + i]);
+    return bytes;
+}
+
+TEST_F(ScreensTest, PhoneNumberTypedAfterAClickAnywhereReachesTheModuleWhole) {
+    struct Case {
+        const char* name;
+        int clickAt;      // percent of the edit's width
+        const char* keys; // typed after the click
+        const char* shown;
+        const char* stored; // first bytes of the slot, before the end mark
+        bool refused;       // a visible sign while typing
+        bool marked;        // a visible sign once the field is left
+    };
+    const Case cases[] = {
+        {"middle", 50, "063012345", "063012345", "063012345", false, false},
+        {"end", 95, "+36301234567", "+36301234567", "+36301234567", false, false},
+        {"start", 2, "0620", "0620", "0620", false, false},
+        {"letter", 50, "06a20", "0620", "0620", true, false},
+        {"plus later", 50, "06+20", "0620", "0620", true, false},
+        {"blank typed first", 50, " 0630", "0630", "0630", true, false},
+        {"minus first", 50, "-0630", "-0630", "", false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TAV4Form1* w = open(71, 50);
+        w->show();
+        QApplication::setActiveWindow(w);
+        auto* edit = control<QLineEdit>("MaskEdit1");
+        auto* hint = control<QLabel>("phoneHint");
+        QTest::mouseClick(edit, Qt::LeftButton, {},
+                          QPoint(edit->width() * c.clickAt / 100, edit->height() / 2));
+        QTest::keyClicks(edit, QString::fromLatin1(c.keys));
+        if (c.refused)
+            EXPECT_TRUE(hint->isVisible());
+        // Leaving the field, as a click on "Elküldés" would.
+        QTest::keyClick(edit, Qt::Key_Tab);
+        EXPECT_NE(QApplication::focusWidget(), edit);
+        EXPECT_EQ(edit->text(), QString::fromLatin1(c.shown));
+        EXPECT_EQ(hint->isVisible(), c.marked) << hint->text().toStdString();
+        EXPECT_EQ(edit->toolTip().isEmpty(), !c.marked);
+        const QByteArray stored = QByteArray(c.stored) + '\xff';
+        EXPECT_EQ(phoneSlotBytes(w->imageToSend(), 1).left(stored.size()), stored);
+        // The check lists offer the number as stored.
+        EXPECT_EQ(pages().phonePage()->texts()[0].trimmed(), QString::fromLatin1(c.shown));
+        shot(w, QStringLiteral("phone_%1").arg(QString::fromLatin1(c.name).replace(u' ', u'_')));
+    }
+}
+
+TEST_F(ScreensTest, PhoneNumberWithBlanksFromAFileIsSentWithoutThem) {
+    TAV4Form1* w = open(71, 50);
+    auto* edit = control<QLineEdit>("MaskEdit2");
+    edit->setText(QStringLiteral("   0630 111 22"));
+    EXPECT_EQ(phoneSlotBytes(w->imageToSend(), 2).left(10), QByteArray("063011122\xff"));
+    EXPECT_EQ(pages().phonePage()->texts()[1], QStringLiteral("063011122       "));
 }
 
 } // namespace

@@ -60,6 +60,7 @@ ConfiguratorPages::ConfiguratorPages(QTabWidget* pageControl, std::function<int(
     : QObject(pageControl), pageControl_(pageControl), moduleVersion_(std::move(moduleVersion)),
       language_(std::move(language)) {
     phones_ = new PhoneNumbersPage(sheet("TabSheet1"));
+    phones_->setLanguageSource(language_);
     for (int i = 0; i < 4; ++i)
         inputs_[size_t(i)] = new InputPage(sheet(QStringLiteral("TabSheet%1").arg(i + 2)), i + 1);
     output_ = new OutputPage(sheet("TabSheet10"));
