@@ -107,6 +107,7 @@ bool ConfigurationFiles::saveConfiguration() {
         return false;
     }
     panel_.showSpaceInEmptyTexts();
+    lastPath_ = path;
     return true;
 }
 
@@ -136,6 +137,7 @@ bool ConfigurationFiles::openConfiguration() {
     std::memcpy(image_.data(), content->image.constData(), size_t(imageSize));
     panel_.setTexts(ConfigFile::textsFromBytes(content->texts));
     loadedFileImageSize_ = imageSize;
+    lastPath_ = path;
     decodingFile_ = true;
     if (decode)
         decode();

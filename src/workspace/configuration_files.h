@@ -84,6 +84,8 @@ class ConfigurationFiles : public QObject {
     void moduleImageRead();
     // Whether the image being decoded is a file's, not a read of the module.
     bool decodingFile() const { return decodingFile_; }
+    // The configuration file last opened or saved; empty before either.
+    QString lastPath() const { return lastPath_; }
     // A file of ModelCodes 70..90 holds image bytes 0..1023, but their block
     // write sends 0..1535. True when the image was loaded from such a file,
     // no read has filled the bytes past the file's end from the module in
@@ -115,6 +117,7 @@ class ConfigurationFiles : public QObject {
     int loadedFileImageSize_ = 0; // of the last configuration file loaded
     bool moduleRead_ = false;
     bool decodingFile_ = false;
+    QString lastPath_;
 };
 
 // The file dialog the program shows: Qt's own, named and filtered as asked,

@@ -72,6 +72,23 @@ TAV4Form1::TAV4Form1(AppContext& ctx, std::function<bool()> discoveryPortRelease
         return QMessageBox::question(this, QString(), question,
                                      QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
     };
+    askUnsentEdits = [this] {
+        QMessageBox box(QMessageBox::Question, windowTitle(),
+                        message("workspace.unsent_edits", language_), QMessageBox::NoButton, this);
+        box.setObjectName(QStringLiteral("UnsentEditsQuestion"));
+        QPushButton* send =
+            box.addButton(message("workspace.unsent_send", language_), QMessageBox::AcceptRole);
+        QPushButton* discard = box.addButton(message("workspace.unsent_discard", language_),
+                                             QMessageBox::DestructiveRole);
+        QPushButton* cancel =
+            box.addButton(message("workspace.unsent_cancel", language_), QMessageBox::RejectRole);
+        box.setDefaultButton(send);
+        box.setEscapeButton(cancel);
+        box.exec();
+        if (box.clickedButton() == send)
+            return UnsentChoice::Send;
+        return box.clickedButton() == discard ? UnsentChoice::Discard : UnsentChoice::Cancel;
+    };
     setWindowTitle(QStringLiteral("Halvor programer_ Firmware: 3.8 Program: 2012_01"));
     setBackground(this, QColor(174, 204, 248));
 
@@ -218,6 +235,7 @@ TAV4Form1::TAV4Form1(AppContext& ctx, std::function<bool()> discoveryPortRelease
     }
     buildMenus();
     buildSafetyNet();
+    watchForEdits();
     resize(1036, 708);
     if (ctx_.brandCode == 20) {
         side->addStretch(1);
@@ -430,14 +448,19 @@ void TAV4Form1::BitBtn1Click() {
 void TAV4Form1::saveConfiguration() {
     if (!pages_->readyToStore())
         return;
-    files_->saveConfiguration();
+    if (files_->saveConfiguration())
+        noteSaved(files_->lastPath());
 }
 
 void TAV4Form1::openConfiguration() {
+    if (!settleUnsentEdits())
+        return;
     files_->openConfiguration();
 }
 
 void TAV4Form1::BitBtn2Click() {
+    if (!settleUnsentEdits())
+        return;
     engine_->startReadAll();
 }
 
@@ -450,7 +473,10 @@ void TAV4Form1::showPortName(const QString& name) {
     statusPanels_[0]->setText(name);
 }
 void TAV4Form1::showModuleVersion(const QString& text) {
-    statusPanels_[2]->setText(text);
+    // The version reply has no build number; a read has told it already.
+    if (!(versionText_.startsWith(text + u'.') && !text.isEmpty()))
+        versionText_ = text;
+    statusPanels_[2]->setText(versionText_);
 }
 void TAV4Form1::showStatus(const QString& text) {
     statusPanels_[3]->setText(text);
@@ -482,6 +508,8 @@ ImageContext TAV4Form1::imageContext() const {
 // written; every other byte goes back as the module had it (page_changes.h).
 void TAV4Form1::encode() {
     encodeImage(image_, pages_->changedValues(), imageContext());
+    if (modifiedCheck_)
+        modifiedCheck_->start();
 }
 
 void TAV4Form1::decode() {
@@ -493,10 +521,16 @@ void TAV4Form1::decode() {
     if (!files_->decodingFile()) {
         engine_->setModuleVersion(r.moduleVersion);
         showModuleVersion(r.statusText);
+        moduleFirmware_ = versionText_.section(u' ', -1);
+        titleSource_ = message("workspace.title_module_read", language_)
+                           .arg(QTime::currentTime().toString(QStringLiteral("HH:mm")));
+    } else if (!files_->lastPath().isEmpty()) {
+        titleSource_ = QFileInfo(files_->lastPath()).fileName();
     }
     pages_->fill(r.values);
     holdsModuleData_ = true;
     files_->moduleImageRead();
+    refreshTitle();
 }
 
 void TAV4Form1::runPageShowLogic() {
@@ -633,13 +667,13 @@ void TAV4Form1::showServiceControls() {
 void TAV4Form1::FormActivate() {
     const int brand = ctx_.brandCode;
     const EditionInfo& e = edition(brand);
-    setWindowTitle(
-        QString::fromUtf8(e.configuratorCaption ? e.configuratorCaption : e.configuratorTitle));
+    Q_UNUSED(e);
     const AppContext& ctx = ctx_;
     setBackground(this, brand == 50 ? palette().color(QPalette::Button) : QColor(174, 204, 248));
     CheckBox12->setChecked(false); // the phonebook commands handle 100 entries
-    Panel16_->fillEmptyTexts(modelLabel_, systemDateTimeText(QDateTime::currentDateTime()));
     language_ = languageFromSetting(ctx.read(QStringLiteral("Language")));
+    Panel16_->fillEmptyTexts(modelLabel_,
+                             systemDateTimeText(QDateTime::currentDateTime(), language_));
     engine_->setLanguage(language_);
     applyLanguage();
     // The window comes back to the front whenever one of its dialogs closes:
@@ -672,12 +706,17 @@ void TAV4Form1::FormActivate() {
     applyEditionAdjustments();
     updateTimeLabelTimer();
     applyScreenSize();
+    refreshTitle();
     pages_->gprsPage()->setVaronetPreset(Presets::varonetApn(ctx, kAccessPointLength),
                                          message("preset.not_configured", language_));
 }
 
 void TAV4Form1::closeEvent(QCloseEvent* e) {
     if (engine_->busy() && !askYesNo(message("workspace.confirm_quit", language_))) {
+        e->ignore();
+        return;
+    }
+    if (!engine_->busy() && !settleUnsentEdits()) {
         e->ignore();
         return;
     }

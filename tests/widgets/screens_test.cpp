@@ -2,8 +2,12 @@
 // at the window's own size, phone numbers that never vanish, unsent edits
 // that are not thrown away, the keyboard.
 #include "pages_fixture.h"
+#include "safety/write_guard.h"
+#include "workspace/configuration_files.h"
+#include "workspace/installation_panel.h"
 #include "workspace/pages/phone_page.h"
 
+#include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTabBar>
@@ -160,6 +164,120 @@ TEST_F(ScreensTest, PhoneNumberWithBlanksFromAFileIsSentWithoutThem) {
     edit->setText(QStringLiteral("   0630 111 22"));
     EXPECT_EQ(phoneSlotBytes(w->imageToSend(), 2).left(10), QByteArray("063011122\xff"));
     EXPECT_EQ(pages().phonePage()->texts()[1], QStringLiteral("063011122       "));
+}
+
+TEST_F(ScreensTest, ReadOpenAndQuitAskBeforeUnsentEditsAreLost) {
+    using Choice = TAV4Form1::UnsentChoice;
+    enum class Action { Read, Open, Quit };
+    struct Case {
+        const char* name;
+        Action action;
+        bool edit;
+        Choice answer;
+        bool asked;
+        bool goesOn; // the read starts, the file dialog opens, the window closes
+        bool sends;
+    };
+    const Case cases[] = {
+        {"read, nothing edited", Action::Read, false, Choice::Cancel, false, true, false},
+        {"read, cancel", Action::Read, true, Choice::Cancel, true, false, false},
+        {"read, discard", Action::Read, true, Choice::Discard, true, true, false},
+        {"read, send", Action::Read, true, Choice::Send, true, false, true},
+        {"open, nothing edited", Action::Open, false, Choice::Cancel, false, true, false},
+        {"open, cancel", Action::Open, true, Choice::Cancel, true, false, false},
+        {"open, discard", Action::Open, true, Choice::Discard, true, true, false},
+        {"open, send", Action::Open, true, Choice::Send, true, false, true},
+        {"quit, nothing edited", Action::Quit, false, Choice::Cancel, false, true, false},
+        {"quit, cancel", Action::Quit, true, Choice::Cancel, true, false, false},
+        {"quit, discard", Action::Quit, true, Choice::Discard, true, true, false},
+        {"quit, send", Action::Quit, true, Choice::Send, true, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TAV4Form1* w = open(71, 50);
+        int asked = 0;
+        w->askUnsentEdits = [&] {
+            ++asked;
+            return c.answer;
+        };
+        bool dialogOpened = false;
+        w->files().chooseFile = [&](const FileDialogRequest&) {
+            dialogOpened = true;
+            return QString();
+        };
+        EXPECT_FALSE(w->hasUnsentEdits());
+        if (c.edit) {
+            control<QLineEdit>("MaskEdit3")->setText(QStringLiteral("0630111222"));
+            EXPECT_TRUE(w->hasUnsentEdits());
+            QCoreApplication::processEvents();
+            EXPECT_TRUE(w->isWindowModified());
+        }
+        bool wentOn = false;
+        switch (c.action) {
+        case Action::Read:
+            w->BitBtn2Click();
+            wentOn = w->engine().busy() && !w->safetyNet().busy();
+            break;
+        case Action::Open:
+            w->openConfiguration();
+            wentOn = dialogOpened;
+            break;
+        case Action::Quit: {
+            QCloseEvent close;
+            QApplication::sendEvent(w, &close);
+            wentOn = close.isAccepted();
+            break;
+        }
+        }
+        EXPECT_EQ(asked, c.asked ? 1 : 0);
+        EXPECT_EQ(wentOn, c.goesOn);
+        EXPECT_EQ(w->safetyNet().busy(), c.sends);
+        takeMessages();
+    }
+}
+
+TEST_F(ScreensTest, TitleSaysWhatTheWindowHoldsAndOnlyTheModulesFirmware) {
+    TAV4Form1* w = open(71, 50);
+    w->show();
+    EXPECT_FALSE(w->windowTitle().contains(QStringLiteral("4.3.6"))) << "no firmware before a read";
+    EXPECT_FALSE(w->windowTitle().contains(QStringLiteral("Firmware")));
+
+    // A read: the module's version and build number, the time of the read.
+    image()[ImageAddress::kModuleVersion] = 47;
+    image()[ImageAddress::kBuildNumber] = 2;
+    w->decode();
+    EXPECT_TRUE(w->windowTitle().contains(QStringLiteral("4.7.2")))
+        << w->windowTitle().toStdString();
+    EXPECT_TRUE(w->windowTitle().contains(QStringLiteral("modul kiolvasva")));
+    // The version reply that follows has no build number; the panel keeps it.
+    w->showModuleVersion(QStringLiteral("Sw: 4.7"));
+    EXPECT_EQ(w->statusPanel(2), QStringLiteral("Sw: 4.7.2"));
+
+    // A save names its file, in the title and the status line.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("ugyfel.dat"));
+    w->files().chooseFile = [&](const FileDialogRequest&) { return path; };
+    w->saveConfiguration();
+    EXPECT_TRUE(w->windowTitle().contains(QStringLiteral("ugyfel.dat")));
+    EXPECT_TRUE(w->statusPanel(3).startsWith(QStringLiteral("Mentve: ")))
+        << w->statusPanel(3).toStdString();
+    EXPECT_FALSE(w->isWindowModified());
+    control<QLineEdit>("MaskEdit3")->setText(QStringLiteral("0630111222"));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(w->isWindowModified());
+}
+
+TEST(InstallationDate, WrittenInTheWindowsLanguage) {
+    const QDateTime when(QDate(2026, 12, 11), QTime(8, 5, 9));
+    const char* const expected[] = {"2026. 12. 11.", "11/12/2026", "11.12.26", "11. 12. 26"};
+    QStringList texts;
+    for (int lang = 0; lang < 4; ++lang) {
+        texts << systemDateTimeText(when, lang);
+        EXPECT_TRUE(texts.last().contains(QString::fromUtf8(expected[lang])))
+            << texts.last().toStdString();
+    }
+    texts.removeDuplicates();
+    EXPECT_EQ(texts.size(), 4);
 }
 
 } // namespace
