@@ -2,7 +2,8 @@
 # Installs, with apt, whatever the build and the tests need and is missing.
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libqt6serialport6-dev libjpeg-dev
-          libgtest-dev libgl-dev dpkg-dev desktop-file-utils appstream clang libclang-rt-14-dev)
+          libgtest-dev libgl-dev dpkg-dev desktop-file-utils appstream clang libclang-rt-14-dev
+          qt6-translations-l10n)
 if [ "${1:-}" = "--gui" ]; then
   packages+=(xvfb xauth)
 fi

@@ -4,6 +4,7 @@
 
 #include "i18n/caption_tables.h"
 #include "i18n/messages.h"
+#include "i18n/qt_translations.h"
 #include "safety/safety_menu.h"
 #include "safety/write_guard.h"
 #include "settings/app_context.h"
@@ -76,6 +77,7 @@ void TAV4Form1::chooseLanguage(int code) {
 
 void TAV4Form1::applyLanguage() {
     const int lang = language_;
+    useQtTranslations(lang);
     for (const char* name : kLanguageItems)
         menuItem(name)->setChecked(false);
     const QString window = objectName();

@@ -369,8 +369,9 @@ void TAV4Form1::buildMenus() {
     addItem(settings, "Kpernyfelbontsbelltsa1", "Képernyő felbontás beállítása");
     addItem(settings, "Magyar1", "Magyar");
     addItem(settings, "Angol1", "English");
-    addItem(settings, "German1", "German");
-    addItem(settings, "Sloven1", "Sloven");
+    // Each language by its own name, so that it is found by whoever reads it.
+    addItem(settings, "German1", "Deutsch");
+    addItem(settings, "Sloven1", "Slovenščina");
     connectLanguageMenu();
     settings->addSeparator();
     // Where the monitor window sends a fault report; the dialog is not this window's.

@@ -7,9 +7,11 @@
 #include "workspace/installation_panel.h"
 #include "workspace/pages/phone_page.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTabBar>
 #include <QTest>
 
@@ -278,6 +280,22 @@ TEST(InstallationDate, WrittenInTheWindowsLanguage) {
     }
     texts.removeDuplicates();
     EXPECT_EQ(texts.size(), 4);
+}
+
+TEST_F(ScreensTest, LanguagesAreNamedInTheirOwnAndQtsDialogsSpeakTheChosenOne) {
+    // Debian's Qt has no Slovenian catalogue of these; Slovenian keeps Qt's English.
+    const char* const cancel[] = {"Mégse", "Cancel", "Abbrechen", "Cancel"};
+    TAV4Form1* w = open(71, 50);
+    w->show();
+    for (int lang : {2, 0, 3, 1}) {
+        SCOPED_TRACE(lang);
+        w->chooseLanguage(lang);
+        EXPECT_EQ(w->menuAction(QStringLiteral("German1"))->text(), QStringLiteral("Deutsch"));
+        EXPECT_EQ(w->menuAction(QStringLiteral("Sloven1"))->text(), QStringLiteral("Slovenščina"));
+        QMessageBox box(QMessageBox::Question, QString(), QString(), QMessageBox::Cancel);
+        EXPECT_EQ(box.button(QMessageBox::Cancel)->text().remove(u'&'),
+                  QString::fromUtf8(cancel[lang]));
+    }
 }
 
 } // namespace
