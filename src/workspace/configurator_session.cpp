@@ -7,13 +7,16 @@
 #include "settings/app_context.h"
 #include "settings/edition.h"
 #include "workspace/configuration_files.h"
+#include "workspace/installation_panel.h"
 #include "workspace/pages/configurator_pages.h"
 
 #include <QAbstractButton>
 #include <QAbstractSpinBox>
+#include <QAction>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
@@ -115,4 +118,74 @@ void TAV4Form1::noteSaved(const QString& path) {
     titleSource_ = QFileInfo(path).fileName();
     showStatus(message("workspace.saved", language_).arg(QDir::toNativeSeparators(path)));
     refreshTitle();
+}
+
+namespace {
+
+// Enter and Return press the focused button, as Space does: in a main window
+// there is no dialog to take them as its default button.
+class EnterPressesButton : public QObject {
+  public:
+    using QObject::QObject;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (e->type() != QEvent::KeyPress)
+            return false;
+        const int key = static_cast<QKeyEvent*>(e)->key();
+        auto* button = qobject_cast<QAbstractButton*>(watched);
+        if (!button || (key != Qt::Key_Return && key != Qt::Key_Enter) || !button->isEnabled())
+            return false;
+        button->animateClick();
+        return true;
+    }
+};
+
+} // namespace
+
+void TAV4Form1::setUpKeyboard() {
+    auto shortcut = [this](QAction* action, const QKeySequence& key) {
+        action->setShortcut(key);
+        action->setShortcutContext(Qt::WindowShortcut);
+    };
+    shortcut(menuItem("Olvass1"), QKeySequence(Qt::Key_F5));
+    auto* save = new QAction(this);
+    save->setObjectName(QStringLiteral("saveShortcut"));
+    shortcut(save, QKeySequence::Save);
+    connect(save, &QAction::triggered, this, &TAV4Form1::saveConfiguration);
+    auto* open = new QAction(this);
+    open->setObjectName(QStringLiteral("openShortcut"));
+    shortcut(open, QKeySequence::Open);
+    connect(open, &QAction::triggered, this, &TAV4Form1::openConfiguration);
+    addActions({save, open});
+
+    auto* enter = new EnterPressesButton(this);
+    for (QPushButton* b : findChildren<QPushButton*>())
+        b->installEventFilter(enter);
+
+    // Reading order: the pages, the installation panel, then the buttons below.
+    QList<QWidget*> chain;
+    auto collect = [&chain](QWidget* root) {
+        QWidget* w = root;
+        do {
+            if (w == root || root->isAncestorOf(w))
+                if (w->focusPolicy() & Qt::TabFocus && !chain.contains(w))
+                    chain << w;
+            w = w->nextInFocusChain();
+        } while (w != root);
+    };
+    collect(PageControl1);
+    collect(Panel16_);
+    for (QWidget* b : {static_cast<QWidget*>(BitBtn1), static_cast<QWidget*>(BitBtn2),
+                       static_cast<QWidget*>(BitBtn4), static_cast<QWidget*>(BitBtn3)})
+        chain << b;
+    for (qsizetype i = 1; i < chain.size(); ++i)
+        setTabOrder(chain[i - 1], chain[i]);
+
+    // The focused control stands out from the others at a glance.
+    QPalette p = palette();
+    p.setColor(QPalette::Highlight, QColor(0, 70, 200));
+    setPalette(p);
+    setStyleSheet(QStringLiteral("QPushButton:focus { border: 2px solid rgb(0, 70, 200); "
+                                 "border-radius: 3px; padding: 3px 8px; background: white; }"));
 }

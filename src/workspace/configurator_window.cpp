@@ -236,6 +236,7 @@ TAV4Form1::TAV4Form1(AppContext& ctx, std::function<bool()> discoveryPortRelease
     buildMenus();
     buildSafetyNet();
     watchForEdits();
+    setUpKeyboard();
     resize(1036, 708);
     if (ctx_.brandCode == 20) {
         side->addStretch(1);

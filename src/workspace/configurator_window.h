@@ -200,6 +200,8 @@ class TAV4Form1 : public QMainWindow, public LinkView {
     void watchForEdits();
     void refreshModifiedMark();
     void noteSaved(const QString& path);
+    // Shortcuts, Enter on buttons, the Tab order and a visible focus.
+    void setUpKeyboard();
     void setTicking(bool on);
     // The time label has a timer of its own while it is shown.
     void updateTimeLabelTimer();

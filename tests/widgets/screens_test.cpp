@@ -2,6 +2,7 @@
 // at the window's own size, phone numbers that never vanish, unsent edits
 // that are not thrown away, the keyboard.
 #include "pages_fixture.h"
+#include "safety/compare_window.h"
 #include "safety/write_guard.h"
 #include "workspace/configuration_files.h"
 #include "workspace/installation_panel.h"
@@ -296,6 +297,69 @@ TEST_F(ScreensTest, LanguagesAreNamedInTheirOwnAndQtsDialogsSpeakTheChosenOne) {
         EXPECT_EQ(box.button(QMessageBox::Cancel)->text().remove(u'&'),
                   QString::fromUtf8(cancel[lang]));
     }
+}
+
+TEST_F(ScreensTest, KeyboardWalksThePageBeforeTheButtonsAndPressesThemWithEnter) {
+    TAV4Form1* w = open(71, 50);
+    w->show();
+    QApplication::setActiveWindow(w);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+    int questions = 0;
+    w->askYesNo = [&](const QString&) {
+        ++questions;
+        return false;
+    };
+
+    // Tab from the page strip: the page's fields, the panel, then the buttons.
+    w->pageControl()->tabBar()->setFocus();
+    QStringList order;
+    for (int i = 0; i < 60 && !order.contains(QStringLiteral("BitBtn3")); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        order << QApplication::focusWidget()->objectName();
+    }
+    const auto at = [&](const char* name) { return order.indexOf(QString::fromLatin1(name)); };
+    ASSERT_GE(at("MaskEdit1"), 0) << order.join(u' ').toStdString();
+    EXPECT_LT(at("MaskEdit1"), at("MaskEdit2"));
+    EXPECT_LT(at("MaskEdit8"), at("Edit2")) << "the panel after the page";
+    EXPECT_LT(at("Edit2"), at("BitBtn1")) << "the buttons last";
+    EXPECT_LT(at("BitBtn1"), at("BitBtn2"));
+    EXPECT_LT(at("BitBtn2"), at("BitBtn4"));
+
+    // One edit by keyboard, then Enter on the focused restart button asks.
+    auto* edit = control<QLineEdit>("MaskEdit1");
+    edit->setFocus();
+    QTest::keyClicks(edit, QStringLiteral("0630"));
+    EXPECT_EQ(edit->text(), QStringLiteral("0630"));
+    control<QPushButton>("BitBtn4")->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTest::qWait(400); // the click is animated
+    EXPECT_EQ(questions, 1);
+
+    // F5 reads, Ctrl+O opens: both ask about the unsent number first.
+    int unsent = 0;
+    w->askUnsentEdits = [&] {
+        ++unsent;
+        return TAV4Form1::UnsentChoice::Cancel;
+    };
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F5);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(unsent, 2);
+    takeMessages();
+}
+
+TEST(CompareWindowKeys, EscapeCloses) {
+    ConfigImage a;
+    ConfigImage b;
+    b[256] = '1';
+    auto* w =
+        new CompareWindow(CompareSide::file(QStringLiteral("a.dat")), a,
+                          CompareSide::file(QStringLiteral("b.dat")), b, 71, ConfigImage::kSize, 0);
+    w->show();
+    QApplication::setActiveWindow(w);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : w, Qt::Key_Escape);
+    EXPECT_FALSE(w->isVisible());
+    delete w;
 }
 
 } // namespace
