@@ -246,6 +246,11 @@ static const MessageRow kMessages[] = {
     {"workspace.title_firmware", "GSM firmware: %1", "GSM firmware: %1", "GSM-Firmware: %1",
      "GSM programska oprema: %1"},
     {"workspace.saved", "Mentve: %1", "Saved: %1", "Gespeichert: %1", "Shranjeno: %1"},
+    // Safety net: the file dialogs of the comparisons
+    {"safety.first_file", "Első fájl", "First file", "Erste Datei", "Prva datoteka"},
+    {"safety.second_file", "Második fájl", "Second file", "Zweite Datei", "Druga datoteka"},
+    {"safety.choose_compare_file", "Összehasonlítás fájllal", "Compare with a file",
+     "Mit einer Datei vergleichen", "Primerjava z datoteko"},
     // Safety net: backup before a write, read-back verify, compare
     {"safety.backup_running", "Írás előtti mentés: a modul kiolvasása...",
      "Backup before writing: reading the module...",

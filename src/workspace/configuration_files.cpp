@@ -241,6 +241,8 @@ QString runFileDialog(QWidget* parent, const FileDialogRequest& request) {
     dialog.setNameFilters(request.nameFilters);
     dialog.setDefaultSuffix(request.defaultSuffix);
     dialog.setDirectory(request.directory);
+    if (!request.title.isEmpty())
+        dialog.setWindowTitle(request.title);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();

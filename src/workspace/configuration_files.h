@@ -23,6 +23,7 @@ struct FileDialogRequest {
     QStringList nameFilters;
     QString defaultSuffix;
     QString directory; // where the dialog opens
+    QString title;     // the dialog's own when empty
 };
 
 // The configurator's file commands: the configuration file (image and the

@@ -27,6 +27,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateTime>
+#include <QDir>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -936,12 +937,15 @@ void TAV4Form1::buildSafetyNet() {
     h.guard = guard_.get();
     h.modelCode = [this] { return ModelCode_; };
     h.windowImage = [this] { return imageToSend(); };
-    h.chooseFile = [this] {
+    h.chooseFile = [this](const QString& title) {
         FileDialogRequest r;
+        r.title = title;
         r.objectName = QStringLiteral("OpenDialog3");
         r.nameFilters = {message("safety.file_filter", language_), QStringLiteral("*.*")};
         r.defaultSuffix = QStringLiteral("dat");
-        r.directory = files_->dialogDirectory();
+        // What is compared is most often a backup written before a send.
+        const QString backups = BackupStore::defaultFolder();
+        r.directory = QDir(backups).exists() ? backups : files_->dialogDirectory();
         return files_->chooseFile ? files_->chooseFile(r) : runFileDialog(this, r);
     };
     h.message = [this](const QString& text) { showMessage(text); };

@@ -2,6 +2,7 @@
 // at the window's own size, phone numbers that never vanish, unsent edits
 // that are not thrown away, the keyboard.
 #include "pages_fixture.h"
+#include "safety/backup_store.h"
 #include "safety/compare_window.h"
 #include "safety/write_guard.h"
 #include "workspace/configuration_files.h"
@@ -10,6 +11,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -360,6 +362,26 @@ TEST(CompareWindowKeys, EscapeCloses) {
     QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : w, Qt::Key_Escape);
     EXPECT_FALSE(w->isVisible());
     delete w;
+}
+
+TEST_F(ScreensTest, ComparisonDialogsOpenInTheBackupsAndSayWhichFile) {
+    QTemporaryDir data;
+    qputenv("XDG_DATA_HOME", data.path().toUtf8());
+    const QString backups = BackupStore::defaultFolder();
+    ASSERT_TRUE(QDir().mkpath(backups));
+    TAV4Form1* w = open(71, 50);
+    QList<FileDialogRequest> asked;
+    w->files().chooseFile = [&](const FileDialogRequest& r) {
+        asked << r;
+        return asked.size() < 2 ? data.filePath(QStringLiteral("missing.dat")) : QString();
+    };
+    w->menuAction(QStringLiteral("OsszehasonlitasKetFajl1"))->trigger();
+    ASSERT_EQ(asked.size(), 2);
+    EXPECT_EQ(asked[0].title, QStringLiteral("Első fájl"));
+    EXPECT_EQ(asked[1].title, QStringLiteral("Második fájl"));
+    EXPECT_EQ(QDir(asked[0].directory), QDir(backups));
+    qunsetenv("XDG_DATA_HOME");
+    takeMessages();
 }
 
 } // namespace
