@@ -234,6 +234,10 @@ TAV4Form1::TAV4Form1(AppContext& ctx, std::function<bool()> discoveryPortRelease
         statusPanels_[i]->setFrameShape(QFrame::StyledPanel);
         bar->addWidget(statusPanels_[i], i == 3 ? 1 : 0);
     }
+    // What needs the installer's action is read whole: the line wraps
+    // rather than running past the window's edge.
+    statusPanels_[3]->setWordWrap(true);
+    statusPanels_[3]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     buildMenus();
     buildSafetyNet();
     watchForEdits();
@@ -483,6 +487,7 @@ void TAV4Form1::showModuleVersion(const QString& text) {
 }
 void TAV4Form1::showStatus(const QString& text) {
     statusPanels_[3]->setText(text);
+    statusPanels_[3]->setToolTip(text);
 }
 void TAV4Form1::setGaugeMaximum(int maximum) {
     kijelzo->setMaximum(maximum);

@@ -1,6 +1,7 @@
 // The configurator as an installer meets it on site: every page within reach
 // at the window's own size, phone numbers that never vanish, unsent edits
 // that are not thrown away, the keyboard.
+#include "i18n/messages.h"
 #include "pages_fixture.h"
 #include "safety/backup_store.h"
 #include "safety/compare_window.h"
@@ -382,6 +383,24 @@ TEST_F(ScreensTest, ComparisonDialogsOpenInTheBackupsAndSayWhichFile) {
     EXPECT_EQ(QDir(asked[0].directory), QDir(backups));
     qunsetenv("XDG_DATA_HOME");
     takeMessages();
+}
+
+TEST_F(ScreensTest, StatusLineIsReadWholeInEveryLanguage) {
+    for (int lang = 0; lang < 4; ++lang) {
+        SCOPED_TRACE(lang);
+        TAV4Form1* w = open(71, 50);
+        w->show();
+        w->chooseLanguage(lang);
+        const QString text = message("engine.port_lost", lang);
+        w->showStatus(text);
+        QCoreApplication::processEvents();
+        auto* panel = control<QLabel>("StatusPanel3");
+        EXPECT_EQ(panel->toolTip(), text);
+        EXPECT_LE(panel->geometry().right(), w->width());
+        EXPECT_GE(panel->height(), panel->heightForWidth(panel->width()));
+        shot(w, QStringLiteral("status_%1").arg(lang));
+        takeMessages();
+    }
 }
 
 } // namespace
