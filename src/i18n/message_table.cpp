@@ -6,6 +6,25 @@ static const MessageRow kMessages[] = {
     {"discovery.no_write_rights",
      "Nincs windows írási joga! Kérem futtasa a programot Rendszergazdaként!", nullptr, nullptr,
      nullptr},
+    {"discovery.no_answer",
+     "Nem válaszol modul a(z) %1 porton. Ellenőrizze a kábelt, a modul tápellátását, és hogy "
+     "ez-e a jó port (COM port gomb).",
+     "No module answers on %1. Check the cable, the module's power, and that this is the right "
+     "port (COM port button).",
+     "Kein Modul antwortet an %1. Prüfen Sie das Kabel, die Stromversorgung des Moduls und ob "
+     "dies der richtige Anschluss ist (COM-Port-Taste).",
+     "Na %1 se ne odziva noben modul. Preverite kabel, napajanje modula in ali je to pravi "
+     "vmesnik (gumb COM port)."},
+    {"discovery.port_unusable",
+     "A(z) %1 port nem nyitható meg: lehet, hogy nem létezik, más program használja, vagy a "
+     "felhasználó nincs a dialout csoportban. Válasszon másik portot (COM port gomb).",
+     "Port %1 cannot be opened: it may not exist, another program may hold it, or this user is "
+     "not in the dialout group. Choose another port (COM port button).",
+     "Der Anschluss %1 lässt sich nicht öffnen: er fehlt vielleicht, ein anderes Programm belegt "
+     "ihn, oder der Benutzer ist nicht in der Gruppe dialout. Wählen Sie einen anderen Anschluss "
+     "(COM-Port-Taste).",
+     "Vmesnika %1 ni mogoče odpreti: morda ne obstaja, uporablja ga drug program ali uporabnik "
+     "ni v skupini dialout. Izberite drug vmesnik (gumb COM port)."},
     // Values only the maker or the installer's company can supply (settings values)
     {"preset.not_configured", "nincs beállítva", "not configured", "nicht eingerichtet",
      "ni nastavljeno"},

@@ -1,6 +1,7 @@
 // The configurator as an installer meets it on site: every page within reach
 // at the window's own size, phone numbers that never vanish, unsent edits
 // that are not thrown away, the keyboard.
+#include "discovery/search_window.h"
 #include "i18n/messages.h"
 #include "pages_fixture.h"
 #include "safety/backup_store.h"
@@ -13,11 +14,13 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -401,6 +404,48 @@ TEST_F(ScreensTest, StatusLineIsReadWholeInEveryLanguage) {
         shot(w, QStringLiteral("status_%1").arg(lang));
         takeMessages();
     }
+}
+
+TEST(SearchWindowHint, SaysWhyNothingAnswersAfterTenSeconds) {
+    QTemporaryDir dir;
+    qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());
+    QFile device(dir.filePath(QStringLiteral("ttyFAKE")));
+    ASSERT_TRUE(device.open(QIODevice::WriteOnly));
+    device.close();
+    struct Case {
+        const char* name;
+        QString port;
+        int rx;
+        const char* key; // nullptr: no hint
+    };
+    const Case cases[] = {
+        {"missing port", QStringLiteral("/nonexistent/port"), 0, "discovery.port_unusable"},
+        {"silent port", device.fileName(), 0, "discovery.no_answer"},
+        {"answering", device.fileName(), 3, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        AppContext ctx;
+        ctx.brandCode = 40;
+        ctx.portOverride = c.port;
+        TForm8 w(ctx);
+        w.showModalSearch();
+        EXPECT_TRUE(w.timerNoAnswer()->isActive());
+        EXPECT_EQ(w.timerNoAnswer()->interval(), 10000);
+        w.setPortPanel(c.port);
+        w.setCounters(40, c.rx, 0);
+        w.explainMissingAnswer();
+        auto* hint = w.findChild<QLabel*>(QStringLiteral("searchHint"));
+        ASSERT_NE(hint, nullptr);
+        EXPECT_EQ(hint->isVisible(), c.key != nullptr);
+        if (c.key) {
+            EXPECT_EQ(hint->text(), message(c.key, 0).arg(c.port));
+            shot(&w,
+                 QStringLiteral("search_%1").arg(QString::fromLatin1(c.name).replace(u' ', u'_')));
+        }
+        w.closeForDispatch();
+    }
+    qunsetenv("XDG_CONFIG_HOME");
 }
 
 } // namespace
