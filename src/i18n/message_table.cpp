@@ -25,6 +25,13 @@ static const MessageRow kMessages[] = {
      "(COM-Port-Taste).",
      "Vmesnika %1 ni mogoče odpreti: morda ne obstaja, uporablja ga drug program ali uporabnik "
      "ni v skupini dialout. Izberite drug vmesnik (gumb COM port)."},
+    // Port chooser: the automatic search
+    {"chooser.trying", "Keresés: %1...", "Trying %1...", "Prüfe %1...", "Preizkušam %1..."},
+    {"chooser.round_without_answer",
+     "Egyik porton sem válaszolt modul; a keresés elölről folytatódik.",
+     "No module answered on any port; the search starts again from the first.",
+     "An keinem Anschluss hat ein Modul geantwortet; die Suche beginnt von vorn.",
+     "Na nobenem vmesniku se ni odzval modul; iskanje se začne znova."},
     // Values only the maker or the installer's company can supply (settings values)
     {"preset.not_configured", "nincs beállítva", "not configured", "nicht eingerichtet",
      "ni nastavljeno"},
