@@ -24,6 +24,7 @@ struct FileDialogRequest {
     QString defaultSuffix;
     QString directory; // where the dialog opens
     QString title;     // the dialog's own when empty
+    QString fileName;  // the name a save suggests
 };
 
 // The configurator's file commands: the configuration file (image and the
@@ -103,7 +104,9 @@ class ConfigurationFiles : public QObject {
   private:
     QString text(const char* key) const;
     QString choose(bool save, const char* objectName, const QStringList& filters,
-                   const QString& suffix);
+                   const QString& suffix, const QString& fileName = {});
+    // "<Ügyfél név>_<date>.dat", so that a customer's files sort by date.
+    QString suggestedFileName() const;
     bool refusedWhileBusy();
     void tell(const QString& text);
     void tellSaveFailed(const FileAccess::Error& error);

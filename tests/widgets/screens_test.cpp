@@ -265,8 +265,15 @@ TEST_F(ScreensTest, TitleSaysWhatTheWindowHoldsAndOnlyTheModulesFirmware) {
     // A save names its file, in the title and the status line.
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("ugyfel.dat"));
-    w->files().chooseFile = [&](const FileDialogRequest&) { return path; };
+    QString suggested;
+    w->files().chooseFile = [&](const FileDialogRequest& r) {
+        suggested = r.fileName;
+        return path;
+    };
+    control<QLineEdit>("Edit2")->setText(QStringLiteral("Kiss/Béla Kft"));
     w->saveConfiguration();
+    EXPECT_EQ(suggested, QStringLiteral("Kiss_Béla_Kft_") +
+                             QDate::currentDate().toString(Qt::ISODate) + QStringLiteral(".dat"));
     EXPECT_TRUE(w->windowTitle().contains(QStringLiteral("ugyfel.dat")));
     EXPECT_TRUE(w->statusPanel(3).startsWith(QStringLiteral("Mentve: ")))
         << w->statusPanel(3).toStdString();
