@@ -15,6 +15,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QTabWidget>
 
@@ -98,6 +99,12 @@ void TAV4Form1::applyLanguage() {
     menuItem(kLanguageItems[lang])->setChecked(true);
     for (int i = 0; i < PageControl1->count(); ++i)
         PageControl1->setTabToolTip(i, PageControl1->tabText(i));
+    // Longer captions need wider columns: the page layouts measure again
+    // rather than keep the widths of the previous language.
+    for (QLayout* layout : PageControl1->findChildren<QLayout*>())
+        layout->invalidate();
+    for (QWidget* w : PageControl1->findChildren<QWidget*>())
+        w->updateGeometry();
 }
 
 void TAV4Form1::applyDefaultTexts() {

@@ -455,4 +455,23 @@ TEST(SearchWindowHint, SaysWhyNothingAnswersAfterTenSeconds) {
     qunsetenv("XDG_CONFIG_HOME");
 }
 
+TEST_F(ScreensTest, CaptionsOfEveryLanguageStayClearOfTheirFields) {
+    TAV4Form1* w = open(71, 50);
+    w->show();
+    for (int lang : {0, 2, 1, 3, 0}) {
+        SCOPED_TRACE(lang);
+        w->chooseLanguage(lang);
+        QCoreApplication::processEvents();
+        for (int n = 1; n <= 8; ++n) {
+            auto* label =
+                control<QLabel>(QStringLiteral("Label%1").arg(n + 1).toLatin1().constData());
+            QWidget* edit = label->buddy();
+            ASSERT_NE(edit, nullptr);
+            EXPECT_GE(label->width(), label->sizeHint().width()) << label->text().toStdString();
+            EXPECT_LT(label->geometry().right(), edit->geometry().left())
+                << label->text().toStdString();
+        }
+    }
+}
+
 } // namespace
