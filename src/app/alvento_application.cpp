@@ -128,6 +128,7 @@ void AlventoApplication::wire() {
     QObject::connect(av4Form2_, &TAV4Form2::output1Active, av4_, &TAV4Form1::showOutput1Active);
     QObject::connect(av4Form2_, &TAV4Form2::testEndPressed, av4_,
                      &TAV4Form1::resetServiceIndicators);
+    QObject::connect(av4Form2_, &TAV4Form2::statusShown, av4_, &TAV4Form1::rememberStatus);
     QObject::connect(av4_, &TAV4Form1::monitorWindowRequested, av4Form3_, &TAV4Form3::openWindow);
     QObject::connect(av4_, &TAV4Form1::firmwareWindowRequested, av4Form9_, &TAV4Form9::openWindow);
     QObject::connect(av4_, &TAV4Form1::firmwareWindowCloseRequested, av4Form9_,

@@ -1,5 +1,6 @@
 #include "app/alvento_application.h"
 #include "cli/cli.h"
+#include "report/report_command.h"
 #include "serial/serial_trace.h"
 #include "startup/start_window.h"
 
@@ -10,6 +11,9 @@ int main(int argc, char** argv) {
     // needs no display.
     if (argc > 1 && isCliCommand(argv[1]))
         return runCli(argc, argv);
+    // The report lays out text, which needs the GUI library but no display.
+    if (argc > 1 && isReportCommand(argv[1]))
+        return runReportCommand(argc, argv);
     WindowStartOptions start;
     if (const int status = handleWithoutWindows(argc, argv, start); status >= 0)
         return status;

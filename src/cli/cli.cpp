@@ -70,6 +70,7 @@ const char kUsage[] =
 const char kWindowUsage[] =
     "usage: alvento [--port NAME] [--trace FILE]\n"
     "       alvento identify|read|write|backups|diff ... (see alvento identify --help)\n"
+    "       alvento report SOURCE --out FILE.pdf (see alvento report --help)\n"
     "       alvento --help | --version\n"
     "\n"
     "Without a command word the configurator's windows start: the tool looks for a\n"

@@ -119,9 +119,18 @@ int runDiff(const QStringList& sources, int timeoutSeconds) {
         FieldMap::diff(side[0]->image, side[1]->image, model, side[0]->imageSize);
     for (const FieldMap::FieldDifference& d : differences)
         std::printf("%s\n", FieldMap::line(d).toLocal8Bit().constData());
+    // Bytes no field holds still differ: they are listed after the fields.
+    const auto others =
+        FieldMap::otherBytes(side[0]->image, side[1]->image, model, side[0]->imageSize);
+    for (const FieldMap::ByteDifference& d : others)
+        std::printf("%s\n", FieldMap::line(d).toLocal8Bit().constData());
     std::fflush(stdout);
-    std::fprintf(stderr, "%d field(s) differ between %s and %s (ModelCode %d)\n",
-                 static_cast<int>(differences.size()), sources[0].toLocal8Bit().constData(),
-                 sources[1].toLocal8Bit().constData(), model);
-    return differences.empty() ? CliExit::kDone : kDiffers;
+    const QString counted = others.empty()
+                                ? QStringLiteral("%1 field(s) differ").arg(differences.size())
+                                : QStringLiteral("%1 field(s) and %2 other byte(s) differ")
+                                      .arg(differences.size())
+                                      .arg(others.size());
+    std::fprintf(stderr, "%s between %s and %s (ModelCode %d)\n", counted.toLocal8Bit().constData(),
+                 sources[0].toLocal8Bit().constData(), sources[1].toLocal8Bit().constData(), model);
+    return differences.empty() && others.empty() ? CliExit::kDone : kDiffers;
 }

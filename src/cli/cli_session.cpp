@@ -351,6 +351,12 @@ void CliSession::transferDone() {
         return listBackupsOfModule();
     if (options_.command == Command::Read) {
         reportTransfer("read-all");
+        if (options_.imageRead) {
+            int bytesRead = 0;
+            for (const ImageRange& r : extent.read)
+                bytesRead = std::max(bytesRead, r.last + 1);
+            options_.imageRead(image_, modelCode_, bytesRead);
+        }
         const int imageSize = configFileImageSize(modelCode_);
         const QByteArray image(reinterpret_cast<const char*>(image_.data()), imageSize);
         // The installation texts are the installer's own; a readout has none.

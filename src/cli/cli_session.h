@@ -14,6 +14,7 @@
 #include <QString>
 #include <QTimer>
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -68,6 +69,9 @@ class CliSession : public QObject {
         QString port;
         QString file; // read: file to create; write: file to send
         int timeoutSeconds = 120;
+        // read: the whole image as read, before the file (which may carry
+        // less of it) is written; `bytesRead` is how far the read reached.
+        std::function<void(const ConfigImage& image, int modelCode, int bytesRead)> imageRead;
     };
 
     explicit CliSession(Options options);

@@ -710,6 +710,11 @@ bool LinkEngine::onImeiAnswer() {
         return true;
     }
     view_.showMessage(text("engine.imei_number") + QString::fromLatin1(*imei));
+    // The listening windows keep it (a commissioning report names the module by it).
+    ModemResult r;
+    r.ok = true;
+    r.text = QString::fromLatin1(*imei).trimmed();
+    notify(r);
     modemOperation_ = LinkCode::kIdle;
     clearRx();
     finishModemOperation();

@@ -13,12 +13,6 @@ int phoneSlot(int index) {
     return kPhoneNumbers + kPhoneSlotSize * index;
 }
 
-void encodeSecurityCode(ConfigImage& image, const OtherPageValues& other) {
-    if (!other.securityCode || other.securityCode->size() != 4)
-        return;
-    writeAsciiField(image, kSecurityCode, 4, *other.securityCode);
-}
-
 // The two records 32..39 and the tail 52..63 are reserved and always go out as 0.
 // The records in between are rebuilt from their pages field by field; a field
 // left empty keeps what the module stored.
@@ -56,38 +50,34 @@ void clearScratchBytes(ConfigImage& image) {
 } // namespace
 
 void encodeImage(ConfigImage& image, const ImageValues& values, const ImageContext& context) {
-    encodeSecurityCode(image, values.other);
+    encodeCodesAndAscii(image, values, context);
     clearReservedRecords(image);
     const uint8_t selectable = selectableTargets(values.phones, image);
     encodeRecordTypes(image, values);
-    encodeInputSmsMasks(image, values, selectable);
-    encodeOpenCloseMasks(image, values, selectable);
-    encodeInputVoiceMasks(image, values, selectable);
+    encodeTargetLists(image, values, context, selectable);
     encodeOptionBytes(image, values);
     encodeOutputs(image, values);
-    encodeLifeSignal(image, values, selectable);
-    encodeSmsTexts(image, values, context);
-    encodeOpenCloseTexts(image, values, context);
-    encodeRestoreText(image, values);
+    encodeLifeSignal(image, values);
+    encodeTexts(image, values, context);
     encodeOtherPageBytes(image, values);
     encodeSensorBytes(image, values);
     encodeReportingBytes(image, values);
+    encodePlainValues(image, values, context);
     encodePowerAlarmVoltage(image, values);
     encodePhoneNumbers(image, values.phones);
     writeEditionTag(image, context.company, context.brandCode);
     encodePartitionRecords(image, values, context);
-    encodeSmsHeader(image, values, context);
     encodeCodeRecords(image, values, context);
     encodeGprsTexts(image, values, context);
-    encodeRemoteMonitoring(image, values, context);
 }
 
 DecodeResult decodeImage(ConfigImage& image, const ImageContext& context) {
     DecodeResult result;
     ImageValues& v = result.values;
     decodePhoneNumbers(image, v.phones);
-    decodeInputPages(image, v, context);
-    decodeOpenCloseTargets(image, v);
+    decodeInputPages(image, v);
+    decodeTexts(image, v, context);
+    decodeTargetLists(image, v, context);
     decodeOtherPage(image, v);
     clearScratchBytes(image);
     decodeGprsTexts(image, v, context);
@@ -95,14 +85,12 @@ DecodeResult decodeImage(ConfigImage& image, const ImageContext& context) {
     decodeOtherPageBits(image, v);
     decodeReportingBits(image, v);
     decodeGps(image, v);
-    decodeTestPeriodAndTexts(image, v, context);
     result.moduleVersion = image[kModuleVersion];
     result.statusText = moduleStatusText(result.moduleVersion, image[kBuildNumber]);
-    decodeSmsHeader(image, v, context);
-    decodeGains(image, v);
     decodeCodeRecords(image, v, context);
-    decodeRemoteMonitoring(image, v, context);
-    decodeLevelsAndCycle(image, v);
+    decodeCodesAndAscii(image, v, context);
+    decodeLevels(image, v);
+    decodePlainValues(image, v, context);
     return result;
 }
 

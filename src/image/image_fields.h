@@ -90,47 +90,47 @@ void writeTableValue(ConfigImage& image, int address, const std::array<uint8_t, 
 
 // ---- Encode steps (image_pages_inputs.cpp), in the order encodeImage runs them ----
 void encodeRecordTypes(ConfigImage& image, const ImageValues& values);
-void encodeInputSmsMasks(ConfigImage& image, const ImageValues& values, uint8_t selectable);
-void encodeInputVoiceMasks(ConfigImage& image, const ImageValues& values, uint8_t selectable);
 void encodeOptionBytes(ConfigImage& image, const ImageValues& values);
 void encodeOutputs(ConfigImage& image, const ImageValues& values);
-void encodeLifeSignal(ConfigImage& image, const ImageValues& values, uint8_t selectable);
-void encodeSmsTexts(ConfigImage& image, const ImageValues& values, const ImageContext& context);
-void encodeRestoreText(ConfigImage& image, const ImageValues& values);
+void encodeLifeSignal(ConfigImage& image, const ImageValues& values);
 void encodeOtherPageBytes(ConfigImage& image, const ImageValues& values);
 void encodeSensorBytes(ConfigImage& image, const ImageValues& values);
 void encodePowerAlarmVoltage(ConfigImage& image, const ImageValues& values);
-void encodeSmsHeader(ConfigImage& image, const ImageValues& values, const ImageContext& context);
+
+// ---- The fields of the table that are one value in bytes of their own (image_pages_table.cpp)
+// ----
+void encodePlainValues(ConfigImage& image, const ImageValues& values, const ImageContext& context);
+void decodePlainValues(const ConfigImage& image, ImageValues& values, const ImageContext& context);
+void encodeTexts(ConfigImage& image, const ImageValues& values, const ImageContext& context);
+// A list drops the numbers whose slot is empty (`selectable`) unless its row keeps them.
+void encodeTargetLists(ConfigImage& image, const ImageValues& values, const ImageContext& context,
+                       uint8_t selectable);
+void decodeTargetLists(const ConfigImage& image, ImageValues& values, const ImageContext& context);
+void encodeCodesAndAscii(ConfigImage& image, const ImageValues& values,
+                         const ImageContext& context);
+void decodeCodesAndAscii(const ConfigImage& image, ImageValues& values,
+                         const ImageContext& context);
+// Reading a text maps its replaced letters back in the image as well.
+void decodeTexts(ConfigImage& image, ImageValues& values, const ImageContext& context);
 
 // ---- Encode steps (image_pages_reporting.cpp) ----
-void encodeOpenCloseMasks(ConfigImage& image, const ImageValues& values, uint8_t selectable);
-void encodeOpenCloseTexts(ConfigImage& image, const ImageValues& values,
-                          const ImageContext& context);
 void encodeReportingBytes(ConfigImage& image, const ImageValues& values);
 void encodePartitionRecords(ConfigImage& image, const ImageValues& values,
                             const ImageContext& context);
 void encodeCodeRecords(ConfigImage& image, const ImageValues& values, const ImageContext& context);
 void encodeGprsTexts(ConfigImage& image, const ImageValues& values, const ImageContext& context);
-void encodeRemoteMonitoring(ConfigImage& image, const ImageValues& values,
-                            const ImageContext& context);
 
 // ---- Decode steps (image_pages_inputs.cpp) ----
-void decodeInputPages(ConfigImage& image, ImageValues& values, const ImageContext& context);
+void decodeInputPages(const ConfigImage& image, ImageValues& values);
 void decodeOtherPage(ConfigImage& image, ImageValues& values);
 void decodeOutputs(const ConfigImage& image, ImageValues& values);
 void decodeOtherPageBits(const ConfigImage& image, ImageValues& values);
 void decodeGps(const ConfigImage& image, ImageValues& values);
-void decodeSmsHeader(ConfigImage& image, ImageValues& values, const ImageContext& context);
 
 // ---- Decode steps (image_pages_reporting.cpp) ----
-void decodeOpenCloseTargets(const ConfigImage& image, ImageValues& values);
 void decodeGprsTexts(const ConfigImage& image, ImageValues& values, const ImageContext& context);
 void decodeReportingBits(const ConfigImage& image, ImageValues& values);
-void decodeTestPeriodAndTexts(ConfigImage& image, ImageValues& values, const ImageContext& context);
-void decodeGains(const ConfigImage& image, ImageValues& values);
 void decodeCodeRecords(const ConfigImage& image, ImageValues& values, const ImageContext& context);
-void decodeRemoteMonitoring(const ConfigImage& image, ImageValues& values,
-                            const ImageContext& context);
-void decodeLevelsAndCycle(const ConfigImage& image, ImageValues& values);
+void decodeLevels(const ConfigImage& image, ImageValues& values);
 
 } // namespace ImageFields

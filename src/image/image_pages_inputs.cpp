@@ -1,72 +1,49 @@
 // Inputs, outputs, life signal, "Egyéb", sensor and GPS pages.
+#include "image/field_table.h"
 #include "image/image_fields.h"
 
 namespace ImageFields {
 namespace {
 
-constexpr uint8_t kAllOptions = 0x7D;         // bits 0, 2..6
-constexpr uint8_t kSupervisionOptions = 0x75; // no voice message (bit 3)
-constexpr uint8_t kRestoreOnly = 0x01;
-
 struct InputSlot {
     int record;
-    int text; // -1: the page has no text
-    uint8_t optionBits;
     bool reversedInvert; // bit 7 set when the box is not checked
-    bool dropsEmptyTargets;
-    bool textUnderAccessPoint; // ModelCode 100 keeps the access-point text there
     InputPageValues& (*page)(ImageValues&);
 };
 
-// In the order Encode writes the records and Decode reads the pages.
-const std::array<InputSlot, 9> kInputSlots{
-    {{8, 512, kAllOptions, false, true, false, [](ImageValues& v) -> auto& {return v.inputs[0];
-} // namespace
-} // namespace ImageFields
-, {12, 544, kAllOptions, false, true, false, [](ImageValues& v) -> auto& {return v.inputs[1];
-}
-}
-, {16, 576, kAllOptions, false, true, false, [](ImageValues& v) -> auto& {return v.inputs[2];
-}
-}
-, {20, 608, kAllOptions, false, true, false, [](ImageValues& v) -> auto& {return v.inputs[3];
-}
-}
-, {24, 640, kRestoreOnly, false, true, true, [](ImageValues& v) -> auto& {return v.speed.input;
-}
-}
-, {28, 672, kRestoreOnly, false, true, true, [](ImageValues& v) -> auto& {return v.lift.input;
-}
-}
-, {40, 768, kSupervisionOptions, false, true, false, [](ImageValues& v) -> auto& {return v.tamper;
-}
-}
-, {44, 800, kSupervisionOptions, true, true, false,
-   [](ImageValues& v) -> auto& {return v.power.input;
-}
-}
-, {48, -1, kRestoreOnly, false, false, false,
-   [](ImageValues& v) -> auto& {return v.temperature.input;
-}
-}
-,
-}
-}
-;
+// In the order Encode writes the records and Decode reads the pages. The
+// pages' SMS texts and lists are the field table's (image_pages_table.cpp).
+// clang-format off
+const std::array<InputSlot, 9> kInputSlots{{
+    {8,  false, [](ImageValues& v) -> auto& { return v.inputs[0]; }},
+    {12, false, [](ImageValues& v) -> auto& { return v.inputs[1]; }},
+    {16, false, [](ImageValues& v) -> auto& { return v.inputs[2]; }},
+    {20, false, [](ImageValues& v) -> auto& { return v.inputs[3]; }},
+    {24, false, [](ImageValues& v) -> auto& { return v.speed.input; }},
+    {28, false, [](ImageValues& v) -> auto& { return v.lift.input; }},
+    {40, false, [](ImageValues& v) -> auto& { return v.tamper; }},
+    {44, true,  [](ImageValues& v) -> auto& { return v.power.input; }},
+    {48, false, [](ImageValues& v) -> auto& { return v.temperature.input; }},
+}};
+// clang-format on
 constexpr size_t kTemperatureSlot = 8;
+
+// The bits of the record's fourth byte that the page has option boxes for;
+// the others are written as 0 and read as false.
+uint8_t optionBits(const InputSlot& slot) {
+    uint8_t bits = 0;
+    for (const FieldTable::Field& f : FieldTable::fields()) {
+        if (!f.option || f.first != slot.record + 3)
+            continue;
+        InputOptions one;
+        one.*f.option = true;
+        bits |= packInputOptions(one);
+    }
+    return bits;
+}
 
 const InputPageValues& page(const InputSlot& slot, const ImageValues& values) {
     return slot.page(const_cast<ImageValues&>(values));
-}
-
-bool carriesText(const InputSlot& slot, const ImageContext& context) {
-    return slot.text >= 0 && !(slot.textUnderAccessPoint && isCodeRecordModel(context));
-}
-
-void writeMask(ConfigImage& image, int address, const std::optional<TargetList>& targets,
-               uint8_t allowed) {
-    if (targets)
-        image[address] = static_cast<uint8_t>(packTargetMask(*targets) & allowed);
 }
 
 // Byte 70 holds the period when the life signal is on, else 0.
@@ -109,23 +86,11 @@ void encodeRecordTypes(ConfigImage& image, const ImageValues& values) {
     }
 }
 
-void encodeInputSmsMasks(ConfigImage& image, const ImageValues& values, uint8_t selectable) {
-    for (const InputSlot& slot : kInputSlots)
-        writeMask(image, slot.record + 1, page(slot, values).sms,
-                  slot.dropsEmptyTargets ? selectable : 0xFF);
-}
-
-void encodeInputVoiceMasks(ConfigImage& image, const ImageValues& values, uint8_t selectable) {
-    for (const InputSlot& slot : kInputSlots)
-        writeMask(image, slot.record + 2, page(slot, values).voice,
-                  slot.dropsEmptyTargets ? selectable : 0xFF);
-}
-
 void encodeOptionBytes(ConfigImage& image, const ImageValues& values) {
     for (const InputSlot& slot : kInputSlots)
         if (const auto& options = page(slot, values).options)
             image[slot.record + 3] =
-                static_cast<uint8_t>(packInputOptions(*options) & slot.optionBits);
+                static_cast<uint8_t>(packInputOptions(*options) & optionBits(slot));
 }
 
 void encodeOutputs(ConfigImage& image, const ImageValues& values) {
@@ -143,11 +108,10 @@ void encodeOutputs(ConfigImage& image, const ImageValues& values) {
                      flag(2, o.onCallerId),
                      flag(3, first ? o.noCallerId : std::nullopt)},
                     first ? 0xE0 : 0xE8);
-        writeOptionalWord(image, address + 1, o.seconds);
     }
 }
 
-void encodeLifeSignal(ConfigImage& image, const ImageValues& values, uint8_t selectable) {
+void encodeLifeSignal(ConfigImage& image, const ImageValues& values) {
     const LifeSignalValues& l = values.lifeSignal;
     encodeOnOffValue(image, 70, l.enabled, l.periodDays, 0);
     if (l.hour) {
@@ -157,18 +121,6 @@ void encodeLifeSignal(ConfigImage& image, const ImageValues& values, uint8_t sel
     }
     if (l.firstAfterDays)
         image[73] = static_cast<uint8_t>((*l.firstAfterDays + 1) & 0xFF);
-    writeMask(image, 74, l.sms, selectable);
-}
-
-void encodeSmsTexts(ConfigImage& image, const ImageValues& values, const ImageContext& context) {
-    writeText(image, 864, values.lifeSignal.text);
-    for (const InputSlot& slot : kInputSlots)
-        if (carriesText(slot, context))
-            writeText(image, slot.text, page(slot, values).text);
-}
-
-void encodeRestoreText(ConfigImage& image, const ImageValues& values) {
-    writeText(image, 992, values.other.restoreText);
 }
 
 void encodeOtherPageBytes(ConfigImage& image, const ImageValues& values) {
@@ -185,8 +137,6 @@ void encodeOtherPageBytes(ConfigImage& image, const ImageValues& values) {
              *o.smsRedirectionTarget <= 7)
         redirection = o.smsRedirectionTarget;
     writeByte(image, 77, redirection);
-    writeByte(image, 78, o.ringSeconds);
-    writeByte(image, 79, o.maxRedials);
     writeTableValue(image, 80, kInputFilterBytes, o.inputFilter);
 }
 
@@ -198,43 +148,27 @@ void encodeSensorBytes(ConfigImage& image, const ImageValues& values) {
     const TemperatureValues& t = values.temperature;
     encodeOnOffValue(image, 82, t.maxEnabled, t.maxValue, 255);
     encodeOnOffValue(image, 83, t.minEnabled, t.minValue, 255);
-    writeByte(image, 85, values.speed.limitKmh);
-    writeByte(image, 86, values.lift.setting);
 }
 
 void encodePowerAlarmVoltage(ConfigImage& image, const ImageValues& values) {
     writeTableValue(image, 114, kPowerAlarmVoltageBytes, values.power.alarmVoltage);
 }
 
-void encodeSmsHeader(ConfigImage& image, const ImageValues& values, const ImageContext& context) {
-    if (isCodeRecordModel(context))
-        writeText(image, 896, values.other.smsHeader, kSmsTextSize);
-    else
-        writeText(image, 1280, values.other.smsHeader, 127);
-}
-
 // ---------------------------------------------------------------- Decode
 
 namespace {
-void decodeRecord(ConfigImage& image, const InputSlot& slot, InputPageValues& p,
-                  const ImageContext& context) {
+void decodeRecord(const ConfigImage& image, const InputSlot& slot, InputPageValues& p) {
     const uint8_t typeByte = image[slot.record];
     const int type = typeByte & 0x7F;
     p.type = type < kInputTypeCount ? std::optional<int>(type) : std::nullopt;
     p.inverted = bitSet(typeByte, 7) != slot.reversedInvert;
-    p.options = unpackInputOptions(static_cast<uint8_t>(image[slot.record + 3] & slot.optionBits));
-    if (carriesText(slot, context))
-        p.text = readImageText(image, slot.text);
-    p.sms = unpackTargetMask(image[slot.record + 1]);
-    p.voice = unpackTargetMask(image[slot.record + 2]);
+    p.options = unpackInputOptions(static_cast<uint8_t>(image[slot.record + 3] & optionBits(slot)));
 }
 
-void decodeLifeSignal(ConfigImage& image, LifeSignalValues& l) {
+void decodeLifeSignal(const ConfigImage& image, LifeSignalValues& l) {
     l.enabled = image[70] != 0;
     l.periodDays = kLifeSignalDaysRange.limit(image[70]);
     l.hour = kClockHourRange.limit(decodeClockHour({image[71], image[72]}));
-    l.text = readImageText(image, 864);
-    l.sms = unpackTargetMask(image[74]);
 }
 
 void decodeLimit(uint8_t byte, std::optional<bool>& enabled, std::optional<int>& value) {
@@ -243,31 +177,22 @@ void decodeLimit(uint8_t byte, std::optional<bool>& enabled, std::optional<int>&
 }
 } // namespace
 
-void decodeInputPages(ConfigImage& image, ImageValues& values, const ImageContext& context) {
+void decodeInputPages(const ConfigImage& image, ImageValues& values) {
     for (size_t i = 0; i < kTemperatureSlot; ++i)
-        decodeRecord(image, kInputSlots[i], kInputSlots[i].page(values), context);
-    values.speed.limitKmh = kSpeedLimitRange.limit(image[85]);
-    values.lift.setting = kLiftSettingRange.limit(image[86]);
+        decodeRecord(image, kInputSlots[i], kInputSlots[i].page(values));
     decodeLifeSignal(image, values.lifeSignal);
     const InputSlot& temperature = kInputSlots[kTemperatureSlot];
-    decodeRecord(image, temperature, temperature.page(values), context);
+    decodeRecord(image, temperature, temperature.page(values));
     decodeLimit(image[82], values.temperature.maxEnabled, values.temperature.maxValue);
     decodeLimit(image[83], values.temperature.minEnabled, values.temperature.minValue);
 }
 
 void decodeOtherPage(ConfigImage& image, ImageValues& values) {
     OtherPageValues& o = values.other;
-    o.restoreText = readImageText(image, 992);
     const uint8_t redirection = image[77];
     o.smsRedirection = redirection != 255;
     o.smsRedirectionTarget = redirection <= 7 ? std::optional<int>(redirection) : std::nullopt;
-    o.ringSeconds = kRingRange.limit(image[78]);
-    o.maxRedials = kRedialRange.limit(image[79]);
     o.inputFilter = decodeInputFilter(image[80]);
-    QString code;
-    for (int i = 0; i < 4; ++i)
-        code += QChar(image[ImageAddress::kSecurityCode + i]);
-    o.securityCode = code;
     values.power.alarmVoltage =
         tableIndex(kPowerAlarmVoltageBytes, image[114]).value_or(kDefaultPowerAlarmVoltage);
 }
@@ -281,7 +206,6 @@ void decodeOutputs(const ConfigImage& image, ImageValues& values) {
         o.onAlarm = bitSet(byte, 1);
         o.onCallerId = bitSet(byte, 2);
         o.noCallerId = n == 0 ? std::optional<bool>(bitSet(byte, 3)) : std::nullopt;
-        o.seconds = kOutputSecondsRange.limit(readWord(image, address + 1));
     }
 }
 
@@ -298,11 +222,6 @@ void decodeOtherPageBits(const ConfigImage& image, ImageValues& values) {
 void decodeGps(const ConfigImage& image, ImageValues& values) {
     values.gps.useReceiver = !bitSet(image[81], 0);
     values.gps.sendNmea = bitSet(image[81], 1);
-}
-
-void decodeSmsHeader(ConfigImage& image, ImageValues& values, const ImageContext& context) {
-    values.other.smsHeader = isCodeRecordModel(context) ? readImageText(image, 896, kSmsTextSize)
-                                                        : readImageText(image, 1280, 127);
 }
 
 } // namespace ImageFields

@@ -5,19 +5,7 @@
 namespace ImageFields {
 namespace {
 
-constexpr int kRecordSize = 32;
-constexpr int kFirstPartitionRecord = 32;
-constexpr int kFirstCodeRecord = 48;
 constexpr int kRecordNameOffset = 6;
-
-// Remote-monitoring entries: event code in the first three bytes, zone in the next three.
-constexpr int kAccount = 1024;
-constexpr std::array<int, 4> kInputEntries{1040, 1048, 1056, 1064};
-constexpr int kTamperEntry = 1104;
-constexpr int kPowerEntry = 1112;
-constexpr int kLifeSignalEntry = 1168;
-constexpr int kReceiver1 = 1248;
-constexpr int kReceiver2 = 1264;
 
 // The module reads both texts as the argument list of its connection command.
 constexpr int kServerText = 400;
@@ -52,7 +40,7 @@ QString readConnectionText(const ConfigImage& image, int address, int limit) {
 }
 
 int recordAddress(int record) {
-    return kRecordSize * record;
+    return kCodeRecordSize * record;
 }
 
 void writeRecordName(ConfigImage& image, int record, const QString& name) {
@@ -75,17 +63,6 @@ QString readRecordName(const ConfigImage& image, int record) {
     return fromCodePage1250(bytes);
 }
 
-void writeEntry(ConfigImage& image, int address, const ContactIdEntry& entry) {
-    if (entry.code)
-        writeDigitCodes(image, address, 3, *entry.code);
-    if (entry.zone)
-        writeDigitCodes(image, address + 3, 3, *entry.zone);
-}
-
-ContactIdEntry readEntry(const ConfigImage& image, int address) {
-    return {readDigitCodes(image, address, 3), readDigitCodes(image, address + 3, 3)};
-}
-
 std::optional<int> decodeRxLevel(uint8_t byte) {
     for (int i = static_cast<int>(kRxLevelBytes.size()) - 1; i >= 0; --i)
         if (kRxLevelBytes[static_cast<size_t>(i)] >= byte)
@@ -97,36 +74,14 @@ std::optional<int> decodeRxLevel(uint8_t byte) {
 
 // ---------------------------------------------------------------- Encode
 
-void encodeOpenCloseMasks(ConfigImage& image, const ImageValues& values, uint8_t selectable) {
-    const OpenCloseValues& o = values.openClose;
-    if (o.openingSms)
-        image[118] = static_cast<uint8_t>(packTargetMask(*o.openingSms) & selectable);
-    if (o.closingSms)
-        image[119] = static_cast<uint8_t>(packTargetMask(*o.closingSms) & selectable);
-}
-
-void encodeOpenCloseTexts(ConfigImage& image, const ImageValues& values,
-                          const ImageContext& context) {
-    if (!isCodeRecordModel(context))
-        writeText(image, 896, values.openClose.openingText);
-    writeText(image, 928, values.openClose.closingText);
-}
-
 void encodeReportingBytes(ConfigImage& image, const ImageValues& values) {
     const auto& answer = values.callerId.answerIdentifiedCalls;
     // Bit 4 is always set; only bit 1 is the user's.
     const std::optional<uint8_t> alwaysSet = answer ? std::optional<uint8_t>(0x10) : std::nullopt;
     composeByte(image, 122, {flag(1, answer), {0x10, alwaysSet}}, 0xED);
-    writeOptionalWord(image, 92, values.gprs.testPeriodSeconds);
-    const LineGainValues& g = values.gains;
-    writeByte(image, 94, g.pstnRx);
-    writeByte(image, 95, g.pstnTx);
-    writeByte(image, 96, g.dtmfRx);
-    writeByte(image, 97, g.dtmfTx);
     // The module's transmit level is fixed; the list only shows what it holds.
     image[102] = 7;
     writeTableValue(image, 103, kRxLevelBytes, values.remoteMonitoring.rxLevel);
-    writeOptionalWord(image, 104, values.remoteMonitoring.lifeSignalCycleMinutes);
     image[111] = 7;
     image[112] = 7;
 }
@@ -191,31 +146,7 @@ void encodeGprsTexts(ConfigImage& image, const ImageValues& values, const ImageC
                             kServerSuffix);
 }
 
-void encodeRemoteMonitoring(ConfigImage& image, const ImageValues& values,
-                            const ImageContext& context) {
-    if (isCodeRecordModel(context))
-        return;
-    const RemoteMonitoringValues& r = values.remoteMonitoring;
-    if (r.receiver1)
-        writeAsciiField(image, kReceiver1, 16, *r.receiver1);
-    if (r.receiver2)
-        writeAsciiField(image, kReceiver2, 16, *r.receiver2);
-    if (r.account)
-        writeDigitCodes(image, kAccount, 4, *r.account);
-    for (size_t n = 0; n < kInputEntries.size(); ++n)
-        writeEntry(image, kInputEntries[n], r.inputs[n]);
-    writeEntry(image, kTamperEntry, r.tamper);
-    writeEntry(image, kPowerEntry, r.power);
-    if (r.lifeSignalCode)
-        writeDigitCodes(image, kLifeSignalEntry, 3, *r.lifeSignalCode);
-}
-
 // ---------------------------------------------------------------- Decode
-
-void decodeOpenCloseTargets(const ConfigImage& image, ImageValues& values) {
-    values.openClose.openingSms = unpackTargetMask(image[118]);
-    values.openClose.closingSms = unpackTargetMask(image[119]);
-}
 
 void decodeGprsTexts(const ConfigImage& image, ImageValues& values, const ImageContext& context) {
     if (!isCodeRecordModel(context))
@@ -230,22 +161,6 @@ void decodeGprsTexts(const ConfigImage& image, ImageValues& values, const ImageC
 void decodeReportingBits(const ConfigImage& image, ImageValues& values) {
     values.remoteMonitoring.lifeSignalReport = bitSet(image[76], 6);
     values.callerId.answerIdentifiedCalls = bitSet(image[122], 1);
-}
-
-void decodeTestPeriodAndTexts(ConfigImage& image, ImageValues& values,
-                              const ImageContext& context) {
-    values.gprs.testPeriodSeconds = kTestPeriodRange.limit(readWord(image, 92));
-    if (!isCodeRecordModel(context))
-        values.openClose.openingText = readImageText(image, 896);
-    values.openClose.closingText = readImageText(image, 928);
-}
-
-void decodeGains(const ConfigImage& image, ImageValues& values) {
-    LineGainValues& g = values.gains;
-    g.pstnRx = kPstnRxGainRange.limit(image[94]);
-    g.pstnTx = kGainRange.limit(image[95]);
-    g.dtmfRx = kGainRange.limit(image[96]);
-    g.dtmfTx = kGainRange.limit(image[97]);
 }
 
 void decodeCodeRecords(const ConfigImage& image, ImageValues& values, const ImageContext& context) {
@@ -276,27 +191,11 @@ void decodeCodeRecords(const ConfigImage& image, ImageValues& values, const Imag
     }
 }
 
-void decodeRemoteMonitoring(const ConfigImage& image, ImageValues& values,
-                            const ImageContext& context) {
-    if (isCodeRecordModel(context))
-        return;
-    RemoteMonitoringValues& r = values.remoteMonitoring;
-    r.receiver1 = readAsciiField(image, kReceiver1, 16);
-    r.receiver2 = readAsciiField(image, kReceiver2, 16);
-    r.account = readDigitCodes(image, kAccount, 4);
-    for (size_t n = 0; n < kInputEntries.size(); ++n)
-        r.inputs[n] = readEntry(image, kInputEntries[n]);
-    r.tamper = readEntry(image, kTamperEntry);
-    r.power = readEntry(image, kPowerEntry);
-    r.lifeSignalCode = readDigitCodes(image, kLifeSignalEntry, 3);
-}
-
-void decodeLevelsAndCycle(const ConfigImage& image, ImageValues& values) {
+void decodeLevels(const ConfigImage& image, ImageValues& values) {
     RemoteMonitoringValues& r = values.remoteMonitoring;
     const uint8_t tx = image[102];
     r.txLevel = tx >= 1 && tx <= 9 ? std::optional<int>(tx - 1) : std::nullopt;
     r.rxLevel = decodeRxLevel(image[103]);
-    r.lifeSignalCycleMinutes = kLifeSignalCycleRange.limit(readWord(image, 104));
 }
 
 } // namespace ImageFields

@@ -304,6 +304,7 @@ struct PartitionRow {
     // "Partition+zone: " and the code for an empty name. Decode reads the name
     // whether or not the code is empty.
     QString name;
+    bool operator==(const PartitionRow&) const = default;
 };
 
 // StringGrid3 row k (1..161) is record 47 + k; rows 160 and 161 (records 207, 208)
@@ -317,12 +318,23 @@ struct ContactIdCodeRow {
     // code for an empty name. Decode empties the name of an empty row.
     QString name;
     TargetList sms{}; // SMSst7 for this row, record byte 4
+    bool operator==(const ContactIdCodeRow&) const = default;
 };
+
+inline constexpr int kPartitionRecordRows = 16;
+inline constexpr int kCodeRecordRows = 161;
+// Code rows beyond this lie past the end of the grid and pass through.
+inline constexpr int kVisibleCodeRecordRows = 159;
+// 32-byte records: partition row k is record kFirstPartitionRecord + k - 1,
+// code row k record kFirstCodeRecord + k - 1.
+inline constexpr int kCodeRecordSize = 32;
+inline constexpr int kFirstPartitionRecord = 32;
+inline constexpr int kFirstCodeRecord = 48;
 
 // ModelCode 100 only. An empty row optional leaves its record as stored.
 struct CodeRecordValues {
-    std::array<std::optional<PartitionRow>, 16> partitions;
-    std::array<std::optional<ContactIdCodeRow>, 161> codes;
+    std::array<std::optional<PartitionRow>, kPartitionRecordRows> partitions;
+    std::array<std::optional<ContactIdCodeRow>, kCodeRecordRows> codes;
 };
 inline constexpr int kRecordNameLength = 26;
 

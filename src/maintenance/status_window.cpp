@@ -252,6 +252,8 @@ void TAV4Form2::statusBlockRead(std::span<const uint8_t> block) {
     QTimer::singleShot(kLedFlashMs, this, [this] { TILed1->setColor(Qt::darkGreen); });
     showBlock(
         StatusBlock::decode(block, engine_.modelCode(), engine_.state().ModuleVersion, language()));
+    emit statusShown(QByteArray(reinterpret_cast<const char*>(block.data()),
+                                static_cast<qsizetype>(block.size())));
 }
 
 void TAV4Form2::setTemperatureHidden(bool hidden) {

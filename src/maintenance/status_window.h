@@ -51,6 +51,9 @@ class TAV4Form2 : public QDialog, public MaintenanceListener {
     void output1Active();
     // "Tesztelés END": the configurator's service indicators return to grey.
     void testEndPressed();
+    // A status block the window has shown: its signal and registration go
+    // into the configurator's commissioning report.
+    void statusShown(const QByteArray& block);
 
   protected:
     bool event(QEvent* e) override;

@@ -54,6 +54,19 @@ CompareWindow::CompareWindow(const CompareSide& left, const ConfigImage& leftIma
         item->setToolTip(0, QStringLiteral("%1..%2").arg(d.first).arg(d.last));
     }
     count_ = static_cast<int>(differences.size());
+    const auto others = FieldMap::otherBytes(leftImage, rightImage, modelCode, carriedBytes);
+    if (!others.empty()) {
+        otherBytes_ = new QTreeWidgetItem(tree_);
+        QFont bold = otherBytes_->font(0);
+        bold.setBold(true);
+        otherBytes_->setFont(0, bold);
+        otherBytes_->setFirstColumnSpanned(true);
+        for (const FieldMap::ByteDifference& d : others)
+            new QTreeWidgetItem(otherBytes_,
+                                {QString::number(d.address), FieldMap::byteText(d.left),
+                                 FieldMap::byteText(d.right)});
+    }
+    otherCount_ = static_cast<int>(others.size());
     tree_->expandAll();
     tree_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
 
@@ -85,8 +98,14 @@ void CompareWindow::applyLanguage(int language) {
     setWindowTitle(message("safety.compare_title", language));
     tree_->setHeaderLabels({message("safety.compare_field_column", language), left_.title(language),
                             right_.title(language)});
-    summary_->setText(count_ == 0 ? message("safety.compare_same", language)
-                                  : message("safety.compare_count", language).arg(count_));
+    if (otherCount_ > 0)
+        summary_->setText(
+            message("safety.compare_other_count", language).arg(count_).arg(otherCount_));
+    else
+        summary_->setText(count_ == 0 ? message("safety.compare_same", language)
+                                      : message("safety.compare_count", language).arg(count_));
+    if (otherBytes_)
+        otherBytes_->setText(0, message("safety.compare_other_bytes", language));
     if (carriedBytes_ < ConfigImage::kSize)
         carried_->setText(message("safety.compare_carried", language).arg(carriedBytes_ - 1));
     close_->setText(message("safety.close", language));

@@ -6,6 +6,7 @@
 class QLabel;
 class QPushButton;
 class QTreeWidget;
+class QTreeWidgetItem;
 
 // One side of a comparison: one of the tool's own (the window, the module),
 // named by a message key, or a file, named by its file name in every language.
@@ -19,7 +20,8 @@ struct CompareSide {
 };
 
 // Two configurations side by side, field by field and page by page: only the
-// fields whose values differ, named and shown as the pages name and show them.
+// fields whose values differ, named and shown as the pages name and show them,
+// then the differing bytes that no field holds (address, both values).
 class CompareWindow : public QWidget {
     Q_OBJECT
   public:
@@ -34,6 +36,8 @@ class CompareWindow : public QWidget {
 
     QTreeWidget* tree() const { return tree_; }
     int differenceCount() const { return count_; }
+    // Differing bytes that no field holds, listed under their own heading.
+    int otherByteCount() const { return otherCount_; }
     // Shows the comparison as part of another window: no frame and no close
     // button of its own; it lives as long as its parent keeps it.
     void embedIn(QWidget* host);
@@ -46,5 +50,7 @@ class CompareWindow : public QWidget {
     QLabel* summary_;
     QLabel* carried_; // which bytes a shorter file lets the comparison see
     QPushButton* close_;
+    QTreeWidgetItem* otherBytes_ = nullptr;
     int count_ = 0;
+    int otherCount_ = 0;
 };

@@ -1,5 +1,6 @@
 #pragma once
 #include "image/config_image.h"
+#include "image/field_table.h"
 #include "image/image_convert.h"
 #include "image/image_values.h"
 
@@ -9,17 +10,14 @@
 #include <optional>
 #include <vector>
 
-// The configuration image described field by field: where each page field
-// lies, how it is stored, and its value as the page shows it. Values come
-// from Decode (image_convert.h), so the byte layouts stay where Encode and
-// Decode keep them; this table adds the page, the caption and the bytes.
-// Compare lists every field of this table whose shown value differs; verify
+// The configuration image as compare, verify and `alvento diff` list it: the
+// fields of the field table (image/field_table.h) with their shown values.
+// Values come from Decode (image_convert.h). Compare lists every field whose
+// shown value differs and the differing bytes outside every field; verify
 // names the fields whose bytes did not reach the module.
 namespace FieldMap {
 
-// Which modules carry a field: some bytes mean one field on ModelCodes 70..90
-// and another on ModelCode 100.
-enum class Carried { All, Models70To90, Model100 };
+using Carried = FieldTable::Carried;
 
 struct Field {
     QString page;     // the tab caption ("Be1", "Telefonszámok", ...)
@@ -65,6 +63,18 @@ struct FieldDifference {
 std::vector<FieldDifference> diff(const ConfigImage& left, const ConfigImage& right, int modelCode,
                                   int carriedBytes = ConfigImage::kSize);
 
+// A byte that differs outside every field of the model.
+struct ByteDifference {
+    int address = 0;
+    uint8_t left = 0;
+    uint8_t right = 0;
+};
+
+// The bytes below `carriedBytes` that differ between two images and that no
+// field of this model holds, so that nothing that differs goes unshown.
+std::vector<ByteDifference> otherBytes(const ConfigImage& left, const ConfigImage& right,
+                                       int modelCode, int carriedBytes = ConfigImage::kSize);
+
 // "page / name" of the fields that hold this byte on this model; empty for a
 // byte no field holds.
 QStringList fieldsAt(int address, int modelCode);
@@ -74,6 +84,9 @@ QString label(const QString& page, const QString& name);
 
 // One line of a difference, as the command line prints it.
 QString line(const FieldDifference& d);
+QString line(const ByteDifference& d);
+// A byte's value as compare shows it: two hex digits.
+QString byteText(uint8_t value);
 
 // The model a configuration file was saved from: its size tells ModelCode 100;
 // otherwise the module's own byte 255, or `fallback` where that holds no model

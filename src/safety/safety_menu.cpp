@@ -50,6 +50,9 @@ void SafetyMenu::build(QMenuBar* bar) {
     QAction* restore = menu->addAction(message("restore.menu", 0));
     restore->setObjectName(QStringLiteral("Visszaallitas1"));
     connect(restore, &QAction::triggered, this, &SafetyMenu::restoreRequested);
+    menu->addSeparator();
+    connect(item("Jegyzokonyv1", "Telepítési jegyzőkönyv..."), &QAction::triggered, this,
+            &SafetyMenu::reportRequested);
 }
 
 QString SafetyMenu::text(const char* key) const {

@@ -52,6 +52,8 @@ class SafetyMenu : public QObject {
   signals:
     // "Visszaállítás mentésből…": the restore window is the application's to open.
     void restoreRequested();
+    // "Telepítési jegyzőkönyv...": the window gathers what the report shows.
+    void reportRequested();
 
   private:
     struct LoadedFile {

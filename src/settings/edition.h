@@ -10,6 +10,7 @@ struct EditionInfo {
     const char* editionTag;          // written into the module's image at 384
     const char* configuratorTitle;   // title chosen when the configurator is created
     const char* configuratorCaption; // caption at activation (nullptr: the title)
+    const char* editionName;         // the edition as printed on a report
 };
 
 // The row for a BrandCode; unknown codes get the KESTRIN row.

@@ -19,6 +19,7 @@
 #include "workspace/pages/configurator_pages.h"
 #include "workspace/pages/reporting_pages.h"
 #include "workspace/pages/settings_pages.h"
+#include "workspace/report_run.h"
 #include "workspace/stored_text_bytes.h"
 #include "workspace/trace_menu.h"
 #include "workspace/upload_controls.h"
@@ -240,6 +241,7 @@ TAV4Form1::TAV4Form1(AppContext& ctx, std::function<bool()> discoveryPortRelease
     statusPanels_[3]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     buildMenus();
     buildSafetyNet();
+    buildReport();
     watchForEdits();
     setUpKeyboard();
     resize(1036, 708);

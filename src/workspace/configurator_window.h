@@ -3,6 +3,7 @@
 #include "engine/link_engine.h"
 #include "engine/link_view.h"
 #include "image/config_image.h"
+#include "report/commissioning_report.h"
 #include "ui/widgets.h"
 #include <QMainWindow>
 #include <functional>
@@ -31,6 +32,7 @@ class Panel16;
 class UploadControls;
 class WriteGuard;
 class SafetyMenu;
+class ReportRun;
 struct ImageContext;
 
 // The configurator of the multi-model communicators (ModelCode 70 ... 100):
@@ -94,6 +96,12 @@ class TAV4Form1 : public QMainWindow, public LinkView {
     // when the backup kept them), and sends it as "Elküldés" does: backup of
     // the module first, then the write and its verify.
     void restoreBackup(const QString& path);
+    // "Telepítési jegyzőkönyv...": the commissioning report of what the window
+    // holds and of this run's send, IMEI and status poll, as a PDF.
+    void makeReport();
+    CommissioningReport::Facts reportFacts() const;
+    // How the last send of this run ended; nothing before the first.
+    std::optional<CommissioningReport::SendResult> lastSendResult() const;
 
     void FormActivate();
     // One tick of the five engine timers; the last tick of an operation
@@ -184,6 +192,8 @@ class TAV4Form1 : public QMainWindow, public LinkView {
     // their face colour.
     void showOutput1Active();
     void resetServiceIndicators();
+    // The last status block the status window showed.
+    void rememberStatus(const QByteArray& block);
 
   protected:
     bool event(QEvent* e) override;
@@ -271,4 +281,6 @@ class TAV4Form1 : public QMainWindow, public LinkView {
     void buildSafetyNet();
     std::unique_ptr<WriteGuard> guard_;
     SafetyMenu* safetyMenu_ = nullptr;
+    void buildReport();
+    std::unique_ptr<ReportRun> reportRun_;
 };

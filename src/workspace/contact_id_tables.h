@@ -1,4 +1,6 @@
 #pragma once
+#include "image/image_values.h"
+
 #include <QList>
 #include <QString>
 
@@ -8,10 +10,10 @@
 namespace ContactIdTables {
 
 // Partition names table: rows 1..16, code "PPZZZ" (partition and zone) and name.
-inline constexpr int kPartitionRows = 16;
+inline constexpr int kPartitionRows = kPartitionRecordRows;
 inline constexpr int kPartitionCodeLength = 5;
 // Contact ID code names table: rows 1..159, code "E130"/"R130" and name.
-inline constexpr int kCodeRows = 159;
+inline constexpr int kCodeRows = kVisibleCodeRecordRows;
 inline constexpr int kEventCodeLength = 4;
 inline constexpr int kNameLength = 26;
 

@@ -1,6 +1,7 @@
 // The safety net's parts without a module: the backup store, which bytes a
 // write is checked on, and the field-by-field difference of two images.
 
+#include "image/field_table.h"
 #include "image/image_codecs.h"
 #include "image/image_convert.h"
 #include "safety/backup_store.h"
@@ -10,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTimeZone>
 #include <algorithm>
@@ -357,6 +359,133 @@ TEST(FieldMapTest, VerifyNamesTheFieldWhoseByteWasNotStored) {
         << hungarian.front().toStdString();
     EXPECT_TRUE(hungarian.back().startsWith(QStringLiteral("253. bájt: elküldve ")))
         << hungarian.back().toStdString();
+}
+
+// A byte no field holds still shows: as itself, with both values, and only
+// within the bytes both sides carry.
+TEST(FieldMapTest, BytesOutsideEveryFieldAreListedWithTheirValues) {
+    struct Case {
+        const char* what;
+        int model;
+        int address;
+        int carriedBytes;
+        bool listed;
+    } cases[] = {
+        {"no field", 70, 253, ConfigImage::kSize, true},
+        {"the server text is ModelCode 100's only", 70, 420, ConfigImage::kSize, true},
+        {"the server text", 100, 420, ConfigImage::kSize, false},
+        {"the ring time", 80, 78, ConfigImage::kSize, false},
+        {"past the text's terminator, still its field", 70, 1000, ConfigImage::kSize, false},
+        {"beyond what a short file carries", 70, 1500, 1024, false},
+        {"beyond every field", 100, 8000, ConfigImage::kSize, true},
+    };
+    for (const Case& c : cases) {
+        const ConfigImage a = randomImage(11, c.model, 43);
+        ConfigImage b = a;
+        b[c.address] = static_cast<uint8_t>(~a[c.address]);
+        const auto others = FieldMap::otherBytes(a, b, c.model, c.carriedBytes);
+        if (!c.listed) {
+            EXPECT_TRUE(others.empty()) << c.what;
+            continue;
+        }
+        ASSERT_EQ(others.size(), 1u) << c.what;
+        EXPECT_EQ(others[0].address, c.address) << c.what;
+        EXPECT_EQ(others[0].left, a[c.address]) << c.what;
+        EXPECT_EQ(others[0].right, b[c.address]) << c.what;
+        EXPECT_TRUE(FieldMap::diff(a, b, c.model, c.carriedBytes).empty()) << c.what;
+        EXPECT_EQ(FieldMap::line(others[0]),
+                  QString::asprintf("byte %d: %02X -> %02X", c.address, a[c.address], b[c.address]))
+            << c.what;
+    }
+}
+
+// Each field of the table alone: Encode writes nothing outside the bytes the
+// table gives that value, so compare and verify name the right field.
+TEST(FieldTableTest, EachValueAloneWritesOnlyItsOwnBytes) {
+    const ImageValues defaults = defaultImageValues();
+    const auto& fields = FieldTable::fields();
+    for (int model : {70, 100}) {
+        const ImageContext context{model, 40, QStringLiteral("PLAIN")};
+        const ConfigImage base = randomImage(12, model, 43);
+        ConfigImage untouched = base;
+        encodeImage(untouched, ImageValues{}, context);
+        for (size_t i : FieldTable::distinctSlots()) {
+            const FieldTable::Field& field = fields[i];
+            if (!FieldTable::carriedBy(field.carried, model))
+                continue;
+            ImageValues one;
+            std::visit(
+                [&](auto* slot) {
+                    using P = decltype(slot);
+                    *slot =
+                        *std::get<P>(FieldTable::slotOf(field, const_cast<ImageValues&>(defaults)));
+                },
+                FieldTable::slotOf(field, one));
+            ConfigImage image = base;
+            encodeImage(image, one, context);
+            for (int a = 0; a < ConfigImage::kSize; ++a) {
+                if (image[a] == untouched[a])
+                    continue;
+                bool own = false;
+                for (const FieldTable::Field& f : fields)
+                    own = own ||
+                          (f.slot(one) == FieldTable::slotOf(field, one) &&
+                           FieldTable::carriedBy(f.carried, model) && a >= f.first && a <= f.last);
+                EXPECT_TRUE(own) << "model " << model << " " << field.control.toStdString()
+                                 << " wrote byte " << a;
+            }
+        }
+    }
+}
+
+// One row per control (or grid row) for each model, list values that Encode
+// can store, and defaults of the slot's own type.
+TEST(FieldTableTest, RowsAreWhole) {
+    const ImageValues defaults = defaultImageValues(); // a default of the wrong type throws
+    for (int model : {70, 71, 80, 90, 100}) {
+        QSet<QString> seen;
+        for (const FieldTable::Field& f : FieldTable::fields()) {
+            EXPECT_LE(0, f.first) << f.name.toStdString();
+            EXPECT_LE(f.first, f.last) << f.name.toStdString();
+            EXPECT_LT(f.last, ConfigImage::kSize) << f.name.toStdString();
+            if (!FieldTable::carriedBy(f.carried, model) || f.control.isEmpty())
+                continue;
+            const QString key = f.control + QLatin1Char(':') + QString::number(f.cell);
+            EXPECT_FALSE(seen.contains(key)) << model << " " << key.toStdString();
+            seen.insert(key);
+        }
+    }
+    for (const FieldTable::Field& f : FieldTable::fields()) {
+        if (!f.items)
+            continue;
+        ASSERT_TRUE(std::holds_alternative<int>(f.defaultValue)) << f.name.toStdString();
+        const int initial = std::get<int>(f.defaultValue);
+        EXPECT_TRUE(initial >= 0 && initial < static_cast<int>(f.items->size()))
+            << f.name.toStdString();
+        const QStringList texts = FieldTable::itemTexts(*f.items);
+        EXPECT_EQ(QSet<QString>(texts.begin(), texts.end()).size(), texts.size())
+            << f.name.toStdString();
+        // Each item's stored value decodes as the item, and Encode stores it
+        // (the transmit level is shown only: Encode always stores 7 there).
+        const uint8_t mask = f.items == &FieldTable::inputTypes()    ? 0x7F
+                             : f.items == &FieldTable::outputModes() ? 0x11
+                                                                     : 0xFF;
+        for (size_t k = 0; k < f.items->size(); ++k) {
+            const auto stored = static_cast<uint8_t>((*f.items)[k].stored);
+            ConfigImage image = randomImage(13, 70, 43);
+            image[f.first] = static_cast<uint8_t>((image[f.first] & ~mask) | stored);
+            ImageValues back = decodeImage(image, ImageContext{70, 40, QString()}).values;
+            EXPECT_EQ(*std::get<std::optional<int>*>(FieldTable::slotOf(f, back)),
+                      static_cast<int>(k))
+                << f.name.toStdString() << " item " << k;
+            if (f.control == QLatin1String("ComboBox17"))
+                continue;
+            ImageValues one;
+            *std::get<std::optional<int>*>(FieldTable::slotOf(f, one)) = static_cast<int>(k);
+            encodeImage(image, one, ImageContext{70, 40, QStringLiteral("PLAIN")});
+            EXPECT_EQ(image[f.first] & mask, stored) << f.name.toStdString() << " item " << k;
+        }
+    }
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "workspace/pages/input_pages.h"
 
+#include "image/field_table.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
@@ -78,11 +80,6 @@ InputRecordNames supervisionNames(int number, const char* optionPrefix, const ch
     return names;
 }
 
-const QStringList kVoltageItems{
-    QStringLiteral("7V"),  QStringLiteral("8V"),    QStringLiteral("9V"),  QStringLiteral("9,5V"),
-    QStringLiteral("10V"), QStringLiteral("10,5V"), QStringLiteral("11V"), QStringLiteral("11,5V"),
-    QStringLiteral("12V"), QStringLiteral("12,5V"), QStringLiteral("13V")};
-
 // The note that model 71 shows on the pages whose hardware needs the expansion module.
 QLabel* expansionNote(QWidget* parent) {
     auto* note = new QLabel(QStringLiteral("Bővítőmodullal használható"), parent);
@@ -96,12 +93,10 @@ QLabel* expansionNote(QWidget* parent) {
 
 } // namespace
 
-QSpinBox* rangeSpin(const QString& objectName, const ValueRange& range, int value,
-                    QWidget* parent) {
+QSpinBox* rangeSpin(const QString& objectName, const ValueRange& range, QWidget* parent) {
     auto* spin = new QSpinBox(parent);
     spin->setObjectName(objectName);
     spin->setRange(range.min, range.max);
-    spin->setValue(value);
     spin->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     return spin;
 }
@@ -174,8 +169,7 @@ PowerPage::PowerPage(QWidget* sheet) : SupervisionPage(sheet) {
           [this](QFormLayout* form, QWidget* group) {
               ComboBox20 = new QComboBox(group);
               ComboBox20->setObjectName(QStringLiteral("ComboBox20"));
-              ComboBox20->addItems(kVoltageItems);
-              ComboBox20->setCurrentIndex(kDefaultPowerAlarmVoltage);
+              ComboBox20->addItems(FieldTable::itemTexts(FieldTable::alarmVoltages()));
               voltageLabel_ =
                   buddyLabel(QStringLiteral("voltageLabel"),
                              QStringLiteral("Riasztási feszültség érték:"), ComboBox20, group);
@@ -184,6 +178,7 @@ PowerPage::PowerPage(QWidget* sheet) : SupervisionPage(sheet) {
     // The voltage list shares the power page's type-rule handler.
     connect(ComboBox20, &QComboBox::currentIndexChanged, &record(),
             &InputRecordControls::applyTypeRule);
+    fill(defaultImageValues()); // the field table's defaults
 }
 
 void PowerPage::readOwn(ImageValues& v) const {
@@ -203,12 +198,12 @@ TemperaturePage::TemperaturePage(QWidget* sheet) : SupervisionPage(sheet) {
           [this](QFormLayout* form, QWidget* group) {
               hkompmax = new QCheckBox(QStringLiteral("Max hőmérséklet"), group);
               hkompmax->setObjectName(QStringLiteral("hkompmax"));
-              SpinEdit6 = rangeSpin(QStringLiteral("SpinEdit6"), kTemperatureRange, 0, group);
+              SpinEdit6 = rangeSpin(QStringLiteral("SpinEdit6"), kTemperatureRange, group);
               SpinEdit6->setAccessibleName(hkompmax->text());
               form->addRow(hkompmax, SpinEdit6);
               hkompmin = new QCheckBox(QStringLiteral("Min hőmérséklet"), group);
               hkompmin->setObjectName(QStringLiteral("hkompmin"));
-              SpinEdit7 = rangeSpin(QStringLiteral("SpinEdit7"), kTemperatureRange, 0, group);
+              SpinEdit7 = rangeSpin(QStringLiteral("SpinEdit7"), kTemperatureRange, group);
               SpinEdit7->setAccessibleName(hkompmin->text());
               form->addRow(hkompmin, SpinEdit7);
               // The module sends these two; the configurator does not store them.
@@ -230,6 +225,7 @@ TemperaturePage::TemperaturePage(QWidget* sheet) : SupervisionPage(sheet) {
     connect(hkompmax, &QCheckBox::toggled, this, &TemperaturePage::applyTemperatureRule);
     connect(hkompmin, &QCheckBox::toggled, this, &TemperaturePage::applyTemperatureRule);
     applyTemperatureRule();
+    fill(defaultImageValues()); // the field table's defaults
 }
 
 void TemperaturePage::applyTemperatureRule() {
@@ -272,7 +268,7 @@ SpeedPage::SpeedPage(QWidget* sheet) : SupervisionPage(sheet) {
                             "Label73"),
            QString(), QString()},
           [this](QFormLayout* form, QWidget* group) {
-              SpinEdit8 = rangeSpin(QStringLiteral("SpinEdit8"), kSpeedLimitRange, 120, group);
+              SpinEdit8 = rangeSpin(QStringLiteral("SpinEdit8"), kSpeedLimitRange, group);
               auto* row = new QHBoxLayout;
               row->addWidget(SpinEdit8);
               auto* unit = new QLabel(QStringLiteral("km/h"), group);
@@ -283,6 +279,7 @@ SpeedPage::SpeedPage(QWidget* sheet) : SupervisionPage(sheet) {
                                       QStringLiteral("Sebesség:"), SpinEdit8, group),
                            row);
           });
+    fill(defaultImageValues()); // the field table's defaults
 }
 
 void SpeedPage::readOwn(ImageValues& v) const {
@@ -299,11 +296,12 @@ LiftPage::LiftPage(QWidget* sheet) : SupervisionPage(sheet) {
                             "liftSmsLabel", "liftVoiceLabel"),
            QString(), QString()},
           [this](QFormLayout* form, QWidget* group) {
-              SpinEdit9 = rangeSpin(QStringLiteral("SpinEdit9"), kLiftSettingRange, 6, group);
+              SpinEdit9 = rangeSpin(QStringLiteral("SpinEdit9"), kLiftSettingRange, group);
               form->addRow(buddyLabel(QStringLiteral("liftSettingLabel"), QStringLiteral("Emelés:"),
                                       SpinEdit9, group),
                            SpinEdit9);
           });
+    fill(defaultImageValues()); // the field table's defaults
 }
 
 void LiftPage::readOwn(ImageValues& v) const {

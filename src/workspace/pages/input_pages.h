@@ -143,5 +143,5 @@ class LiftPage : public SupervisionPage {
     QSpinBox* SpinEdit9 = nullptr;
 };
 
-// A spin box limited to a value range.
-QSpinBox* rangeSpin(const QString& objectName, const ValueRange& range, int value, QWidget* parent);
+// A spin box limited to a value range; its value comes with the page's fill.
+QSpinBox* rangeSpin(const QString& objectName, const ValueRange& range, QWidget* parent);

@@ -1,5 +1,7 @@
 #include "workspace/pages/input_record_controls.h"
 
+#include "image/field_table.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
@@ -10,13 +12,6 @@
 #include <QVBoxLayout>
 
 namespace {
-// Captions of the option boxes, bits 0, 2, 3, 4, 5, 6.
-const std::array<const char*, 6> kOptionCaptions{
-    "Visszaállásról is SMS/hívás", "Szirénahang",
-    "Hangüzenet küldése",          "Távfelügyelet értesítés",
-    "Híváskor nem kell felvenni",  "DTMF nyugtázás híváskor (# nyugta, * nyugta és törlés)",
-};
-
 // A list under its caption, in a frame of its own so that a rule can grey
 // both at once.
 QWidget* captionedList(const QString& frameName, const QString& labelName, const char* caption,
@@ -36,9 +31,7 @@ QWidget* captionedList(const QString& frameName, const QString& labelName, const
 } // namespace
 
 QStringList inputTypeItems() {
-    return {QStringLiteral("00/ Nem használt"), QStringLiteral("01/ 24h normál bemenet"),
-            QStringLiteral("02/ tartalék"),     QStringLiteral("03/ Központi bemenet"),
-            QStringLiteral("04/ tartalék"),     QStringLiteral("05/ Ki/be kapcsolás")};
+    return FieldTable::itemTexts(FieldTable::inputTypes());
 }
 
 InputRecordControls::InputRecordControls(const InputRecordNames& n, QWidget* page,
@@ -78,7 +71,7 @@ InputRecordControls::InputRecordControls(const InputRecordNames& n, QWidget* pag
     for (size_t i = 0; i < options.size(); ++i) {
         if (n.options[i].isEmpty())
             continue;
-        options[i] = new QCheckBox(QString::fromUtf8(kOptionCaptions[i]), optionBox_);
+        options[i] = new QCheckBox(FieldTable::optionBoxes()[i].caption, optionBox_);
         options[i]->setObjectName(n.options[i]);
         optionColumn->addWidget(options[i]);
     }
@@ -112,8 +105,10 @@ void InputRecordControls::read(InputPageValues& v) const {
     v.inverted = inverted->isChecked();
     v.sms = sms->targets();
     v.voice = voice->targets();
-    auto box = [this](size_t i) { return options[i] && options[i]->isChecked(); };
-    v.options = InputOptions{box(0), box(1), box(2), box(3), box(4), box(5)};
+    InputOptions o;
+    for (size_t i = 0; i < options.size(); ++i)
+        o.*FieldTable::optionBoxes()[i].member = options[i] && options[i]->isChecked();
+    v.options = o;
     if (text)
         v.text = text->text();
 }
@@ -130,12 +125,9 @@ void InputRecordControls::fill(const InputPageValues& v) {
     if (v.voice)
         voice->setTargets(*v.voice);
     if (v.options) {
-        const InputOptions& o = *v.options;
-        const std::array<bool, 6> on{o.restoreToo,       o.siren,    o.voiceMessage,
-                                     o.remoteMonitoring, o.noPickUp, o.dtmfAck};
         for (size_t i = 0; i < options.size(); ++i)
             if (options[i])
-                options[i]->setChecked(on[i]);
+                options[i]->setChecked((*v.options).*FieldTable::optionBoxes()[i].member);
     }
     if (text && v.text)
         text->setText(*v.text);

@@ -1,5 +1,7 @@
 #include "workspace/pages/output_page.h"
 
+#include "image/field_table.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
@@ -31,6 +33,7 @@ OutputPage::OutputPage(QWidget* sheet) : ConfigPage(sheet) {
         row->addWidget(group, 0, Qt::AlignTop);
     }
     row->addStretch(1);
+    fill(defaultImageValues()); // the field table's defaults
 }
 
 void OutputPage::build(int index, QWidget* group) {
@@ -40,9 +43,7 @@ void OutputPage::build(int index, QWidget* group) {
 
     o.mode = new QComboBox(group);
     o.mode->setObjectName(QStringLiteral("ComboKi%1").arg(number));
-    o.mode->addItems({QStringLiteral("Egyállapotú időzített (MONO)"),
-                      QStringLiteral("Kétállapotú (BI)"),
-                      QStringLiteral("Élesítés/Hatástalanítás")});
+    o.mode->addItems(FieldTable::itemTexts(FieldTable::outputModes()));
     form->addRow(buddyLabel(QStringLiteral("Label%1").arg(33 + number),
                             QStringLiteral("Kimenet%1:").arg(number), o.mode, group),
                  o.mode);
@@ -50,7 +51,6 @@ void OutputPage::build(int index, QWidget* group) {
     o.time = new QSpinBox(group);
     o.time->setObjectName(QStringLiteral("SpinKI%1").arg(number));
     o.time->setRange(kOutputSecondsRange.min, kOutputSecondsRange.max);
-    o.time->setValue(o.kept);
     o.unit = new QComboBox(group);
     o.unit->setObjectName(QStringLiteral("KI%1SECMIN").arg(number));
     o.unit->addItems({QStringLiteral("Sec"), QStringLiteral("Min")});
@@ -68,7 +68,6 @@ void OutputPage::build(int index, QWidget* group) {
     form->setWidget(form->rowCount(), QFormLayout::FieldRole, o.onAlarm);
     o.onCallerId = new QCheckBox(QStringLiteral("Hivószámazonosításkor vezérlés"), group);
     o.onCallerId->setObjectName(QStringLiteral("CheckBox1KI%1").arg(number));
-    o.onCallerId->setChecked(index == 0);
     form->setWidget(form->rowCount(), QFormLayout::FieldRole, o.onCallerId);
     if (index == 0) {
         o.noCallerId = new QCheckBox(QStringLiteral("NINCS hívószámazonosítás"), group);

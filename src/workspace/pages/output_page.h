@@ -29,8 +29,8 @@ class OutputPage : public ConfigPage {
         QComboBox* unit = nullptr;    // KINSECMIN: "Sec", "Min"
         QCheckBox* onAlarm = nullptr; // CheckBox2KIN
         QCheckBox* onCallerId = nullptr;
-        QCheckBox* noCallerId = nullptr; // output 1 only
-        int kept = 3;
+        QCheckBox* noCallerId = nullptr;    // output 1 only
+        int kept = kOutputSecondsRange.min; // seconds, whatever the unit shows
     };
     void build(int index, QWidget* group);
     void applyModeRule(Output& o);

@@ -1,5 +1,7 @@
 #include "workspace/pages/reporting_pages.h"
 
+#include "image/field_table.h"
+
 #include "image/file_access.h"
 #include "ui/widgets.h"
 #include "workspace/contact_id_tables.h"
@@ -26,20 +28,18 @@
 
 namespace {
 
-QSpinBox* spin(const QString& name, ValueRange range, int value, QWidget* parent) {
+QSpinBox* spin(const QString& name, ValueRange range, QWidget* parent) {
     auto* s = new QSpinBox(parent);
     s->setObjectName(name);
     s->setRange(range.min, range.max);
-    s->setValue(value);
     s->setMaximumWidth(s->fontMetrics().horizontalAdvance(QStringLiteral("0")) * 12);
     return s;
 }
 
-QComboBox* combo(const QString& name, const QStringList& items, int current, QWidget* parent) {
+QComboBox* combo(const QString& name, const QStringList& items, QWidget* parent) {
     auto* c = new QComboBox(parent);
     c->setObjectName(name);
     c->addItems(items);
-    c->setCurrentIndex(current);
     c->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     c->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     return c;
@@ -53,8 +53,8 @@ QCheckBox* checkBox(const QString& name, const QString& text, QWidget* parent) {
 
 // A Contact ID code field: the characters a DigitCode can hold ('x' is what a
 // stored byte outside the alphabet shows as), upper case, `length` at most.
-QLineEdit* digitCodeEdit(const QString& name, int length, const QString& text, QWidget* parent) {
-    auto* e = new QLineEdit(text, parent);
+QLineEdit* digitCodeEdit(const QString& name, int length, QWidget* parent) {
+    auto* e = new QLineEdit(parent);
     e->setObjectName(name);
     e->setMaxLength(length);
     e->setValidator(new QRegularExpressionValidator(
@@ -105,7 +105,7 @@ RemoteMonitoringPage::RemoteMonitoringPage(QWidget* sheet) : ConfigPage(sheet) {
     auto* codes = new QGroupBox(sheet);
     codes->setObjectName(QStringLiteral("CidGroup"));
     auto* grid = new QGridLayout(codes);
-    CIDUGYFEL = digitCodeEdit(QStringLiteral("CIDUGYFEL"), 4, QStringLiteral("1234"), codes);
+    CIDUGYFEL = digitCodeEdit(QStringLiteral("CIDUGYFEL"), 4, codes);
     grid->addWidget(
         buddyLabel(QStringLiteral("AccountLabel"), QStringLiteral("Ügyfélkód:"), CIDUGYFEL, codes),
         0, 0);
@@ -116,31 +116,24 @@ RemoteMonitoringPage::RemoteMonitoringPage(QWidget* sheet) : ConfigPage(sheet) {
         const char* caption;
         const char* code;
         const char* zone;
-        const char* codeDefault;
-        const char* zoneDefault;
     };
     static const RowSpec specs[] = {
-        {"Be1:", "CIDbe1", "ZONAbe1", "130", "001"},
-        {"Be2:", "CIDbe2", "ZONAbe2", "130", "002"},
-        {"Be3:", "CIDbe3", "ZONAbe3", "130", "003"},
-        {"Be4:", "CIDbe4", "ZONAbe4", "130", "004"},
-        {"Tamper:", "CIDtamper", "ZONAtamper", "137", "001"},
-        {"Táp:", "CIDtap", "ZONAtap", "302", "001"},
+        {"Be1:", "CIDbe1", "ZONAbe1"},          {"Be2:", "CIDbe2", "ZONAbe2"},
+        {"Be3:", "CIDbe3", "ZONAbe3"},          {"Be4:", "CIDbe4", "ZONAbe4"},
+        {"Tamper:", "CIDtamper", "ZONAtamper"}, {"Táp:", "CIDtap", "ZONAtap"},
     };
     for (int i = 0; i < 6; ++i) {
         const RowSpec& s = specs[i];
         CodeRow& r = rows_[static_cast<size_t>(i)];
-        r.code = digitCodeEdit(QString::fromLatin1(s.code), 3, QString::fromLatin1(s.codeDefault),
-                               codes);
-        r.zone = digitCodeEdit(QString::fromLatin1(s.zone), 3, QString::fromLatin1(s.zoneDefault),
-                               codes);
+        r.code = digitCodeEdit(QString::fromLatin1(s.code), 3, codes);
+        r.zone = digitCodeEdit(QString::fromLatin1(s.zone), 3, codes);
         grid->addWidget(buddyLabel(QStringLiteral("CidLabel%1").arg(i + 1),
                                    QString::fromUtf8(s.caption), r.code, codes),
                         i + 2, 0);
         grid->addWidget(r.code, i + 2, 1);
         grid->addWidget(r.zone, i + 2, 2);
     }
-    CIDelet = digitCodeEdit(QStringLiteral("CIDelet"), 3, QStringLiteral("602"), codes);
+    CIDelet = digitCodeEdit(QStringLiteral("CIDelet"), 3, codes);
     auto* lifeLabel =
         buddyLabel(QStringLiteral("CidLabel7"), QStringLiteral("Életjel:"), CIDelet, codes);
     grid->addWidget(lifeLabel, 8, 0);
@@ -168,7 +161,7 @@ RemoteMonitoringPage::RemoteMonitoringPage(QWidget* sheet) : ConfigPage(sheet) {
     auto* lf = new QFormLayout(life);
     ELETcid = checkBox(QStringLiteral("ELETcid"), QStringLiteral("Életjel"), life);
     lf->addRow(ELETcid);
-    SpinEdit17 = spin(QStringLiteral("SpinEdit17"), kLifeSignalCycleRange, 1440, life);
+    SpinEdit17 = spin(QStringLiteral("SpinEdit17"), kLifeSignalCycleRange, life);
     auto* cycleLabel = buddyLabel(QStringLiteral("CycleLabel"),
                                   QStringLiteral("Életjel ciklus: [perc]"), SpinEdit17, life);
     lf->addRow(cycleLabel, SpinEdit17);
@@ -178,14 +171,10 @@ RemoteMonitoringPage::RemoteMonitoringPage(QWidget* sheet) : ConfigPage(sheet) {
     auto* levels = new QGroupBox(sheet);
     levels->setObjectName(QStringLiteral("LevelGroup"));
     auto* lv = new QFormLayout(levels);
-    QStringList tx, rx;
-    for (int i = 1; i <= 10; ++i) {
-        if (i <= 9)
-            tx << QString::number(i);
-        rx << QString::number(i);
-    }
-    ComboBox17 = combo(QStringLiteral("ComboBox17"), tx, kDefaultTxLevel, levels);
-    ComboBox16 = combo(QStringLiteral("ComboBox16"), rx, kDefaultRxLevel, levels);
+    ComboBox17 =
+        combo(QStringLiteral("ComboBox17"), FieldTable::itemTexts(FieldTable::txLevels()), levels);
+    ComboBox16 =
+        combo(QStringLiteral("ComboBox16"), FieldTable::itemTexts(FieldTable::rxLevels()), levels);
     lv->addRow(
         buddyLabel(QStringLiteral("TxLabel"), QStringLiteral("Jelszint TX:"), ComboBox17, levels),
         ComboBox17);
@@ -197,6 +186,7 @@ RemoteMonitoringPage::RemoteMonitoringPage(QWidget* sheet) : ConfigPage(sheet) {
     outer->addStretch(1);
     for (QComboBox* c : {ComboBox17, ComboBox16})
         connect(c, &QComboBox::currentIndexChanged, this, &RemoteMonitoringPage::levelChanged);
+    fill(defaultImageValues()); // the field table's defaults
 }
 
 void RemoteMonitoringPage::setLifeSignalVisible(bool visible) {
@@ -254,14 +244,14 @@ GprsPage::GprsPage(QWidget* sheet) : ConfigPage(sheet) {
     auto* group = new QGroupBox(sheet);
     group->setObjectName(QStringLiteral("GprsGroup"));
     auto* form = new QFormLayout(group);
-    SpinEdit10 = spin(QStringLiteral("SpinEdit10"), kTestPeriodRange, 10, group);
+    SpinEdit10 = spin(QStringLiteral("SpinEdit10"), kTestPeriodRange, group);
     form->addRow(buddyLabel(QStringLiteral("TestPeriodLabel"),
                             QStringLiteral("Test jelentés iideje [sec]"), SpinEdit10, group),
                  SpinEdit10);
     ComboBox14 = combo(QStringLiteral("ComboBox14"),
                        {QStringLiteral("Kikapcsolva"), QStringLiteral("Varonet APN"),
                         QStringLiteral("Egyéni APN")},
-                       0, group);
+                       group);
     form->addRow(
         buddyLabel(QStringLiteral("ApnChoiceLabel"), QStringLiteral("GPRS:"), ComboBox14, group),
         ComboBox14);
@@ -279,6 +269,7 @@ GprsPage::GprsPage(QWidget* sheet) : ConfigPage(sheet) {
     setVaronetPreset(varonet_, QStringLiteral("nincs beállítva"));
     connect(ComboBox14, &QComboBox::activated, this,
             [this](int index) { choose(static_cast<ApnChoice>(index)); });
+    fill(defaultImageValues()); // the field table's defaults
 }
 
 void GprsPage::showTexts(bool shown) {
@@ -523,7 +514,7 @@ void CidSmsPage::read(ImageValues& values) const {
         else
             row.reset();
     }
-    for (int k = 1; k <= 161; ++k) {
+    for (int k = 1; k <= kCodeRecordRows; ++k) {
         auto& row = v.codes[static_cast<size_t>(k - 1)];
         if (k > ContactIdTables::kCodeRows) {
             row = unseenRows_[static_cast<size_t>(k - 1 - ContactIdTables::kCodeRows)];
@@ -548,7 +539,7 @@ void CidSmsPage::fill(const ImageValues& values) {
         setCell(StringGrid2, k, 1, row->name);
         partitionGiven_[static_cast<size_t>(k - 1)] = true;
     }
-    for (int k = 1; k <= 161; ++k) {
+    for (int k = 1; k <= kCodeRecordRows; ++k) {
         const auto& row = v.codes[static_cast<size_t>(k - 1)];
         if (!row)
             continue;
@@ -591,9 +582,7 @@ OpenClosePage::OpenClosePage(QWidget* sheet) : ConfigPage(sheet) {
     texts->setObjectName(QStringLiteral("OpenCloseTextGroup"));
     auto* form = new QFormLayout(texts);
     Edit17 = moduleTextEdit(QStringLiteral("Edit17"), kSmsTextSize, texts);
-    Edit17->setText(QStringLiteral("nyitás"));
     Edit18 = moduleTextEdit(QStringLiteral("Edit18"), kSmsTextSize, texts);
-    Edit18->setText(QStringLiteral("zárás"));
     form->addRow(buddyLabel(QStringLiteral("OpeningTextLabel"),
                             QStringLiteral("SMS szöveg (nyitáskor):"), Edit17, texts),
                  Edit17);
@@ -602,6 +591,7 @@ OpenClosePage::OpenClosePage(QWidget* sheet) : ConfigPage(sheet) {
                  Edit18);
     outer->addWidget(texts);
     outer->addStretch(1);
+    fill(defaultImageValues()); // the field table's defaults
 }
 
 void OpenClosePage::setModelCode(int modelCode) {
@@ -756,10 +746,10 @@ void CallerIdBox::fill(const ImageValues& values) {
 PstnGainBox::PstnGainBox(QGroupBox* group) : ConfigPage(group) {
     group->setObjectName(QStringLiteral("PstnGainGroup"));
     auto* form = new QFormLayout(group);
-    SpinEdit11 = spin(QStringLiteral("SpinEdit11"), kPstnRxGainRange, 20, group);
-    SpinEdit12 = spin(QStringLiteral("SpinEdit12"), kGainRange, 5, group);
-    SpinEdit13 = spin(QStringLiteral("SpinEdit13"), kGainRange, 40, group);
-    SpinEdit14 = spin(QStringLiteral("SpinEdit14"), kGainRange, 40, group);
+    SpinEdit11 = spin(QStringLiteral("SpinEdit11"), kPstnRxGainRange, group);
+    SpinEdit12 = spin(QStringLiteral("SpinEdit12"), kGainRange, group);
+    SpinEdit13 = spin(QStringLiteral("SpinEdit13"), kGainRange, group);
+    SpinEdit14 = spin(QStringLiteral("SpinEdit14"), kGainRange, group);
     const std::pair<QSpinBox*, const char*> rows[] = {{SpinEdit11, "PSTN Rx Gain:"},
                                                       {SpinEdit12, "PSTN Tx Gain:"},
                                                       {SpinEdit13, "DTMF Rx Gain:"},
@@ -772,6 +762,7 @@ PstnGainBox::PstnGainBox(QGroupBox* group) : ConfigPage(group) {
     send->setObjectName(QStringLiteral("Button5"));
     connect(send, &QPushButton::clicked, this, &PstnGainBox::pstnSendRequested);
     form->addRow(send);
+    fill(defaultImageValues()); // the field table's defaults
 }
 
 void PstnGainBox::read(ImageValues& values) const {

@@ -109,13 +109,13 @@ class CidSmsPage : public ConfigPage {
     int selectedRow_ = 0; // code row shown in SMSst7, 0 = none
     bool applyingRule_ = false;
     // One target byte per code row, 1..161, between Decode and Encode.
-    std::array<int, 161> targets_{};
+    std::array<int, kCodeRecordRows> targets_{};
     // Rows 160 and 161 lie beyond the grid; they pass through as decoded.
     std::array<std::optional<ContactIdCodeRow>, 2> unseenRows_{};
     // Rows that were decoded, loaded or edited. A row the installer never saw
     // filled stays out of Encode, so its record keeps what the module holds.
-    std::array<bool, 16> partitionGiven_{};
-    std::array<bool, 161> codeGiven_{};
+    std::array<bool, kPartitionRecordRows> partitionGiven_{};
+    std::array<bool, kCodeRecordRows> codeGiven_{};
 };
 
 // "Nyitás/Zárás" (TabSheet27): SMS targets and texts for opening and closing.

@@ -1,4 +1,6 @@
 #include "workspace/pages/settings_pages.h"
+
+#include "image/field_table.h"
 #include "workspace/pages/input_pages.h"
 
 #include <QCheckBox>
@@ -40,18 +42,17 @@ LifeSignalPage::LifeSignalPage(QWidget* sheet) : ConfigPage(sheet) {
     auto* timingGrid = new QGridLayout(timing);
     CheckBox11 = checkBox("CheckBox11", "Életjel küldés", timing);
     timingGrid->addWidget(CheckBox11, 0, 0, 1, 2);
-    SpinEdit1 = rangeSpin(QStringLiteral("SpinEdit1"), kLifeSignalDaysRange, 7, timing);
+    SpinEdit1 = rangeSpin(QStringLiteral("SpinEdit1"), kLifeSignalDaysRange, timing);
     spinWithCaption(timingGrid, 1, SpinEdit1, "Label49", "naponként", timing);
-    SpinEdit2 = rangeSpin(QStringLiteral("SpinEdit2"), kClockHourRange, 12, timing);
+    SpinEdit2 = rangeSpin(QStringLiteral("SpinEdit2"), kClockHourRange, timing);
     spinWithCaption(timingGrid, 2, SpinEdit2, "Label50", "órakor küldés", timing);
-    SpinEdit3 = rangeSpin(QStringLiteral("SpinEdit3"), kFirstLifeSignalRange, 0, timing);
+    SpinEdit3 = rangeSpin(QStringLiteral("SpinEdit3"), kFirstLifeSignalRange, timing);
     spinWithCaption(timingGrid, 3, SpinEdit3, "Label51", "nap múlva az első", timing);
     timingGrid->setColumnStretch(1, 1);
 
     QGroupBox* textBox = plainGroup(sheet);
     auto* textForm = new QFormLayout(textBox);
     riasztas11 = moduleTextEdit(QStringLiteral("riasztas11"), kSmsTextSize, textBox);
-    riasztas11->setText(QStringLiteral("Eletjel kuldes, minden rendben.."));
     riasztas11->setMinimumWidth(riasztas11->fontMetrics().horizontalAdvance(QString(34, u'x')));
     textForm->addRow(
         buddyLabel(QStringLiteral("Label53"), QStringLiteral("SMS szöveg:"), riasztas11, textBox),
@@ -79,6 +80,7 @@ LifeSignalPage::LifeSignalPage(QWidget* sheet) : ConfigPage(sheet) {
 
     connect(CheckBox11, &QCheckBox::toggled, this, &LifeSignalPage::applyLifeSignalRule);
     applyLifeSignalRule();
+    fill(defaultImageValues()); // the field table's defaults
 }
 
 void LifeSignalPage::applyLifeSignalRule() {
@@ -173,26 +175,22 @@ OtherPage::OtherPage(QWidget* sheet) : ConfigPage(sheet) {
     auto* ringForm = new QFormLayout(ring);
     CheckEgyeb1 = checkBox("CheckEgyeb1", "Körhívás funció (mindekinek nyugtázni kell!)", ring);
     ringForm->addRow(CheckEgyeb1);
-    SpinEdit4 = rangeSpin(QStringLiteral("SpinEdit4"), kRingRange, 30, ring);
+    SpinEdit4 = rangeSpin(QStringLiteral("SpinEdit4"), kRingRange, ring);
     ringForm->addRow(buddyLabel(QStringLiteral("Label54"), QStringLiteral("Csöngetési idő [sec]:"),
                                 SpinEdit4, ring),
                      SpinEdit4);
-    SpinEdit5 = rangeSpin(QStringLiteral("SpinEdit5"), kRedialRange, 50, ring);
+    SpinEdit5 = rangeSpin(QStringLiteral("SpinEdit5"), kRedialRange, ring);
     ringForm->addRow(buddyLabel(QStringLiteral("Label55"),
                                 QStringLiteral("Max hivásismétlések száma"), SpinEdit5, ring),
                      SpinEdit5);
     ComboBox12 = new QComboBox(ring);
     ComboBox12->setObjectName(QStringLiteral("ComboBox12"));
-    ComboBox12->addItems({QStringLiteral("Kikapcsolva"), QStringLiteral("Alacsony"),
-                          QStringLiteral("Normál"), QStringLiteral("Közepes"),
-                          QStringLiteral("Erős")});
-    ComboBox12->setCurrentIndex(kDefaultInputFilter);
+    ComboBox12->addItems(FieldTable::itemTexts(FieldTable::inputFilters()));
     ringForm->addRow(buddyLabel(QStringLiteral("Label57"),
                                 QStringLiteral("Digitális bemenet szűrő/érzékenység"), ComboBox12,
                                 ring),
                      ComboBox12);
     Edit8 = moduleTextEdit(QStringLiteral("Edit8"), kSmsTextSize, ring);
-    Edit8->setText(QStringLiteral("Visszaallas:"));
     Edit8->setMinimumWidth(Edit8->fontMetrics().horizontalAdvance(QString(34, u'x')));
     ringForm->addRow(buddyLabel(QStringLiteral("Label64"),
                                 QStringLiteral("Bemenet visszaállás SMS szöveg:"), Edit8, ring),
@@ -229,6 +227,7 @@ OtherPage::OtherPage(QWidget* sheet) : ConfigPage(sheet) {
     connect(Edit12, &QLineEdit::textChanged, this, &OtherPage::showHeaderRoom);
     applyRedirectionRule();
     showFeatures();
+    fill(defaultImageValues()); // the field table's defaults
 }
 
 QGroupBox* OtherPage::addGainGroup() {
@@ -334,7 +333,6 @@ GpsPage::GpsPage(QWidget* sheet) : ConfigPage(sheet) {
     QGroupBox* box = plainGroup(sheet);
     auto* boxColumn = new QVBoxLayout(box);
     GPSbit0 = checkBox("GPSbit0", "GPS vevő használata", box);
-    GPSbit0->setChecked(true);
     GPSbit1 = checkBox("GPSbit1", "NMEA GPS kódok küldése", box);
     boxColumn->addWidget(GPSbit0);
     boxColumn->addWidget(GPSbit1);
@@ -343,6 +341,7 @@ GpsPage::GpsPage(QWidget* sheet) : ConfigPage(sheet) {
     row->addStretch(1);
     column->addLayout(row);
     column->addStretch(1);
+    fill(defaultImageValues()); // the field table's defaults
 }
 
 void GpsPage::read(ImageValues& v) const {
