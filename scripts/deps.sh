@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libqt6serialport6-dev libjpeg-dev
           libgtest-dev libgl-dev dpkg-dev desktop-file-utils appstream clang libclang-rt-14-dev
-          poppler-utils)
+          poppler-utils qt6-translations-l10n)
 if [ "${1:-}" = "--gui" ]; then
   packages+=(xvfb xauth)
 fi

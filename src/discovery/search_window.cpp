@@ -9,6 +9,8 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -263,6 +265,18 @@ TForm8::TForm8(AppContext& ctx, QWidget* parent)
         statusPanels_[i]->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
         StatusBar1->addWidget(statusPanels_[i], i == 4 ? 1 : 0);
     }
+    searchHint_ = new QLabel(this);
+    searchHint_->setObjectName(QStringLiteral("searchHint"));
+    searchHint_->setTextFormat(Qt::PlainText);
+    searchHint_->setWordWrap(true);
+    searchHint_->setStyleSheet(QStringLiteral("color: #a00000; padding: 4px;"));
+    searchHint_->hide();
+    content->addWidget(searchHint_);
+    noAnswer_ = new QTimer(this);
+    noAnswer_->setObjectName(QStringLiteral("noAnswer"));
+    noAnswer_->setSingleShot(true);
+    noAnswer_->setInterval(10000);
+    connect(noAnswer_, &QTimer::timeout, this, &TForm8::explainMissingAnswer);
     content->addWidget(StatusBar1);
     setCounters(0, 0, 0);
     statusPanels_[1]->setText(QStringLiteral("Gsm: "));
@@ -293,6 +307,7 @@ TForm8::TForm8(AppContext& ctx, QWidget* parent)
 void TForm8::showModalSearch() {
     setWindowModality(Qt::ApplicationModal);
     gaugeido_->start();
+    noAnswer_->start();
     show();
     centreOnScreen(this);
 }
@@ -505,7 +520,29 @@ void TForm8::setModelPanel(int modelCode) {
     statusPanels_[1]->setText(QStringLiteral("Gsm: %1").arg(modelCode));
 }
 
+void TForm8::explainMissingAnswer() {
+    if (rx_ > 0)
+        return;
+    const int lang = languageFromSetting(ctx_.read(QStringLiteral("Language")));
+    // A device file that is missing or not ours to open is the port's fault,
+    // not the module's (a name without a path is a Windows port: not checked).
+    const QString device = ctx_.comport();
+    const QFileInfo file(device);
+    const bool portUsable =
+        !QDir::isAbsolutePath(device) || (file.exists() && file.isReadable() && file.isWritable());
+    searchHint_->setText(
+        message(portUsable ? "discovery.no_answer" : "discovery.port_unusable", lang)
+            .arg(statusPanels_[0]->text().isEmpty() ? device : statusPanels_[0]->text()));
+    searchHint_->show();
+}
+
 void TForm8::setCounters(int tx, int rx, int bad) {
+    tx_ = tx;
+    rx_ = rx;
+    if (rx > 0) {
+        noAnswer_->stop();
+        searchHint_->hide();
+    }
     statusPanels_[2]->setText(QStringLiteral("TX: %1").arg(tx));
     statusPanels_[3]->setText(QStringLiteral("RX: %1").arg(rx));
     statusPanels_[4]->setText(QStringLiteral("BAD: %1").arg(bad));
@@ -547,6 +584,7 @@ void TForm8::hideEvent(QHideEvent* e) {
     // has nothing to animate; a flag half way through its blink is shown.
     vilogo_->stop();
     gaugeido_->stop();
+    noAnswer_->stop();
     if (zido_->isActive())
         endFlagBlink();
 }

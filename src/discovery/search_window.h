@@ -45,6 +45,10 @@ class TForm8 : public QDialog {
     QTimer* timerVilogo() const { return vilogo_; }
     QTimer* timerZido() const { return zido_; }
     QTimer* timerGauge() const { return gaugeido_; }
+    // Ten seconds into a search without an answer the window says why it may
+    // be: "searchHint" names the port and the usual causes.
+    QTimer* timerNoAnswer() const { return noAnswer_; }
+    void explainMissingAnswer();
     int pictureIndex() const { return pictureIndex_; }
     QString statusPanel(int i) const;
     // The picture of a model panel (the configurator shows the found model's).
@@ -95,6 +99,10 @@ class TForm8 : public QDialog {
     QTimer* vilogo_;
     QTimer* gaugeido_;
     QTimer* zido_;
+    QTimer* noAnswer_;
+    QLabel* searchHint_;
+    int tx_ = 0;
+    int rx_ = 0;
     QColor blinkColour_;
     int pictureIndex_ = -1;
     bool portClosedSinceActivation_ = false;

@@ -6,6 +6,32 @@ static const MessageRow kMessages[] = {
     {"discovery.no_write_rights",
      "Nincs windows írási joga! Kérem futtasa a programot Rendszergazdaként!", nullptr, nullptr,
      nullptr},
+    {"discovery.no_answer",
+     "Nem válaszol modul a(z) %1 porton. Ellenőrizze a kábelt, a modul tápellátását, és hogy "
+     "ez-e a jó port (COM port gomb).",
+     "No module answers on %1. Check the cable, the module's power, and that this is the right "
+     "port (COM port button).",
+     "Kein Modul antwortet an %1. Prüfen Sie das Kabel, die Stromversorgung des Moduls und ob "
+     "dies der richtige Anschluss ist (COM-Port-Taste).",
+     "Na %1 se ne odziva noben modul. Preverite kabel, napajanje modula in ali je to pravi "
+     "vmesnik (gumb COM port)."},
+    {"discovery.port_unusable",
+     "A(z) %1 port nem nyitható meg: lehet, hogy nem létezik, más program használja, vagy a "
+     "felhasználó nincs a dialout csoportban. Válasszon másik portot (COM port gomb).",
+     "Port %1 cannot be opened: it may not exist, another program may hold it, or this user is "
+     "not in the dialout group. Choose another port (COM port button).",
+     "Der Anschluss %1 lässt sich nicht öffnen: er fehlt vielleicht, ein anderes Programm belegt "
+     "ihn, oder der Benutzer ist nicht in der Gruppe dialout. Wählen Sie einen anderen Anschluss "
+     "(COM-Port-Taste).",
+     "Vmesnika %1 ni mogoče odpreti: morda ne obstaja, uporablja ga drug program ali uporabnik "
+     "ni v skupini dialout. Izberite drug vmesnik (gumb COM port)."},
+    // Port chooser: the automatic search
+    {"chooser.trying", "Keresés: %1...", "Trying %1...", "Prüfe %1...", "Preizkušam %1..."},
+    {"chooser.round_without_answer",
+     "Egyik porton sem válaszolt modul; a keresés elölről folytatódik.",
+     "No module answered on any port; the search starts again from the first.",
+     "An keinem Anschluss hat ein Modul geantwortet; die Suche beginnt von vorn.",
+     "Na nobenem vmesniku se ni odzval modul; iskanje se začne znova."},
     // Values only the maker or the installer's company can supply (settings values)
     {"preset.not_configured", "nincs beállítva", "not configured", "nicht eingerichtet",
      "ni nastavljeno"},
@@ -214,6 +240,43 @@ static const MessageRow kMessages[] = {
      "Operacija je v teku, ste prepričani da želite končati???"},
     {"workspace.no_help", "Sajnos nincs segítség, majd értesítjük, ha lesz",
      "Help not available yet", "keine Hilfe verfügbar", "Pomoč še ni na voljo"},
+    // Configurator: the phone number edits
+    {"phone.key_refused",
+     "\"%1\" nem írható ide: a telefonszám számjegyekből áll, az elején + jellel.",
+     "\"%1\" cannot go here: a phone number is digits, with a + allowed first.",
+     "\"%1\" ist hier nicht möglich: eine Rufnummer besteht aus Ziffern, am Anfang ist + erlaubt.",
+     "\"%1\" tu ni dovoljen: telefonska številka so števke, na začetku je dovoljen +."},
+    {"phone.full", "A szám betelt: legfeljebb 16 jel fér el.",
+     "The number is full: 16 characters at most.",
+     "Die Nummer ist voll: höchstens 16 Zeichen.", "Številka je polna: največ 16 znakov."},
+    {"phone.not_sendable",
+     "A(z) %1. szám így nem küldhető el: a modul csak számjegyeket és kezdő + jelet tárol "
+     "(elküldve ez lenne: \"%2\").",
+     "Number %1 cannot be sent as it stands: the module keeps only digits and a leading + "
+     "(it would be sent as \"%2\").",
+     "Nummer %1 kann so nicht gesendet werden: das Modul speichert nur Ziffern und ein "
+     "führendes + (gesendet würde \"%2\").",
+     "Številke %1 ni mogoče poslati takšne: modul hrani le števke in začetni + "
+     "(poslano bi bilo \"%2\")."},
+    // Configurator: unsent edits, the title, saving
+    {"workspace.unsent_edits",
+     "A módosítások még nincsenek elküldve a modulba. Elküldi őket most?",
+     "The changes have not been sent to the module yet. Send them now?",
+     "Die Änderungen sind noch nicht an das Modul gesendet. Jetzt senden?",
+     "Spremembe še niso poslane v modul. Jih želite poslati zdaj?"},
+    {"workspace.unsent_send", "&Elküldés", "&Send", "&Senden", "&Pošlji"},
+    {"workspace.unsent_discard", "&Eldobás", "&Discard", "&Verwerfen", "&Zavrzi"},
+    {"workspace.unsent_cancel", "&Mégse", "&Cancel", "&Abbrechen", "&Prekliči"},
+    {"workspace.title_module_read", "modul kiolvasva %1-kor", "module read at %1",
+     "Modul ausgelesen um %1", "modul prebran ob %1"},
+    {"workspace.title_firmware", "GSM firmware: %1", "GSM firmware: %1", "GSM-Firmware: %1",
+     "GSM programska oprema: %1"},
+    {"workspace.saved", "Mentve: %1", "Saved: %1", "Gespeichert: %1", "Shranjeno: %1"},
+    // Safety net: the file dialogs of the comparisons
+    {"safety.first_file", "Első fájl", "First file", "Erste Datei", "Prva datoteka"},
+    {"safety.second_file", "Második fájl", "Second file", "Zweite Datei", "Druga datoteka"},
+    {"safety.choose_compare_file", "Összehasonlítás fájllal", "Compare with a file",
+     "Mit einer Datei vergleichen", "Primerjava z datoteko"},
     // Safety net: backup before a write, read-back verify, compare
     {"safety.backup_running", "Írás előtti mentés: a modul kiolvasása...",
      "Backup before writing: reading the module...",

@@ -223,6 +223,18 @@ void TAV4Form3::Button1Click() {
 
 void TAV4Form3::Button2Click() {
     const int lang = language();
+    // Nothing is asked of the installer for a report that could not go anywhere.
+    const QString setting = ctx_.read(QStringLiteral("reportserver"));
+    if (setting.trimmed().isEmpty()) {
+        showMessage(message("monitor.no_server", lang));
+        return;
+    }
+    const FaultReport::ServerCheck check = FaultReport::checkServer(setting);
+    if (!check.server) {
+        showMessage(message("monitor.send_failed", lang) + QLatin1Char('\n') +
+                    FaultReport::faultText(check, lang));
+        return;
+    }
     const auto imei =
         askText(message("monitor.imei_title", lang), message("monitor.ask_imei", lang));
     if (!imei)
@@ -235,17 +247,6 @@ void TAV4Form3::Button2Click() {
         askText(message("monitor.error_title", lang), message("monitor.error_prompt", lang));
     if (!description)
         return;
-    const QString setting = ctx_.read(QStringLiteral("reportserver"));
-    if (setting.trimmed().isEmpty()) {
-        showMessage(message("monitor.no_server", lang));
-        return;
-    }
-    const FaultReport::ServerCheck check = FaultReport::checkServer(setting);
-    if (!check.server) {
-        showMessage(message("monitor.send_failed", lang) + QLatin1Char('\n') +
-                    FaultReport::faultText(check, lang));
-        return;
-    }
     const auto& server = check.server;
     Button2->setEnabled(false);
     sender_->send(*server, FaultReport::build(*imei, engine_.state().ModuleVersion, *description,

@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -74,6 +75,13 @@ CompareWindow::CompareWindow(const CompareSide& left, const ConfigImage& leftIma
     close_->setObjectName(QStringLiteral("CompareClose"));
     connect(buttons, &QDialogButtonBox::rejected, this, &QWidget::close);
     v->addWidget(buttons);
+    // Escape closes it as it would a dialog; embedded, the host decides.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(escape, &QShortcut::activated, this, [this] {
+        if (isWindow())
+            close();
+    });
     applyLanguage(language);
     resize(900, 520);
 }

@@ -89,7 +89,7 @@ SafetyMenu::LoadedFile SafetyMenu::loadFile(const QString& path) {
 }
 
 void SafetyMenu::compareWithFile() {
-    const QString path = h_.chooseFile();
+    const QString path = h_.chooseFile(text("safety.choose_compare_file"));
     if (path.isEmpty())
         return;
     const LoadedFile f = loadFile(path);
@@ -109,10 +109,10 @@ void SafetyMenu::compareWithModule() {
 }
 
 void SafetyMenu::compareTwoFiles() {
-    const QString first = h_.chooseFile();
+    const QString first = h_.chooseFile(text("safety.first_file"));
     if (first.isEmpty())
         return;
-    const QString second = h_.chooseFile();
+    const QString second = h_.chooseFile(text("safety.second_file"));
     if (second.isEmpty())
         return;
     const LoadedFile a = loadFile(first);

@@ -24,7 +24,8 @@ class SafetyMenu : public QObject {
         WriteGuard* guard = nullptr;
         std::function<int()> modelCode;
         std::function<ConfigImage()> windowImage; // what a send would write now
-        std::function<QString()> chooseFile;      // a configuration file to open; "" cancelled
+        // A configuration file to open, under a title that says which one; "" cancelled.
+        std::function<QString(const QString& title)> chooseFile;
         std::function<void(const QString&)> message;
         std::function<bool()> verifyEnabled;
         std::function<void(bool)> setVerifyEnabled;

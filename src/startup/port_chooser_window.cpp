@@ -1,5 +1,6 @@
 #include "startup/port_chooser_window.h"
 
+#include "i18n/messages.h"
 #include "serial/memory_frame.h"
 #include "serial/port_names.h"
 #include "serial/tasyncomm32.h"
@@ -76,6 +77,10 @@ Tcomprt::Tcomprt(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx) 
     layout->addWidget(ComboBox1);
     layout->addWidget(BitBtn3);
     layout->addWidget(Label1);
+    probeLabel_ = new QLabel(this);
+    probeLabel_->setObjectName(QStringLiteral("probeLabel"));
+    probeLabel_->setWordWrap(true);
+    layout->addWidget(probeLabel_);
     layout->addLayout(buttons);
 
     Timer1 = new QTimer(this);
@@ -129,6 +134,11 @@ void Tcomprt::showPortList(const QList<PortEntry>& ports) {
         ComboBox1->addItem(text);
     }
     ComboBox1->setCurrentIndex(-1);
+    // The port in use so far is shown as chosen in the list, too.
+    const QString stored = ctx_.read(kComport);
+    for (int i = 0; i < ports_.size(); ++i)
+        if (storedFormOf(ports_[i]) == stored)
+            ComboBox1->setCurrentIndex(i);
 }
 
 void Tcomprt::checkRadio(int index) {
@@ -147,6 +157,7 @@ void Tcomprt::FormActivate() {
     showPortList(systemPorts());
     foundListed_.clear();
     Label1->clear();
+    probeLabel_->clear();
 
     QString stored = ctx_.read(kComport);
     if (stored.isEmpty()) {
@@ -204,6 +215,8 @@ void Tcomprt::BitBtn3Click() {
     found_ = false;
     foundListed_.clear();
     Label1->clear();
+    probeLabel_->clear();
+    roundsWithoutAnswer_ = 0;
     Timer1->start();
 }
 
@@ -216,6 +229,12 @@ void Tcomprt::Timer1Timer() {
         } else {
             AsynComm321->setDeviceName(ports_[probeListIndex_].location);
         }
+        probeLabel_->setText(
+            message("chooser.trying", language())
+                .arg(probeListIndex_ < 0 ? QStringLiteral("COM%1").arg(probeNumber_)
+                                         : ports_[probeListIndex_].name) +
+            (roundsWithoutAnswer_ > 0 ? u'\n' + message("chooser.round_without_answer", language())
+                                      : QString()));
         AsynComm321->open();
         phase_ = 1;
         break;
@@ -232,6 +251,7 @@ void Tcomprt::Timer1Timer() {
             break;
         }
         Timer1->stop();
+        probeLabel_->clear();
         if (probeListIndex_ < 0) {
             checkRadio(kOtherItem);
             Label1->setText(QStringLiteral("Ready COM%1").arg(probeNumber_));
@@ -266,6 +286,13 @@ void Tcomprt::advanceProbe() {
     }
     probeListIndex_ = -1;
     probeNumber_ = 1;
+    // A module plugged in meanwhile is found on the next round.
+    ++roundsWithoutAnswer_;
+    probeLabel_->setText(message("chooser.round_without_answer", language()));
+}
+
+int Tcomprt::language() const {
+    return languageFromSetting(ctx_.read(QStringLiteral("Language")));
 }
 
 void Tcomprt::AsynComm321RxChar(int count) {

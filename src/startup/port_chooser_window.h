@@ -80,6 +80,9 @@ class Tcomprt : public QDialog {
     QPushButton* BitBtn2; // "Mégse"
     QPushButton* BitBtn3; // "COM port auto detect"
     QLabel* Label1;       // result of the automatic search
+    QLabel* probeLabel_;
+    int language() const;
+    int roundsWithoutAnswer_ = 0; // the port the automatic search tries, or its round's result
     QTimer* Timer1;
     TAsynComm32* AsynComm321;
 

@@ -7,9 +7,11 @@
 #include "ui/widgets.h"
 #include "workspace/installation_panel.h"
 
+#include <QDate>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <algorithm>
 #include <cstring>
 
@@ -53,9 +55,10 @@ bool ConfigurationFiles::refusedWhileBusy() {
 }
 
 QString ConfigurationFiles::choose(bool save, const char* objectName, const QStringList& filters,
-                                   const QString& suffix) {
-    const FileDialogRequest request{save, QString::fromLatin1(objectName), filters, suffix,
-                                    dialogDirectory()};
+                                   const QString& suffix, const QString& fileName) {
+    const FileDialogRequest request{
+        save,    QString::fromLatin1(objectName), filters, suffix, dialogDirectory(), QString(),
+        fileName};
     const QString path = chooseFile ? chooseFile(request) : QString();
     if (!path.isEmpty())
         directory_ = QFileInfo(path).absolutePath();
@@ -96,7 +99,8 @@ bool ConfigurationFiles::saveConfiguration() {
     // encoded as well.
     if (encode)
         encode();
-    const QString path = choose(true, "SaveDialog1", {kConfigFilter}, QStringLiteral("dat"));
+    const QString path =
+        choose(true, "SaveDialog1", {kConfigFilter}, QStringLiteral("dat"), suggestedFileName());
     if (path.isEmpty())
         return false;
     const int imageSize = fileImageSize();
@@ -107,6 +111,7 @@ bool ConfigurationFiles::saveConfiguration() {
         return false;
     }
     panel_.showSpaceInEmptyTexts();
+    lastPath_ = path;
     return true;
 }
 
@@ -136,6 +141,7 @@ bool ConfigurationFiles::openConfiguration() {
     std::memcpy(image_.data(), content->image.constData(), size_t(imageSize));
     panel_.setTexts(ConfigFile::textsFromBytes(content->texts));
     loadedFileImageSize_ = imageSize;
+    lastPath_ = path;
     decodingFile_ = true;
     if (decode)
         decode();
@@ -230,6 +236,15 @@ bool ConfigurationFiles::transferRunning(const LinkEngine& engine) {
     return engine.busy() && engine.state().LinkCommand != LinkCode::kVersionQuery;
 }
 
+QString ConfigurationFiles::suggestedFileName() const {
+    QString customer = panel_.texts()[0].trimmed();
+    // Characters a file name cannot hold on one system or another.
+    static const QRegularExpression unsafe(QStringLiteral("[\\\\/:*?\"<>|\\s]+"));
+    customer.replace(unsafe, QStringLiteral("_"));
+    const QString date = QDate::currentDate().toString(Qt::ISODate);
+    return (customer.isEmpty() ? date : customer + u'_' + date) + QStringLiteral(".dat");
+}
+
 QString runFileDialog(QWidget* parent, const FileDialogRequest& request) {
     QFileDialog dialog(parent);
     dialog.setObjectName(request.objectName);
@@ -239,6 +254,10 @@ QString runFileDialog(QWidget* parent, const FileDialogRequest& request) {
     dialog.setNameFilters(request.nameFilters);
     dialog.setDefaultSuffix(request.defaultSuffix);
     dialog.setDirectory(request.directory);
+    if (!request.title.isEmpty())
+        dialog.setWindowTitle(request.title);
+    if (!request.fileName.isEmpty())
+        dialog.selectFile(request.fileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();

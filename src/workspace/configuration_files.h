@@ -23,6 +23,8 @@ struct FileDialogRequest {
     QStringList nameFilters;
     QString defaultSuffix;
     QString directory; // where the dialog opens
+    QString title;     // the dialog's own when empty
+    QString fileName;  // the name a save suggests
 };
 
 // The configurator's file commands: the configuration file (image and the
@@ -84,6 +86,8 @@ class ConfigurationFiles : public QObject {
     void moduleImageRead();
     // Whether the image being decoded is a file's, not a read of the module.
     bool decodingFile() const { return decodingFile_; }
+    // The configuration file last opened or saved; empty before either.
+    QString lastPath() const { return lastPath_; }
     // A file of ModelCodes 70..90 holds image bytes 0..1023, but their block
     // write sends 0..1535. True when the image was loaded from such a file,
     // no read has filled the bytes past the file's end from the module in
@@ -100,7 +104,9 @@ class ConfigurationFiles : public QObject {
   private:
     QString text(const char* key) const;
     QString choose(bool save, const char* objectName, const QStringList& filters,
-                   const QString& suffix);
+                   const QString& suffix, const QString& fileName = {});
+    // "<Ügyfél név>_<date>.dat", so that a customer's files sort by date.
+    QString suggestedFileName() const;
     bool refusedWhileBusy();
     void tell(const QString& text);
     void tellSaveFailed(const FileAccess::Error& error);
@@ -115,6 +121,7 @@ class ConfigurationFiles : public QObject {
     int loadedFileImageSize_ = 0; // of the last configuration file loaded
     bool moduleRead_ = false;
     bool decodingFile_ = false;
+    QString lastPath_;
 };
 
 // The file dialog the program shows: Qt's own, named and filtered as asked,

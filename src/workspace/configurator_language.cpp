@@ -4,6 +4,7 @@
 
 #include "i18n/caption_tables.h"
 #include "i18n/messages.h"
+#include "i18n/qt_translations.h"
 #include "safety/safety_menu.h"
 #include "safety/write_guard.h"
 #include "settings/app_context.h"
@@ -14,7 +15,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
+#include <QTabWidget>
 
 namespace {
 
@@ -75,6 +78,7 @@ void TAV4Form1::chooseLanguage(int code) {
 
 void TAV4Form1::applyLanguage() {
     const int lang = language_;
+    useQtTranslations(lang);
     for (const char* name : kLanguageItems)
         menuItem(name)->setChecked(false);
     const QString window = objectName();
@@ -95,6 +99,14 @@ void TAV4Form1::applyLanguage() {
             if (w->objectName() == QLatin1String(name))
                 LanguagePass::applyCaptions(w, CaptionTables::table(w->objectName()), lang);
     menuItem(kLanguageItems[lang])->setChecked(true);
+    for (int i = 0; i < PageControl1->count(); ++i)
+        PageControl1->setTabToolTip(i, PageControl1->tabText(i));
+    // Longer captions need wider columns: the page layouts measure again
+    // rather than keep the widths of the previous language.
+    for (QLayout* layout : PageControl1->findChildren<QLayout*>())
+        layout->invalidate();
+    for (QWidget* w : PageControl1->findChildren<QWidget*>())
+        w->updateGeometry();
 }
 
 void TAV4Form1::applyDefaultTexts() {

@@ -16,6 +16,7 @@
 #include "ui/widgets.h"
 #include "workspace/configuration_files.h"
 #include "workspace/installation_panel.h"
+#include "workspace/page_strip.h"
 #include "workspace/pages/configurator_pages.h"
 #include "workspace/pages/reporting_pages.h"
 #include "workspace/pages/settings_pages.h"
@@ -28,6 +29,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateTime>
+#include <QDir>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -73,6 +75,23 @@ TAV4Form1::TAV4Form1(AppContext& ctx, std::function<bool()> discoveryPortRelease
         return QMessageBox::question(this, QString(), question,
                                      QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
     };
+    askUnsentEdits = [this] {
+        QMessageBox box(QMessageBox::Question, windowTitle(),
+                        message("workspace.unsent_edits", language_), QMessageBox::NoButton, this);
+        box.setObjectName(QStringLiteral("UnsentEditsQuestion"));
+        QPushButton* send =
+            box.addButton(message("workspace.unsent_send", language_), QMessageBox::AcceptRole);
+        QPushButton* discard = box.addButton(message("workspace.unsent_discard", language_),
+                                             QMessageBox::DestructiveRole);
+        QPushButton* cancel =
+            box.addButton(message("workspace.unsent_cancel", language_), QMessageBox::RejectRole);
+        box.setDefaultButton(send);
+        box.setEscapeButton(cancel);
+        box.exec();
+        if (box.clickedButton() == send)
+            return UnsentChoice::Send;
+        return box.clickedButton() == discard ? UnsentChoice::Discard : UnsentChoice::Cancel;
+    };
     setWindowTitle(QStringLiteral("Halvor programer_ Firmware: 3.8 Program: 2012_01"));
     setBackground(this, QColor(174, 204, 248));
 
@@ -105,12 +124,18 @@ TAV4Form1::TAV4Form1(AppContext& ctx, std::function<bool()> discoveryPortRelease
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     // Narrow tabs, so that a model's pages fit side by side without scrolling.
     PageControl1->tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 4px 6px; }"));
+    // A strip that scrolls loses pages from sight (and the mouse) once some
+    // are hidden for the model; longer captions are shortened instead, each
+    // whole in its tooltip.
+    PageControl1->tabBar()->setUsesScrollButtons(false);
+    PageControl1->tabBar()->setElideMode(Qt::ElideRight);
     for (const PageInfo& p : configuratorPages()) {
         auto* page = new QWidget(PageControl1);
         page->setObjectName(QString::fromLatin1(p.objectName));
         PageControl1->addTab(page, QString::fromUtf8(p.caption));
     }
     PageControl1->setCurrentIndex(0);
+    keepPagesInReach(PageControl1);
     pages_ = new ConfiguratorPages(
         PageControl1, [this] { return engine_->state().ModuleVersion; },
         [this] { return language_; });
@@ -211,9 +236,15 @@ TAV4Form1::TAV4Form1(AppContext& ctx, std::function<bool()> discoveryPortRelease
         statusPanels_[i]->setFrameShape(QFrame::StyledPanel);
         bar->addWidget(statusPanels_[i], i == 3 ? 1 : 0);
     }
+    // What needs the installer's action is read whole: the line wraps
+    // rather than running past the window's edge.
+    statusPanels_[3]->setWordWrap(true);
+    statusPanels_[3]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     buildMenus();
     buildSafetyNet();
     buildReport();
+    watchForEdits();
+    setUpKeyboard();
     resize(1036, 708);
     if (ctx_.brandCode == 20) {
         side->addStretch(1);
@@ -347,8 +378,9 @@ void TAV4Form1::buildMenus() {
     addItem(settings, "Kpernyfelbontsbelltsa1", "Képernyő felbontás beállítása");
     addItem(settings, "Magyar1", "Magyar");
     addItem(settings, "Angol1", "English");
-    addItem(settings, "German1", "German");
-    addItem(settings, "Sloven1", "Sloven");
+    // Each language by its own name, so that it is found by whoever reads it.
+    addItem(settings, "German1", "Deutsch");
+    addItem(settings, "Sloven1", "Slovenščina");
     connectLanguageMenu();
     settings->addSeparator();
     // Where the monitor window sends a fault report; the dialog is not this window's.
@@ -441,14 +473,19 @@ void TAV4Form1::send(bool everything) {
 void TAV4Form1::saveConfiguration() {
     if (!pages_->readyToStore())
         return;
-    files_->saveConfiguration();
+    if (files_->saveConfiguration())
+        noteSaved(files_->lastPath());
 }
 
 void TAV4Form1::openConfiguration() {
+    if (!settleUnsentEdits())
+        return;
     files_->openConfiguration();
 }
 
 void TAV4Form1::BitBtn2Click() {
+    if (!settleUnsentEdits())
+        return;
     engine_->startReadAll();
 }
 
@@ -461,7 +498,10 @@ void TAV4Form1::showPortName(const QString& name) {
     statusPanels_[0]->setText(name);
 }
 void TAV4Form1::showModuleVersion(const QString& text) {
-    statusPanels_[2]->setText(text);
+    // The version reply has no build number; a read has told it already.
+    if (!(versionText_.startsWith(text + u'.') && !text.isEmpty()))
+        versionText_ = text;
+    statusPanels_[2]->setText(versionText_);
 }
 // While a send runs, its engines' gauge, buttons and success text pass
 // through the safety net, which shows one bar for its phases and keeps the
@@ -470,6 +510,7 @@ void TAV4Form1::showStatus(const QString& text) {
     if (guard_ && guard_->holdStatus(text))
         return;
     statusPanels_[3]->setText(text);
+    statusPanels_[3]->setToolTip(text);
 }
 void TAV4Form1::setGaugeMaximum(int maximum) {
     if (guard_ && guard_->sendRunning())
@@ -512,6 +553,8 @@ void TAV4Form1::encode() {
         return;
     }
     encodeImage(image_, pages_->changedValues(), imageContext());
+    if (modifiedCheck_)
+        modifiedCheck_->start();
 }
 
 // A save writes the fields the window shows onto what the window last held (a
@@ -534,10 +577,16 @@ void TAV4Form1::decode() {
     if (!files_->decodingFile()) {
         engine_->setModuleVersion(r.moduleVersion);
         showModuleVersion(r.statusText);
+        moduleFirmware_ = versionText_.section(u' ', -1);
+        titleSource_ = message("workspace.title_module_read", language_)
+                           .arg(QTime::currentTime().toString(QStringLiteral("HH:mm")));
+    } else if (!files_->lastPath().isEmpty()) {
+        titleSource_ = QFileInfo(files_->lastPath()).fileName();
     }
     pages_->fill(r.values);
     holdsModuleData_ = true;
     files_->moduleImageRead();
+    refreshTitle();
 }
 
 void TAV4Form1::runPageShowLogic() {
@@ -674,13 +723,13 @@ void TAV4Form1::showServiceControls() {
 void TAV4Form1::FormActivate() {
     const int brand = ctx_.brandCode;
     const EditionInfo& e = edition(brand);
-    setWindowTitle(
-        QString::fromUtf8(e.configuratorCaption ? e.configuratorCaption : e.configuratorTitle));
+    Q_UNUSED(e);
     const AppContext& ctx = ctx_;
     setBackground(this, brand == 50 ? palette().color(QPalette::Button) : QColor(174, 204, 248));
     CheckBox12->setChecked(false); // the phonebook commands handle 100 entries
-    Panel16_->fillEmptyTexts(modelLabel_, systemDateTimeText(QDateTime::currentDateTime()));
     language_ = languageFromSetting(ctx.read(QStringLiteral("Language")));
+    Panel16_->fillEmptyTexts(modelLabel_,
+                             systemDateTimeText(QDateTime::currentDateTime(), language_));
     engine_->setLanguage(language_);
     applyLanguage();
     // The window comes back to the front whenever one of its dialogs closes:
@@ -713,6 +762,7 @@ void TAV4Form1::FormActivate() {
     applyEditionAdjustments();
     updateTimeLabelTimer();
     applyScreenSize();
+    refreshTitle();
     pages_->gprsPage()->setVaronetPreset(Presets::varonetApn(ctx, kAccessPointLength),
                                          message("preset.not_configured", language_));
 }
@@ -722,6 +772,10 @@ void TAV4Form1::closeEvent(QCloseEvent* e) {
     // engine; leaving during either loses the backup or the proof.
     if ((engine_->busy() || guard_->busy()) &&
         !askYesNo(message("workspace.confirm_quit", language_))) {
+        e->ignore();
+        return;
+    }
+    if (!engine_->busy() && !settleUnsentEdits()) {
         e->ignore();
         return;
     }
@@ -937,12 +991,15 @@ void TAV4Form1::buildSafetyNet() {
     h.guard = guard_.get();
     h.modelCode = [this] { return ModelCode_; };
     h.windowImage = [this] { return imageToSend(); };
-    h.chooseFile = [this] {
+    h.chooseFile = [this](const QString& title) {
         FileDialogRequest r;
+        r.title = title;
         r.objectName = QStringLiteral("OpenDialog3");
         r.nameFilters = {message("safety.file_filter", language_), QStringLiteral("*.*")};
         r.defaultSuffix = QStringLiteral("dat");
-        r.directory = files_->dialogDirectory();
+        // What is compared is most often a backup written before a send.
+        const QString backups = BackupStore::defaultFolder();
+        r.directory = QDir(backups).exists() ? backups : files_->dialogDirectory();
         return files_->chooseFile ? files_->chooseFile(r) : runFileDialog(this, r);
     };
     h.message = [this](const QString& text) { showMessage(text); };

@@ -123,6 +123,17 @@ class TAV4Form1 : public QMainWindow, public LinkView {
     // A language menu item: stores the language code and activates the window.
     void chooseLanguage(int code);
 
+    // What the installer wants done with edits not yet sent when an action
+    // would replace or drop them ("Olvasás", "Megnyitás", "Kilépés").
+    enum class UnsentChoice { Send, Discard, Cancel };
+    std::function<UnsentChoice()> askUnsentEdits;
+    // Whether a send would now write something the module (or the file) was
+    // not last given: an edit made since the last read, open or send.
+    bool hasUnsentEdits() const;
+    // "module read at hh:mm", or the file last opened or saved; with the
+    // module's own firmware once a read has told it.
+    void refreshTitle();
+
     // Yes/No questions go through here so tests can answer them.
     std::function<bool(const QString&)> askYesNo;
     // Input boxes (caption, prompt) likewise; nothing when cancelled.
@@ -199,6 +210,15 @@ class TAV4Form1 : public QMainWindow, public LinkView {
 
   private:
     void buildMenus();
+    // True when the action may go on: no unsent edits, or the installer let
+    // them go; "send" starts the send and stops the action.
+    bool settleUnsentEdits();
+    // Keeps the title's modified mark up to date as controls change.
+    void watchForEdits();
+    void refreshModifiedMark();
+    void noteSaved(const QString& path);
+    // Shortcuts, Enter on buttons, the Tab order and a visible focus.
+    void setUpKeyboard();
     void setTicking(bool on);
     // The time label has a timer of its own while it is shown.
     void updateTimeLabelTimer();
@@ -249,6 +269,10 @@ class TAV4Form1 : public QMainWindow, public LinkView {
     QString modelLabel_;
     QString modeText_;
     bool holdsModuleData_ = false;
+    QString titleSource_;    // the file, or the time of the read
+    QString moduleFirmware_; // as the last read of the module told it
+    QString versionText_;    // the version panel's text
+    QTimer* modifiedCheck_ = nullptr;
     // The screen size is applied at the first activation of the run only.
     bool scalingDone_ = false;
     QWidget* Clock1 = nullptr;

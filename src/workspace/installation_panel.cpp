@@ -81,8 +81,15 @@ void Panel16::showSpaceInEmptyTexts() {
             e->setText(QStringLiteral(" "));
 }
 
-QString systemDateTimeText(const QDateTime& when) {
-    const QLocale locale = QLocale::system();
+QString systemDateTimeText(const QDateTime& when, int language) {
+    // The installer reads the date in the window's language, not the system's.
+    static const QLocale kLocales[] = {
+        QLocale(QLocale::Hungarian, QLocale::Hungary),
+        QLocale(QLocale::English, QLocale::UnitedKingdom),
+        QLocale(QLocale::German, QLocale::Germany),
+        QLocale(QLocale::Slovenian, QLocale::Slovenia),
+    };
+    const QLocale locale = language >= 0 && language < 4 ? kLocales[language] : QLocale::system();
     // Qt's long time format names the zone ("t"); the program's never did.
     QString time = locale.timeFormat(QLocale::LongFormat);
     time.remove(QRegularExpression(QStringLiteral("\\s*t+")));

@@ -51,6 +51,6 @@ class Panel16 : public QFrame {
 };
 
 // The date and time as the program writes them until a clock synchronisation
-// changes its formats: the system's short date and long time, without the
-// time zone.
-QString systemDateTimeText(const QDateTime& when);
+// changes its formats: the short date and long time, without the time zone,
+// of the window's language (0..3), or of the system for any other value.
+QString systemDateTimeText(const QDateTime& when, int language = -1);

@@ -831,9 +831,20 @@ TEST_F(MaintenanceWindows, FaultReportChecksBeforeConnecting) {
     QStringList messages;
     w.showMessage = [&](const QString& t) { messages << t; };
     QString imei;
+    int asked = 0;
     w.askText = [&](const QString& caption, const QString&) -> std::optional<QString> {
+        ++asked;
         return caption == QStringLiteral("File name") ? imei : QStringLiteral("fault");
     };
+    // Without a server nothing is asked.
+    imei = QStringLiteral("123456789012345");
+    w.Button2Click();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains(QStringLiteral("No report server is set")));
+    EXPECT_EQ(asked, 0);
+    EXPECT_FALSE(w.reportRunning());
+
+    ctx.write(QStringLiteral("reportserver"), QStringLiteral("reports.example.com"));
     for (const char* bad : {"12345678901234", "1234567890123456", ""}) {
         messages.clear();
         imei = QString::fromLatin1(bad);
@@ -841,12 +852,6 @@ TEST_F(MaintenanceWindows, FaultReportChecksBeforeConnecting) {
         EXPECT_EQ(messages, QStringList{QStringLiteral("Not valid IMEI number!")}) << bad;
         EXPECT_FALSE(w.reportRunning());
     }
-    messages.clear();
-    imei = QStringLiteral("123456789012345");
-    w.Button2Click();
-    ASSERT_EQ(messages.size(), 1);
-    EXPECT_TRUE(messages[0].contains(QStringLiteral("No report server is set")));
-    EXPECT_FALSE(w.reportRunning());
 }
 
 TEST(FaultReport, ServerSetting) {

@@ -269,37 +269,46 @@ TEST_F(PageRules, AccentWarningOncePerPageVisitBelowVersion38) {
         e->end(false);
         typeText(e, s);
     };
+    // Beside the field, no box: the keys typed next still reach the field.
+    // The warning shown since the last call, if any.
+    auto accent = [this] {
+        auto* hint = window->findChild<QLabel*>(QStringLiteral("accentHint"));
+        if (!hint || hint->isHidden())
+            return QString();
+        hint->hide();
+        return hint->text();
+    };
     type(text2, QStringLiteral("é"));
-    EXPECT_EQ(takeMessages(), QStringList{warning});
+    EXPECT_TRUE(takeMessages().isEmpty());
+    EXPECT_EQ(accent(), warning);
+    type(text2, QStringLiteral("x"));
+    EXPECT_TRUE(text2->text().endsWith(QStringLiteral("éx")));
     type(text2, QStringLiteral("á"));
-    EXPECT_TRUE(takeMessages().isEmpty()) << "once per visit";
+    EXPECT_TRUE(accent().isEmpty()) << "once per visit";
     showPage("TabSheet4");
     type(text3, QStringLiteral("í"));
-    EXPECT_TRUE(takeMessages().isEmpty()) << "í is fine";
+    EXPECT_TRUE(accent().isEmpty()) << "í is fine";
     type(text3, QStringLiteral("xŐ"));
-    EXPECT_EQ(takeMessages(), QStringList{warning});
+    EXPECT_EQ(accent(), warning);
     // The text stays as typed.
     EXPECT_TRUE(text3->text().endsWith(QStringLiteral("íxŐ")));
     // A text the window sets itself is not typing.
     showPage("TabSheet5");
     control<QLineEdit>("riasztas4")->setText(QStringLiteral("ű"));
-    EXPECT_TRUE(takeMessages().isEmpty());
+    EXPECT_TRUE(accent().isEmpty());
 
     window->presetModuleVersion(38);
     showPage("TabSheet2");
     type(control<QLineEdit>("riasztas"), QStringLiteral("é"));
-    EXPECT_TRUE(takeMessages().isEmpty()) << "no warning from version 3.8";
+    EXPECT_TRUE(accent().isEmpty()) << "no warning from version 3.8";
 }
 
 TEST_F(PageRules, PhoneListsFollowTheNumbersWhenAPageIsShown) {
     open(70);
     setPhone(1, QStringLiteral("+36301234567"));
     setPhone(3, QStringLiteral("0612345678"));
-    // A number whose first position is blank counts as blank.
-    auto* edit2 = control<QLineEdit>("MaskEdit2");
-    edit2->setCursorPosition(1);
-    QTest::keyClicks(edit2, QStringLiteral("123"));
-    ASSERT_TRUE(edit2->displayText().startsWith(u'_'));
+    // Number 2 stays empty (keys typed into it start at its first position:
+    // screens_test).
     list("SMSst1")->setTargets({true, true, false, false, false, false, false, true});
 
     showPage("TabSheet2");

@@ -361,6 +361,29 @@ TEST_F(PortChooserTest, ARejectedReplyDoesNotHideAModuleOnTheNextPort) {
     EXPECT_EQ(child<QLabel>(*w, "Label1")->text(), QStringLiteral("Ready COM2"));
 }
 
+TEST_F(PortChooserTest, ListShowsTheStoredPortAndTheSearchNamesWhatItTries) {
+    ctx_.write(kComport, QStringLiteral("/dev/ttyUSB0"));
+    auto w = openChooser();
+    w->showPortList({{"ttyS0", "", "/dev/ttyS0"}, {"ttyUSB0", "FT232R", "/dev/ttyUSB0"}});
+    EXPECT_EQ(child<QComboBox>(*w, "ComboBox1")->currentIndex(), 1);
+    EXPECT_EQ(startWindowClosed_, 0) << "showing the stored port chooses nothing";
+
+    w->showPortList({});
+    startSearchByHand(*w);
+    auto* probe = child<QLabel>(*w, "probeLabel");
+    const QString none =
+        QStringLiteral("Egyik porton sem válaszolt modul; a keresés elölről folytatódik.");
+    w->Timer1Timer();
+    EXPECT_EQ(probe->text(), QStringLiteral("Keresés: COM1..."));
+    w->Timer1Timer();
+    w->Timer1Timer();
+    for (int port = 2; port <= 32; ++port)
+        probeOnePort(*w);
+    EXPECT_EQ(probe->text(), none);
+    w->Timer1Timer();
+    EXPECT_EQ(probe->text(), QStringLiteral("Keresés: COM1...\n") + none);
+}
+
 TEST_F(PortChooserTest, SearchCyclesBackToPortOneAfterThirtyTwo) {
     PtyModule module(70);
     auto w = openChooser();

@@ -97,6 +97,7 @@ ConfiguratorPages::ConfiguratorPages(QTabWidget* pageControl, std::function<int(
     : QObject(pageControl), pageControl_(pageControl), moduleVersion_(std::move(moduleVersion)),
       language_(std::move(language)) {
     phones_ = new PhoneNumbersPage(sheet("TabSheet1"));
+    phones_->setLanguageSource(language_);
     for (int i = 0; i < 4; ++i)
         inputs_[size_t(i)] = new InputPage(sheet(QStringLiteral("TabSheet%1").arg(i + 2)), i + 1);
     output_ = new OutputPage(sheet("TabSheet10"));
@@ -174,7 +175,38 @@ void ConfiguratorPages::checkAccent(const QString& text) {
     if (!kAccentedLetters.contains(text.back()))
         return;
     accentWarned_ = true;
-    emit message(pageMessage("pages.accent_warning", language_()));
+    // Beside the field rather than in a box: a box would take the keys the
+    // installer is still typing.
+    auto* edit = qobject_cast<QLineEdit*>(sender());
+    QWidget* host = edit ? edit->parentWidget() : nullptr;
+    if (!host) {
+        emit message(pageMessage("pages.accent_warning", language_()));
+        return;
+    }
+    if (!accentHint_) {
+        accentHint_ = new QLabel;
+        accentHint_->setObjectName(QStringLiteral("accentHint"));
+        accentHint_->setTextFormat(Qt::PlainText);
+        accentHint_->setWordWrap(true);
+        accentHint_->setFocusPolicy(Qt::NoFocus);
+        accentHint_->setAttribute(Qt::WA_TransparentForMouseEvents);
+        accentHint_->setStyleSheet(
+            QStringLiteral("background: #fff3b0; border: 1px solid #b08000; padding: 3px;"));
+    }
+    accentHint_->setParent(host);
+    accentHint_->setText(pageMessage("pages.accent_warning", language_()));
+    const int width = std::max(edit->width(), 320);
+    accentHint_->setFixedWidth(width);
+    accentHint_->setFixedHeight(accentHint_->heightForWidth(width));
+    accentHint_->move(edit->geometry().bottomLeft() + QPoint(0, 2));
+    accentHint_->raise();
+    accentHint_->show();
+}
+
+QString ConfiguratorPages::accentHintText() const {
+    return accentHint_ && accentHint_->isVisibleTo(accentHint_->parentWidget())
+               ? accentHint_->text()
+               : QString();
 }
 
 ImageValues ConfiguratorPages::currentValues() const {
@@ -311,6 +343,8 @@ void ConfiguratorPages::onPageChanged(int index) {
         pageControl_->setCurrentIndex(0);
         return;
     }
+    if (accentHint_)
+        accentHint_->hide();
     if (shown)
         showPage(shown);
 }

@@ -30,6 +30,7 @@ class OpenClosePage;
 class SoundFilesPage;
 class CallerIdBox;
 class PstnGainBox;
+class QLabel;
 class QLineEdit;
 class QTabWidget;
 
@@ -75,6 +76,8 @@ class ConfiguratorPages : public QObject {
     // The version and model rules that concern these pages.
     void applyVersionRules(int version, int modelCode, int brandCode);
 
+    // The accent warning beside the field last typed into, while it shows.
+    QString accentHintText() const;
     // A further SMS text for the accent warning (pages built elsewhere).
     void watchAccents(QLineEdit* edit);
     // A further page whose show routine fills phone lists, and whose fields
@@ -120,6 +123,7 @@ class ConfiguratorPages : public QObject {
     int modelCode_ = 0;
     int currentIndex_ = 0;
     bool accentWarned_ = false;
+    QLabel* accentHint_ = nullptr;
     bool filling_ = false;
     ImageValues reference_; // the fields as the window last set them
     ImageValues touched_;   // the fields that have differed from it since
