@@ -19,8 +19,8 @@ template <class T> std::optional<T>* slotAs(const FieldTable::Field& f, ImageVal
 
 } // namespace
 
-PageFields::PageFields(QWidget* root) {
-    std::set<QString> seen;
+PageFields::PageFields(QWidget* root, const QStringList& ownControls) {
+    std::set<QString> seen(ownControls.begin(), ownControls.end());
     for (const FieldTable::Field& f : FieldTable::fields()) {
         // A grid's rows are cells, not controls of their own; a field kept at
         // two addresses (per model) is one control.
@@ -32,12 +32,13 @@ PageFields::PageFields(QWidget* root) {
 }
 
 void PageFields::read(ImageValues& values) const {
+    std::set<const void*> freshOptions;
     for (const Bound& b : bound_) {
         const FieldTable::Field& f = *b.field;
         if (f.option) {
             if (auto* box = qobject_cast<QCheckBox*>(b.control))
                 if (auto* options = slotAs<InputOptions>(f, values)) {
-                    if (!*options)
+                    if (freshOptions.insert(options).second)
                         *options = InputOptions{};
                     (**options).*f.option = box->isChecked();
                 }

@@ -8,18 +8,21 @@
 #include "image/field_table.h"
 #include "image/image_values.h"
 
+#include <QStringList>
 #include <QWidget>
 #include <vector>
 
 class PageFields {
   public:
-    // Binds every row whose control lies under `root` now, each found once.
-    // A page builds this after its own layout, so controls that other boxes
-    // add to the same sheet later stay theirs.
-    explicit PageFields(QWidget* root);
+    // Binds every row whose control lies under `root` now, each found once,
+    // but the controls in `ownControls`, which the page fills and reads
+    // itself. A page builds this after its own layout, so controls that other
+    // boxes add to the same sheet later stay theirs.
+    explicit PageFields(QWidget* root, const QStringList& ownControls = {});
 
     // Every bound control's value into its slot. A list without selection
-    // leaves its slot empty.
+    // leaves its slot empty; a record's option byte holds only the boxes the
+    // page has.
     void read(ImageValues& values) const;
     // Every bound control from its slot; an empty slot leaves the control as
     // it is.
