@@ -75,10 +75,6 @@ QLineEdit* plainEdit(const QString& name, int length, QWidget* parent) {
     return e;
 }
 
-std::optional<int> indexOf(const QComboBox* c) {
-    return c->currentIndex() < 0 ? std::nullopt : std::optional<int>(c->currentIndex());
-}
-
 TargetList targetsFromByte(int byte) {
     TargetList t{};
     for (int i = 0; i < 8; ++i)
