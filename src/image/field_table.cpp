@@ -306,21 +306,23 @@ std::vector<Field> buildFields() {
         const char* name;
         const char* encoding;
         std::optional<bool> OtherPageValues::*member;
+        int bit;
     };
     // clang-format off
     static const std::array<OtherBit, 5> otherBits{{
-        {"CheckEgyeb1", "Körhívás funció",                           "bit 0", &OtherPageValues::roundCall},
-        {"CheckEgyeb3", "LED-ek kikapcsolása csukot fedőnél",        "bit 1", &OtherPageValues::ledsOffWhenClosed},
-        {"CheckEgyeb4", "Kimenet mentése memóriába",                 "bit 2", &OtherPageValues::saveOutput},
-        {"CheckEgyeb5", "Hívószámazonosításkor élesít/hatástalanít", "bit 3", &OtherPageValues::callerIdArming},
-        {"CheckEgyeb6", "Mikrofon üzemmód bekapcsolva",              "bit 4", &OtherPageValues::microphone},
+        {"CheckEgyeb1", "Körhívás funció",                           "bit 0", &OtherPageValues::roundCall,         0},
+        {"CheckEgyeb3", "LED-ek kikapcsolása csukot fedőnél",        "bit 1", &OtherPageValues::ledsOffWhenClosed, 1},
+        {"CheckEgyeb4", "Kimenet mentése memóriába",                 "bit 2", &OtherPageValues::saveOutput,        2},
+        {"CheckEgyeb5", "Hívószámazonosításkor élesít/hatástalanít", "bit 3", &OtherPageValues::callerIdArming,    3},
+        {"CheckEgyeb6", "Mikrofon üzemmód bekapcsolva",              "bit 4", &OtherPageValues::microphone,        4},
     }};
     // clang-format on
     for (const OtherBit& bit : otherBits) {
         const auto member = bit.member;
         b.add(
-            bit.control, bit.name, 76, 76, E::Bit, bit.encoding,
-            [member](V& v) -> Slot { return &(v.other.*member); }, false);
+             bit.control, bit.name, 76, 76, E::Bit, bit.encoding,
+             [member](V& v) -> Slot { return &(v.other.*member); }, false)
+            .bit = bit.bit;
     }
     b.add(
         "CheckEgyeb2", "SMS átírányítás", 77, 77, E::Byte, "phone index, 255 off",
@@ -372,12 +374,15 @@ std::vector<Field> buildFields() {
         .range = kGainRange;
 
     b.page("GPS");
-    b.add(
+    Field& receiver = b.add(
         "GPSbit0", "GPS vevő használata", 81, 81, E::Bit, "bit 0, set when off",
         [](V& v) -> Slot { return &v.gps.useReceiver; }, true);
+    receiver.bit = 0;
+    receiver.setWhenOff = true;
     b.add(
-        "GPSbit1", "NMEA GPS kódok küldése", 81, 81, E::Bit, "bit 1",
-        [](V& v) -> Slot { return &v.gps.sendNmea; }, false);
+         "GPSbit1", "NMEA GPS kódok küldése", 81, 81, E::Bit, "bit 1",
+         [](V& v) -> Slot { return &v.gps.sendNmea; }, false)
+        .bit = 1;
 
     b.page("Távfelügyelet");
     const Carried rm = Carried::Models70To90;
@@ -419,8 +424,9 @@ std::vector<Field> buildFields() {
         "CIDelet", "Életjel: CID", 1168, 1170, E::DigitCode, "DigitCode 3",
         [](V& v) -> Slot { return &v.remoteMonitoring.lifeSignalCode; }, QStringLiteral("602"), rm);
     b.add(
-        "ELETcid", "Életjel", 76, 76, E::Bit, "bit 6",
-        [](V& v) -> Slot { return &v.remoteMonitoring.lifeSignalReport; }, false);
+         "ELETcid", "Életjel", 76, 76, E::Bit, "bit 6",
+         [](V& v) -> Slot { return &v.remoteMonitoring.lifeSignalReport; }, false)
+        .bit = 6;
     b.add(
          "SpinEdit17", "Életjel ciklus: [perc]", 104, 105, E::Word, "16-bit",
          [](V& v) -> Slot { return &v.remoteMonitoring.lifeSignalCycleMinutes; }, 1440)

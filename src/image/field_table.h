@@ -95,6 +95,10 @@ struct Field {
     // A plain number (Byte or Word) that Encode stores as it is and Decode
     // limits to the spin's range; Encode and Decode walk these rows.
     std::optional<ValueRange> range;
+    // A switch that is one bit of a byte shared with other fields: Encode and
+    // Decode walk these rows (-1: not such a bit).
+    int bit = -1;
+    bool setWhenOff = false; // the bit stands for the box's opposite
     // A list of phone numbers that keeps the numbers whose slot is empty.
     bool keepsEveryNumber = false;
     // Compare shows this field under the row before it (a limit's spin under

@@ -82,9 +82,8 @@ DecodeResult decodeImage(ConfigImage& image, const ImageContext& context) {
     clearScratchBytes(image);
     decodeGprsTexts(image, v, context);
     decodeOutputs(image, v);
-    decodeOtherPageBits(image, v);
+    decodeTableBits(image, v);
     decodeReportingBits(image, v);
-    decodeGps(image, v);
     result.moduleVersion = image[kModuleVersion];
     result.statusText = moduleStatusText(result.moduleVersion, image[kBuildNumber]);
     decodeCodeRecords(image, v, context);

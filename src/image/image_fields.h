@@ -124,8 +124,11 @@ void encodeGprsTexts(ConfigImage& image, const ImageValues& values, const ImageC
 void decodeInputPages(const ConfigImage& image, ImageValues& values);
 void decodeOtherPage(ConfigImage& image, ImageValues& values);
 void decodeOutputs(const ConfigImage& image, ImageValues& values);
-void decodeOtherPageBits(const ConfigImage& image, ImageValues& values);
-void decodeGps(const ConfigImage& image, ImageValues& values);
+// The switches that are one bit of a shared byte, walked from the field table:
+// the rows of one byte are written together (`zeroBits` as composeByte's).
+void encodeTableBits(ConfigImage& image, const ImageValues& values, int address,
+                     uint8_t zeroBits = 0);
+void decodeTableBits(const ConfigImage& image, ImageValues& values);
 
 // ---- Decode steps (image_pages_reporting.cpp) ----
 void decodeGprsTexts(const ConfigImage& image, ImageValues& values, const ImageContext& context);

@@ -125,11 +125,8 @@ void encodeLifeSignal(ConfigImage& image, const ImageValues& values) {
 
 void encodeOtherPageBytes(ConfigImage& image, const ImageValues& values) {
     const OtherPageValues& o = values.other;
-    composeByte(image, 76,
-                {flag(0, o.roundCall), flag(1, o.ledsOffWhenClosed), flag(2, o.saveOutput),
-                 flag(3, o.callerIdArming), flag(4, o.microphone),
-                 flag(6, values.remoteMonitoring.lifeSignalReport)},
-                0xA0);
+    // Bits 5 and 7 belong to no field and always go out as 0.
+    encodeTableBits(image, values, 76, 0xA0);
     std::optional<int> redirection;
     if (o.smsRedirection && !*o.smsRedirection)
         redirection = 255;
@@ -141,10 +138,7 @@ void encodeOtherPageBytes(ConfigImage& image, const ImageValues& values) {
 }
 
 void encodeSensorBytes(ConfigImage& image, const ImageValues& values) {
-    const GpsValues& g = values.gps;
-    composeByte(image, 81,
-                {flag(0, g.useReceiver ? std::optional<bool>(!*g.useReceiver) : std::nullopt),
-                 flag(1, g.sendNmea)});
+    encodeTableBits(image, values, 81);
     const TemperatureValues& t = values.temperature;
     encodeOnOffValue(image, 82, t.maxEnabled, t.maxValue, 255);
     encodeOnOffValue(image, 83, t.minEnabled, t.minValue, 255);
@@ -207,21 +201,6 @@ void decodeOutputs(const ConfigImage& image, ImageValues& values) {
         o.onCallerId = bitSet(byte, 2);
         o.noCallerId = n == 0 ? std::optional<bool>(bitSet(byte, 3)) : std::nullopt;
     }
-}
-
-void decodeOtherPageBits(const ConfigImage& image, ImageValues& values) {
-    OtherPageValues& o = values.other;
-    const uint8_t byte = image[76];
-    o.roundCall = bitSet(byte, 0);
-    o.ledsOffWhenClosed = bitSet(byte, 1);
-    o.saveOutput = bitSet(byte, 2);
-    o.callerIdArming = bitSet(byte, 3);
-    o.microphone = bitSet(byte, 4);
-}
-
-void decodeGps(const ConfigImage& image, ImageValues& values) {
-    values.gps.useReceiver = !bitSet(image[81], 0);
-    values.gps.sendNmea = bitSet(image[81], 1);
 }
 
 } // namespace ImageFields

@@ -159,7 +159,6 @@ void decodeGprsTexts(const ConfigImage& image, ImageValues& values, const ImageC
 }
 
 void decodeReportingBits(const ConfigImage& image, ImageValues& values) {
-    values.remoteMonitoring.lifeSignalReport = bitSet(image[76], 6);
     values.callerId.answerIdentifiedCalls = bitSet(image[122], 1);
 }
 

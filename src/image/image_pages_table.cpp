@@ -53,6 +53,29 @@ void decodePlainValues(const ConfigImage& image, ImageValues& values, const Imag
     }
 }
 
+void encodeTableBits(ConfigImage& image, const ImageValues& values, int address, uint8_t zeroBits) {
+    bool any = false;
+    uint8_t byte = image[address];
+    for (const FieldTable::Field& f : FieldTable::fields()) {
+        if (f.bit < 0 || f.first != address)
+            continue;
+        const auto& on = slot<bool>(f, values);
+        if (!on)
+            continue;
+        any = true;
+        const auto mask = static_cast<uint8_t>(1u << f.bit);
+        byte = static_cast<uint8_t>(*on != f.setWhenOff ? byte | mask : byte & ~mask);
+    }
+    if (any)
+        image[address] = static_cast<uint8_t>(byte & ~zeroBits);
+}
+
+void decodeTableBits(const ConfigImage& image, ImageValues& values) {
+    for (const FieldTable::Field& f : FieldTable::fields())
+        if (f.bit >= 0)
+            slot<bool>(f, values) = bitSet(image[f.first], f.bit) != f.setWhenOff;
+}
+
 void encodeTexts(ConfigImage& image, const ImageValues& values, const ImageContext& context) {
     each(Encoding::ImageText, context, [&](const FieldTable::Field& f) {
         writeText(image, f.first, slot<QString>(f, values), width(f));

@@ -108,14 +108,16 @@ InputPage::InputPage(QWidget* sheet, int input) : ConfigPage(sheet), index_(inpu
                                    QStringLiteral("%1-es Bemenet beállításai").arg(input), sheet);
     record_ = new InputRecordControls(inputNames(input), sheet);
     record_->layOut(sheet, heading);
+    fields_.emplace(sheet);
 }
 
 void InputPage::read(ImageValues& v) const {
-    record_->read(v.inputs[size_t(index_)]);
+    fields_->read(v);
 }
 
 void InputPage::fill(const ImageValues& v) {
-    record_->fill(v.inputs[size_t(index_)]);
+    fields_->fill(v);
+    record_->fillRules(v.inputs[size_t(index_)]);
 }
 
 void InputPage::fillPhoneLists(const PhoneTexts& phones, int modelCode) {
@@ -136,15 +138,17 @@ void SupervisionPage::build(const Layout& layout, const InputRecordControls::Pag
     record_ = new InputRecordControls(layout.names, page, pageRows);
     grid_ = record_->layOut(page, heading);
     blankFiveToEight_ = layout.blankFiveToEight;
+    fields_.emplace(page);
 }
 
 void SupervisionPage::read(ImageValues& v) const {
-    record_->read(recordOf(v));
+    fields_->read(v);
     readOwn(v);
 }
 
 void SupervisionPage::fill(const ImageValues& v) {
-    record_->fill(recordOf(const_cast<ImageValues&>(v)));
+    fields_->fill(v);
+    record_->fillRules(recordOf(const_cast<ImageValues&>(v)));
     fillOwn(v);
 }
 
@@ -183,13 +187,8 @@ PowerPage::PowerPage(QWidget* sheet) : SupervisionPage(sheet) {
 
 void PowerPage::readOwn(ImageValues& v) const {
     // No selection stores "11V".
-    const int index = ComboBox20->currentIndex();
-    v.power.alarmVoltage = index >= 0 ? index : kDefaultPowerAlarmVoltage;
-}
-
-void PowerPage::fillOwn(const ImageValues& v) {
-    if (v.power.alarmVoltage)
-        ComboBox20->setCurrentIndex(*v.power.alarmVoltage);
+    if (!v.power.alarmVoltage)
+        v.power.alarmVoltage = kDefaultPowerAlarmVoltage;
 }
 
 TemperaturePage::TemperaturePage(QWidget* sheet) : SupervisionPage(sheet) {
@@ -240,26 +239,9 @@ QList<QLineEdit*> TemperaturePage::smsTexts() const {
     return {riasztas13, riasztas13b};
 }
 
-void TemperaturePage::readOwn(ImageValues& v) const {
-    TemperatureValues& t = v.temperature;
-    t.maxEnabled = hkompmax->isChecked();
-    t.maxValue = SpinEdit6->value();
-    t.minEnabled = hkompmin->isChecked();
-    t.minValue = SpinEdit7->value();
-}
-
-void TemperaturePage::fillOwn(const ImageValues& v) {
+void TemperaturePage::fillOwn(const ImageValues&) {
     // With type 0 the limits stay greyed but keep showing what the module
     // holds, so choosing a type later shows the stored limits, not zeros.
-    const TemperatureValues& t = v.temperature;
-    if (t.maxEnabled)
-        hkompmax->setChecked(*t.maxEnabled);
-    if (t.maxValue)
-        SpinEdit6->setValue(*t.maxValue);
-    if (t.minEnabled)
-        hkompmin->setChecked(*t.minEnabled);
-    if (t.minValue)
-        SpinEdit7->setValue(*t.minValue);
     applyTemperatureRule();
 }
 
@@ -282,15 +264,6 @@ SpeedPage::SpeedPage(QWidget* sheet) : SupervisionPage(sheet) {
     fill(defaultImageValues()); // the field table's defaults
 }
 
-void SpeedPage::readOwn(ImageValues& v) const {
-    v.speed.limitKmh = SpinEdit8->value();
-}
-
-void SpeedPage::fillOwn(const ImageValues& v) {
-    if (v.speed.limitKmh)
-        SpinEdit8->setValue(*v.speed.limitKmh);
-}
-
 LiftPage::LiftPage(QWidget* sheet) : SupervisionPage(sheet) {
     build({supervisionNames(6, "BEst", "1-----", "riasztas6", "liftTypeLabel", "liftTextLabel",
                             "liftSmsLabel", "liftVoiceLabel"),
@@ -302,13 +275,4 @@ LiftPage::LiftPage(QWidget* sheet) : SupervisionPage(sheet) {
                            SpinEdit9);
           });
     fill(defaultImageValues()); // the field table's defaults
-}
-
-void LiftPage::readOwn(ImageValues& v) const {
-    v.lift.setting = SpinEdit9->value();
-}
-
-void LiftPage::fillOwn(const ImageValues& v) {
-    if (v.lift.setting)
-        SpinEdit9->setValue(*v.lift.setting);
 }

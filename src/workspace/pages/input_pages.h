@@ -5,6 +5,9 @@
 // SupervisionPage and add their own rows.
 #include "workspace/pages/config_page.h"
 #include "workspace/pages/input_record_controls.h"
+#include "workspace/pages/page_fields.h"
+
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -25,6 +28,7 @@ class InputPage : public ConfigPage {
   private:
     int index_; // 0..3
     InputRecordControls* record_;
+    std::optional<PageFields> fields_; // bound once the layout stands
 };
 
 // What the tamper, power, temperature, speed and lift pages have in common.
@@ -56,6 +60,7 @@ class SupervisionPage : public ConfigPage {
 
   private:
     InputRecordControls* record_ = nullptr;
+    std::optional<PageFields> fields_; // bound once build() laid the page out
     QGridLayout* grid_ = nullptr;
     bool blankFiveToEight_ = false;
 };
@@ -82,7 +87,6 @@ class PowerPage : public SupervisionPage {
   protected:
     InputPageValues& recordOf(ImageValues& v) const override { return v.power.input; }
     void readOwn(ImageValues& values) const override;
-    void fillOwn(const ImageValues& values) override;
 
   private:
     QComboBox* ComboBox20 = nullptr;
@@ -101,7 +105,6 @@ class TemperaturePage : public SupervisionPage {
 
   protected:
     InputPageValues& recordOf(ImageValues& v) const override { return v.temperature.input; }
-    void readOwn(ImageValues& values) const override;
     void fillOwn(const ImageValues& values) override;
 
   private:
@@ -121,8 +124,6 @@ class SpeedPage : public SupervisionPage {
 
   protected:
     InputPageValues& recordOf(ImageValues& v) const override { return v.speed.input; }
-    void readOwn(ImageValues& values) const override;
-    void fillOwn(const ImageValues& values) override;
 
   private:
     QSpinBox* SpinEdit8 = nullptr;
@@ -136,8 +137,6 @@ class LiftPage : public SupervisionPage {
 
   protected:
     InputPageValues& recordOf(ImageValues& v) const override { return v.lift.input; }
-    void readOwn(ImageValues& values) const override;
-    void fillOwn(const ImageValues& values) override;
 
   private:
     QSpinBox* SpinEdit9 = nullptr;

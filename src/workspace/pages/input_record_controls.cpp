@@ -99,38 +99,9 @@ void InputRecordControls::applyTypeRule() {
     voice->setEnabled(reports);
 }
 
-void InputRecordControls::read(InputPageValues& v) const {
-    const int type = typeList->currentIndex();
-    v.type = type >= 0 ? std::optional<int>(type) : std::nullopt;
-    v.inverted = inverted->isChecked();
-    v.sms = sms->targets();
-    v.voice = voice->targets();
-    InputOptions o;
-    for (size_t i = 0; i < options.size(); ++i)
-        o.*FieldTable::optionBoxes()[i].member = options[i] && options[i]->isChecked();
-    v.options = o;
-    if (text)
-        v.text = text->text();
-}
-
-void InputRecordControls::fill(const InputPageValues& v) {
-    if (v.type)
-        typeList->setCurrentIndex(*v.type >= 0 && *v.type < typeList->count() ? *v.type : -1);
-    else
+void InputRecordControls::fillRules(const InputPageValues& v) {
+    if (!v.type)
         typeList->setCurrentIndex(-1);
-    if (v.inverted)
-        inverted->setChecked(*v.inverted);
-    if (v.sms)
-        sms->setTargets(*v.sms);
-    if (v.voice)
-        voice->setTargets(*v.voice);
-    if (v.options) {
-        for (size_t i = 0; i < options.size(); ++i)
-            if (options[i])
-                options[i]->setChecked((*v.options).*FieldTable::optionBoxes()[i].member);
-    }
-    if (text && v.text)
-        text->setText(*v.text);
     applyTypeRule();
 }
 

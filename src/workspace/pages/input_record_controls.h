@@ -48,8 +48,9 @@ class InputRecordControls : public QObject {
     InputRecordControls(const InputRecordNames& names, QWidget* page,
                         const PageRows& pageRows = {});
 
-    void read(InputPageValues& values) const;
-    void fill(const InputPageValues& values);
+    // After the page's fields are filled: a record without a type shows no
+    // selection, and the type rule follows the type.
+    void fillRules(const InputPageValues& values);
     // Page-show routine: the lists' items from the phone numbers.
     void fillLists(const PhoneTexts& phones, bool blankFiveToEight);
     // Type rule: type 0 leaves nothing to report, so the lists go grey.

@@ -33,6 +33,7 @@ OutputPage::OutputPage(QWidget* sheet) : ConfigPage(sheet) {
         row->addWidget(group, 0, Qt::AlignTop);
     }
     row->addStretch(1);
+    fields_.emplace(sheet, QStringList{QStringLiteral("SpinKI1"), QStringLiteral("SpinKI2")});
     fill(defaultImageValues()); // the field table's defaults
 }
 
@@ -131,32 +132,17 @@ void OutputPage::resetOutput2Unit() {
 }
 
 void OutputPage::read(ImageValues& v) const {
-    for (size_t i = 0; i < 2; ++i) {
-        const Output& o = outputs_[i];
-        OutputValues& out = v.outputs[i];
-        const int mode = o.mode->currentIndex();
-        out.mode = mode >= 0 ? std::optional<int>(mode) : std::nullopt;
-        out.onAlarm = o.onAlarm->isChecked();
-        out.onCallerId = o.onCallerId->isChecked();
-        out.noCallerId =
-            o.noCallerId ? std::optional<bool>(o.noCallerId->isChecked()) : std::nullopt;
-        out.seconds = o.kept;
-    }
+    fields_->read(v);
+    for (size_t i = 0; i < 2; ++i)
+        v.outputs[i].seconds = outputs_[i].kept;
 }
 
 void OutputPage::fill(const ImageValues& v) {
     filling_ = true;
+    fields_->fill(v);
     for (size_t i = 0; i < 2; ++i) {
         Output& o = outputs_[i];
         const OutputValues& in = v.outputs[i];
-        if (in.mode)
-            o.mode->setCurrentIndex(*in.mode);
-        if (in.onAlarm)
-            o.onAlarm->setChecked(*in.onAlarm);
-        if (in.onCallerId)
-            o.onCallerId->setChecked(*in.onCallerId);
-        if (o.noCallerId && in.noCallerId)
-            o.noCallerId->setChecked(*in.noCallerId);
         // Output 1 comes back in seconds; output 2 keeps its unit until the
         // read that decoded it sets it back.
         if (i == 0)

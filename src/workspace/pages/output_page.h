@@ -1,7 +1,9 @@
 #pragma once
 #include "workspace/pages/config_page.h"
+#include "workspace/pages/page_fields.h"
 
 #include <array>
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -23,6 +25,9 @@ class OutputPage : public ConfigPage {
     void resetOutput2Unit();
 
   private:
+    // The time spins are the page's own: they show the kept seconds in the
+    // chosen unit.
+    std::optional<PageFields> fields_;
     struct Output {
         QComboBox* mode = nullptr;    // ComboKiN
         QSpinBox* time = nullptr;     // SpinKIN

@@ -75,10 +75,6 @@ QLineEdit* plainEdit(const QString& name, int length, QWidget* parent) {
     return e;
 }
 
-std::optional<int> indexOf(const QComboBox* c) {
-    return c->currentIndex() < 0 ? std::nullopt : std::optional<int>(c->currentIndex());
-}
-
 TargetList targetsFromByte(int byte) {
     TargetList t{};
     for (int i = 0; i < 8; ++i)
@@ -187,6 +183,7 @@ RemoteMonitoringPage::RemoteMonitoringPage(QWidget* sheet) : ConfigPage(sheet) {
     outer->addStretch(1);
     for (QComboBox* c : {ComboBox17, ComboBox16})
         connect(c, &QComboBox::currentIndexChanged, this, &RemoteMonitoringPage::levelChanged);
+    fields_.emplace(sheet);
     fill(defaultImageValues()); // the field table's defaults
 }
 
@@ -201,46 +198,17 @@ void RemoteMonitoringPage::setCodesStored(bool stored) {
 }
 
 void RemoteMonitoringPage::read(ImageValues& values) const {
-    RemoteMonitoringValues& v = values.remoteMonitoring;
-    v.account = CIDUGYFEL->text();
-    for (int i = 0; i < 6; ++i) {
-        ContactIdEntry& e = i < 4 ? v.inputs[static_cast<size_t>(i)] : i == 4 ? v.tamper : v.power;
-        e.code = rows_[static_cast<size_t>(i)].code->text();
-        e.zone = rows_[static_cast<size_t>(i)].zone->text();
-    }
-    v.lifeSignalCode = CIDelet->text();
-    v.lifeSignalReport = ELETcid->isChecked();
-    v.lifeSignalCycleMinutes = SpinEdit17->value();
-    v.receiver1 = TAV1->text();
-    v.receiver2 = TAV2->text();
-    v.txLevel = indexOf(ComboBox17);
-    v.rxLevel = indexOf(ComboBox16);
+    fields_->read(values);
 }
 
 void RemoteMonitoringPage::fill(const ImageValues& values) {
-    const RemoteMonitoringValues& v = values.remoteMonitoring;
-    auto text = [](QLineEdit* e, const std::optional<QString>& t) {
-        if (t)
-            e->setText(*t);
-    };
-    text(CIDUGYFEL, v.account);
-    for (int i = 0; i < 6; ++i) {
-        const ContactIdEntry& e = i < 4    ? v.inputs[static_cast<size_t>(i)]
-                                  : i == 4 ? v.tamper
-                                           : v.power;
-        text(rows_[static_cast<size_t>(i)].code, e.code);
-        text(rows_[static_cast<size_t>(i)].zone, e.zone);
-    }
-    text(CIDelet, v.lifeSignalCode);
-    if (v.lifeSignalReport)
-        ELETcid->setChecked(*v.lifeSignalReport);
-    if (v.lifeSignalCycleMinutes)
-        SpinEdit17->setValue(*v.lifeSignalCycleMinutes);
-    text(TAV1, v.receiver1);
-    text(TAV2, v.receiver2);
+    fields_->fill(values);
     // A stored level the list cannot show leaves it without selection.
-    ComboBox17->setCurrentIndex(v.txLevel ? *v.txLevel : -1);
-    ComboBox16->setCurrentIndex(v.rxLevel ? *v.rxLevel : -1);
+    const RemoteMonitoringValues& v = values.remoteMonitoring;
+    if (!v.txLevel)
+        ComboBox17->setCurrentIndex(-1);
+    if (!v.rxLevel)
+        ComboBox16->setCurrentIndex(-1);
 }
 
 // ---------------------------------------------------------------- "GPRS"
@@ -275,6 +243,7 @@ GprsPage::GprsPage(QWidget* sheet) : ConfigPage(sheet) {
     setVaronetPreset(varonet_, QStringLiteral("nincs beállítva"));
     connect(ComboBox14, &QComboBox::activated, this,
             [this](int index) { choose(static_cast<ApnChoice>(index)); });
+    fields_.emplace(sheet);
     fill(defaultImageValues()); // the field table's defaults
 }
 
@@ -336,19 +305,11 @@ bool GprsPage::holdsVaronet() const {
 }
 
 void GprsPage::read(ImageValues& values) const {
-    values.gprs.testPeriodSeconds = SpinEdit10->value();
-    values.gprs.accessPoint = Edit10->text();
-    values.gprs.server = Edit11->text();
+    fields_->read(values);
 }
 
 void GprsPage::fill(const ImageValues& values) {
-    const GprsValues& v = values.gprs;
-    if (v.testPeriodSeconds)
-        SpinEdit10->setValue(*v.testPeriodSeconds);
-    if (v.accessPoint)
-        Edit10->setText(*v.accessPoint);
-    if (v.server)
-        Edit11->setText(*v.server);
+    fields_->fill(values);
     // A module that holds its own access point shows it as "Egyéni APN", so the
     // installer sees what is stored.
     const bool held = !(Edit10->text().isEmpty() && Edit11->text().isEmpty());
@@ -597,6 +558,7 @@ OpenClosePage::OpenClosePage(QWidget* sheet) : ConfigPage(sheet) {
                  Edit18);
     outer->addWidget(texts);
     outer->addStretch(1);
+    fields_.emplace(sheet);
     fill(defaultImageValues()); // the field table's defaults
 }
 
@@ -621,26 +583,14 @@ QList<QLineEdit*> OpenClosePage::smsTexts() const {
 }
 
 void OpenClosePage::read(ImageValues& values) const {
-    OpenCloseValues& v = values.openClose;
-    v.openingSms = SMSst16->targets();
-    v.closingSms = SMSst17->targets();
+    fields_->read(values);
+    // ModelCode 100 keeps other bytes where the opening text would be.
     if (modelCode_ == 100)
-        v.openingText.reset();
-    else
-        v.openingText = Edit17->text();
-    v.closingText = Edit18->text();
+        values.openClose.openingText.reset();
 }
 
 void OpenClosePage::fill(const ImageValues& values) {
-    const OpenCloseValues& v = values.openClose;
-    if (v.openingSms)
-        SMSst16->setTargets(*v.openingSms);
-    if (v.closingSms)
-        SMSst17->setTargets(*v.closingSms);
-    if (v.openingText)
-        Edit17->setText(*v.openingText);
-    if (v.closingText)
-        Edit18->setText(*v.closingText);
+    fields_->fill(values);
 }
 
 // ---------------------------------------------------------------- "Hangok"
@@ -738,15 +688,15 @@ CallerIdBox::CallerIdBox(QGroupBox* group) : ConfigPage(group) {
     CheckEgyeb2_1 = checkBox(QStringLiteral("CheckEgyeb2_1"),
                              QStringLiteral("Bejövő hívás felvétele (azonosított)"), group);
     layout->addWidget(CheckEgyeb2_1);
+    fields_.emplace(group);
 }
 
 void CallerIdBox::read(ImageValues& values) const {
-    values.callerId.answerIdentifiedCalls = CheckEgyeb2_1->isChecked();
+    fields_->read(values);
 }
 
 void CallerIdBox::fill(const ImageValues& values) {
-    if (values.callerId.answerIdentifiedCalls)
-        CheckEgyeb2_1->setChecked(*values.callerId.answerIdentifiedCalls);
+    fields_->fill(values);
 }
 
 PstnGainBox::PstnGainBox(QGroupBox* group) : ConfigPage(group) {
@@ -768,23 +718,14 @@ PstnGainBox::PstnGainBox(QGroupBox* group) : ConfigPage(group) {
     send->setObjectName(QStringLiteral("Button5"));
     connect(send, &QPushButton::clicked, this, &PstnGainBox::pstnSendRequested);
     form->addRow(send);
+    fields_.emplace(group);
     fill(defaultImageValues()); // the field table's defaults
 }
 
 void PstnGainBox::read(ImageValues& values) const {
-    values.gains.pstnRx = SpinEdit11->value();
-    values.gains.pstnTx = SpinEdit12->value();
-    values.gains.dtmfRx = SpinEdit13->value();
-    values.gains.dtmfTx = SpinEdit14->value();
+    fields_->read(values);
 }
 
 void PstnGainBox::fill(const ImageValues& values) {
-    const LineGainValues& v = values.gains;
-    const std::pair<const std::optional<int>*, QSpinBox*> rows[] = {{&v.pstnRx, SpinEdit11},
-                                                                    {&v.pstnTx, SpinEdit12},
-                                                                    {&v.dtmfRx, SpinEdit13},
-                                                                    {&v.dtmfTx, SpinEdit14}};
-    for (const auto& [value, box] : rows)
-        if (*value)
-            box->setValue(**value);
+    fields_->fill(values);
 }

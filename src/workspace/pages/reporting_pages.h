@@ -5,6 +5,7 @@
 // caller-identification box of "Szám azonosítás" and the PSTN gains of "Egyéb".
 #include "settings/presets.h"
 #include "workspace/pages/config_page.h"
+#include "workspace/pages/page_fields.h"
 
 #include <array>
 #include <functional>
@@ -40,6 +41,7 @@ class RemoteMonitoringPage : public ConfigPage {
     void levelChanged();
 
   private:
+    std::optional<PageFields> fields_; // bound once the layout stands
     struct CodeRow {
         QLineEdit* code;
         QLineEdit* zone; // nullptr for the life signal
@@ -71,6 +73,7 @@ class GprsPage : public ConfigPage {
     void setVaronetPreset(const Presets::ServerPair& preset, const QString& notConfigured);
 
   private:
+    std::optional<PageFields> fields_; // bound once the layout stands
     void showTexts(bool shown);
     bool holdsVaronet() const;
     Presets::ServerPair varonet_{{}, {}, {QStringLiteral("varonetapn")}};
@@ -135,6 +138,7 @@ class OpenClosePage : public ConfigPage {
     void setModelCode(int modelCode);
 
   private:
+    std::optional<PageFields> fields_; // bound once the layout stands
     TargetCheckList* SMSst16;
     TargetCheckList* SMSst17;
     QLineEdit* Edit17;
@@ -185,6 +189,7 @@ class CallerIdBox : public ConfigPage {
     QCheckBox* box() const { return CheckEgyeb2_1; }
 
   private:
+    std::optional<PageFields> fields_; // bound once the layout stands
     QCheckBox* CheckEgyeb2_1;
 };
 
@@ -201,6 +206,7 @@ class PstnGainBox : public ConfigPage {
     void pstnSendRequested();
 
   private:
+    std::optional<PageFields> fields_; // bound once the layout stands
     QSpinBox* SpinEdit11;
     QSpinBox* SpinEdit12;
     QSpinBox* SpinEdit13;

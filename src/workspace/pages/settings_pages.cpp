@@ -80,6 +80,7 @@ LifeSignalPage::LifeSignalPage(QWidget* sheet) : ConfigPage(sheet) {
 
     connect(CheckBox11, &QCheckBox::toggled, this, &LifeSignalPage::applyLifeSignalRule);
     applyLifeSignalRule();
+    fields_.emplace(sheet);
     fill(defaultImageValues()); // the field table's defaults
 }
 
@@ -91,31 +92,13 @@ void LifeSignalPage::applyLifeSignalRule() {
 }
 
 void LifeSignalPage::read(ImageValues& v) const {
-    LifeSignalValues& l = v.lifeSignal;
-    l.enabled = CheckBox11->isChecked();
-    l.periodDays = SpinEdit1->value();
-    l.hour = SpinEdit2->value();
-    // Decode never reads byte 73 (the module counts it down), so the spin only
-    // counts once the installer sets it.
-    l.firstAfterDays = SpinEdit3->value();
-    l.sms = SMSst11->targets();
-    l.text = riasztas11->text();
+    // Decode never reads byte 73 (the module counts it down), so SpinEdit3
+    // only counts once the installer sets it.
+    fields_->read(v);
 }
 
 void LifeSignalPage::fill(const ImageValues& v) {
-    const LifeSignalValues& l = v.lifeSignal;
-    if (l.enabled)
-        CheckBox11->setChecked(*l.enabled);
-    if (l.periodDays)
-        SpinEdit1->setValue(*l.periodDays);
-    if (l.hour)
-        SpinEdit2->setValue(*l.hour);
-    if (l.firstAfterDays)
-        SpinEdit3->setValue(*l.firstAfterDays);
-    if (l.sms)
-        SMSst11->setTargets(*l.sms);
-    if (l.text)
-        riasztas11->setText(*l.text);
+    fields_->fill(v);
     applyLifeSignalRule();
 }
 
@@ -227,6 +210,7 @@ OtherPage::OtherPage(QWidget* sheet) : ConfigPage(sheet) {
     connect(Edit12, &QLineEdit::textChanged, this, &OtherPage::showHeaderRoom);
     applyRedirectionRule();
     showFeatures();
+    fields_.emplace(sheet);
     fill(defaultImageValues()); // the field table's defaults
 }
 
@@ -265,51 +249,17 @@ QString OtherPage::securityCode() const {
 }
 
 void OtherPage::read(ImageValues& v) const {
-    OtherPageValues& o = v.other;
-    o.securityCode = Edit1->text();
-    o.roundCall = CheckEgyeb1->isChecked();
-    o.ledsOffWhenClosed = CheckEgyeb3->isChecked();
-    o.saveOutput = CheckEgyeb4->isChecked();
-    o.callerIdArming = CheckEgyeb5->isChecked();
-    o.microphone = CheckEgyeb6->isChecked();
-    o.smsRedirection = CheckEgyeb2->isChecked();
-    const int target = ComboBox11->currentIndex();
-    o.smsRedirectionTarget = target >= 0 ? std::optional<int>(target) : std::nullopt;
-    o.ringSeconds = SpinEdit4->value();
-    o.maxRedials = SpinEdit5->value();
+    fields_->read(v);
     // No selection stores "Normál".
-    const int filter = ComboBox12->currentIndex();
-    o.inputFilter = filter >= 0 ? filter : kDefaultInputFilter;
-    o.restoreText = Edit8->text();
-    o.smsHeader = Edit12->text();
+    if (!v.other.inputFilter)
+        v.other.inputFilter = kDefaultInputFilter;
 }
 
 void OtherPage::fill(const ImageValues& v) {
+    fields_->fill(v);
     const OtherPageValues& o = v.other;
-    if (o.securityCode)
-        Edit1->setText(*o.securityCode);
-    const std::pair<QCheckBox*, const std::optional<bool>*> boxes[] = {
-        {CheckEgyeb1, &o.roundCall},  {CheckEgyeb3, &o.ledsOffWhenClosed},
-        {CheckEgyeb4, &o.saveOutput}, {CheckEgyeb5, &o.callerIdArming},
-        {CheckEgyeb6, &o.microphone}, {CheckEgyeb2, &o.smsRedirection},
-    };
-    for (const auto& [box, value] : boxes)
-        if (*value)
-            box->setChecked(**value);
-    if (o.smsRedirectionTarget)
-        ComboBox11->setCurrentIndex(*o.smsRedirectionTarget);
-    else if (o.smsRedirection && *o.smsRedirection)
+    if (!o.smsRedirectionTarget && o.smsRedirection && *o.smsRedirection)
         ComboBox11->setCurrentIndex(-1); // a stored target the list does not have
-    if (o.ringSeconds)
-        SpinEdit4->setValue(*o.ringSeconds);
-    if (o.maxRedials)
-        SpinEdit5->setValue(*o.maxRedials);
-    if (o.inputFilter)
-        ComboBox12->setCurrentIndex(*o.inputFilter);
-    if (o.restoreText)
-        Edit8->setText(*o.restoreText);
-    if (o.smsHeader)
-        Edit12->setText(*o.smsHeader);
     applyRedirectionRule();
 }
 
@@ -341,17 +291,14 @@ GpsPage::GpsPage(QWidget* sheet) : ConfigPage(sheet) {
     row->addStretch(1);
     column->addLayout(row);
     column->addStretch(1);
+    fields_.emplace(sheet);
     fill(defaultImageValues()); // the field table's defaults
 }
 
 void GpsPage::read(ImageValues& v) const {
-    v.gps.useReceiver = GPSbit0->isChecked();
-    v.gps.sendNmea = GPSbit1->isChecked();
+    fields_->read(v);
 }
 
 void GpsPage::fill(const ImageValues& v) {
-    if (v.gps.useReceiver)
-        GPSbit0->setChecked(*v.gps.useReceiver);
-    if (v.gps.sendNmea)
-        GPSbit1->setChecked(*v.gps.sendNmea);
+    fields_->fill(v);
 }

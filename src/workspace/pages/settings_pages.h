@@ -1,6 +1,9 @@
 #pragma once
 // Pages of single settings: "Életjel", "Egyéb" and "GPS".
 #include "workspace/pages/config_page.h"
+#include "workspace/pages/page_fields.h"
+
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -24,6 +27,7 @@ class LifeSignalPage : public ConfigPage {
     void applyLifeSignalRule();
 
   private:
+    std::optional<PageFields> fields_; // bound once the layout stands
     QCheckBox* CheckBox11;
     QSpinBox* SpinEdit1;
     QSpinBox* SpinEdit2;
@@ -58,6 +62,7 @@ class OtherPage : public ConfigPage {
     QGroupBox* addGainGroup();
 
   private:
+    std::optional<PageFields> fields_; // bound once the layout stands
     QLineEdit* Edit1;
     QCheckBox* CheckEgyeb1;
     QCheckBox* CheckEgyeb2;
@@ -87,6 +92,7 @@ class GpsPage : public ConfigPage {
     void fill(const ImageValues& values) override;
 
   private:
+    std::optional<PageFields> fields_; // bound once the layout stands
     QCheckBox* GPSbit0;
     QCheckBox* GPSbit1;
 };
