@@ -1,6 +1,7 @@
 #include "cli/cli.h"
 
 #include "cli/cli_diff.h"
+#include "cli/cli_portable.h"
 #include "cli/cli_session.h"
 #include "serial/serial_trace.h"
 
@@ -21,6 +22,7 @@ const char kUsage[] =
     "       alvento backups [--port PORT] [--timeout SECONDS] [--trace FILE]\n"
     "       alvento diff A B [--timeout SECONDS]\n"
     "       alvento diff A --port PORT [--timeout SECONDS]\n"
+    "       alvento export|import|set ... (see alvento export --help)\n"
     "\n"
     "  identify  find the module on PORT; print its ModelCode, name and software version\n"
     "  read      read the module's whole configuration by its own method (bytes, blocks\n"
@@ -69,7 +71,8 @@ const char kUsage[] =
 
 const char kWindowUsage[] =
     "usage: alvento [--port NAME] [--trace FILE]\n"
-    "       alvento identify|read|write|backups|diff ... (see alvento identify --help)\n"
+    "       alvento identify|read|write|backups|diff|export|import|set ... (see alvento identify "
+    "--help)\n"
     "       alvento --help | --version\n"
     "\n"
     "Without a command word the configurator's windows start: the tool looks for a\n"
@@ -107,7 +110,7 @@ bool startTrace(const QCommandLineParser& parser, const QCommandLineOption& trac
 bool isCliCommand(const char* word) {
     return std::strcmp(word, "identify") == 0 || std::strcmp(word, "read") == 0 ||
            std::strcmp(word, "write") == 0 || std::strcmp(word, "diff") == 0 ||
-           std::strcmp(word, "backups") == 0;
+           std::strcmp(word, "backups") == 0 || isPortableCommand(word);
 }
 
 int handleWithoutWindows(int argc, char** argv, WindowStartOptions& options) {
@@ -165,6 +168,8 @@ int handleWithoutWindows(int argc, char** argv, WindowStartOptions& options) {
 
 int runCli(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    if (argc > 1 && isPortableCommand(argv[1]))
+        return runPortable(app.arguments());
 
     QCommandLineParser parser;
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
@@ -192,7 +197,8 @@ int runCli(int argc, char** argv) {
             bool ok = false;
             seconds = parser.value(timeout).toInt(&ok);
             if (!ok || seconds <= 0)
-                return usageError(QStringLiteral("--timeout takes a whole number of seconds above 0"));
+                return usageError(
+                    QStringLiteral("--timeout takes a whole number of seconds above 0"));
         }
         if (sources.size() != 2)
             return usageError(QStringLiteral("diff compares two sources: A B, or A --port PORT"));
