@@ -71,8 +71,8 @@ const char kUsage[] =
 
 const char kWindowUsage[] =
     "usage: alvento [--port NAME] [--trace FILE]\n"
-    "       alvento identify|read|write|backups|diff|export|import|set ... (see alvento identify "
-    "--help)\n"
+    "       alvento identify|read|write|backups|diff ... (see alvento identify --help)\n"
+    "       alvento export|import|set ... (see alvento export --help)\n"
     "       alvento --help | --version\n"
     "\n"
     "Without a command word the configurator's windows start: the tool looks for a\n"
@@ -197,8 +197,7 @@ int runCli(int argc, char** argv) {
             bool ok = false;
             seconds = parser.value(timeout).toInt(&ok);
             if (!ok || seconds <= 0)
-                return usageError(
-                    QStringLiteral("--timeout takes a whole number of seconds above 0"));
+                return usageError(QStringLiteral("--timeout takes a whole number of seconds above 0"));
         }
         if (sources.size() != 2)
             return usageError(QStringLiteral("diff compares two sources: A B, or A --port PORT"));

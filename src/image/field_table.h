@@ -82,11 +82,8 @@ struct Field {
     QString control; // the control's objectName; a grid's name for a row of it
     int cell = 0;    // a grid's row (1-based); 0 for a control of its own
     QString name;    // the caption compare and verify give the field
-    // Names the field in exported documents and `alvento set`: the control's
-    // objectName, a grid row's "grid.row". Kept when captions change.
-    QString id;
-    int first = 0; // image bytes first..last hold it (with other fields'
-    int last = 0;  // bits where a byte is shared)
+    int first = 0;   // image bytes first..last hold it (with other fields'
+    int last = 0;    // bits where a byte is shared)
     Encoding encoding = Encoding::Byte;
     QString encodingText; // "InputRecord type, bits 0..6", "TargetMask", ...
     Carried carried = Carried::All;
@@ -105,6 +102,9 @@ struct Field {
     bool listed = true;
     // The shown value where it is no plain function of the slot.
     std::function<std::optional<QString>(const ImageValues&)> show;
+    // Names the field in exported documents and `alvento set`: the control's
+    // objectName, a grid row's "grid.row". Kept when captions change.
+    QString id;
 };
 
 // Every field, page by page in tab order.
