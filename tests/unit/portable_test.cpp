@@ -314,33 +314,34 @@ TEST(PortableDocument, SetChecksLikeThePagesAndChangesOnlyItsField) {
         {"StringGrid3.1={\"code\":\"E130\",\"name\":\"x\",\"sms\":[]}",
          "not stored by ModelCode 80", 0, -1, ""},
     };
-    for (const Case& k : cases) {
-        SCOPED_TRACE(k.assignment.toStdString());
-        const Configuration before = realistic(80, 30);
-        Configuration c = before;
-        const QString error = PortableDocument::setFields(c, {k.assignment});
-        if (!k.error.isEmpty()) {
-            EXPECT_TRUE(error.contains(k.error)) << error.toStdString();
-            EXPECT_EQ(PortableDocument::toFile(c), PortableDocument::toFile(before));
-            continue;
+    for (const Case& k : cases)
+        for (const Configuration& before : {realistic(80, 30), randomBytes(80, 30, 9)}) {
+            SCOPED_TRACE(k.assignment.toStdString());
+            Configuration c = before;
+            const QString error = PortableDocument::setFields(c, {k.assignment});
+            if (!k.error.isEmpty()) {
+                EXPECT_TRUE(error.contains(k.error)) << error.toStdString();
+                EXPECT_EQ(PortableDocument::toFile(c), PortableDocument::toFile(before));
+                continue;
+            }
+            ASSERT_EQ(error, QString());
+            for (int a = 0; a < c.imageSize; ++a)
+                if (a < k.first || a > k.last)
+                    ASSERT_EQ(c.image[a], before.image[a]) << "byte " << a;
+            const QString id = k.assignment.section('=', 0, 0);
+            const QJsonValue shown =
+                fieldsById(PortableDocument::exportJson(c)).value(id).toObject().value("value");
+            const QString text =
+                shown.isString()   ? '"' + shown.toString().trimmed() + '"'
+                : shown.isDouble() ? QString::number(shown.toInt())
+                : shown.isBool()
+                    ? (shown.toBool() ? "true" : "false")
+                    : QString::fromUtf8(
+                          QJsonDocument(QJsonArray{shown}).toJson(QJsonDocument::Compact))
+                          .mid(1)
+                          .chopped(1);
+            EXPECT_EQ(text, k.shown);
         }
-        ASSERT_EQ(error, QString());
-        for (int a = 0; a < c.imageSize; ++a)
-            if (a < k.first || a > k.last)
-                ASSERT_EQ(c.image[a], before.image[a]) << "byte " << a;
-        const QString id = k.assignment.section('=', 0, 0);
-        const QJsonValue shown =
-            fieldsById(PortableDocument::exportJson(c)).value(id).toObject().value("value");
-        const QString text =
-            shown.isString()   ? '"' + shown.toString().trimmed() + '"'
-            : shown.isDouble() ? QString::number(shown.toInt())
-            : shown.isBool()
-                ? (shown.toBool() ? "true" : "false")
-                : QString::fromUtf8(QJsonDocument(QJsonArray{shown}).toJson(QJsonDocument::Compact))
-                      .mid(1)
-                      .chopped(1);
-        EXPECT_EQ(text, k.shown);
-    }
 }
 
 TEST(PortableDocument, SetRefusesEverythingWhenOneValueIsBad) {
