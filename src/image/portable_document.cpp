@@ -371,6 +371,14 @@ int lineOf(const QByteArray& text, const QString& id) {
     return 0;
 }
 
+// A grid row without code or name is an empty row, whatever else its record
+// holds.
+bool isEmptyRow(const QJsonValue& v) {
+    const QJsonObject o = v.toObject();
+    return v.isObject() && o.value(QStringLiteral("code")).toString().isEmpty() &&
+           o.value(QStringLiteral("name")).toString().isEmpty();
+}
+
 Configuration blankOf(int modelCode, int version) {
     Configuration c;
     c.modelCode = modelCode;
@@ -622,6 +630,7 @@ ImportResult importJson(const QByteArray& text, std::optional<int> modelCode,
     // Bytes laid first where the same row holds them on the target; a value
     // then changes them only where it differs from what they show.
     std::vector<std::pair<const Field*, const Entry*>> carried;
+    const ImageValues defaults = defaultImageValues();
     for (const Entry& e : entries) {
         const Field* row = rowOf(e.source->id, target);
         const bool fits = row && (e.value.isNull() || e.refused || [&] {
@@ -631,7 +640,9 @@ ImportResult importJson(const QByteArray& text, std::optional<int> modelCode,
         const bool rawFits =
             row && e.bytes && row->first == e.source->first && row->last == e.source->last;
         if (!fits || ((e.value.isNull() || e.refused) && !rawFits)) {
-            if (e.source->listed)
+            // A field that holds only what a new configuration holds loses
+            // nothing: an empty grid row of ModelCode 100, say.
+            if (e.source->listed && e.value != jsonOf(*e.source, defaults) && !isEmptyRow(e.value))
                 result.notCarried << label(*e.source);
             continue;
         }
