@@ -1,6 +1,7 @@
 #include "cli/cli.h"
 
 #include "cli/cli_diff.h"
+#include "cli/cli_portable.h"
 #include "cli/cli_session.h"
 #include "serial/serial_trace.h"
 
@@ -21,6 +22,7 @@ const char kUsage[] =
     "       alvento backups [--port PORT] [--timeout SECONDS] [--trace FILE]\n"
     "       alvento diff A B [--timeout SECONDS]\n"
     "       alvento diff A --port PORT [--timeout SECONDS]\n"
+    "       alvento export|import|set ... (see alvento export --help)\n"
     "\n"
     "  identify  find the module on PORT; print its ModelCode, name and software version\n"
     "  read      read the module's whole configuration by its own method (bytes, blocks\n"
@@ -73,6 +75,7 @@ const char kWindowUsage[] =
     "usage: alvento [--port NAME] [--trace FILE]\n"
     "       alvento identify|read|write|backups|diff ... (see alvento identify --help)\n"
     "       alvento report SOURCE --out FILE.pdf (see alvento report --help)\n"
+    "       alvento export|import|set ... (see alvento export --help)\n"
     "       alvento --help | --version\n"
     "\n"
     "Without a command word the configurator's windows start: the tool looks for a\n"
@@ -110,7 +113,7 @@ bool startTrace(const QCommandLineParser& parser, const QCommandLineOption& trac
 bool isCliCommand(const char* word) {
     return std::strcmp(word, "identify") == 0 || std::strcmp(word, "read") == 0 ||
            std::strcmp(word, "write") == 0 || std::strcmp(word, "diff") == 0 ||
-           std::strcmp(word, "backups") == 0;
+           std::strcmp(word, "backups") == 0 || isPortableCommand(word);
 }
 
 int handleWithoutWindows(int argc, char** argv, WindowStartOptions& options) {
@@ -168,6 +171,8 @@ int handleWithoutWindows(int argc, char** argv, WindowStartOptions& options) {
 
 int runCli(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    if (argc > 1 && isPortableCommand(argv[1]))
+        return runPortable(app.arguments());
 
     QCommandLineParser parser;
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});

@@ -29,32 +29,6 @@ void error(const QString& text) {
     std::fprintf(stderr, "error: %s\n", text.toLocal8Bit().constData());
 }
 
-// Runs a read of the module into `file`. Its result lines belong on the
-// terminal's progress stream here: standard output carries only the diff.
-int readModule(const QString& port, const QString& file, int timeoutSeconds) {
-    CliSession::Options o;
-    o.command = CliSession::Command::Read;
-    o.port = port;
-    o.file = file;
-    o.timeoutSeconds = timeoutSeconds;
-    std::fflush(stdout);
-#ifdef Q_OS_UNIX
-    const int savedOut = dup(STDOUT_FILENO);
-    dup2(STDERR_FILENO, STDOUT_FILENO);
-#endif
-    int status = 0;
-    {
-        CliSession session(o);
-        status = session.run();
-    }
-    std::fflush(stdout);
-#ifdef Q_OS_UNIX
-    dup2(savedOut, STDOUT_FILENO);
-    close(savedOut);
-#endif
-    return status;
-}
-
 std::optional<Source> load(const QString& name, const QString& path) {
     const FileAccess::ReadResult read =
         FileAccess::readAtMost(path, ConfigFile::kLargestFileSize + 1);
@@ -81,6 +55,32 @@ std::optional<Source> load(const QString& name, const QString& path) {
 
 } // namespace
 
+// Runs a read of the module into `file`. Its result lines belong on the
+// terminal's progress stream here: standard output carries only the command's result.
+int readModuleInto(const QString& port, const QString& file, int timeoutSeconds) {
+    CliSession::Options o;
+    o.command = CliSession::Command::Read;
+    o.port = port;
+    o.file = file;
+    o.timeoutSeconds = timeoutSeconds;
+    std::fflush(stdout);
+#ifdef Q_OS_UNIX
+    const int savedOut = dup(STDOUT_FILENO);
+    dup2(STDERR_FILENO, STDOUT_FILENO);
+#endif
+    int status = 0;
+    {
+        CliSession session(o);
+        status = session.run();
+    }
+    std::fflush(stdout);
+#ifdef Q_OS_UNIX
+    dup2(savedOut, STDOUT_FILENO);
+    close(savedOut);
+#endif
+    return status;
+}
+
 int runDiff(const QStringList& sources, int timeoutSeconds) {
     if (sources.size() != 2) {
         error(QStringLiteral("diff takes two sources: configuration files or port:NAME"));
@@ -98,7 +98,8 @@ int runDiff(const QStringList& sources, int timeoutSeconds) {
                 return CliExit::kBadInput;
             }
             path = scratch.filePath(QStringLiteral("module%1.dat").arg(i));
-            if (const int status = readModule(port, path, timeoutSeconds); status != CliExit::kDone)
+            if (const int status = readModuleInto(port, path, timeoutSeconds);
+                status != CliExit::kDone)
                 return status;
         }
         side[i] = load(given, path);

@@ -96,6 +96,7 @@ class Builder {
         Field f;
         f.page = page_;
         f.control = control;
+        f.id = control;
         f.name = name;
         f.first = first;
         f.last = last;
@@ -488,6 +489,7 @@ std::vector<Field> buildFields() {
             [i](V& v) -> Slot { return &v.codeRecords.partitions[i]; }, PartitionRow{},
             Carried::Model100);
         f.cell = k;
+        f.id = QStringLiteral("StringGrid2.%1").arg(k);
         f.show = [i](const V& v) -> std::optional<QString> {
             const auto& row = v.codeRecords.partitions[i];
             if (!row)
@@ -505,6 +507,7 @@ std::vector<Field> buildFields() {
             E::CodeRecord, "CodeRecord", [i](V& v) -> Slot { return &v.codeRecords.codes[i]; },
             ContactIdCodeRow{}, Carried::Model100);
         f.cell = visible ? k : 0;
+        f.id = QStringLiteral("StringGrid3.%1").arg(k);
         f.show = [i](const V& v) -> std::optional<QString> {
             const auto& row = v.codeRecords.codes[i];
             if (!row)

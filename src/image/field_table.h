@@ -106,6 +106,9 @@ struct Field {
     bool listed = true;
     // The shown value where it is no plain function of the slot.
     std::function<std::optional<QString>(const ImageValues&)> show;
+    // Names the field in exported documents and `alvento set`: the control's
+    // objectName, a grid row's "grid.row". Kept when captions change.
+    QString id;
 };
 
 // Every field, page by page in tab order.

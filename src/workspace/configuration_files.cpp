@@ -4,6 +4,7 @@
 #include "i18n/messages.h"
 #include "image/file_access.h"
 #include "image/image_extent.h"
+#include "image/portable_document.h"
 #include "ui/widgets.h"
 #include "workspace/installation_panel.h"
 
@@ -19,6 +20,9 @@ namespace {
 const QString kConfigFilter = QStringLiteral("Save File (*.dat)");
 const QString kAllFilter = QStringLiteral("All (*)");
 const QString kSimFilter = QStringLiteral("SIM nevek (*.sim)");
+const QString kDocumentFilter = QStringLiteral("JSON (*.json)");
+// A document larger than this is no configuration's.
+constexpr qint64 kLargestDocument = 16 * 1024 * 1024;
 
 // A first line of a binary file can be any length; the message shows its start.
 constexpr int kShownLineLength = 64;
@@ -142,6 +146,76 @@ bool ConfigurationFiles::openConfiguration() {
     panel_.setTexts(ConfigFile::textsFromBytes(content->texts));
     loadedFileImageSize_ = imageSize;
     lastPath_ = path;
+    decodingFile_ = true;
+    if (decode)
+        decode();
+    decodingFile_ = false;
+    if (fileOpened)
+        fileOpened(before, heldData, path);
+    return true;
+}
+
+bool ConfigurationFiles::exportConfiguration() {
+    if (refusedWhileBusy())
+        return false;
+    if (encode)
+        encode();
+    const QString path = choose(true, "SaveDialog4", {kDocumentFilter}, QStringLiteral("json"));
+    if (path.isEmpty())
+        return false;
+    PortableDocument::Configuration c;
+    c.image = image_;
+    c.imageSize = fileImageSize();
+    c.modelCode = modelCode ? modelCode() : image_[ImageAddress::kModelCode];
+    c.version = image_[ImageAddress::kModuleVersion];
+    c.texts = panel_.texts();
+    if (const FileAccess::Error e =
+            FileAccess::writeWhole(path, PortableDocument::exportJson(c), beforeReplace)) {
+        tellSaveFailed(e);
+        return false;
+    }
+    return true;
+}
+
+bool ConfigurationFiles::importConfiguration() {
+    if (refusedWhileBusy())
+        return false;
+    const QString path =
+        choose(false, "OpenDialog4", {kDocumentFilter, kAllFilter}, QStringLiteral("json"));
+    if (path.isEmpty())
+        return false;
+    const QString nothingChanged = text("files.not_loaded");
+    const FileAccess::ReadResult read = FileAccess::readAtMost(path, kLargestDocument + 1);
+    if (read.error) {
+        tell(FileAccess::errorText(read.error) + QStringLiteral("\n\n") + nothingChanged);
+        return false;
+    }
+    const int model = modelCode ? modelCode() : image_[ImageAddress::kModelCode];
+    const auto result = PortableDocument::importJson(read.bytes, model);
+    if (!result.configuration) {
+        tell(result.error + QStringLiteral("\n\n") + nothingChanged);
+        return false;
+    }
+    if (!result.notCarried.isEmpty()) {
+        QStringList lines;
+        for (const QString& name : result.notCarried)
+            lines << text("files.not_carried").arg(name);
+        if (confirm &&
+            !confirm(lines.join(u'\n') + QStringLiteral("\n\n") + text("files.import_anyway")))
+            return false;
+    }
+    const int imageSize = fileImageSize();
+    const ConfigImage before = windowImage ? windowImage() : image_;
+    const bool heldData = moduleRead_ || loadedFileImageSize_ > 0;
+    // The module keeps its own bytes; the document's version and model bytes
+    // are the document's, not this module's.
+    const uint8_t version = image_[ImageAddress::kModuleVersion];
+    const uint8_t stored = image_[ImageAddress::kModelCode];
+    std::memcpy(image_.data(), result.configuration->image.data(), size_t(imageSize));
+    image_[ImageAddress::kModuleVersion] = version;
+    image_[ImageAddress::kModelCode] = stored;
+    panel_.setTexts(result.configuration->texts);
+    loadedFileImageSize_ = imageSize;
     decodingFile_ = true;
     if (decode)
         decode();

@@ -58,6 +58,8 @@ class ConfigurationFiles : public QObject {
     // Replaceable so that tests can answer them.
     std::function<QString(const FileDialogRequest&)> chooseFile; // "" = cancelled
     std::function<void(const QString&)> showMessage;
+    // Asked before an import leaves fields behind; true goes on.
+    std::function<bool(const QString&)> confirm;
     // Runs when a save has written every byte and not yet replaced the target.
     std::function<void()> beforeReplace;
 
@@ -70,6 +72,12 @@ class ConfigurationFiles : public QObject {
     // "Megnyitás" (BitBtn8): asks for a file, loads image bytes 0..N-1 and the
     // six texts, decodes. True when loaded; false leaves everything as it was.
     bool openConfiguration();
+    // "Exportálás…": the window's configuration as a readable document.
+    bool exportConfiguration();
+    // "Importálás…": a document loaded as an open loads a file, for this
+    // module's model; what the model cannot take is listed and confirmed
+    // first. Nothing is sent.
+    bool importConfiguration();
     // A backup being restored: image bytes 0..carriedBytes-1 as an open loads
     // them (1024..1535 too when the backup kept them), decoded; the
     // installation texts are the installer's and stay.

@@ -165,6 +165,7 @@ TAV4Form1::TAV4Form1(AppContext& ctx, std::function<bool()> discoveryPortRelease
     files_->busy = [this] { return ConfigurationFiles::transferRunning(*engine_); };
     files_->encode = [this] { encodeShown(); };
     files_->decode = [this] { decode(); };
+    files_->confirm = [this](const QString& question) { return askYesNo(question); };
     files_->setStartDirectory(ctx_.startDir);
     connect(Panel16_, &Panel16::saveRequested, this, &TAV4Form1::saveConfiguration);
     connect(Panel16_, &Panel16::openRequested, this, &TAV4Form1::openConfiguration);
@@ -350,6 +351,11 @@ void TAV4Form1::buildMenus() {
             &QAction::triggered, this, &TAV4Form1::smsCentreRequested);
     connect(addItem(functions, "EgyenleglekrdezsTMobile1", "Egyenleg lekérdezés (T-Mobile)"),
             &QAction::triggered, this, &TAV4Form1::balanceRequested);
+    functions->addSeparator();
+    connect(addItem(functions, "Exportls1", "Exportálás…"), &QAction::triggered, this,
+            [this] { files_->exportConfiguration(); });
+    connect(addItem(functions, "Importls1", "Importálás…"), &QAction::triggered, this,
+            [this] { files_->importConfiguration(); });
     functions->addSeparator();
     connect(addItem(functions, "Kilps1", "Kilépés"), &QAction::triggered, this, &QWidget::close);
 

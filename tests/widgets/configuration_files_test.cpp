@@ -538,6 +538,82 @@ TEST_F(ConfigurationFilesTest, SimNamesFileWithLfAndMissingLines) {
 // ---------------------------------------------------------------------------
 // Installation panel
 
+// A document exported from the window loads back as the file it came from
+// would; nothing is asked when the model takes every field.
+TEST_F(ConfigurationFilesTest, ExportedDocumentImportsBackAsItWas) {
+    for (const int m : {80, 100}) {
+        model = m;
+        const int n = m == 100 ? 8192 : 1024;
+        fillImage(image, m);
+        image[254] = 43;
+        image[255] = static_cast<uint8_t>(m);
+        const QByteArray exported = imageBytes(image, n);
+        const ConfigFile::InstallationTexts texts{
+            QStringLiteral("Kovács Árpád"), QString(), QString(), QString(), QString(), QString()};
+        panel.setTexts(texts);
+        answers.push_back(path(QStringLiteral("m%1.json").arg(m)));
+        ASSERT_TRUE(files->exportConfiguration()) << messages.join('|').toStdString();
+        EXPECT_EQ(requests.back().objectName, QStringLiteral("SaveDialog4"));
+
+        fillImage(image, m + 1);
+        image[254] = 43;
+        image[255] = static_cast<uint8_t>(m);
+        panel.setTexts({});
+        int asked = 0;
+        files->confirm = [&](const QString&) { return ++asked, true; };
+        const int decodedBefore = decodes;
+        answers.push_back(path(QStringLiteral("m%1.json").arg(m)));
+        ASSERT_TRUE(files->importConfiguration()) << messages.join('|').toStdString();
+        EXPECT_EQ(requests.back().objectName, QStringLiteral("OpenDialog4"));
+        EXPECT_EQ(asked, 0);
+        EXPECT_EQ(imageBytes(image, n), exported);
+        EXPECT_EQ(panel.texts()[0], texts[0]);
+        EXPECT_EQ(decodes, decodedBefore + 1);
+    }
+}
+
+// Another model's document: what this model cannot take is listed and the
+// installer decides; declined, or a bad document, changes nothing.
+TEST_F(ConfigurationFilesTest, ImportListsWhatCannotBeCarriedAndChangesNothingWhenDeclined) {
+    model = 71;
+    fillImage(image, 3);
+    image[254] = 43;
+    image[255] = 71;
+    answers.push_back(path(QStringLiteral("m71.json")));
+    ASSERT_TRUE(files->exportConfiguration());
+
+    model = 100;
+    fillImage(image, 9);
+    const QByteArray before = imageBytes(image);
+    QString question;
+    files->confirm = [&](const QString& q) {
+        question = q;
+        return false;
+    };
+    answers.push_back(path(QStringLiteral("m71.json")));
+    EXPECT_FALSE(files->importConfiguration());
+    EXPECT_TRUE(question.contains(QString::fromUtf8("nem vihető át: Sebesség / SMS szöveg")))
+        << question.toStdString();
+    EXPECT_EQ(imageBytes(image), before);
+
+    QFile bad(path(QStringLiteral("bad.json")));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("{\"product\": \"Alvento Configurator\", \"fields\": [");
+    bad.close();
+    answers.push_back(bad.fileName());
+    EXPECT_FALSE(files->importConfiguration());
+    ASSERT_FALSE(messages.isEmpty());
+    EXPECT_TRUE(messages.back().contains(QStringLiteral("line 1")))
+        << messages.back().toStdString();
+    EXPECT_EQ(imageBytes(image), before);
+
+    files->confirm = [](const QString&) { return true; };
+    answers.push_back(path(QStringLiteral("m71.json")));
+    EXPECT_TRUE(files->importConfiguration());
+    EXPECT_NE(imageBytes(image), before);
+    EXPECT_EQ(image[255], static_cast<uint8_t>(before[255])) << "the module's own bytes stay";
+}
+
 TEST(Panel16, SixLabelledEditsOf128CharactersAndTwoButtons) {
     Panel16 panel;
     EXPECT_EQ(panel.objectName(), QStringLiteral("Panel16"));

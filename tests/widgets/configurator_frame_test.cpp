@@ -40,6 +40,8 @@ const MenuRow kMenuRows[] = {
     {"IMEInumber1", "IMEI number", true, true},
     {"SMSkzponttelefonszm1", "SMS központ telefonszám", true, true},
     {"EgyenleglekrdezsTMobile1", "Egyenleg lekérdezés (T-Mobile)", true, true},
+    {"Exportls1", "Exportálás…", true, true},
+    {"Importls1", "Importálás…", true, true},
     {"Kilps1", "Kilépés", true, true},
     {"Help1", "Help", true, true},
     {"Verzi1", "Verzió", true, true},
