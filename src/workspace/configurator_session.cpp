@@ -9,6 +9,7 @@
 #include "workspace/configuration_files.h"
 #include "workspace/installation_panel.h"
 #include "workspace/pages/configurator_pages.h"
+#include "workspace/send_plan.h"
 
 #include <QAbstractButton>
 #include <QAbstractSpinBox>
@@ -45,10 +46,16 @@ QString captionWithoutFirmware(const QString& caption) {
 
 } // namespace
 
+// The fields the installer touched whose values the window's bytes (the module
+// as last read or sent, the file last opened or saved) do not hold yet. The
+// defaults of a window that never held a module are no edit.
 bool TAV4Form1::hasUnsentEdits() const {
-    ConfigImage untouched = image_;
-    encodeImage(untouched, ImageValues{}, imageContext());
-    return imageToSend().bytes != untouched.bytes;
+    const ImageValues shown = pages_->shownValues();
+    const ImageContext context = imageContext();
+    const SendPlan::WindowState asHeld{nullptr, &image_};
+    const SendPlan::WindowState edited{&pages_->touchedValues(), &image_};
+    return SendPlan::target(image_, shown, context, edited).bytes !=
+           SendPlan::target(image_, shown, context, asHeld).bytes;
 }
 
 bool TAV4Form1::settleUnsentEdits() {
