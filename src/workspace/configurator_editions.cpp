@@ -5,6 +5,7 @@
 #include "settings/app_context.h"
 #include "ui/widgets.h"
 #include "workspace/installation_panel.h"
+#include "workspace/pages/configurator_pages.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -18,6 +19,8 @@
 #include <QTextEdit>
 #include <QVBoxLayout>
 #include <cmath>
+#include <functional>
+#include <vector>
 
 std::optional<double> TAV4Form1::screenScaleFactor(const QString& monitor) {
     if (monitor == QLatin1String("0"))
@@ -198,22 +201,33 @@ void TAV4Form1::applyEditionAdjustments() {
     }
 }
 
+// The edition's starting values go into the fields the installer has not set;
+// they count as the window's own, not as edits.
 void TAV4Form1::applyEdition20Values() {
     const std::pair<const char*, const char*> texts[] = {
         {"riasztas", "Area #1"},  {"riasztas2", "Area #2"},           {"riasztas3", "Area #3"},
         {"riasztas4", "Area #4"}, {"riasztas9", "Area #3 or Tamper"},
     };
+    std::vector<std::function<void()>> sets;
+    auto untouched = [this](const char* name) {
+        return !pages_->touched(QString::fromLatin1(name));
+    };
     for (const auto& [name, text] : texts)
-        if (auto* edit = findChild<QLineEdit*>(QString::fromLatin1(name)))
-            edit->setText(QString::fromLatin1(text));
+        if (auto* edit = findChild<QLineEdit*>(QString::fromLatin1(name)); edit && untouched(name))
+            sets.push_back([edit, text] { edit->setText(QString::fromLatin1(text)); });
     for (const char* name : {"ComboBox1", "ComboBox2", "ComboBox3", "ComboBox4", "ComboBox9"})
-        if (auto* list = findChild<QComboBox*>(QString::fromLatin1(name)))
-            list->setCurrentIndex(3);
+        if (auto* list = findChild<QComboBox*>(QString::fromLatin1(name)); list && untouched(name))
+            sets.push_back([list] { list->setCurrentIndex(3); });
     for (const char* name : {"CheckBox1", "CheckBox2", "CheckBox3", "CheckBox4", "CheckBox9"})
-        if (auto* box = findChild<QCheckBox*>(QString::fromLatin1(name)))
-            box->setChecked(true);
-    if (auto* time = findChild<QSpinBox*>(QStringLiteral("SpinKI1")))
-        time->setValue(1);
-    if (auto* redials = findChild<QSpinBox*>(QStringLiteral("SpinEdit5")))
-        redials->setValue(2);
+        if (auto* box = findChild<QCheckBox*>(QString::fromLatin1(name)); box && untouched(name))
+            sets.push_back([box] { box->setChecked(true); });
+    if (auto* time = findChild<QSpinBox*>(QStringLiteral("SpinKI1")); time && untouched("SpinKI1"))
+        sets.push_back([time] { time->setValue(1); });
+    if (auto* redials = findChild<QSpinBox*>(QStringLiteral("SpinEdit5"));
+        redials && untouched("SpinEdit5"))
+        sets.push_back([redials] { redials->setValue(2); });
+    pages_->applyAsFilled([&sets] {
+        for (const auto& set : sets)
+            set();
+    });
 }

@@ -715,10 +715,17 @@ constexpr std::pair<const char*, int> kFreshSelections[] = {
 };
 } // namespace
 
+// A list the installer has set keeps the choice: a send writes what it shows.
 void TAV4Form1::resetListSelections() {
+    std::vector<std::pair<QComboBox*, int>> resets;
     for (const auto& [name, item] : kFreshSelections)
-        if (auto* box = findChild<QComboBox*>(QString::fromLatin1(name)))
+        if (auto* box = findChild<QComboBox*>(QString::fromLatin1(name));
+            box && !pages_->touched(box->objectName()))
+            resets.emplace_back(box, item);
+    pages_->applyAsFilled([&resets] {
+        for (const auto& [box, item] : resets)
             box->setCurrentIndex(item);
+    });
 }
 
 void TAV4Form1::showServiceControls() {

@@ -218,17 +218,17 @@ TEST_F(ConfiguratorFrame, ModemWindowItemsAskForTheirWindows) {
 }
 
 // Activations (every closed dialog brings one) reset the list selections only
-// while the pages hold no settings of a module or a file.
+// while the pages hold no settings of a module or a file, and never a list the
+// installer has set: a send writes what the window shows.
 TEST_F(ConfiguratorFrame, ActivationResetsListsOnlyBeforeModuleData) {
     enum class Source { None, Read, File };
     const struct {
         const char* name;
         Source source;
-        bool reset;
     } cases[] = {
-        {"fresh window", Source::None, true},
-        {"after a read", Source::Read, false},
-        {"after a file opened", Source::File, false},
+        {"fresh window", Source::None},
+        {"after a read", Source::Read},
+        {"after a file opened", Source::File},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -251,14 +251,35 @@ TEST_F(ConfiguratorFrame, ActivationResetsListsOnlyBeforeModuleData) {
             ASSERT_TRUE(window->files().openConfiguration());
         }
         EXPECT_EQ(window->holdsModuleData(), c.source != Source::None);
+        EXPECT_FALSE(window->hasUnsentEdits());
+        const int filterShown = filter->currentIndex();
         type1->setCurrentIndex(3);
         type3->setCurrentIndex(2);
-        filter->setCurrentIndex(0);
         window->FormActivate();
-        EXPECT_EQ(type1->currentIndex(), c.reset ? 1 : 3);
-        EXPECT_EQ(type3->currentIndex(), c.reset ? 0 : 2);
-        EXPECT_EQ(filter->currentIndex(), c.reset ? 2 : 0);
+        EXPECT_EQ(type1->currentIndex(), 3);
+        EXPECT_EQ(type3->currentIndex(), 2);
+        EXPECT_EQ(filter->currentIndex(), filterShown);
+        EXPECT_TRUE(window->hasUnsentEdits());
+        EXPECT_EQ(window->imageToSend()[8] & 0x7F, 3) << "input 1's type as the list shows it";
     }
+}
+
+// Edition 20's starting values are the window's own: no unsent edit, and an
+// installer's choice survives the next activation.
+TEST_F(ConfiguratorFrame, EditionStartingValuesAreNoEditAndYieldToTheInstaller) {
+    open(71, 43, 20);
+    window->FormActivate();
+    auto* type1 = control<QComboBox>("ComboBox1");
+    auto* redials = control<QSpinBox>("SpinEdit5");
+    EXPECT_EQ(type1->currentIndex(), 3);
+    EXPECT_EQ(redials->value(), 2);
+    EXPECT_FALSE(window->hasUnsentEdits());
+    redials->setValue(9);
+    window->FormActivate();
+    EXPECT_EQ(redials->value(), 9);
+    EXPECT_EQ(type1->currentIndex(), 3);
+    EXPECT_TRUE(window->hasUnsentEdits());
+    EXPECT_EQ(window->imageToSend()[79], 9);
 }
 
 TEST_F(ConfiguratorFrame, ServiceModeShowsTheServiceControls) {

@@ -1,4 +1,5 @@
 #include "workspace/pages/configurator_pages.h"
+#include "image/field_table.h"
 #include "image/module_version.h"
 #include "workspace/pages/input_pages.h"
 #include "workspace/pages/output_page.h"
@@ -265,6 +266,41 @@ ImageValues ConfiguratorPages::changedValues() {
 const ImageValues& ConfiguratorPages::touchedValues() {
     markTouched(touched_, currentValues(), reference_);
     return touched_;
+}
+
+namespace {
+bool holds(const FieldTable::Slot& slot) {
+    return std::visit([](auto* p) { return p->has_value(); }, slot);
+}
+} // namespace
+
+void ConfiguratorPages::applyAsFilled(const std::function<void()>& change) {
+    const ImageValues before = currentValues();
+    markTouched(touched_, before, reference_);
+    const bool wasFilling = filling_;
+    filling_ = true;
+    change();
+    filling_ = wasFilling;
+    ImageValues now = currentValues();
+    ImageValues changed;
+    markTouched(changed, now, before);
+    for (size_t i : FieldTable::distinctSlots()) {
+        const FieldTable::Field& f = FieldTable::fields()[i];
+        if (!holds(FieldTable::slotOf(f, changed)))
+            continue;
+        const FieldTable::Slot from = FieldTable::slotOf(f, now);
+        std::visit(
+            [&from](auto* to) { *to = *std::get<std::remove_reference_t<decltype(to)>>(from); },
+            FieldTable::slotOf(f, reference_));
+    }
+}
+
+bool ConfiguratorPages::touched(const QString& control) {
+    ImageValues marks = touchedValues();
+    for (const FieldTable::Field& f : FieldTable::fields())
+        if (f.control == control && f.cell == 0 && holds(FieldTable::slotOf(f, marks)))
+            return true;
+    return false;
 }
 
 void ConfiguratorPages::controlChanged() {

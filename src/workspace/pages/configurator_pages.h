@@ -64,6 +64,12 @@ class ConfiguratorPages : public QObject {
     // whether the text went in.
     using TextField = std::optional<QString>& (*)(ImageValues&);
     bool setDefaultText(QLineEdit* edit, TextField field, const QString& text);
+    // Values the window sets itself (an edition's starting values, the fresh
+    // window's list selections): what `change` sets counts as filled, not as
+    // an edit, while the installer's earlier edits stay marked.
+    void applyAsFilled(const std::function<void()>& change);
+    // Whether the installer has touched the field the control shows.
+    bool touched(const QString& control);
 
     // The show routines that the send runs before Encode.
     void runSendShowLogic();
