@@ -5,6 +5,7 @@
 #include "safety/field_map.h"
 #include "settings/edition.h"
 #include "settings/settings_store.h"
+#include "support/alvento_run.h"
 #include "support/pty_sim.h"
 
 #include <QCoreApplication>
@@ -26,12 +27,6 @@ namespace {
 constexpr int kMemorySize = 8192;
 constexpr int kTextsSize = 6 * 128;
 constexpr int kBuildNumber = 1; // the simulator's default build at address 252
-
-struct CliRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
 
 QByteArray readFile(const QString& path) {
     QFile f(path);
@@ -94,32 +89,9 @@ class CliE2E : public ::testing::Test {
 
     QString path(const QString& name) const { return dir_.filePath(name); }
 
-    // Runs alvento to its end while the simulator's output keeps being
-    // collected (its pipe must not fill up).
     CliRun run(const QStringList& args, PtySim* sim = nullptr, int limitMs = 90000,
                const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
-        QProcess p;
-        p.setProcessEnvironment(env);
-        p.start(qEnvironmentVariable("ALVENTO_EXE"), args);
-        EXPECT_TRUE(p.waitForStarted(5000));
-        QElapsedTimer t;
-        t.start();
-        while (p.state() != QProcess::NotRunning && t.elapsed() < limitMs) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-            if (sim)
-                sim->lines();
-            p.waitForFinished(10);
-        }
-        if (p.state() != QProcess::NotRunning) {
-            ADD_FAILURE() << "alvento " << args.join(' ').toStdString() << " did not end";
-            p.kill();
-            p.waitForFinished(2000);
-        }
-        CliRun r;
-        r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-        r.out = QString::fromLocal8Bit(p.readAllStandardOutput());
-        r.err = QString::fromLocal8Bit(p.readAllStandardError());
-        return r;
+        return runAlvento(args, {sim, limitMs, env, std::nullopt});
     }
 
     QTemporaryDir dir_;

@@ -3,6 +3,7 @@
 #include "image/portable_document.h"
 #include "settings/edition.h"
 #include "settings/settings_store.h"
+#include "support/alvento_run.h"
 #include "support/pty_sim.h"
 
 #include <QCoreApplication>
@@ -16,12 +17,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-struct CliRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
 
 QByteArray readFile(const QString& path) {
     QFile f(path);
@@ -69,30 +64,7 @@ class PortableCli : public ::testing::Test {
     QString path(const QString& name) const { return dir_.filePath(name); }
 
     CliRun run(const QStringList& args, PtySim* sim = nullptr, const QByteArray& input = {}) {
-        QProcess p;
-        p.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
-        p.start(qEnvironmentVariable("ALVENTO_EXE"), args);
-        EXPECT_TRUE(p.waitForStarted(5000));
-        p.write(input);
-        p.closeWriteChannel();
-        QElapsedTimer t;
-        t.start();
-        while (p.state() != QProcess::NotRunning && t.elapsed() < 120000) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-            if (sim)
-                sim->lines();
-            p.waitForFinished(10);
-        }
-        if (p.state() != QProcess::NotRunning) {
-            ADD_FAILURE() << "alvento " << args.join(' ').toStdString() << " did not end";
-            p.kill();
-            p.waitForFinished(2000);
-        }
-        CliRun r;
-        r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-        r.out = QString::fromLocal8Bit(p.readAllStandardOutput());
-        r.err = QString::fromLocal8Bit(p.readAllStandardError());
-        return r;
+        return runAlvento(args, {.sim = sim, .input = input});
     }
 
     QTemporaryDir dir_;

@@ -8,6 +8,7 @@
 #include "safety/write_guard.h"
 #include "settings/edition.h"
 #include "settings/settings_store.h"
+#include "support/alvento_run.h"
 #include "support/pty_sim.h"
 #include "support/test_files.h"
 #include "support/wait.h"
@@ -52,36 +53,6 @@ QString pdfText(const QString& path) {
 
 bool hasLine(const QString& text, const QString& pattern) {
     return QRegularExpression(pattern, QRegularExpression::MultilineOption).match(text).hasMatch();
-}
-
-struct ToolRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-ToolRun runAlvento(const QStringList& args, PtySim* sim = nullptr) {
-    QProcess p;
-    p.start(qEnvironmentVariable("ALVENTO_EXE"), args);
-    EXPECT_TRUE(p.waitForStarted(5000));
-    QElapsedTimer t;
-    t.start();
-    while (p.state() != QProcess::NotRunning && t.elapsed() < 120000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        if (sim)
-            sim->lines();
-        p.waitForFinished(10);
-    }
-    if (p.state() != QProcess::NotRunning) {
-        ADD_FAILURE() << "alvento " << args.join(' ').toStdString() << " did not end";
-        p.kill();
-        p.waitForFinished(2000);
-    }
-    ToolRun r;
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromLocal8Bit(p.readAllStandardOutput());
-    r.err = QString::fromLocal8Bit(p.readAllStandardError());
-    return r;
 }
 
 class ReportTest : public ::testing::Test {
@@ -171,8 +142,8 @@ TEST_P(ReportCli, TheReportNamesTheModuleAndEveryShownSetting) {
     ASSERT_TRUE(sim.started());
     QString source = QStringLiteral("port:") + sim.path();
     if (c.fromFile) {
-        const ToolRun read =
-            runAlvento({"read", "--port", sim.path(), "--out", path("module.dat")}, &sim);
+        const CliRun read =
+            runAlvento({"read", "--port", sim.path(), "--out", path("module.dat")}, {.sim = &sim});
         ASSERT_EQ(read.exitCode, 0) << read.err.toStdString();
         const int imageSize = c.model == 100 ? 8192 : 1024;
         const auto content = ConfigFile::parse(readFile(path("module.dat")), imageSize);
@@ -187,9 +158,9 @@ TEST_P(ReportCli, TheReportNamesTheModuleAndEveryShownSetting) {
                   ConfigFile::build(content->image, ConfigFile::textsToBytes(texts)));
         source = path("installed.dat");
     }
-    const ToolRun r = runAlvento({"report", source, "--out", path("report.pdf"), "--language",
-                                  QString::fromLatin1(c.language)},
-                                 &sim);
+    const CliRun r = runAlvento({"report", source, "--out", path("report.pdf"), "--language",
+                                 QString::fromLatin1(c.language)},
+                                {.sim = &sim});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     const QByteArray pdf = readFile(path("report.pdf"));
     ASSERT_TRUE(pdf.startsWith("%PDF")) << "not a PDF";
@@ -263,7 +234,7 @@ TEST_P(ReportCliBadInput, IsRefusedWithAMessageAndNoFile) {
     // Messages in English, whatever the stored language.
     SettingsStore::WriteString(settingsKeyPath(buildBrandCode()), QStringLiteral("Language"),
                                QStringLiteral("1"));
-    const ToolRun r = runAlvento(args);
+    const CliRun r = runAlvento(args);
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.error))) << r.err.toStdString();
     EXPECT_FALSE(QFileInfo::exists(path("out.pdf")));
@@ -284,7 +255,7 @@ TEST_F(ReportTest, AFileOfRandomBytesStillGivesAReport) {
             b = static_cast<char>(rng.bounded(256));
         writeFile(path("random.dat"), bytes);
         QFile::remove(path("random.pdf"));
-        const ToolRun r = runAlvento(
+        const CliRun r = runAlvento(
             {"report", path("random.dat"), "--out", path("random.pdf"), "--language", "de"});
         ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
         const QString text = pdfText(path("random.pdf"));

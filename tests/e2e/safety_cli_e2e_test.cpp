@@ -5,6 +5,7 @@
 #include "safety/field_map.h"
 #include "settings/edition.h"
 #include "settings/settings_store.h"
+#include "support/alvento_run.h"
 #include "support/pty_sim.h"
 
 #include <QCoreApplication>
@@ -26,12 +27,6 @@ namespace {
 
 constexpr int kMemorySize = 8192;
 constexpr int kTextsSize = 6 * 128;
-
-struct CliRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
 
 QByteArray readFile(const QString& path) {
     QFile f(path);
@@ -98,30 +93,7 @@ class SafetyCli : public ::testing::Test {
         return QDir(backupFolder()).entryList({pattern}, QDir::Files, QDir::Name);
     }
 
-    CliRun run(const QStringList& args, PtySim* sim) {
-        QProcess p;
-        p.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
-        p.start(qEnvironmentVariable("ALVENTO_EXE"), args);
-        EXPECT_TRUE(p.waitForStarted(5000));
-        QElapsedTimer t;
-        t.start();
-        while (p.state() != QProcess::NotRunning && t.elapsed() < 120000) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-            if (sim)
-                sim->lines();
-            p.waitForFinished(10);
-        }
-        if (p.state() != QProcess::NotRunning) {
-            ADD_FAILURE() << "alvento " << args.join(' ').toStdString() << " did not end";
-            p.kill();
-            p.waitForFinished(2000);
-        }
-        CliRun r;
-        r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-        r.out = QString::fromLocal8Bit(p.readAllStandardOutput());
-        r.err = QString::fromLocal8Bit(p.readAllStandardError());
-        return r;
-    }
+    CliRun run(const QStringList& args, PtySim* sim) { return runAlvento(args, {.sim = sim}); }
 
     QTemporaryDir dir_;
 };
