@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -131,6 +132,17 @@ class MnemonicKeys : public PagesFixture {
     QWidget* focus() const {
         return QApplication::focusWidget() ? QApplication::focusWidget() : window.get();
     }
+    // With SCREENS_SHOTS set, the screen (the window with its open menu) as a
+    // picture in that folder; the window alone where the screen cannot be read.
+    void shot(const QString& name) const {
+        const QString dir = qEnvironmentVariable("SCREENS_SHOTS");
+        if (dir.isEmpty())
+            return;
+        QPixmap picture = QGuiApplication::primaryScreen()->grabWindow(0);
+        if (picture.isNull() || qgetenv("QT_QPA_PLATFORM") == "offscreen")
+            picture = window->grab();
+        picture.save(dir + u'/' + name + QStringLiteral(".png"));
+    }
     // The key of a letter a-z (what every keyboard has).
     static Qt::Key keyOf(QChar letter) {
         EXPECT_TRUE(letter >= u'a' && letter <= u'z') << QString(letter).toStdString();
@@ -238,6 +250,8 @@ TEST_F(MnemonicKeys, AltLettersReachTheButtonAndTheMenuItem) {
         QSignalSpy triggered(readItem, &QAction::triggered);
         QTest::keyClick(focus(), keyOf(Mnemonics::letterOf(gsm->text())), Qt::AltModifier);
         ASSERT_TRUE(QTest::qWaitFor([&] { return gsm->menu()->isVisible(); }, 2000));
+        QTest::qWait(200);
+        shot(QStringLiteral("mnemonics_gsm_menu_%1").arg(lang));
         QTest::keyClick(gsm->menu(), keyOf(Mnemonics::letterOf(readItem->text())));
         EXPECT_TRUE(QTest::qWaitFor([&] { return triggered.count() == 1; }, 2000));
         EXPECT_FALSE(gsm->menu()->isVisible());
