@@ -113,9 +113,21 @@ QStringList mark(const QStringList& plainTexts, QSet<QChar>& taken) {
         }
         return false;
     };
+    // A text's own first letter goes to it before any text takes it as a
+    // second choice ("Funktionen" keeps F beside an "Öffnen" before it).
+    for (qsizetype t = 0; t < plainTexts.size(); ++t) {
+        const Choices& c = choices[t];
+        const QString& text = plainTexts[t];
+        if (!c.positions.isEmpty() && c.positions[0] == 0 && isAsciiLetter(text[0]) &&
+            !taken.contains(c.letters[0]) && !owner.contains(c.letters[0])) {
+            owner[c.letters[0]] = t;
+            chosen[t] = 0;
+        }
+    }
     for (qsizetype t = 0; t < plainTexts.size(); ++t) {
         QSet<QChar> seen;
-        place(t, seen);
+        if (chosen[t] < 0)
+            place(t, seen);
     }
 
     QStringList out;

@@ -22,10 +22,10 @@ QChar letterOf(const QString& marked);
 // `taken` nor twice among them, and adds the letters to `taken`. A text
 // prefers the first letter of the text, then the first letter of a later
 // word, then any letter of it, then digits; letters a keyboard of any layout
-// has (a-z) before the others. Earlier texts choose first, but give way to
-// another of their letters where a later text would be left without one.
-// Only when the texts together have too few letters is one left unmarked
-// (and only escaped).
+// has (a-z) before the others. Texts get their own first letter first; then
+// earlier texts choose before later ones, but give way to another of their
+// letters where a later text would be left without one. Only when the texts
+// together have too few letters is one left unmarked (and only escaped).
 QStringList mark(const QStringList& plainTexts, QSet<QChar>& taken);
 
 } // namespace Mnemonics

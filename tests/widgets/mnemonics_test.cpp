@@ -74,6 +74,9 @@ TEST(MnemonicText, MarkPicksFreeLettersInOrderOfPreference) {
         // An ampersand of the text is escaped and never the marker's letter.
         {{"Save & send"}, "s", {"S&ave && send"}},
         {{"& x"}, "", {"&& &x"}},
+        // A first letter is its text's before it is another's second choice.
+        {{"Öffnen", "Funktionen"}, "", {"Öff&nen", "&Funktionen"}},
+        {{"Speichern", "Senden"}, "", {"&Speichern", "S&enden"}},
         // An earlier text gives way to another of its letters where a later
         // one has no other.
         {{"Sm", "S"}, "", {"S&m", "&S"}},
