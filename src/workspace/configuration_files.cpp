@@ -13,6 +13,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QTreeView>
 #include <algorithm>
 #include <cstring>
 
@@ -319,8 +320,10 @@ QString ConfigurationFiles::suggestedFileName() const {
     return (customer.isEmpty() ? date : customer + u'_' + date) + QStringLiteral(".dat");
 }
 
-QString runFileDialog(QWidget* parent, const FileDialogRequest& request) {
-    QFileDialog dialog(parent);
+void setUpFileDialog(QFileDialog& dialog, const FileDialogRequest& request) {
+    // The system's own dialog cannot be told how to sort: Qt's is used.
+    if (request.newestFirst)
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setObjectName(request.objectName);
     dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
@@ -332,6 +335,22 @@ QString runFileDialog(QWidget* parent, const FileDialogRequest& request) {
         dialog.setWindowTitle(request.title);
     if (!request.fileName.isEmpty())
         dialog.selectFile(request.fileName);
+    if (request.newestFirst)
+        dialog.setViewMode(QFileDialog::Detail);
+    // Qt's dialog keeps the last order it showed for the next one: the other
+    // dialogs are put back in order by name. Column 3 is the date of the
+    // last change.
+    if (auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        if (request.newestFirst)
+            view->sortByColumn(3, Qt::DescendingOrder);
+        else
+            view->sortByColumn(0, Qt::AscendingOrder);
+    }
+}
+
+QString runFileDialog(QWidget* parent, const FileDialogRequest& request) {
+    QFileDialog dialog(parent);
+    setUpFileDialog(dialog, request);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();

@@ -13,6 +13,7 @@
 
 class LinkEngine;
 class Panel16;
+class QFileDialog;
 class QWidget;
 
 // What a file dialog is asked for. objectName is the dialog's name
@@ -25,6 +26,9 @@ struct FileDialogRequest {
     QString directory; // where the dialog opens
     QString title;     // the dialog's own when empty
     QString fileName;  // the name a save suggests
+    // The files listed with their dates, the newest at the top (backups,
+    // where the one wanted is most often the last written).
+    bool newestFirst = false;
 };
 
 // The configurator's file commands: the configuration file (image and the
@@ -135,3 +139,5 @@ class ConfigurationFiles : public QObject {
 // The file dialog the program shows: Qt's own, named and filtered as asked,
 // never asking before a file is overwritten.
 QString runFileDialog(QWidget* parent, const FileDialogRequest& request);
+// Sets `dialog` up as `request` asks, short of showing it.
+void setUpFileDialog(QFileDialog& dialog, const FileDialogRequest& request);

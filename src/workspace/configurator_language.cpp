@@ -99,6 +99,7 @@ void TAV4Form1::applyLanguage() {
             if (w->objectName() == QLatin1String(name))
                 LanguagePass::applyCaptions(w, CaptionTables::table(w->objectName()), lang);
     menuItem(kLanguageItems[lang])->setChecked(true);
+    placeMnemonics();
     for (int i = 0; i < PageControl1->count(); ++i)
         PageControl1->setTabToolTip(i, PageControl1->tabText(i));
     // Longer captions need wider columns: the page layouts measure again

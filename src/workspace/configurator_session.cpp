@@ -6,6 +6,7 @@
 #include "image/image_convert.h"
 #include "settings/app_context.h"
 #include "settings/edition.h"
+#include "ui/mnemonic_groups.h"
 #include "workspace/configuration_files.h"
 #include "workspace/installation_panel.h"
 #include "workspace/pages/configurator_pages.h"
@@ -150,7 +151,24 @@ class EnterPressesButton : public QObject {
 
 } // namespace
 
+QList<QAbstractButton*> TAV4Form1::mnemonicButtons() const {
+    return {BitBtn2, BitBtn1, Panel16_->saveButton(), Panel16_->openButton(), BitBtn4, BitBtn3};
+}
+
+QList<QAbstractButton*> TAV4Form1::laterMnemonicButtons() const {
+    QList<QAbstractButton*> service;
+    for (QWidget* w : serviceControls_)
+        if (auto* b = qobject_cast<QAbstractButton*>(w))
+            service << b;
+    return service;
+}
+
+void TAV4Form1::placeMnemonics() {
+    MnemonicGroups::place(menuBar(), mnemonicButtons(), laterMnemonicButtons());
+}
+
 void TAV4Form1::setUpKeyboard() {
+    placeMnemonics();
     auto shortcut = [this](QAction* action, const QKeySequence& key) {
         action->setShortcut(key);
         action->setShortcutContext(Qt::WindowShortcut);

@@ -1013,6 +1013,7 @@ void TAV4Form1::buildSafetyNet() {
         // What is compared is most often a backup written before a send.
         const QString backups = BackupStore::defaultFolder();
         r.directory = QDir(backups).exists() ? backups : files_->dialogDirectory();
+        r.newestFirst = true;
         return files_->chooseFile ? files_->chooseFile(r) : runFileDialog(this, r);
     };
     h.message = [this](const QString& text) { showMessage(text); };

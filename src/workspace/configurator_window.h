@@ -16,6 +16,7 @@ struct AppContext;
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class QAbstractButton;
 class QTabWidget;
 class QAction;
 class QCheckBox;
@@ -63,6 +64,10 @@ class TAV4Form1 : public QMainWindow, public LinkView {
     QTabWidget* pageControl() const { return PageControl1; }
     // A menu or menu item of the main menu, by objectName.
     QAction* menuAction(const QString& objectName) const;
+    // The buttons that share Alt letters with the menu bar: the window's own
+    // first, then the service buttons.
+    QList<QAbstractButton*> mnemonicButtons() const;
+    QList<QAbstractButton*> laterMnemonicButtons() const;
     ConfiguratorPages& pages() const { return *pages_; }
     bool pageVisible(const QString& objectName) const;
     QString statusPanel(int i) const;
@@ -219,6 +224,8 @@ class TAV4Form1 : public QMainWindow, public LinkView {
     void noteSaved(const QString& path);
     // Shortcuts, Enter on buttons, the Tab order and a visible focus.
     void setUpKeyboard();
+    // Alt letters for the menus and buttons, after each change of their texts.
+    void placeMnemonics();
     void setTicking(bool on);
     // The time label has a timer of its own while it is shown.
     void updateTimeLabelTimer();

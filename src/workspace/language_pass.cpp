@@ -1,5 +1,7 @@
 #include "workspace/language_pass.h"
 
+#include "i18n/mnemonics.h"
+
 #include <QAbstractButton>
 #include <QAction>
 #include <QComboBox>
@@ -40,8 +42,10 @@ std::optional<QString> controlText(const QWidget* window, const QString& name, i
             return std::nullopt;
         return list->itemText(item);
     }
+    // Menu items and buttons read '&' as the mark of their Alt letter: the
+    // text is the one shown, without it.
     if (QAction* a = actionNamed(window, name))
-        return a->text();
+        return Mnemonics::plain(a->text());
     QWidget* w = window->findChild<QWidget*>(name);
     if (!w)
         return std::nullopt;
@@ -50,7 +54,7 @@ std::optional<QString> controlText(const QWidget* window, const QString& name, i
     if (auto* l = qobject_cast<QLabel*>(w))
         return l->text();
     if (auto* b = qobject_cast<QAbstractButton*>(w))
-        return b->text();
+        return Mnemonics::plain(b->text());
     if (auto* g = qobject_cast<QGroupBox*>(w))
         return g->title();
     if (auto* e = qobject_cast<QLineEdit*>(w))
@@ -72,7 +76,7 @@ bool setControlText(QWidget* window, const QString& name, int item, const QStrin
         return true;
     }
     if (QAction* a = actionNamed(window, name)) {
-        a->setText(text);
+        a->setText(Mnemonics::escaped(text));
         return true;
     }
     QWidget* w = window->findChild<QWidget*>(name);
@@ -85,7 +89,7 @@ bool setControlText(QWidget* window, const QString& name, int item, const QStrin
     if (auto* l = qobject_cast<QLabel*>(w))
         l->setText(text);
     else if (auto* b = qobject_cast<QAbstractButton*>(w))
-        b->setText(text);
+        b->setText(Mnemonics::escaped(text));
     else if (auto* g = qobject_cast<QGroupBox*>(w))
         g->setTitle(text);
     else if (auto* e = qobject_cast<QLineEdit*>(w))

@@ -1,6 +1,8 @@
 // The configurator window driving a simulated module: read, send, restart and
 // closing while busy, through its buttons.
 #include "app/alvento_application.h"
+#include "i18n/messages.h"
+#include "i18n/mnemonics.h"
 #include "settings/edition.h"
 #include "settings/settings_store.h"
 #include "startup/start_window.h"
@@ -8,6 +10,7 @@
 #include "support/wait.h"
 #include "workspace/configurator_window.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -15,6 +18,7 @@
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QThread>
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -247,5 +251,37 @@ TEST_P(ConfiguratorE2E, APulledPortEndsTheOperationAndTheNextOneSucceeds) {
                                     : done;
         ASSERT_TRUE(waitUntil([&] { return c->statusPanel(3) == success; }, 60000))
             << c->statusPanel(3).toStdString();
+    }
+}
+
+// Alt with the letter the read button shows reads the module, as a click does:
+// a key press on the window, with the installer's focus wherever it is.
+TEST_F(ConfiguratorWindowE2E, AltLetterOfTheReadButtonReadsTheModule) {
+    SettingsStore::WriteString(settingsKeyPath(40), QStringLiteral("Language"),
+                               QStringLiteral("0"));
+    const QByteArray memory = randomMemory();
+    QFile f(memFile());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(memory);
+    f.close();
+    PtySim sim({QStringLiteral("--model"), QStringLiteral("71"), QStringLiteral("--version"),
+                QStringLiteral("43"), QStringLiteral("--memory"), memFile()});
+    ASSERT_TRUE(sim.started());
+    TAV4Form1* c = open(sim);
+    QApplication::setActiveWindow(c);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(c));
+    QPushButton* read = button(c, "BitBtn2");
+    ASSERT_EQ(Mnemonics::plain(read->text()), QStringLiteral("Olvasás"));
+    const QChar letter = Mnemonics::letterOf(read->text());
+    ASSERT_FALSE(letter.isNull());
+    QWidget* focus = QApplication::focusWidget() ? QApplication::focusWidget() : c;
+    QTest::keyClick(focus, Qt::Key(letter.toUpper().unicode()), Qt::AltModifier);
+    ASSERT_TRUE(
+        waitUntil([&] { return c->statusPanel(3) == message("engine.readout_done", 0); }, 60000));
+    for (int i = 0; i < 1536; ++i) {
+        // Reading clears 120 and 121; the module keeps its own build, version and model.
+        if (i == 120 || i == 121 || i == 252 || i == 254 || i == 255)
+            continue;
+        ASSERT_EQ(c->image()[i], static_cast<uint8_t>(memory[i])) << "byte " << i;
     }
 }

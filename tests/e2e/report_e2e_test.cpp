@@ -12,6 +12,7 @@
 #include "support/pty_sim.h"
 #include "support/test_files.h"
 #include "support/wait.h"
+#include "ui/mnemonic_groups.h"
 #include "workspace/configuration_files.h"
 #include "workspace/configurator_window.h"
 
@@ -336,7 +337,7 @@ TEST_F(ReportWindow, TheReportTellsTheRunsImeiStatusAndVerifiedSend) {
         {"--model", "71", "--version", "43", "--example-config", "--imei", "356938035643809"});
     ASSERT_TRUE(sim.started());
     TAV4Form1* c = open(sim);
-    ASSERT_EQ(c->menuAction(QStringLiteral("Jegyzokonyv1"))->text(),
+    ASSERT_EQ(MnemonicGroups::shownText(c->menuAction(QStringLiteral("Jegyzokonyv1"))),
               QStringLiteral("Commissioning report..."));
     target = path("report.pdf");
 

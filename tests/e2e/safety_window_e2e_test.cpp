@@ -14,6 +14,7 @@
 #include "settings/settings_store.h"
 #include "support/pty_sim.h"
 #include "support/wait.h"
+#include "ui/mnemonic_groups.h"
 #include "workspace/configuration_files.h"
 #include "workspace/configurator_window.h"
 
@@ -492,7 +493,7 @@ TEST_F(SafetyWindow, RestoringABackupPutsTheModuleBack) {
     ASSERT_TRUE(read(c));
     QAction* item = c->menuAction(QStringLiteral("Visszaallitas1"));
     ASSERT_NE(item, nullptr);
-    EXPECT_EQ(item->text(), QStringLiteral("Restore from a backup…"));
+    EXPECT_EQ(MnemonicGroups::shownText(item), QStringLiteral("Restore from a backup…"));
     RestoreWindow* w = app->restoreWindow();
     QLabel* status = w->findChild<QLabel*>(QStringLiteral("RestoreStatus"));
 

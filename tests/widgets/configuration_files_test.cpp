@@ -17,6 +17,7 @@
 #include <QTest>
 #include <QTimeZone>
 #include <QTimer>
+#include <QTreeView>
 #include <deque>
 #include <gtest/gtest.h>
 
@@ -417,6 +418,55 @@ TEST_F(ConfigurationFilesTest, TheRealDialogOpensWhereAskedAndAddsTheExtension) 
         EXPECT_EQ(seenName, QStringLiteral("SaveDialog1"));
         EXPECT_EQ(seenDirectory, QDir(dir.path()).absolutePath());
         EXPECT_EQ(chosen, QDir(dir.path()).absoluteFilePath(QString::fromLatin1(c.chosen)));
+    }
+}
+
+// Backups listed newest first: the order is the files' dates, not their
+// names; without the request the dialog keeps its order by name.
+TEST_F(ConfigurationFilesTest, NewestFirstListsTheFilesByDateNewestAtTheTop) {
+    const QDateTime now = QDateTime::currentDateTime();
+    const struct {
+        const char* name;
+        int ageDays;
+    } kFiles[] = {{"a.dat", 30}, {"b.dat", 1}, {"c.dat", 7}};
+    for (const auto& f : kFiles) {
+        writeFile(path(f.name), "x");
+        QFile file(path(f.name));
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(now.addDays(-f.ageDays), QFileDevice::FileModificationTime));
+    }
+    const struct {
+        bool newestFirst;
+        QStringList order;
+    } kCases[] = {
+        {true, {"b.dat", "c.dat", "a.dat"}},
+        {false, {"a.dat", "b.dat", "c.dat"}},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.newestFirst);
+        FileDialogRequest request;
+        request.objectName = QStringLiteral("OpenDialog3");
+        request.nameFilters = {QStringLiteral("Configuration (*.dat)")};
+        request.directory = dir.path();
+        request.newestFirst = c.newestFirst;
+        QFileDialog dialog(&panel);
+        setUpFileDialog(dialog, request);
+        if (c.newestFirst) {
+            EXPECT_TRUE(dialog.testOption(QFileDialog::DontUseNativeDialog));
+            EXPECT_EQ(dialog.viewMode(), QFileDialog::Detail);
+        }
+        auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+        ASSERT_NE(view, nullptr);
+        auto shownOrder = [view] {
+            QStringList names;
+            const QModelIndex root = view->rootIndex();
+            for (int r = 0; r < view->model()->rowCount(root); ++r)
+                names << view->model()->index(r, 0, root).data().toString();
+            return names;
+        };
+        // The folder is read in the background; its files come in one by one.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return shownOrder() == c.order; }, 5000))
+            << shownOrder().join(u' ').toStdString();
     }
 }
 

@@ -3,6 +3,7 @@
 #include "i18n/messages.h"
 #include "pages_fixture.h"
 #include "safety/write_guard.h"
+#include "ui/mnemonic_groups.h"
 #include "ui/widgets.h"
 #include "workspace/configuration_files.h"
 #include "workspace/installation_panel.h"
@@ -81,7 +82,7 @@ TEST_F(ConfiguratorFrame, MainMenuItemsCaptionsAndInitialStates) {
     for (const MenuRow& row : kMenuRows) {
         QAction* a = item(row.name);
         ASSERT_NE(a, nullptr);
-        EXPECT_EQ(a->text(), QString::fromUtf8(row.caption)) << row.name;
+        EXPECT_EQ(MnemonicGroups::shownText(a), QString::fromUtf8(row.caption)) << row.name;
         EXPECT_EQ(a->isVisible(), row.visible) << row.name;
         // A hidden action counts as disabled, whatever it was set to.
         if (row.visible)
@@ -314,7 +315,8 @@ TEST_F(ConfiguratorFrame, ServiceModeShowsTheServiceControls) {
             EXPECT_TRUE(control("Button6")->isVisibleTo(window.get()));
         }
     }
-    EXPECT_EQ(control<QPushButton>("Button6")->text(), QStringLiteral("Memory load"));
+    EXPECT_EQ(MnemonicGroups::shownText(control<QPushButton>("Button6")),
+              QStringLiteral("Memory load"));
     EXPECT_EQ(control<QLabel>("Panel32")->text(), QStringLiteral("KI1"));
 }
 

@@ -5,12 +5,13 @@
 
 #include "auxiliary/screen_size_window.h"
 #include "i18n/caption_tables.h"
-#include "image/field_table.h"
 #include "i18n/message_table.h"
 #include "i18n/messages.h"
+#include "image/field_table.h"
 #include "maintenance/report_server_dialog.h"
 #include "safety/compare_window.h"
 #include "safety/safety_menu.h"
+#include "ui/mnemonic_groups.h"
 #include "workspace/language_pass.h"
 
 #include <QAction>
@@ -226,7 +227,9 @@ TEST_F(Languages, DefaultSmsTextsFollowTheLanguage) {
         EXPECT_EQ(control<QLineEdit>("Edit8")->text(), QString::fromUtf8(c.restore)) << c.item;
         const ConfigImage sent = window->imageToSend();
         const QByteArray restore(c.restore);
-        EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(sent.bytes.data() + 992), restore.size()), restore)
+        EXPECT_EQ(
+            QByteArray(reinterpret_cast<const char*>(sent.bytes.data() + 992), restore.size()),
+            restore)
             << c.item;
         for (int a = 0; a < ConfigImage::kSize; ++a)
             if (!textByte[a])
@@ -518,16 +521,16 @@ TEST_F(Languages, AddedWindowsTakeEveryTextFromTheTables) {
         QStringList shown;
         QMenu* safety = window->menuAction(QStringLiteral("Biztonsag1"))->menu();
         ASSERT_NE(safety, nullptr);
-        shown << safety->menuAction()->text();
+        shown << MnemonicGroups::shownText(safety->menuAction());
         int safetyItems = 0;
         for (const QAction* a : safety->actions())
             if (!a->isSeparator()) {
-                shown << a->text();
+                shown << MnemonicGroups::shownText(a);
                 ++safetyItems;
             }
         EXPECT_EQ(safetyItems, 7); // with "Visszaállítás mentésből…" and the report
         for (const char* name : {"Sorosnaplo1", "Hibajelentoszerver1"})
-            shown << window->menuAction(QString::fromLatin1(name))->text();
+            shown << MnemonicGroups::shownText(window->menuAction(QString::fromLatin1(name)));
         for (QWidget* w : compares)
             shown << visibleTexts(w);
         ctx.write(QStringLiteral("reportserver"), QStringLiteral("reports.example.com:49001"));
@@ -580,7 +583,7 @@ TEST_F(Languages, AddedWindowsKeepTheirHungarianTexts) {
         {"Hibajelentoszerver1", "Hibajelentő szerver..."},
     };
     for (const auto& i : kItems)
-        EXPECT_EQ(window->menuAction(QString::fromLatin1(i.item))->text(),
+        EXPECT_EQ(MnemonicGroups::shownText(window->menuAction(QString::fromLatin1(i.item))),
                   QString::fromUtf8(i.text));
     ConfigImage image = randomImage(5);
     CompareWindow* w =
@@ -608,6 +611,6 @@ TEST_F(Languages, AddedWindowsKeepTheirHungarianTexts) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     ASSERT_TRUE(closed.isNull());
     choose("German1");
-    EXPECT_EQ(window->menuAction(QStringLiteral("Biztonsag1"))->text(),
+    EXPECT_EQ(MnemonicGroups::shownText(window->menuAction(QStringLiteral("Biztonsag1"))),
               QStringLiteral("Sicherheit"));
 }
