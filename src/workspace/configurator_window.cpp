@@ -515,8 +515,13 @@ void TAV4Form1::showModuleVersion(const QString& text) {
 void TAV4Form1::showStatus(const QString& text) {
     if (guard_ && guard_->holdStatus(text))
         return;
-    statusPanels_[3]->setText(text);
-    statusPanels_[3]->setToolTip(text);
+    QLabel* panel = statusPanels_[3];
+    // Only a line longer than the panel wraps; a short one keeps the status
+    // bar one line high, so the pages keep their room.
+    panel->setWordWrap(panel->fontMetrics().horizontalAdvance(text) >
+                       panel->contentsRect().width());
+    panel->setText(text);
+    panel->setToolTip(text);
 }
 void TAV4Form1::setGaugeMaximum(int maximum) {
     if (guard_ && guard_->sendRunning())

@@ -419,6 +419,10 @@ TEST_F(ScreensTest, StatusLineIsReadWholeInEveryLanguage) {
         EXPECT_GE(panel->height(), panel->heightForWidth(panel->width()));
         shot(w, QStringLiteral("status_%1").arg(lang));
         takeMessages();
+        // A short line leaves the bar one line high.
+        w->showStatus(message("engine.readout_done", lang));
+        QCoreApplication::processEvents();
+        EXPECT_LT(panel->height(), 2 * panel->fontMetrics().lineSpacing());
     }
 }
 
