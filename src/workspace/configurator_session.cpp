@@ -207,10 +207,11 @@ void TAV4Form1::setUpKeyboard() {
     for (qsizetype i = 1; i < chain.size(); ++i)
         setTabOrder(chain[i - 1], chain[i]);
 
-    // The focused control stands out from the others at a glance.
+    // The focused control stands out from the others at a glance; the mark
+    // takes no room from a button's caption.
     QPalette p = palette();
     p.setColor(QPalette::Highlight, QColor(0, 70, 200));
     setPalette(p);
     setStyleSheet(QStringLiteral("QPushButton:focus { border: 2px solid rgb(0, 70, 200); "
-                                 "border-radius: 3px; padding: 3px 8px; background: white; }"));
+                                 "border-radius: 3px; padding: 0px; background: white; }"));
 }

@@ -3,6 +3,7 @@
 // that are not thrown away, the keyboard.
 #include "discovery/search_window.h"
 #include "i18n/messages.h"
+#include "i18n/mnemonics.h"
 #include "pages_fixture.h"
 #include "safety/backup_store.h"
 #include "safety/compare_window.h"
@@ -19,6 +20,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
@@ -361,6 +364,29 @@ TEST_F(ScreensTest, KeyboardWalksThePageBeforeTheButtonsAndPressesThemWithEnter)
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_O, Qt::ControlModifier);
     EXPECT_EQ(unsent, 2);
     takeMessages();
+}
+
+// The focus mark takes no room from a button's text: the focused button still
+// shows its caption whole, in every language.
+TEST_F(ScreensTest, FocusedButtonsShowTheirCaptionWhole) {
+    TAV4Form1* w = open(71, 50);
+    w->show();
+    for (int lang = 0; lang < 4; ++lang) {
+        SCOPED_TRACE(lang);
+        w->chooseLanguage(lang);
+        QCoreApplication::processEvents();
+        for (const char* name : {"BitBtn1", "BitBtn2", "BitBtn3", "BitBtn4"}) {
+            auto* b = control<QPushButton>(name);
+            QStyleOptionButton opt;
+            opt.initFrom(b);
+            opt.text = b->text();
+            opt.state |= QStyle::State_HasFocus;
+            const QRect room = b->style()->subElementRect(QStyle::SE_PushButtonContents, &opt, b);
+            EXPECT_GE(room.width(), b->fontMetrics().horizontalAdvance(Mnemonics::plain(b->text())))
+                << name << " " << Mnemonics::plain(b->text()).toStdString();
+        }
+        takeMessages();
+    }
 }
 
 TEST(CompareWindowKeys, EscapeCloses) {
