@@ -324,7 +324,7 @@ TEST(FieldMapTest, TheSameImageHasNoDifferenceAndEachModelItsOwnFields) {
     EXPECT_TRUE(FieldMap::fieldsAt(253, 70).isEmpty());
 }
 
-// A value no control can show still counts: the stored bytes differ.
+// A value no list item stores still counts, named by the stored value.
 TEST(FieldMapTest, UnshowableValuesDifferByTheirBytes) {
     ConfigImage a = randomImage(9, 70, 32);
     a[12] = 0x09; // input 2: type 9 is no list item
@@ -333,8 +333,8 @@ TEST(FieldMapTest, UnshowableValuesDifferByTheirBytes) {
     const auto d = FieldMap::diff(a, b, 70);
     ASSERT_EQ(d.size(), 1u);
     EXPECT_EQ(d[0].name, QStringLiteral("Bemenet Típusa:"));
-    EXPECT_EQ(d[0].left, QStringLiteral("[09]"));
-    EXPECT_EQ(d[0].right, QStringLiteral("[0A]"));
+    EXPECT_EQ(d[0].left, QStringLiteral("[9]"));
+    EXPECT_EQ(d[0].right, QStringLiteral("[10]"));
 }
 
 TEST(FieldMapTest, VerifyNamesTheFieldWhoseByteWasNotStored) {
