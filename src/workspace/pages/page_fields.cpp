@@ -24,6 +24,8 @@ constexpr int kModuleValueRole = Qt::UserRole + 77;
 // The range a spin has when it shows a value inside it.
 const char* const kOwnMinimum = "fieldMinimum";
 const char* const kOwnMaximum = "fieldMaximum";
+// The value the last fill showed, which a widened range is kept for.
+const char* const kFilledValue = "fieldFilledValue";
 
 int moduleValueEntry(const QComboBox* list) {
     for (int i = list->count() - 1; i >= 0; --i)
@@ -64,7 +66,7 @@ void bindSpin(QSpinBox* spin) {
         const int max = spin->property(kOwnMaximum).toInt();
         const bool widened = spin->minimum() < min || spin->maximum() > max;
         // A step from the stored value lands at the range's nearest end.
-        if (widened && spin->property("fieldStoredValue").toInt() != value)
+        if (widened && spin->property(kFilledValue).toInt() != value)
             spin->setRange(min, max);
     });
 }
@@ -142,7 +144,7 @@ void PageFields::fill(const ImageValues& values) const {
                 box->setChecked(**v);
         } else if (auto* spin = qobject_cast<QSpinBox*>(b.control)) {
             if (auto* v = slotAs<int>(f, in); v && *v) {
-                spin->setProperty("fieldStoredValue", **v);
+                spin->setProperty(kFilledValue, **v);
                 showSpinValue(spin, **v);
             }
         } else if (auto* list = qobject_cast<QComboBox*>(b.control)) {
