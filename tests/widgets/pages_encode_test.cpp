@@ -488,6 +488,13 @@ TEST_F(PagesEdit, OutOfRangeBytesShowTheModulesValues) {
     c<QComboBox>("ComboBox11")->setCurrentIndex(2);
     window->encode();
     EXPECT_EQ(image()[77], 2);
+    // The entry speaks the window's language, also after a switch.
+    window->chooseLanguage(2);
+    image()[77] = 9;
+    window->decode();
+    EXPECT_EQ(c<QComboBox>("ComboBox11")->currentText(), QStringLiteral("Wert im Modul: 9"));
+    window->chooseLanguage(1);
+    EXPECT_EQ(c<QComboBox>("ComboBox11")->currentText(), QStringLiteral("Module's value: 9"));
 }
 
 // A stored value outside a control's choices: the control shows it, an
