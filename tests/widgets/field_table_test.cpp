@@ -16,6 +16,7 @@
 #include <QSet>
 #include <QSpinBox>
 #include <QTableWidget>
+#include <functional>
 
 namespace {
 
@@ -271,7 +272,11 @@ TEST_F(FieldTableWindow, EveryShownControlsEditReachesItsBytesOnly) {
             int edited = 0;
             for (size_t r = 0; r < fields.size(); ++r) {
                 const Field& f = fields[r];
-                if (f.control.isEmpty() || f.cell != 0 || !FieldTable::carriedBy(f.carried, model))
+                if (f.control.isEmpty() || !FieldTable::carriedBy(f.carried, model))
+                    continue;
+                // A grid's rows: all partitions, every twentieth code row and the last.
+                if (f.control == QLatin1String("StringGrid3") && f.cell > 1 && f.cell % 20 != 1 &&
+                    f.cell != kVisibleCodeRecordRows)
                     continue;
                 image() = module;
                 window->decode();
@@ -285,43 +290,80 @@ TEST_F(FieldTableWindow, EveryShownControlsEditReachesItsBytesOnly) {
                 if (!page || kOtherPages.contains(page->objectName()) || !w->isVisibleTo(page) ||
                     !w->isEnabled())
                     continue;
-                const std::string what =
-                    at + " " + f.control.toStdString() + " (" + f.name.toStdString() + ")";
-                const ConfigImage before = window->imageToSend();
-                ASSERT_TRUE(editAsUser(w, f)) << what;
-                const ConfigImage after = window->imageToSend();
-                ++edited;
-                if (kShownNotWritten.contains(f.control)) {
-                    EXPECT_TRUE(after.bytes == before.bytes) << what;
-                    continue;
+                // A grid row is edited by its name cell and, for a code row,
+                // by a tick in the list of the row clicked on.
+                std::vector<std::pair<const char*, std::function<void()>>> edits;
+                if (auto* grid = qobject_cast<QTableWidget*>(w)) {
+                    const int row = f.cell - 1;
+                    // A row holds a name only beside a code: an installer types both.
+                    const QString code = f.control == QLatin1String("StringGrid2")
+                                             ? QStringLiteral("12345")
+                                             : QStringLiteral("E130");
+                    edits.emplace_back("name", [grid, row, code] {
+                        if (grid->item(row, 0)->text().trimmed().isEmpty())
+                            grid->item(row, 0)->setText(code);
+                        QTableWidgetItem* name = grid->item(row, 1);
+                        name->setText(name->text() == QLatin1String("Teszt")
+                                          ? QStringLiteral("Proba")
+                                          : QStringLiteral("Teszt"));
+                    });
+                    if (f.control == QLatin1String("StringGrid3"))
+                        edits.emplace_back("tick", [this, grid, row, code] {
+                            if (grid->item(row, 0)->text().trimmed().isEmpty()) {
+                                grid->item(row, 0)->setText(code);
+                                grid->item(row, 1)->setText(QStringLiteral("Teszt"));
+                            }
+                            grid->setCurrentCell(row, 0);
+                            window->findChild<TargetCheckList*>(QStringLiteral("SMSst7"))
+                                ->toggle(0);
+                        });
+                } else {
+                    edits.emplace_back("", [w, &f] { ASSERT_TRUE(editAsUser(w, f)); });
                 }
-                std::vector<int> outside;
-                bool inside = false;
-                for (int a = 0; a < ConfigImage::kSize; ++a) {
-                    if (after[a] == before[a])
+                for (const auto& [how, edit] : edits) {
+                    image() = module;
+                    window->decode();
+                    const std::string what = at + " " + f.control.toStdString() + " (" +
+                                             f.name.toStdString() + ") " + how;
+                    const ConfigImage before = window->imageToSend();
+                    edit();
+                    const ConfigImage after = window->imageToSend();
+                    ++edited;
+                    if (kShownNotWritten.contains(f.control)) {
+                        EXPECT_TRUE(after.bytes == before.bytes) << what;
                         continue;
-                    if (a >= f.first && a <= f.last)
-                        inside = true;
-                    else
-                        outside.push_back(a);
+                    }
+                    std::vector<int> outside;
+                    bool inside = false;
+                    for (int a = 0; a < ConfigImage::kSize; ++a) {
+                        if (after[a] == before[a])
+                            continue;
+                        if (a >= f.first && a <= f.last)
+                            inside = true;
+                        else
+                            outside.push_back(a);
+                    }
+                    EXPECT_TRUE(inside) << what << ": the edit reaches no byte";
+                    EXPECT_TRUE(outside.empty())
+                        << what << ": byte " << (outside.empty() ? -1 : outside.front())
+                        << " changed too";
+                    const auto was = shownTexts(before);
+                    const auto now = shownTexts(after);
+                    const std::optional<QString> edit =
+                        FieldTable::shownText(f, pages().shownValues());
+                    // Decode leaves out what the module counts down itself (SpinEdit3);
+                    // a number's mask pads it with blanks the bytes do not keep.
+                    auto bare = [](QString text) {
+                        return text.remove(u'"').trimmed().toStdString();
+                    };
+                    if (now[r])
+                        EXPECT_EQ(bare(*now[r]), bare(edit.value_or(QString())))
+                            << what << ": the bytes read back otherwise";
+                    for (size_t o = 0; o < fields.size(); ++o)
+                        if (o != r && FieldTable::carriedBy(fields[o].carried, model) &&
+                            !sharesValueWith(f, fields[o]) && was[o] != now[o])
+                            ADD_FAILURE() << what << " changed " << fields[o].name.toStdString();
                 }
-                EXPECT_TRUE(inside) << what << ": the edit reaches no byte";
-                EXPECT_TRUE(outside.empty())
-                    << what << ": byte " << (outside.empty() ? -1 : outside.front())
-                    << " changed too";
-                const auto was = shownTexts(before);
-                const auto now = shownTexts(after);
-                const std::optional<QString> edit = FieldTable::shownText(f, pages().shownValues());
-                // Decode leaves out what the module counts down itself (SpinEdit3);
-                // a number's mask pads it with blanks the bytes do not keep.
-                auto bare = [](QString text) { return text.remove(u'"').trimmed().toStdString(); };
-                if (now[r])
-                    EXPECT_EQ(bare(*now[r]), bare(edit.value_or(QString())))
-                        << what << ": the bytes read back otherwise";
-                for (size_t o = 0; o < fields.size(); ++o)
-                    if (o != r && FieldTable::carriedBy(fields[o].carried, model) &&
-                        !sharesValueWith(f, fields[o]) && was[o] != now[o])
-                        ADD_FAILURE() << what << " changed " << fields[o].name.toStdString();
             }
             EXPECT_GT(edited, model == 100 ? 15 : 40) << at;
 
