@@ -329,6 +329,17 @@ TEST_F(FieldTableWindow, EveryShownControlsEditReachesItsBytesOnly) {
                     edit();
                     const ConfigImage after = window->imageToSend();
                     ++edited;
+                    if (how == std::string("tick")) {
+                        // The tick as the list shows it, not as the page keeps it.
+                        ConfigImage sent = after;
+                        const ImageValues held = decodeImage(sent, context).values;
+                        const auto& row = held.codeRecords.codes[f.cell - 1];
+                        const bool ticked =
+                            window->findChild<TargetCheckList*>(QStringLiteral("SMSst7"))
+                                ->isChecked(0);
+                        EXPECT_TRUE(row && row->sms[0] == ticked)
+                            << what << ": the tick is kept nowhere";
+                    }
                     if (kShownNotWritten.contains(f.control)) {
                         EXPECT_TRUE(after.bytes == before.bytes) << what;
                         continue;
