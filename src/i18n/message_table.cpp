@@ -184,6 +184,9 @@ static const MessageRow kMessages[] = {
     {"balance.running", "Lekérés folyamatban, kérem várjon", nullptr, nullptr, nullptr},
     {"balance.done", "Sikeresen végrehajtva...", nullptr, nullptr, nullptr},
     {"balance.failed", "Sikertelen lekérdezés", nullptr, nullptr, nullptr},
+    // The model-30 form: a stored heartbeat period none of its items gives
+    {"legacy.module_heartbeat", "Modul értéke: %1 mp", "Module's value: %1 s",
+     "Wert im Modul: %1 s", "Vrednost v modulu: %1 s"},
     // Restore from a backup: "Biztonság" -> "Visszaállítás mentésből…" and its window
     {"restore.menu", "Visszaállítás mentésből…", "Restore from a backup…",
      "Aus einer Sicherung wiederherstellen…", "Obnovi iz varnostne kopije…"},

@@ -332,9 +332,10 @@ std::vector<Field> buildFields() {
          "ComboBox11", "SMS átírányítás telefonszám", 77, 77, E::Byte, "phone index, 255 off",
          [](V& v) -> Slot { return &v.other.smsRedirectionTarget; }, 0)
         .show = [](const V& v) -> std::optional<QString> {
-        if (!v.other.smsRedirectionTarget)
+        const auto& target = v.other.smsRedirectionTarget;
+        if (!target)
             return std::nullopt;
-        return QString::number(*v.other.smsRedirectionTarget + 1);
+        return isUnlisted(*target) ? unlistedText(*target) : QString::number(*target + 1);
     };
     b.add(
          "SpinEdit4", "Csöngetési idő [sec]:", 78, 78, E::Byte, "byte",
@@ -536,6 +537,10 @@ template <class T> std::optional<QString> plainText(const std::optional<T>& v) {
 
 } // namespace
 
+QString unlistedText(int value) {
+    return QStringLiteral("[%1]").arg(unlistedStored(value));
+}
+
 bool carriedBy(Carried carried, int modelCode) {
     switch (carried) {
     case Carried::All:
@@ -637,6 +642,8 @@ std::optional<QString> shownText(const Field& field, const ImageValues& values) 
         if (!index)
             return std::nullopt;
         const auto& items = *field.items;
+        if (isUnlisted(*index))
+            return unlistedText(*index);
         return *index >= 0 && *index < static_cast<int>(items.size())
                    ? items[static_cast<size_t>(*index)].text
                    : QString::number(*index);

@@ -61,6 +61,9 @@ const ItemList& alarmVoltages(); // ComboBox20
 const ItemList& txLevels();      // ComboBox17
 const ItemList& rxLevels();      // ComboBox16
 QStringList itemTexts(const ItemList& items);
+// How compare, verify and export name a list value no item stores: the
+// stored value in brackets, "[213]".
+QString unlistedText(int value);
 
 // The option boxes of an input record's fourth byte (bits 0, 2..6), in the
 // order the pages show them; a page has the boxes its rows name.
@@ -92,8 +95,8 @@ struct Field {
     bool InputOptions::*option = nullptr;
     Value defaultValue;              // what the window shows before a read
     const ItemList* items = nullptr; // a list's items, index = the value
-    // A plain number (Byte or Word) that Encode stores as it is and Decode
-    // limits to the spin's range; Encode and Decode walk these rows.
+    // A plain number (Byte or Word) that Encode and Decode keep as it is (the
+    // range is the spin's); Encode and Decode walk these rows.
     std::optional<ValueRange> range;
     // A switch that is one bit of a byte shared with other fields: Encode and
     // Decode walk these rows (-1: not such a bit).

@@ -80,11 +80,19 @@ std::optional<int> tableIndex(const std::array<uint8_t, N>& table, uint8_t byte)
     return std::nullopt;
 }
 
-// Stores table[index]; an empty or out-of-table index keeps the stored byte.
+// The item that stores `byte`, or the byte itself as a value no item stores.
+template <size_t N> int tableValue(const std::array<uint8_t, N>& table, uint8_t byte) {
+    return tableIndex(table, byte).value_or(unlistedValue(byte));
+}
+
+// Stores table[index], or the stored value of an unlisted one; an empty or
+// out-of-table index keeps the stored byte.
 template <size_t N>
 void writeTableValue(ConfigImage& image, int address, const std::array<uint8_t, N>& table,
                      const std::optional<int>& index) {
-    if (index && *index >= 0 && *index < static_cast<int>(N))
+    if (index && isUnlisted(*index))
+        image[address] = static_cast<uint8_t>(unlistedStored(*index) & 0xFF);
+    else if (index && *index >= 0 && *index < static_cast<int>(N))
         image[address] = table[static_cast<size_t>(*index)];
 }
 

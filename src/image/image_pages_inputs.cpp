@@ -2,6 +2,9 @@
 #include "image/field_table.h"
 #include "image/image_fields.h"
 
+#include <cctype>
+#include <functional>
+
 namespace ImageFields {
 namespace {
 
@@ -57,16 +60,9 @@ void encodeOnOffValue(ConfigImage& image, int address, const std::optional<bool>
         image[address] = static_cast<uint8_t>(*value & 0xFF);
 }
 
-std::optional<int> decodeInputFilter(uint8_t byte) {
-    if (byte == 2) // between "Alacsony" and "Normál": no item shows it
-        return std::nullopt;
-    if (byte >= 60)
-        return 4;
-    if (byte >= 10)
-        return 3;
-    if (byte >= 3)
-        return 2;
-    return byte;
+// A list value's stored form: the item's, or the unlisted value itself.
+int storedOf(int value, const std::function<int(int)>& item) {
+    return isUnlisted(value) ? unlistedStored(value) : item(value);
 }
 
 } // namespace
@@ -78,7 +74,7 @@ void encodeRecordTypes(ConfigImage& image, const ImageValues& values) {
         const InputPageValues& p = page(slot, values);
         std::optional<uint8_t> type;
         if (p.type && *p.type >= 0)
-            type = static_cast<uint8_t>(*p.type & 0x7F);
+            type = static_cast<uint8_t>(storedOf(*p.type, [](int i) { return i; }) & 0x7F);
         std::optional<bool> bit7 = p.inverted;
         if (bit7 && slot.reversedInvert)
             bit7 = !*bit7;
@@ -99,7 +95,11 @@ void encodeOutputs(ConfigImage& image, const ImageValues& values) {
         const int address = n == 0 ? 64 : 67;
         std::optional<uint8_t> mode;
         if (o.mode)
-            mode = static_cast<uint8_t>(*o.mode == 1 ? 0x01 : *o.mode == 2 ? 0x10 : 0x00);
+            mode = static_cast<uint8_t>(
+                storedOf(*o.mode, [](int i) { return i == 1   ? 0x01
+                                                     : i == 2 ? 0x10
+                                                              : 0x00; }) &
+                0x11);
         // Output 2 has no "NINCS hívószámazonosítás"; its bit 3 is always 0.
         const bool first = n == 0;
         composeByte(image, address,
@@ -130,6 +130,8 @@ void encodeOtherPageBytes(ConfigImage& image, const ImageValues& values) {
     std::optional<int> redirection;
     if (o.smsRedirection && !*o.smsRedirection)
         redirection = 255;
+    else if (o.smsRedirection && o.smsRedirectionTarget && isUnlisted(*o.smsRedirectionTarget))
+        redirection = unlistedStored(*o.smsRedirectionTarget);
     else if (o.smsRedirection && o.smsRedirectionTarget && *o.smsRedirectionTarget >= 0 &&
              *o.smsRedirectionTarget <= 7)
         redirection = o.smsRedirectionTarget;
@@ -154,7 +156,7 @@ namespace {
 void decodeRecord(const ConfigImage& image, const InputSlot& slot, InputPageValues& p) {
     const uint8_t typeByte = image[slot.record];
     const int type = typeByte & 0x7F;
-    p.type = type < kInputTypeCount ? std::optional<int>(type) : std::nullopt;
+    p.type = type < kInputTypeCount ? type : unlistedValue(type);
     p.inverted = bitSet(typeByte, 7) != slot.reversedInvert;
     p.options = unpackInputOptions(static_cast<uint8_t>(image[slot.record + 3] & optionBits(slot)));
 }
@@ -162,12 +164,16 @@ void decodeRecord(const ConfigImage& image, const InputSlot& slot, InputPageValu
 void decodeLifeSignal(const ConfigImage& image, LifeSignalValues& l) {
     l.enabled = image[70] != 0;
     l.periodDays = kLifeSignalDaysRange.limit(image[70]);
-    l.hour = kClockHourRange.limit(decodeClockHour({image[71], image[72]}));
+    // Two digits are the hour as stored, even past 23; other bytes are no
+    // hour at all.
+    const bool digits = std::isdigit(image[71]) && std::isdigit(image[72]);
+    const int hour = decodeClockHour({image[71], image[72]});
+    l.hour = digits ? hour : kClockHourRange.limit(hour);
 }
 
 void decodeLimit(uint8_t byte, std::optional<bool>& enabled, std::optional<int>& value) {
     enabled = byte != 255;
-    value = *enabled ? kTemperatureRange.limit(byte) : 0;
+    value = *enabled ? byte : 0;
 }
 } // namespace
 
@@ -185,10 +191,11 @@ void decodeOtherPage(ConfigImage& image, ImageValues& values) {
     OtherPageValues& o = values.other;
     const uint8_t redirection = image[77];
     o.smsRedirection = redirection != 255;
-    o.smsRedirectionTarget = redirection <= 7 ? std::optional<int>(redirection) : std::nullopt;
-    o.inputFilter = decodeInputFilter(image[80]);
-    values.power.alarmVoltage =
-        tableIndex(kPowerAlarmVoltageBytes, image[114]).value_or(kDefaultPowerAlarmVoltage);
+    o.smsRedirectionTarget = redirection <= 7     ? std::optional<int>(redirection)
+                             : redirection == 255 ? std::nullopt
+                                                  : std::optional<int>(unlistedValue(redirection));
+    o.inputFilter = tableValue(kInputFilterBytes, image[80]);
+    values.power.alarmVoltage = tableValue(kPowerAlarmVoltageBytes, image[114]);
 }
 
 void decodeOutputs(const ConfigImage& image, ImageValues& values) {

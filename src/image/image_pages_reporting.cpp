@@ -63,13 +63,6 @@ QString readRecordName(const ConfigImage& image, int record) {
     return fromCodePage1250(bytes);
 }
 
-std::optional<int> decodeRxLevel(uint8_t byte) {
-    for (int i = static_cast<int>(kRxLevelBytes.size()) - 1; i >= 0; --i)
-        if (kRxLevelBytes[static_cast<size_t>(i)] >= byte)
-            return i;
-    return std::nullopt;
-}
-
 } // namespace
 
 // ---------------------------------------------------------------- Encode
@@ -193,8 +186,8 @@ void decodeCodeRecords(const ConfigImage& image, ImageValues& values, const Imag
 void decodeLevels(const ConfigImage& image, ImageValues& values) {
     RemoteMonitoringValues& r = values.remoteMonitoring;
     const uint8_t tx = image[102];
-    r.txLevel = tx >= 1 && tx <= 9 ? std::optional<int>(tx - 1) : std::nullopt;
-    r.rxLevel = decodeRxLevel(image[103]);
+    r.txLevel = tx >= 1 && tx <= 9 ? tx - 1 : unlistedValue(tx);
+    r.rxLevel = tableValue(kRxLevelBytes, image[103]);
 }
 
 } // namespace ImageFields

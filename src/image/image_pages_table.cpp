@@ -1,5 +1,5 @@
 // The fields that are one value in bytes of their own, walked from the field
-// table: plain numbers (limited to the spin's range when read), SMS texts,
+// table: plain numbers (as stored, even outside the spin's range), SMS texts,
 // lists of phone numbers, Contact ID codes and ASCII texts.
 #include "image/field_table.h"
 #include "image/image_fields.h"
@@ -49,7 +49,7 @@ void decodePlainValues(const ConfigImage& image, ImageValues& values, const Imag
             continue;
         const int stored =
             f.encoding == FieldTable::Encoding::Word ? readWord(image, f.first) : image[f.first];
-        *std::get<std::optional<int>*>(FieldTable::slotOf(f, values)) = f.range->limit(stored);
+        *std::get<std::optional<int>*>(FieldTable::slotOf(f, values)) = stored;
     }
 }
 

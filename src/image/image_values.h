@@ -11,11 +11,11 @@
 //
 // - An empty optional leaves that field's image bytes exactly as they were. Where
 //   several fields share one byte, an empty field keeps its own bits.
-// - Decode fills every field it reads. It leaves a field empty where the control
-//   would show no selection (a stored value outside the list); a page that passes
-//   "no selection" back as empty keeps the module's byte.
-// - Stored numbers outside a spin's range come back limited to the range (the
-//   ranges are below); Encode stores what it is given.
+// - Decode fills every field it reads. A stored value that no item of a list
+//   stores comes back as `unlistedValue(stored)`: the list names it in an entry
+//   of its own, and Encode stores it back unchanged.
+// - Stored numbers outside a spin's range come back as stored (the spin widens
+//   to show them); Encode stores what it is given.
 // - Where two fields share image bytes, one model carries only one of them (noted
 //   at the field); Encode ignores the other and Decode leaves it empty.
 
@@ -25,6 +25,19 @@ struct ValueRange {
     int max = 0;
     constexpr int limit(int value) const { return value < min ? min : value > max ? max : value; }
 };
+
+// A list's value for a stored value none of its items stores. Item indexes
+// stay far below it, so the stored value travels in the same int.
+inline constexpr int kUnlistedBase = 1 << 16;
+constexpr int unlistedValue(int stored) {
+    return kUnlistedBase + stored;
+}
+constexpr bool isUnlisted(int value) {
+    return value >= kUnlistedBase;
+}
+constexpr int unlistedStored(int value) {
+    return value - kUnlistedBase;
+}
 
 // ---------------------------------------------------------------- Phone numbers
 

@@ -103,6 +103,9 @@ QJsonValue jsonOf(const Field& f, const ImageValues& values) {
                 return QJsonValue();
             const T& x = **p;
             if constexpr (std::is_same_v<T, int>) {
+                // A value no item stores travels as the stored value alone.
+                if ((f.items || isPhoneChoice(f)) && isUnlisted(x))
+                    return QJsonObject{{QStringLiteral("stored"), unlistedStored(x)}};
                 if (f.items) {
                     if (x < 0 || x >= static_cast<int>(f.items->size()))
                         return QJsonValue();

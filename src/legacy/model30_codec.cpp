@@ -14,11 +14,10 @@ void put(QByteArray& image, int address, const QByteArray& bytes) {
 } // namespace
 
 int heartbeatItem(int seconds) {
-    if (seconds > 3000)
-        return OneHour;
-    if (seconds > 180)
-        return TenMinutes;
-    return OneMinute;
+    for (int item : {OneMinute, TenMinutes, OneHour})
+        if (heartbeatSeconds(item) == seconds)
+            return item;
+    return ModulePeriod;
 }
 
 int heartbeatSeconds(int item) {
@@ -29,7 +28,8 @@ int heartbeatSeconds(int item) {
 Values decode(const QByteArray& image) {
     using namespace LegacyCodes;
     Values v;
-    v.heartbeat = heartbeatItem(at(image, 0) * 256 + at(image, 1));
+    v.storedHeartbeat = at(image, 0) * 256 + at(image, 1);
+    v.heartbeat = heartbeatItem(v.storedHeartbeat);
     const int format = at(image, 2);
     if (format < kFormats)
         v.format = format;
@@ -47,7 +47,8 @@ QByteArray encode(const Values& values, const QByteArray& image) {
     using namespace LegacyCodes;
     QByteArray out = image;
     const Values was = decode(image);
-    if (values.heartbeat && values.heartbeat != was.heartbeat) {
+    if (values.heartbeat && *values.heartbeat != ModulePeriod &&
+        values.heartbeat != was.heartbeat) {
         const int s = heartbeatSeconds(*values.heartbeat);
         out[0] = static_cast<char>(s / 256);
         out[1] = static_cast<char>(s % 256);

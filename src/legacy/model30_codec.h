@@ -30,9 +30,10 @@ constexpr bool eventShown(int k) {
     return k != 16 && k != 17;
 }
 
-// Items of the heartbeat list: 1 minute, 10 minutes, 1 hour.
-enum Heartbeat { OneMinute = 0, TenMinutes = 1, OneHour = 2 };
-// The list item a stored period falls under.
+// Items of the heartbeat list: 1 minute, 10 minutes, 1 hour; a stored period
+// that none of them gives is ModulePeriod, an entry naming the period itself.
+enum Heartbeat { OneMinute = 0, TenMinutes = 1, OneHour = 2, ModulePeriod = 3 };
+// The list item whose period is stored, or ModulePeriod.
 int heartbeatItem(int seconds);
 // What the module is given for an item: 60, 600 or 3600 seconds.
 int heartbeatSeconds(int item);
@@ -40,7 +41,8 @@ int heartbeatSeconds(int item);
 inline constexpr int kFormats = 4;
 
 struct Values {
-    std::optional<int> heartbeat; // list item; none: leave as stored
+    std::optional<int> heartbeat; // list item; none or ModulePeriod: leave as stored
+    int storedHeartbeat = 0;      // the period the module holds, in seconds
     std::optional<int> format;    // 0 ... 3; none: leave as stored
     bool automaticAccount = true;
     QString account;

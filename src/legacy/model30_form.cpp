@@ -1,4 +1,5 @@
 #include "legacy/model30_form.h"
+#include "i18n/messages.h"
 #include "legacy/legacy_codes.h"
 #include "legacy/legacy_fields.h"
 #include "serial/serial_channel.h"
@@ -277,6 +278,12 @@ void Model30Form::transferEnded() {
 }
 
 void Model30Form::showSettings(const Values& v) {
+    // A period none of the items gives is named by an entry of its own,
+    // which the next read takes away again.
+    while (ComboBox1->count() > ModulePeriod)
+        ComboBox1->removeItem(ModulePeriod);
+    if (v.heartbeat == ModulePeriod)
+        ComboBox1->addItem(message("legacy.module_heartbeat", 0).arg(v.storedHeartbeat));
     ComboBox1->setCurrentIndex(v.heartbeat.value_or(-1));
     ComboBox2->setCurrentIndex(v.format.value_or(-1));
     (v.automaticAccount ? automaticButton_ : manualButton_)->setChecked(true);

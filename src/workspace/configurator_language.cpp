@@ -11,6 +11,7 @@
 #include "workspace/installation_panel.h"
 #include "workspace/language_pass.h"
 #include "workspace/pages/configurator_pages.h"
+#include "workspace/pages/page_fields.h"
 
 #include <QAction>
 #include <QApplication>
@@ -85,6 +86,7 @@ void TAV4Form1::applyLanguage() {
     LanguagePass::applyCaptions(this, CaptionTables::table(window, ctx_.brandCode), lang);
     LanguagePass::applyCopyRules(this, CaptionTables::copyRules(window));
     applyDefaultTexts();
+    nameModuleValueEntries(PageControl1, lang);
     if (QAction* restore = menuAction(QStringLiteral("Visszaallitas1")))
         restore->setText(message("restore.menu", lang));
     if (QAction* full = menuAction(QStringLiteral("TeljesElkuldes1")))

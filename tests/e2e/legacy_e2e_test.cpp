@@ -144,7 +144,7 @@ class Model30E2E : public LegacyE2E {
   protected:
     QByteArray memory() {
         QByteArray m = randomBytes(kMemorySize, 30);
-        put(m, 0, bytes({0, 181, 2, 0})); // 181 s: "10 perces"; format 2; manual account
+        put(m, 0, bytes({0, 181, 2, 0})); // 181 s: no item's period; format 2; manual account
         put(m, 256, bytes({1, 2, 10, 4}));
         put(m, 260, bytes({129, 2, 10, 88, 88, 88, 88, 88, 88, 88, 88})); // event 0 off, "12A"
         put(m, 271, bytes({9, 88, 88, 88, 88, 88, 88, 88, 88, 88, 88}));  // event 1 on, "9"
@@ -184,7 +184,8 @@ TEST_F(Model30E2E, ReadShowsTheModuleAndSendingItBackChangesNothing) {
     auto sim = simulate(30, m, {QStringLiteral("--drop-every"), QStringLiteral("70")});
     Model30Form* f = open(*sim);
     ASSERT_TRUE(read(f));
-    EXPECT_EQ(child<QComboBox>(f, "ComboBox1")->currentText(), QStringLiteral("10 perces"));
+    EXPECT_EQ(child<QComboBox>(f, "ComboBox1")->currentText(),
+              QStringLiteral("Modul értéke: 181 mp"));
     EXPECT_EQ(child<QComboBox>(f, "ComboBox2")->currentIndex(), 2);
     EXPECT_TRUE(child<QRadioButton>(f, "Kezi")->isChecked());
     EXPECT_EQ(child<QLineEdit>(f, "Edit1")->text(), QStringLiteral("12A4"));

@@ -16,8 +16,10 @@
 #include "workspace/configurator_window.h"
 #include "workspace/pages/configurator_pages.h"
 
+#include <QComboBox>
 #include <QFile>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QSpinBox>
@@ -261,6 +263,38 @@ TEST_F(SendRule, AWindowReadFromOneModuleSendsItsFieldsOntoAnother) {
     EXPECT_EQ(after[75], before[75]);
     for (int a = 123; a <= 255; ++a)
         ASSERT_EQ(int(after[a]), int(before[a])) << "byte " << a;
+}
+
+// A file holding values outside the controls' choices (redials 213 past the
+// spin's 180, a filter byte no item stores): the window shows them as stored,
+// and sending the file's fields writes them as the file holds them.
+TEST_F(SendRule, AFileValueOutsideAControlsChoicesReachesTheModuleAsStored) {
+    PtySim sim(
+        {"--model", "71", "--version", "43", "--example-config", "--save", path("saved.bin")});
+    ASSERT_TRUE(sim.started());
+    TAV4Form1* c = open(sim.path());
+    ASSERT_TRUE(read(c));
+    c->files().chooseFile = [&](const FileDialogRequest&) { return path("odd.dat"); };
+    ASSERT_TRUE(c->files().saveConfiguration());
+    QByteArray file = readFile(path("odd.dat"));
+    ASSERT_GT(file.size(), 80);
+    file[79] = char(213);
+    file[80] = char(15);
+    writeFile(path("odd.dat"), file);
+    c->files().showMessage = [](const QString&) {};
+    ASSERT_TRUE(c->files().openConfiguration());
+    for (QMessageBox* box : c->findChildren<QMessageBox*>())
+        box->deleteLater(); // the offer to compare
+    EXPECT_EQ(c->findChild<QSpinBox*>(QStringLiteral("SpinEdit5"))->value(), 213);
+    EXPECT_EQ(c->findChild<QComboBox*>(QStringLiteral("ComboBox12"))->currentText(),
+              QStringLiteral("Module's value: 15"));
+    ASSERT_TRUE(send(c));
+    EXPECT_EQ(c->safetyNet().outcome(), WriteGuard::Outcome::Verified)
+        << c->safetyNet().report().join('\n').toStdString();
+    sim.stop();
+    const QByteArray saved = readFile(path("saved.bin"));
+    EXPECT_EQ(int(uint8_t(saved[79])), 213);
+    EXPECT_EQ(int(uint8_t(saved[80])), 15);
 }
 
 class UndoneEdit : public SendRule, public ::testing::WithParamInterface<Module> {};

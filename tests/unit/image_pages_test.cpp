@@ -864,11 +864,11 @@ TEST(Decode, InputPages) {
              EXPECT_EQ(v.inputs[1].type, 3);
              EXPECT_EQ(v.inputs[1].inverted, true);
          }},
-        {"type above 5: no selection",
+        {"type above 5: the stored type, unlisted",
          70,
          {{16, {0x06}}},
          [](const ImageValues& v) {
-             EXPECT_EQ(v.inputs[2].type, std::nullopt);
+             EXPECT_EQ(v.inputs[2].type, unlistedValue(6));
              EXPECT_EQ(v.inputs[2].inverted, false);
          }},
         {"power bit 7 set: box unchecked",
@@ -918,12 +918,12 @@ TEST(Decode, InputPages) {
              EXPECT_EQ(v.speed.input.text, std::nullopt);
              EXPECT_EQ(v.lift.input.text, std::nullopt);
          }},
-        {"speed and lift limited to their spins",
+        {"speed and lift below their spins come back as stored",
          90,
          {{85, {5, 0}}},
          [](const ImageValues& v) {
-             EXPECT_EQ(v.speed.limitKmh, 10);
-             EXPECT_EQ(v.lift.setting, 1);
+             EXPECT_EQ(v.speed.limitKmh, 5);
+             EXPECT_EQ(v.lift.setting, 0);
          }},
         {"speed and lift in range",
          90,
@@ -947,7 +947,7 @@ TEST(Decode, InputPages) {
          [](const ImageValues& v) {
              EXPECT_EQ(v.temperature.maxEnabled, true);
              EXPECT_EQ(v.temperature.maxValue, 40);
-             EXPECT_EQ(v.temperature.minValue, 120);
+             EXPECT_EQ(v.temperature.minValue, 200); // beyond the spin's 120
          }},
     };
     for (const auto& c : cases)
@@ -975,11 +975,11 @@ TEST(Decode, OutputsLifeSignalOtherAndGps) {
              EXPECT_EQ(v.outputs[0].noCallerId, true);
              EXPECT_EQ(v.outputs[1].noCallerId, std::nullopt);
          }},
-        {"output time 0 shows 1 s",
+        {"output time 0 comes back as 0",
          70,
          {{65, {0, 0}}, {68, {0xFF, 0xFF}}},
          [](const ImageValues& v) {
-             EXPECT_EQ(v.outputs[0].seconds, 1);
+             EXPECT_EQ(v.outputs[0].seconds, 0);
              EXPECT_EQ(v.outputs[1].seconds, 65535);
          }},
         {"life signal off",
@@ -1000,9 +1000,13 @@ TEST(Decode, OutputsLifeSignalOtherAndGps) {
              EXPECT_EQ(v.lifeSignal.hour, 23);
              EXPECT_EQ(v.lifeSignal.sms, targets({1, 3}));
          }},
-        {"hour beyond 23",
+        {"hour beyond 23 as stored",
          70,
          {{71, {'9', '9'}}},
+         [](const ImageValues& v) { EXPECT_EQ(v.lifeSignal.hour, 99); }},
+        {"hour bytes that are no digits: limited",
+         70,
+         {{71, {0xFF, 0xFF}}},
          [](const ImageValues& v) { EXPECT_EQ(v.lifeSignal.hour, 23); }},
         {"redirection off",
          70,
@@ -1023,14 +1027,14 @@ TEST(Decode, OutputsLifeSignalOtherAndGps) {
          {{77, {8}}},
          [](const ImageValues& v) {
              EXPECT_EQ(v.other.smsRedirection, true);
-             EXPECT_EQ(v.other.smsRedirectionTarget, std::nullopt);
+             EXPECT_EQ(v.other.smsRedirectionTarget, unlistedValue(8));
          }},
-        {"ring and redials limited",
+        {"ring and redials outside their spins as stored",
          70,
-         {{78, {0, 255}}},
+         {{78, {0, 213}}},
          [](const ImageValues& v) {
-             EXPECT_EQ(v.other.ringSeconds, 3);
-             EXPECT_EQ(v.other.maxRedials, 180);
+             EXPECT_EQ(v.other.ringSeconds, 0);
+             EXPECT_EQ(v.other.maxRedials, 213);
          }},
         {"security code",
          70,
@@ -1070,8 +1074,15 @@ TEST(Decode, ValueTables) {
     const struct {
         uint8_t byte;
         std::optional<int> filter;
-    } filters[] = {{0, 0},  {1, 1},  {2, std::nullopt}, {3, 2},  {9, 2},
-                   {10, 3}, {59, 3}, {60, 4},           {200, 4}};
+    } filters[] = {{0, 0},
+                   {1, 1},
+                   {2, unlistedValue(2)},
+                   {3, 2},
+                   {9, unlistedValue(9)},
+                   {10, 3},
+                   {59, unlistedValue(59)},
+                   {60, 4},
+                   {200, unlistedValue(200)}};
     for (const auto& f : filters) {
         ConfigImage image = filled(0);
         image[80] = f.byte;
@@ -1085,7 +1096,7 @@ TEST(Decode, ValueTables) {
         const auto* it =
             std::find(kPowerAlarmVoltageBytes.begin(), kPowerAlarmVoltageBytes.end(), b);
         const int expected = it == kPowerAlarmVoltageBytes.end()
-                                 ? kDefaultPowerAlarmVoltage
+                                 ? unlistedValue(b)
                                  : static_cast<int>(it - kPowerAlarmVoltageBytes.begin());
         EXPECT_EQ(voltage, expected) << b;
     }
@@ -1480,7 +1491,7 @@ TEST(Decode, ReportingPages) {
         {"TX level 0",
          70,
          {{102, {0}}},
-         [](const ImageValues& v) { EXPECT_EQ(v.remoteMonitoring.txLevel, std::nullopt); }},
+         [](const ImageValues& v) { EXPECT_EQ(v.remoteMonitoring.txLevel, unlistedValue(0)); }},
         {"TX level 9",
          70,
          {{102, {9}}},
@@ -1488,24 +1499,24 @@ TEST(Decode, ReportingPages) {
         {"TX level 10",
          70,
          {{102, {10}}},
-         [](const ImageValues& v) { EXPECT_EQ(v.remoteMonitoring.txLevel, std::nullopt); }},
-        {"cycle and test period limited",
+         [](const ImageValues& v) { EXPECT_EQ(v.remoteMonitoring.txLevel, unlistedValue(10)); }},
+        {"cycle and test period outside their spins as stored",
          70,
          {{92, {0, 0}}, {104, {0xFF, 0xFF}}},
          [](const ImageValues& v) {
-             EXPECT_EQ(v.gprs.testPeriodSeconds, 10);
-             EXPECT_EQ(v.remoteMonitoring.lifeSignalCycleMinutes, 65000);
+             EXPECT_EQ(v.gprs.testPeriodSeconds, 0);
+             EXPECT_EQ(v.remoteMonitoring.lifeSignalCycleMinutes, 65535);
          }},
         {"cycle 0",
          70,
          {{104, {0, 0}}},
-         [](const ImageValues& v) { EXPECT_EQ(v.remoteMonitoring.lifeSignalCycleMinutes, 1); }},
-        {"gains limited",
+         [](const ImageValues& v) { EXPECT_EQ(v.remoteMonitoring.lifeSignalCycleMinutes, 0); }},
+        {"gains outside their spins as stored",
          100,
          {{94, {0, 200, 1, 80}}},
          [](const ImageValues& v) {
-             EXPECT_EQ(v.gains.pstnRx, 3);
-             EXPECT_EQ(v.gains.pstnTx, 80);
+             EXPECT_EQ(v.gains.pstnRx, 0);
+             EXPECT_EQ(v.gains.pstnTx, 200);
              EXPECT_EQ(v.gains.dtmfRx, 1);
              EXPECT_EQ(v.gains.dtmfTx, 80);
          }},
@@ -1627,8 +1638,14 @@ TEST(Decode, RxLevelTable) {
     const struct {
         uint8_t byte;
         std::optional<int> item; // index, "1" = 0
-    } cases[] = {{165, 6}, {215, 1}, {100, 9}, {230, 0}, {231, std::nullopt}, {255, std::nullopt},
-                 {135, 9}, {136, 8}, {0, 9},   {176, 4}};
+    } cases[] = {{165, 6},
+                 {215, unlistedValue(215)},
+                 {100, unlistedValue(100)},
+                 {230, 0},
+                 {231, unlistedValue(231)},
+                 {135, 9},
+                 {136, unlistedValue(136)},
+                 {0, unlistedValue(0)}};
     for (const auto& c : cases) {
         ConfigImage image = filled(0);
         image[103] = c.byte;

@@ -324,17 +324,32 @@ TEST(FieldMapTest, TheSameImageHasNoDifferenceAndEachModelItsOwnFields) {
     EXPECT_TRUE(FieldMap::fieldsAt(253, 70).isEmpty());
 }
 
-// A value no control can show still counts: the stored bytes differ.
+// A value outside a control's choices still counts, named by the stored
+// value: a list's in brackets, a spin's as the number.
 TEST(FieldMapTest, UnshowableValuesDifferByTheirBytes) {
-    ConfigImage a = randomImage(9, 70, 32);
-    a[12] = 0x09; // input 2: type 9 is no list item
-    ConfigImage b = a;
-    b[12] = 0x0A;
-    const auto d = FieldMap::diff(a, b, 70);
-    ASSERT_EQ(d.size(), 1u);
-    EXPECT_EQ(d[0].name, QStringLiteral("Bemenet Típusa:"));
-    EXPECT_EQ(d[0].left, QStringLiteral("[09]"));
-    EXPECT_EQ(d[0].right, QStringLiteral("[0A]"));
+    const struct {
+        int address;
+        uint8_t left, right;
+        const char* name;
+        const char* leftText;
+        const char* rightText;
+    } cases[] = {
+        {12, 0x09, 0x0A, "Bemenet Típusa:", "[9]", "[10]"}, // input 2: no such types
+        {79, 213, 180, "Max hivásismétlések száma", "213", "180"},
+        {80, 15, 3, "Bemenet szűrés", "[15]", "Normál"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.address);
+        ConfigImage a = randomImage(9, 70, 32);
+        a[c.address] = c.left;
+        ConfigImage b = a;
+        b[c.address] = c.right;
+        const auto d = FieldMap::diff(a, b, 70);
+        ASSERT_EQ(d.size(), 1u);
+        EXPECT_EQ(d[0].name, QString::fromUtf8(c.name));
+        EXPECT_EQ(d[0].left, QString::fromUtf8(c.leftText));
+        EXPECT_EQ(d[0].right, QString::fromUtf8(c.rightText));
+    }
 }
 
 TEST(FieldMapTest, VerifyNamesTheFieldWhoseByteWasNotStored) {

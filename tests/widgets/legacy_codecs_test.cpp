@@ -105,20 +105,27 @@ TEST(LegacyFieldRules, EventAndAccountFields) {
     }
 }
 
-TEST(Model30Codec, HeartbeatBoundaries) {
+TEST(Model30Codec, HeartbeatItemsAndStoredPeriods) {
     struct Case {
         int high, low;
         int item;
-    } cases[] = {{0, 180, Model30::OneMinute},
-                 {0, 181, Model30::TenMinutes},
-                 {11, 184, Model30::TenMinutes},
-                 {11, 185, Model30::OneHour},
-                 {255, 255, Model30::OneHour}};
+    } cases[] = {{0, 60, Model30::OneMinute},      {2, 88, Model30::TenMinutes},
+                 {14, 16, Model30::OneHour},       {0, 180, Model30::ModulePeriod},
+                 {11, 184, Model30::ModulePeriod}, {11, 185, Model30::ModulePeriod},
+                 {255, 255, Model30::ModulePeriod}};
     for (const auto& c : cases) {
         QByteArray image(Model30::kImageSize, '\0');
         image[0] = static_cast<char>(c.high);
         image[1] = static_cast<char>(c.low);
-        EXPECT_EQ(Model30::decode(image).heartbeat, c.item) << c.high << "," << c.low;
+        const Model30::Values v = Model30::decode(image);
+        EXPECT_EQ(v.heartbeat, c.item) << c.high << "," << c.low;
+        EXPECT_EQ(v.storedHeartbeat, c.high * 256 + c.low);
+        // Untouched, the stored period goes back as it is; an item replaces it.
+        EXPECT_EQ(Model30::encode(v, image).left(2), image.left(2));
+        Model30::Values chosen = v;
+        chosen.heartbeat = c.item == Model30::OneHour ? Model30::OneMinute : Model30::OneHour;
+        const int s = Model30::heartbeatSeconds(*chosen.heartbeat);
+        EXPECT_EQ(Model30::encode(chosen, image).left(2), bytes({s / 256, s % 256}));
     }
 }
 

@@ -310,11 +310,12 @@ TEST_F(PagesEdit, AnEditChangesOnlyItsBytes) {
          [](ConfigImage& i) { i[80] = 2; },
          [](PagesEdit& t) { t.c<QComboBox>("ComboBox12")->setCurrentIndex(3); },
          {{80, QByteArray("\x0A")}}},
-        {"filter 200 shows Erős",
+        {"filter 200 shows the module's value",
          70,
          [](ConfigImage& i) { i[80] = 200; },
          [](PagesEdit& t) {
-             EXPECT_EQ(t.c<QComboBox>("ComboBox12")->currentIndex(), 4);
+             EXPECT_EQ(t.c<QComboBox>("ComboBox12")->currentText(),
+                       QString::fromUtf8("Modul értéke: 200"));
              t.c<QSpinBox>("SpinEdit4")->setValue(45);
          },
          {{78, QByteArray("\x2D")}}},
@@ -458,35 +459,112 @@ TEST_F(PagesEdit, AnEditChangesOnlyItsBytes) {
     }
 }
 
-// An image full of values the controls cannot show decodes without harm and
-// shows the fallbacks.
-TEST_F(PagesEdit, OutOfRangeBytesShowTheFallbacks) {
+// An image full of values the controls cannot choose decodes without harm and
+// every control shows what the module holds.
+TEST_F(PagesEdit, OutOfRangeBytesShowTheModulesValues) {
     open(70);
     image().fill(0xFF, 0, ConfigImage::kSize);
     window->decode();
     EXPECT_EQ(c<QLineEdit>("MaskEdit1")->text(), QString());
     EXPECT_EQ(c<QLineEdit>("riasztas")->text(), QStringLiteral(" "));
-    EXPECT_EQ(c<QComboBox>("ComboBox1")->currentIndex(), -1);
-    EXPECT_EQ(c<QComboBox>("ComboBox20")->currentIndex(), 6); // "11V"
-    EXPECT_EQ(c<QComboBox>("ComboBox12")->currentIndex(), 4); // 255: "Erős"
+    EXPECT_EQ(c<QComboBox>("ComboBox1")->currentText(), QString::fromUtf8("Modul értéke: 127"));
+    EXPECT_EQ(c<QComboBox>("ComboBox20")->currentText(), QString::fromUtf8("Modul értéke: 255"));
+    EXPECT_EQ(c<QComboBox>("ComboBox12")->currentText(), QString::fromUtf8("Modul értéke: 255"));
     EXPECT_FALSE(c<QCheckBox>("CheckEgyeb2")->isChecked());
-    EXPECT_EQ(c<QSpinBox>("SpinEdit4")->value(), 180);
-    EXPECT_EQ(c<QSpinBox>("SpinEdit8")->value(), 250);
+    EXPECT_EQ(c<QSpinBox>("SpinEdit4")->value(), 255);
+    EXPECT_EQ(c<QSpinBox>("SpinEdit8")->value(), 255);
     EXPECT_EQ(c<QSpinBox>("SpinKI1")->value(), 65535);
     EXPECT_FALSE(c<QCheckBox>("GPSbit0")->isChecked());
     EXPECT_EQ(window->moduleVersion(), 255);
 
-    // A list index past the list leaves it without a selection; choosing an
-    // item then stores it.
+    // A list index past the list is named by an entry of its own and goes
+    // back as it is; choosing an item then stores it.
     image()[77] = 9;
     window->decode();
     EXPECT_TRUE(c<QCheckBox>("CheckEgyeb2")->isChecked());
-    EXPECT_EQ(c<QComboBox>("ComboBox11")->currentIndex(), -1);
+    EXPECT_EQ(c<QComboBox>("ComboBox11")->currentText(), QString::fromUtf8("Modul értéke: 9"));
     window->encode();
     EXPECT_EQ(image()[77], 9);
     c<QComboBox>("ComboBox11")->setCurrentIndex(2);
     window->encode();
     EXPECT_EQ(image()[77], 2);
+    // The entry speaks the window's language, also after a switch.
+    window->chooseLanguage(2);
+    image()[77] = 9;
+    window->decode();
+    EXPECT_EQ(c<QComboBox>("ComboBox11")->currentText(), QStringLiteral("Wert im Modul: 9"));
+    window->chooseLanguage(1);
+    EXPECT_EQ(c<QComboBox>("ComboBox11")->currentText(), QStringLiteral("Module's value: 9"));
+}
+
+// A stored value outside a control's choices: the control shows it, an
+// untouched send keeps it, a step or a listed item writes what it shows, and
+// the next read of a listed value leaves no trace of it.
+TEST_F(PagesEdit, AValueOutsideTheChoicesIsShownAndKept) {
+    struct Case {
+        const char* control;
+        int model;
+        int address;
+        uint8_t stored;
+        std::function<void(QWidget*)> choose; // as the installer would
+        uint8_t written;
+        uint8_t listed; // a value the control can show, read next
+    } cases[] = {
+        {"SpinEdit5", 70, 79, 213, [](QWidget* w) { static_cast<QSpinBox*>(w)->stepBy(-1); }, 180,
+         50},
+        {"SpinEdit4", 70, 78, 0, [](QWidget* w) { static_cast<QSpinBox*>(w)->stepBy(1); }, 3, 30},
+        {"SpinEdit8", 90, 85, 5, [](QWidget* w) { static_cast<QSpinBox*>(w)->stepBy(1); }, 10, 120},
+        {"SpinEdit6", 70, 82, 200, [](QWidget* w) { static_cast<QSpinBox*>(w)->stepBy(-1); }, 120,
+         40},
+        {"ComboBox1", 70, 8, 9, [](QWidget* w) { static_cast<QComboBox*>(w)->setCurrentIndex(1); },
+         1, 3},
+        {"ComboBox12", 70, 80, 15,
+         [](QWidget* w) { static_cast<QComboBox*>(w)->setCurrentIndex(3); }, 10, 60},
+        {"ComboBox20", 70, 114, 70,
+         [](QWidget* w) { static_cast<QComboBox*>(w)->setCurrentIndex(8); }, 0x53,
+         kPowerAlarmVoltageBytes[0]},
+        {"ComboBox16", 70, 103, 215,
+         [](QWidget* w) { static_cast<QComboBox*>(w)->setCurrentIndex(0); }, 230, 165},
+        {"ComboBox11", 70, 77, 9,
+         [](QWidget* w) { static_cast<QComboBox*>(w)->setCurrentIndex(2); }, 2, 7},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.control);
+        open(k.model, 43);
+        ConfigImage module = randomImage(5);
+        module[k.address] = k.stored;
+        image() = module;
+        window->decode();
+        QWidget* w = c<QWidget>(k.control);
+        auto* spin = qobject_cast<QSpinBox*>(w);
+        auto* list = qobject_cast<QComboBox*>(w);
+        const int listItems = list ? list->count() : 0;
+        if (spin)
+            EXPECT_EQ(spin->value(), k.stored);
+        else
+            EXPECT_EQ(list->currentText(), QStringLiteral("Modul értéke: %1").arg(k.stored));
+
+        window->runPageShowLogic();
+        window->encode();
+        EXPECT_EQ(image()[k.address], k.stored) << "untouched";
+
+        k.choose(w);
+        window->runPageShowLogic();
+        window->encode();
+        EXPECT_EQ(image()[k.address], k.written) << "chosen";
+
+        image() = module;
+        image()[k.address] = k.listed;
+        window->decode();
+        if (spin) {
+            EXPECT_EQ(spin->value(), k.listed);
+            EXPECT_LE(spin->maximum(), 255);
+            EXPECT_TRUE(spin->maximum() < k.stored || spin->minimum() > k.stored);
+        } else {
+            EXPECT_EQ(list->count(), listItems - 1);
+            EXPECT_FALSE(list->currentText().startsWith(QStringLiteral("Modul")));
+        }
+    }
 }
 
 // Text the installer cannot store is not accepted by the edit.

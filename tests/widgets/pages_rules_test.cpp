@@ -118,7 +118,8 @@ TEST_F(PageRules, OutputModeUnitAndCallerIdentification) {
     EXPECT_FALSE(noCaller->isChecked());
 }
 
-// Decode fills the outputs; a stored time outside the spin's range is limited.
+// Decode fills the outputs; a stored time outside the spin's range is shown
+// as it is.
 TEST_F(PageRules, DecodedOutputTimes) {
     struct Case {
         int stored;
@@ -126,7 +127,7 @@ TEST_F(PageRules, DecodedOutputTimes) {
         int kept;
         int shown;
     } cases[] = {
-        {0, false, 1, 1},
+        {0, false, 0, 0},
         {90, false, 90, 90},
         // Output 2 keeps "Min" on a file load: the time stays whole.
         {3600, true, 3600, 60},
@@ -142,7 +143,7 @@ TEST_F(PageRules, DecodedOutputTimes) {
         window->decode();
         OutputPage* page = pages().outputPage();
         EXPECT_EQ(control<QComboBox>("KI1SECMIN")->currentIndex(), 0) << "output 1 in seconds";
-        EXPECT_EQ(page->keptSeconds(0), kOutputSecondsRange.limit(c.stored));
+        EXPECT_EQ(page->keptSeconds(0), c.stored);
         EXPECT_EQ(page->keptSeconds(1), c.kept) << c.stored;
         EXPECT_EQ(control<QSpinBox>("SpinKI2")->value(), c.shown) << c.stored;
         window->resetOutput2TimeUnit();

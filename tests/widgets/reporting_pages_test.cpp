@@ -105,19 +105,26 @@ TEST(ReportingPages, RemoteMonitoringCodesAndLevels) {
     EXPECT_EQ(img[102], 7);   // TX level is shown, never stored
     EXPECT_EQ(img[103], 165); // RX "7"
 
-    // Decoded levels: 165 is "7", 231 no selection (and its byte stays); TX 0 none.
+    // Decoded levels: 165 is "7"; a byte no item stores (index -1 here) is
+    // named by an entry of its own, and its byte stays.
     struct Level {
         int rxByte, rxIndex, txByte, txIndex;
     };
-    for (const Level l :
-         {Level{165, 6, 6, 5}, Level{215, 1, 9, 8}, Level{231, -1, 0, -1}, Level{100, 9, 10, -1}}) {
+    auto shows = [](QComboBox* list, int index, int byte) {
+        if (index >= 0)
+            EXPECT_EQ(list->currentIndex(), index);
+        else
+            EXPECT_EQ(list->currentText(), QStringLiteral("Modul értéke: %1").arg(byte));
+    };
+    for (const Level l : {Level{165, 6, 6, 5}, Level{215, -1, 9, 8}, Level{231, -1, 0, -1},
+                          Level{100, -1, 10, -1}, Level{230, 0, 1, 0}}) {
         SCOPED_TRACE(l.rxByte);
         img[103] = static_cast<uint8_t>(l.rxByte);
         img[102] = static_cast<uint8_t>(l.txByte);
         ConfigImage copy = img;
         pages.remote.fill(decodeImage(copy, ImageContext{70, 40, {}}).values);
-        EXPECT_EQ(child<QComboBox>(sheet, "ComboBox16")->currentIndex(), l.rxIndex);
-        EXPECT_EQ(child<QComboBox>(sheet, "ComboBox17")->currentIndex(), l.txIndex);
+        shows(child<QComboBox>(sheet, "ComboBox16"), l.rxIndex, l.rxByte);
+        shows(child<QComboBox>(sheet, "ComboBox17"), l.txIndex, l.txByte);
         ImageValues back = defaultImageValues();
         pages.remote.read(back);
         encodeImage(copy, back, ImageContext{70, 40, {}});

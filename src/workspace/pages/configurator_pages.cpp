@@ -4,6 +4,7 @@
 #include "workspace/pages/input_pages.h"
 #include "workspace/pages/output_page.h"
 #include "workspace/pages/page_changes.h"
+#include "workspace/pages/page_fields.h"
 #include "workspace/pages/page_messages.h"
 #include "workspace/pages/phone_page.h"
 #include "workspace/pages/reporting_pages.h"
@@ -328,6 +329,7 @@ void ConfiguratorPages::fill(const ImageValues& values) {
     filling_ = true;
     for (ConfigPage* p : pages_)
         p->fill(values);
+    nameModuleValueEntries(pageControl_, language_());
     const PhoneTexts phones = phones_->texts();
     for (ConfigPage* p : pages_)
         p->fillPhoneLists(phones, modelCode_);

@@ -11,6 +11,7 @@
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 constexpr int kSecondsPerMinute = 60;
@@ -116,8 +117,9 @@ void OutputPage::showKept(Output& o) {
         o.time->setRange(kOutputMinutesRange.min, kOutputMinutesRange.max);
         o.time->setValue(kOutputMinutesRange.limit(o.kept / kSecondsPerMinute));
     } else {
-        o.time->setRange(kOutputSecondsRange.min, kOutputSecondsRange.max);
-        o.time->setValue(kOutputSecondsRange.limit(o.kept));
+        // A stored 0 is below the range: the spin widens to show it.
+        o.time->setRange(std::min(kOutputSecondsRange.min, o.kept), kOutputSecondsRange.max);
+        o.time->setValue(o.kept);
     }
 }
 
@@ -150,7 +152,7 @@ void OutputPage::fill(const ImageValues& v) {
         // The stored seconds are kept whole whatever the unit shows, so a
         // time read while "Min" is selected is not cut to the minute range.
         if (in.seconds)
-            o.kept = kOutputSecondsRange.limit(*in.seconds);
+            o.kept = *in.seconds;
         showKept(o);
         applyModeRule(o);
     }

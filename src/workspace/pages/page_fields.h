@@ -12,6 +12,10 @@
 #include <QWidget>
 #include <vector>
 
+// Names the entries that lists under `root` show for stored values none of
+// their items stores, in `language` (a fill names them in Hungarian).
+void nameModuleValueEntries(QWidget* root, int language);
+
 class PageFields {
   public:
     // Binds every row whose control lies under `root` now, each found once,
@@ -25,7 +29,8 @@ class PageFields {
     // page has.
     void read(ImageValues& values) const;
     // Every bound control from its slot; an empty slot leaves the control as
-    // it is.
+    // it is. A stored value outside a control's choices is shown as it is: a
+    // list gets an entry naming it, a spin widens its range until moved.
     void fill(const ImageValues& values) const;
 
     // The bound control of `objectName`, for the page's own rules.

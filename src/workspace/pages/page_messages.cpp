@@ -12,6 +12,8 @@ const MessageRow kPageMessages[] = {
      "karaktereket!",
      "Please use characters only from the English alphabet!", "Bitte keine Umlaute/Sonderzeichen!",
      "Prosimo, uporabite znake samo iz angleške abecede!"},
+    {"pages.module_value", "Modul értéke: %1", "Module's value: %1", "Wert im Modul: %1",
+     "Vrednost v modulu: %1"},
 };
 } // namespace
 
