@@ -86,6 +86,27 @@ void TAV4Form1::refreshTitle() {
     refreshModifiedMark();
 }
 
+QString TAV4Form1::versionBoxText() const {
+    switch (ctx_.brandCode) {
+    case 10:
+        return QStringLiteral("Olmira Programska različica 2.1");
+    case 20:
+        return QStringLiteral("Program version 2.1");
+    case 30:
+        return QStringLiteral("Belvance Program version 2.2");
+    case 50:
+        return QStringLiteral("Dravik program version 2.3");
+    default:
+        break;
+    }
+    const EditionInfo& e = edition(ctx_.brandCode);
+    QString text = captionWithoutFirmware(QString::fromUtf8(e.configuratorTitle));
+    if (!moduleFirmware_.isEmpty())
+        text += QStringLiteral(" / ") +
+                message("workspace.title_firmware", language_).arg(moduleFirmware_);
+    return text;
+}
+
 void TAV4Form1::refreshModifiedMark() {
     setWindowModified(hasUnsentEdits());
 }

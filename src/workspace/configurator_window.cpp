@@ -289,21 +289,6 @@ QMenu* addMenu(QMenuBar* bar, const char* objectName, const char* caption) {
     return m;
 }
 
-// The text the "Verzió" menu shows, per edition.
-QString versionText(int brand) {
-    switch (brand) {
-    case 10:
-        return QStringLiteral("Olmira Programska različica 2.1");
-    case 20:
-        return QStringLiteral("Program version 2.1");
-    case 30:
-        return QStringLiteral("Belvance Program version 2.2");
-    case 50:
-        return QStringLiteral("Dravik program version 2.3");
-    default:
-        return QString::fromUtf8(edition(brand).configuratorTitle);
-    }
-}
 } // namespace
 
 void TAV4Form1::buildMenus() {
@@ -363,8 +348,8 @@ void TAV4Form1::buildMenus() {
         showMessage(message("workspace.no_help", language_));
     });
     help->setObjectName(QStringLiteral("Help1"));
-    QAction* version = bar->addAction(QStringLiteral("Verzió"), this,
-                                      [this] { showMessage(versionText(ctx_.brandCode)); });
+    QAction* version =
+        bar->addAction(QStringLiteral("Verzió"), this, [this] { showMessage(versionBoxText()); });
     version->setObjectName(QStringLiteral("Verzi1"));
 
     // "Saját Profil" has only hidden items: it opens empty where it is shown.

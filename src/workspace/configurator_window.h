@@ -138,6 +138,9 @@ class TAV4Form1 : public QMainWindow, public LinkView {
     // "module read at hh:mm", or the file last opened or saved; with the
     // module's own firmware once a read has told it.
     void refreshTitle();
+    // What "Verzió" shows: the edition's program version, or the window's
+    // title with the firmware the module itself reported (none before a read).
+    QString versionBoxText() const;
 
     // Yes/No questions go through here so tests can answer them.
     std::function<bool(const QString&)> askYesNo;

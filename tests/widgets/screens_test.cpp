@@ -254,6 +254,14 @@ TEST_F(ScreensTest, TitleSaysWhatTheWindowHoldsAndOnlyTheModulesFirmware) {
     w->show();
     EXPECT_FALSE(w->windowTitle().contains(QStringLiteral("4.3.6"))) << "no firmware before a read";
     EXPECT_FALSE(w->windowTitle().contains(QStringLiteral("Firmware")));
+    // "Verzió" shows the title's text: the program's version, no firmware yet.
+    auto versionBox = [&] {
+        takeMessages();
+        w->menuAction(QStringLiteral("Verzi1"))->trigger();
+        const QStringList shown = takeMessages();
+        return shown.isEmpty() ? QString() : shown.constLast();
+    };
+    EXPECT_EQ(versionBox(), QStringLiteral("Norvik Read program version 2024.09.03"));
 
     // A read: the module's version and build number, the time of the read.
     image()[ImageAddress::kModuleVersion] = 47;
@@ -261,6 +269,8 @@ TEST_F(ScreensTest, TitleSaysWhatTheWindowHoldsAndOnlyTheModulesFirmware) {
     w->decode();
     EXPECT_TRUE(w->windowTitle().contains(QStringLiteral("4.7.2")))
         << w->windowTitle().toStdString();
+    EXPECT_EQ(versionBox(),
+              QStringLiteral("Norvik Read program version 2024.09.03 / GSM firmware: 4.7.2"));
     EXPECT_TRUE(w->windowTitle().contains(QStringLiteral("modul kiolvasva")));
     // The version reply that follows has no build number; the panel keeps it.
     w->showModuleVersion(QStringLiteral("Sw: 4.7"));
