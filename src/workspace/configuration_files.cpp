@@ -120,27 +120,37 @@ bool ConfigurationFiles::saveConfiguration() {
     return true;
 }
 
+std::optional<ConfigurationFiles::Chosen>
+ConfigurationFiles::chooseAndRead(const char* objectName, const QStringList& filters,
+                                  const QString& suffix, qint64 limit) {
+    const QString path = choose(false, objectName, filters, suffix);
+    if (path.isEmpty())
+        return std::nullopt;
+    FileAccess::ReadResult read = FileAccess::readAtMost(path, limit);
+    if (read.error) {
+        tell(FileAccess::errorText(read.error) + QStringLiteral("\n\n") + text("files.not_loaded"));
+        return std::nullopt;
+    }
+    return Chosen{path, std::move(read.bytes)};
+}
+
 bool ConfigurationFiles::openConfiguration() {
     if (refusedWhileBusy())
         return false;
-    const QString path =
-        choose(false, "OpenDialog1", {kConfigFilter, kAllFilter}, QStringLiteral("dat"));
-    if (path.isEmpty())
+    const std::optional<Chosen> read =
+        chooseAndRead("OpenDialog1", {kConfigFilter, kAllFilter}, QStringLiteral("dat"),
+                      ConfigFile::kLargestFileSize + 1);
+    if (!read)
         return false;
+    const QString& path = read->path;
     const QString nothingChanged = text("files.not_loaded");
-    const FileAccess::ReadResult read =
-        FileAccess::readAtMost(path, ConfigFile::kLargestFileSize + 1);
-    if (read.error) {
-        tell(FileAccess::errorText(read.error) + QStringLiteral("\n\n") + nothingChanged);
-        return false;
-    }
 
     const int imageSize = fileImageSize();
-    if (ConfigFile::fitOf(read.bytes.size(), imageSize) != ConfigFile::Fit::Exact) {
-        tell(misfitMessage(read.bytes.size(), imageSize) + u' ' + nothingChanged);
+    if (ConfigFile::fitOf(read->bytes.size(), imageSize) != ConfigFile::Fit::Exact) {
+        tell(misfitMessage(read->bytes.size(), imageSize) + u' ' + nothingChanged);
         return false;
     }
-    const std::optional<ConfigFile::Content> content = ConfigFile::parse(read.bytes, imageSize);
+    const std::optional<ConfigFile::Content> content = ConfigFile::parse(read->bytes, imageSize);
     const ConfigImage before = windowImage ? windowImage() : image_;
     const bool heldData = moduleRead_ || loadedFileImageSize_ > 0;
     std::memcpy(image_.data(), content->image.constData(), size_t(imageSize));
@@ -181,18 +191,14 @@ bool ConfigurationFiles::exportConfiguration() {
 bool ConfigurationFiles::importConfiguration() {
     if (refusedWhileBusy())
         return false;
-    const QString path =
-        choose(false, "OpenDialog4", {kDocumentFilter, kAllFilter}, QStringLiteral("json"));
-    if (path.isEmpty())
+    const std::optional<Chosen> read = chooseAndRead("OpenDialog4", {kDocumentFilter, kAllFilter},
+                                                     QStringLiteral("json"), kLargestDocument + 1);
+    if (!read)
         return false;
+    const QString& path = read->path;
     const QString nothingChanged = text("files.not_loaded");
-    const FileAccess::ReadResult read = FileAccess::readAtMost(path, kLargestDocument + 1);
-    if (read.error) {
-        tell(FileAccess::errorText(read.error) + QStringLiteral("\n\n") + nothingChanged);
-        return false;
-    }
     const int model = modelCode ? modelCode() : image_[ImageAddress::kModelCode];
-    const auto result = PortableDocument::importJson(read.bytes, model);
+    const auto result = PortableDocument::importJson(read->bytes, model);
     if (!result.configuration) {
         tell(result.error + QStringLiteral("\n\n") + nothingChanged);
         return false;

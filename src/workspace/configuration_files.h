@@ -120,6 +120,14 @@ class ConfigurationFiles : public QObject {
     // "<Ügyfél név>_<date>.dat", so that a customer's files sort by date.
     QString suggestedFileName() const;
     bool refusedWhileBusy();
+    // The file the installer chooses to load, read no further than `limit`
+    // bytes; none when nothing was chosen or the file cannot be read (told).
+    struct Chosen {
+        QString path;
+        QByteArray bytes;
+    };
+    std::optional<Chosen> chooseAndRead(const char* objectName, const QStringList& filters,
+                                        const QString& suffix, qint64 limit);
     void tell(const QString& text);
     void tellSaveFailed(const FileAccess::Error& error);
     // Why a file of this size is not loaded, for a module of this image size.
